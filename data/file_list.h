@@ -1,0 +1,15 @@
+// The data folder, the names listed in the "Files:" list, and loading a listed file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Names found by the last listing; list item n shows entry n - 1.
+extern std::vector<std::string> fileNames;
+
+const char* getCurrentFolder();
+// Opens the desktop's folder chooser; returns the chosen folder, or nullptr if cancelled.
+const char* chooseFolder(const char* title);
+int listFiles(const char* pattern);
+void refreshFileList();
+void loadListItem(int n);

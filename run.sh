@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts the viewer on the bundled samples.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+scripts/install_deps.sh run
+scripts/build.sh build
+
+if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+  out=$(pwd)/build/sample-pictures
+  echo "No display is reachable (DISPLAY='${DISPLAY:-}'), so the viewer cannot open its windows; rendering the samples into $out instead."
+  mkdir -p "$out"
+  for f in samples/*; do
+    [ -f "$f" ] || continue
+    name=$(basename "$f")
+    case "$name" in
+      *.mpl|*.maple) format=maple; display=filled ;;
+      *color*|*.cdat) format=color; display=points ;;
+      *) format=data; display=joined ;;
+    esac
+    for view in mono anaglyph; do
+      build/orvelle-render --format "$format" --display "$display" --view "$view" \
+        --output "$out/${name%.*}-$view.png" "$f" > /dev/null || echo "could not render $f"
+    done
+  done
+  echo "Pictures of the samples: $out"
+  exit 1
+fi
+
+cd samples
+exec ../build/orvelle
