@@ -1,6 +1,7 @@
 // The one loaded data set and the normalisation that ends every load.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <vector>
 
@@ -42,9 +43,30 @@ struct Bounds {
 
 // Bounds that any first value replaces (as if from plus and minus infinity).
 void resetBounds(Bounds& bounds);
-// The bounds rule: widens bounds to take in p.
-void includeInBounds(Bounds& bounds, const Point3d& p);
-// Per-axis reciprocal extents into sx, sy, sz and their smallest into scaleFactor.
+// The bounds rule: widens bounds to take in p. Infinite values take no part (one "inf" in a
+// file must not shrink everything else to a point); NaN fails both comparisons by itself.
+// Inline because the readers run it for every point they read.
+inline void includeInBounds(Bounds& bounds, const Point3d& p)
+{
+    const double v[3] = {p.x, p.y, p.z};
+    for (int a = 0; a < 3; ++a) {
+        if (v[a] < bounds.min[a] && v[a] != -HUGE_VAL) {
+            bounds.min[a] = v[a];
+        }
+        if (v[a] > bounds.max[a] && v[a] != HUGE_VAL) {
+            bounds.max[a] = v[a];
+        }
+    }
+}
+// Per-axis reciprocal extents into sx, sy, sz and their smallest into scaleFactor. An axis
+// without extent takes the smallest scale of the axes that have one (1.0 when none has),
+// never a value left by an earlier load.
 void axisScales(const double min[3], const double max[3]);
 // Maps the first count points into the cube from -5 to 5 and sets the centring translation.
 void normaliseDataSet(std::size_t count, const double min[3], const double max[3]);
+// As above; printNormalisedBounds says whether the diagnostics include the "After" lines,
+// which only the plain reader shows.
+void normaliseDataSet(std::size_t count, const double min[3], const double max[3],
+                      bool printNormalisedBounds);
+// The "Before min/max" diagnostic lines of raw bounds.
+void printRawBounds(const double min[3], const double max[3]);

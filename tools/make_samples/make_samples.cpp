@@ -1,0 +1,191 @@
+// Writes the bundled sample files in the three formats into the folder named on the command
+// line: curves and a sampled surface ("Data"), point clouds with groups ("Data with Color"),
+// and surfaces as Maple GRID structures whose lines continue with a backslash.
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+struct Sample {
+    std::string name;
+    std::string text;
+};
+
+std::string format(const char* pattern, double a, double b, double c)
+{
+    char buffer[128];
+    std::snprintf(buffer, sizeof buffer, pattern, a, b, c);
+    return buffer;
+}
+
+// Twelve damped waves of rising frequency, one set each, side by side in z.
+Sample curves()
+{
+    const int sets = 12, points = 120;
+    std::string text = std::to_string(sets) + " " + std::to_string(points) + "\n";
+    for (int s = 0; s < sets; ++s) {
+        for (int p = 0; p < points; ++p) {
+            const double t = 10.0 * p / (points - 1);
+            const double y = std::exp(-0.25 * t) * std::sin((1.0 + 0.35 * s) * t);
+            text += format("%.6f %.6f %.6f\n", t, y, 0.5 * s);
+        }
+    }
+    return {"curves.dat", text};
+}
+
+// Three intertwined helices of 200 points.
+Sample helices()
+{
+    const int sets = 3, points = 200;
+    std::string text = std::to_string(sets) + " " + std::to_string(points) + "\n";
+    for (int s = 0; s < sets; ++s) {
+        for (int p = 0; p < points; ++p) {
+            const double t = 6.0 * kPi * p / (points - 1);
+            const double phase = 2.0 * kPi * s / sets;
+            text += format("%.6f %.6f %.6f\n", std::cos(t + phase), t / (2.0 * kPi), std::sin(t + phase));
+        }
+    }
+    return {"helices.dat", text};
+}
+
+// The sombrero sin(r)/r sampled on a 30 x 30 grid, one set per line of constant x.
+Sample surface()
+{
+    const int n = 30;
+    std::string text = std::to_string(n) + " " + std::to_string(n) + "\n";
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            const double x = -8.0 + 16.0 * i / (n - 1), y = -8.0 + 16.0 * j / (n - 1);
+            const double r = std::hypot(x, y);
+            text += format("%.5f %.5f %.6f\n", x, r < 1e-9 ? 1.0 : std::sin(r) / r, y);
+        }
+    }
+    return {"surface.dat", text};
+}
+
+// A normal deviate from two uniform ones (Box-Muller), the same on every platform.
+double gaussian(std::mt19937& rng)
+{
+    const double u = (rng() + 1.0) / 4294967297.0, v = rng() / 4294967296.0;
+    return std::sqrt(-2.0 * std::log(u)) * std::cos(2.0 * kPi * v);
+}
+
+// Six clusters of 200 points, one set and one group (1 to 6) each.
+Sample clusters()
+{
+    std::mt19937 rng(1234);
+    const int sets = 6, points = 200;
+    std::string text = std::to_string(sets) + " " + std::to_string(points) + "\n";
+    for (int s = 0; s < sets; ++s) {
+        const double angle = 2.0 * kPi * s / sets;
+        const double cx = 4.0 * std::cos(angle), cy = 0.8 * (s % 3), cz = 4.0 * std::sin(angle);
+        for (int p = 0; p < points; ++p) {
+            text += format("%.4f %.4f %.4f", cx + gaussian(rng), cy + 0.5 * gaussian(rng), cz + gaussian(rng));
+            text += " " + std::to_string(s + 1) + "\n";
+        }
+    }
+    return {"clusters.cdat", text};
+}
+
+// Four concentric spheres of 300 points, in groups 0, 2, 4 and 7 (red, blue, magenta, orange).
+Sample shells()
+{
+    const int kShellGroups[] = {0, 2, 4, 7};
+    const int sets = 4, points = 300;
+    std::string text = std::to_string(sets) + " " + std::to_string(points) + "\n";
+    const double golden = kPi * (3.0 - std::sqrt(5.0));
+    for (int s = 0; s < sets; ++s) {
+        const double radius = 1.0 + s;
+        for (int p = 0; p < points; ++p) {
+            const double y = 1.0 - 2.0 * (p + 0.5) / points;
+            const double ring = std::sqrt(1.0 - y * y);
+            const double a = golden * p;
+            text += format("%.4f %.4f %.4f", radius * ring * std::cos(a), radius * y, radius * ring * std::sin(a));
+            text += " " + std::to_string(kShellGroups[s]) + "\n";
+        }
+    }
+    return {"shells.cdat", text};
+}
+
+// A value as Maple writes a float: no zero in front of the decimal point.
+std::string mapleNumber(double v)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.10g", std::fabs(v) < 1e-12 ? 0.0 : v);
+    std::string s = buffer;
+    if (s.find_first_of(".e") == std::string::npos) {
+        s += ".";
+    }
+    if (s.rfind("0.", 0) == 0 && s.size() > 2) {
+        s.erase(0, 1);
+    } else if (s.rfind("-0.", 0) == 0 && s.size() > 3) {
+        s.erase(1, 1);
+    }
+    return s;
+}
+
+// An n x n GRID over [lo, hi]^2, its text broken into lines of 79 characters that end in a
+// backslash, numbers split wherever the line ends (but never the closing "]]").
+std::string mapleGrid(int n, double lo, double hi, double (*f)(double, double))
+{
+    const std::string range = mapleNumber(lo) + " .. " + mapleNumber(hi);
+    std::string body = "GRID(" + range + "," + range + ",Array(1.." + std::to_string(n) + ",1.." + std::to_string(n) +
+                       ",[[";
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            const double x = lo + (hi - lo) * i / (n - 1), y = lo + (hi - lo) * j / (n - 1);
+            body += mapleNumber(f(x, y));
+            body += j + 1 < n ? "," : (i + 1 < n ? "],[" : "]]))");
+        }
+    }
+    std::string text;
+    std::size_t at = 0;
+    while (body.size() - at > 79) {
+        std::size_t length = 79;
+        if (body[at + length - 1] == ']' && body[at + length] == ']') {
+            --length;
+        }
+        text += body.substr(at, length) + "\\\n";
+        at += length;
+    }
+    return text + body.substr(at) + "\n";
+}
+
+Sample saddle()
+{
+    return {"saddle.mpl", mapleGrid(25, -2.0, 2.0, [](double x, double y) { return x * x - y * y; })};
+}
+
+Sample ripple()
+{
+    return {"ripple.mpl", mapleGrid(40, -3.0, 3.0, [](double x, double y) {
+                return std::cos(x * x + y * y) * std::exp(-0.15 * (x * x + y * y));
+            })};
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_samples <folder>\n");
+        return 2;
+    }
+    for (const Sample& sample : {curves(), helices(), surface(), clusters(), shells(), saddle(), ripple()}) {
+        const std::string path = std::string(argv[1]) + "/" + sample.name;
+        FILE* f = std::fopen(path.c_str(), "wb");
+        if (f == nullptr || std::fwrite(sample.text.data(), 1, sample.text.size(), f) != sample.text.size()) {
+            std::fprintf(stderr, "cannot write %s\n", path.c_str());
+            return 1;
+        }
+        std::fclose(f);
+        std::printf("%s: %zu bytes\n", path.c_str(), sample.text.size());
+    }
+    return 0;
+}

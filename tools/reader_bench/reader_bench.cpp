@@ -1,0 +1,211 @@
+// Measures the parse throughput of the readers on generated files of 10^4, 10^5 and 10^6
+// points and a 1000 x 1000 Maple grid, beside the floor of reading the same file into memory
+// and a plain fscanf loop over the same values. Usage: reader_bench [folder for the files]
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "data/color_reader.h"
+#include "data/file_buffer.h"
+#include "data/maple_reader.h"
+#include "data/plain_reader.h"
+
+namespace {
+
+// The processor time of this process (user and system): on a machine shared with other work
+// it measures the program itself, where the wall clock would also count the waiting.
+double processSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + t.tv_nsec * 1e-9;
+}
+
+double secondsOf(const std::function<void()>& run)
+{
+    // The median of several runs: at least five, and at least half a second in all.
+    std::vector<double> times;
+    double total = 0.0;
+    while (times.size() < 5 || (total < 0.5 && times.size() < 51)) {
+        const double start = processSeconds();
+        run();
+        times.push_back(processSeconds() - start);
+        total += times.back();
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// The readers report every load on standard output; the measurements keep it quiet.
+void quietly(const std::function<void()>& run)
+{
+    std::fflush(stdout);
+    const int saved = dup(1);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    close(null);
+    run();
+    std::fflush(stdout);
+    dup2(saved, 1);
+    close(saved);
+}
+
+std::string writeFile(const std::string& path, const std::string& text)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) {
+        std::perror(path.c_str());
+        std::exit(1);
+    }
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+    return path;
+}
+
+std::string pointsText(long points, bool withGroups, std::mt19937& rng)
+{
+    std::uniform_real_distribution<double> value(-1000.0, 1000.0);
+    std::string text = std::to_string(points / 1000) + " 1000\n";
+    char line[128];
+    for (long k = 0; k < points; ++k) {
+        int n = std::snprintf(line, sizeof line, "%.6f %.6f %.6f", value(rng), value(rng), value(rng));
+        if (withGroups) {
+            n += std::snprintf(line + n, sizeof line - n, " %d", static_cast<int>(rng() % 50));
+        }
+        text.append(line, n).push_back('\n');
+    }
+    return text;
+}
+
+std::string mapleText(int n, std::mt19937& rng)
+{
+    std::uniform_real_distribution<double> value(-1.0, 1.0);
+    std::string body = "GRID(-2. .. 2.,-2. .. 2.,Array(1.." + std::to_string(n) + ",1.." + std::to_string(n) + ",[[";
+    char number[64];
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            body.append(number, std::snprintf(number, sizeof number, "%.10g", value(rng)));
+            body += j + 1 < n ? "," : (i + 1 < n ? "],[" : "]]))");
+        }
+    }
+    // Lines of at most 80 characters, continued with a backslash after a comma, so that the
+    // fscanf loop below can read the same values.
+    std::string text;
+    std::size_t at = 0;
+    while (body.size() - at > 80) {
+        const std::size_t comma = body.rfind(',', at + 79);
+        text += body.substr(at, comma + 1 - at) + "\\\n";
+        at = comma + 1;
+    }
+    return text + body.substr(at) + "\n";
+}
+
+void fscanfPoints(const std::string& path, bool withGroups)
+{
+    FILE* f = std::fopen(path.c_str(), "r");
+    int nx = 0, perSet = 0, group = 0;
+    char header[80];
+    if (std::fgets(header, sizeof header, f) == nullptr || std::sscanf(header, "%d %d ", &nx, &perSet) != 2) {
+        std::exit(1);
+    }
+    double x, y, z, sum = 0.0;
+    for (long k = 0; k < static_cast<long>(nx) * perSet; ++k) {
+        if (withGroups) {
+            std::fscanf(f, "%lf %lf %lf %d", &x, &y, &z, &group);
+        } else {
+            std::fscanf(f, "%lf %lf %lf", &x, &y, &z);
+        }
+        sum += x + y + z + group;
+    }
+    std::fclose(f);
+    if (sum == 1e300) {
+        std::puts("");
+    }
+}
+
+// The values of a GRID with fscanf: one "%lf", then the separators skipped.
+void fscanfMaple(const std::string& path)
+{
+    FILE* f = std::fopen(path.c_str(), "r");
+    double z = 0.0, sum = 0.0;
+    if (std::fscanf(f, "%*[^[][[") != 0) {
+        std::exit(1);
+    }
+    while (std::fscanf(f, "%lf", &z) == 1) {
+        sum += z;
+        if (std::fscanf(f, "%*[],[\\\n ]") == EOF) {
+            break;
+        }
+    }
+    std::fclose(f);
+    if (sum == 1e300) {
+        std::puts("");
+    }
+}
+
+void report(const char* label, const std::string& path, std::size_t bytes, const std::function<void()>& scan,
+            void (*reader)(const char*))
+{
+    const double mb = bytes / 1e6;
+    const double floor = secondsOf([&] {
+        FileBuffer buffer;
+        readWholeFile(path.c_str(), buffer);
+    });
+    const double scanf = secondsOf(scan);
+    double parse = 0.0;
+    quietly([&] { parse = secondsOf([&] { reader(path.c_str()); }); });
+    std::printf("%-22s %8.1f %12.0f %12.0f %12.0f %8.1fx\n", label, mb, mb / floor, mb / scanf, mb / parse,
+                scanf / parse);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string folder;
+    if (argc > 1) {
+        folder = argv[1];
+    } else {
+        char pattern[] = "/tmp/reader-bench-XXXXXX";
+        if (mkdtemp(pattern) == nullptr) {
+            std::perror("mkdtemp");
+            return 1;
+        }
+        folder = pattern;
+    }
+    std::mt19937 rng(42);
+    std::printf("%-22s %8s %12s %12s %12s %9s\n", "file", "MB", "floor MB/s", "fscanf MB/s", "reader MB/s",
+                "vs fscanf");
+    for (long points : {10000L, 100000L, 1000000L}) {
+        const std::string count = std::to_string(points);
+        const std::string plain = pointsText(points, false, rng);
+        const std::string plainPath = writeFile(folder + "/points-" + count + ".dat", plain);
+        report(("Data " + count).c_str(), plainPath, plain.size(), [&] { fscanfPoints(plainPath, false); },
+               readDataFile);
+        const std::string colored = pointsText(points, true, rng);
+        const std::string coloredPath = writeFile(folder + "/points-" + count + ".cdat", colored);
+        report(("Data with Color " + count).c_str(), coloredPath, colored.size(),
+               [&] { fscanfPoints(coloredPath, true); }, readColorDataFile);
+    }
+    const std::string grid = mapleText(1000, rng);
+    const std::string gridPath = writeFile(folder + "/grid-1000.mpl", grid);
+    report("Maple 1000 x 1000", gridPath, grid.size(), [&] { fscanfMaple(gridPath); }, readMapleFile);
+    if (argc <= 1) {
+        for (const char* name : {"points-10000", "points-100000", "points-1000000"}) {
+            std::remove((folder + "/" + name + ".dat").c_str());
+            std::remove((folder + "/" + name + ".cdat").c_str());
+        }
+        std::remove(gridPath.c_str());
+        rmdir(folder.c_str());
+    }
+    return 0;
+}
