@@ -6,6 +6,8 @@
 
 // Names found by the last listing; list item n shows entry n - 1.
 extern std::vector<std::string> fileNames;
+// Number of names the "Files:" list shows (items 1 to fileCount), set by refreshFileList.
+extern int fileCount;
 
 const char* getCurrentFolder();
 // Opens the desktop's folder chooser; returns the chosen folder, or nullptr if cancelled.
