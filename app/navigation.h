@@ -11,3 +11,26 @@ void onMouse(int button, int state, int x, int y);
 void onMotion(int x, int y);
 void onReshape(int width, int height);
 void onIdle();
+
+// The arithmetic behind the callbacks, free of toolkit calls so that it runs without a window.
+// The callbacks above read the window size from the toolkit and pass it in.
+
+constexpr double kDegreesToRadians = 0.0174532925;
+constexpr double kKeyAngleStep = 1.0;
+constexpr double kKeyScaleStep = 0.1;
+constexpr double kArrowStep = 0.1;
+constexpr double kDragDivisor = 40.0;
+
+// What a key asks of the display window besides the change of the view.
+enum class ScreenRequest { None, LeaveFullScreen, EnterFullScreen };
+
+// Steps the angles or the scale for a key (key "p" prints matCur), then rebuilds angleMat.
+ScreenRequest applyKey(unsigned char key);
+// Shifts objTrans for an arrow key code; other codes change nothing.
+void applyArrow(int key);
+// A button press or release at toolkit position x, y (y from the top).
+void applyPress(int button, int state, int x, int y, int windowHeight);
+// A motion to x, y (y from the top) with a button held, in a window of the given size.
+void applyDrag(int x, int y, int windowWidth, int windowHeight);
+// The values a view reset restores (everything but the "Rotate" control and the redisplay).
+void resetViewValues();

@@ -13,14 +13,19 @@ function(orvelle_gtest)
   target_link_libraries(${T_NAME} PRIVATE orvelle_core GTest::gtest GTest::gtest_main)
   target_compile_definitions(${T_NAME} PRIVATE
     ORVELLE_SOURCE_DIR="${CMAKE_SOURCE_DIR}" ORVELLE_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  # Tests on the shared X display (one pointer, one keyboard focus) run one at a time.
+  set(lock "")
+  if(T_LABEL STREQUAL "window" OR T_LABEL STREQUAL "e2e")
+    set(lock RESOURCE_LOCK x_display)
+  endif()
   gtest_discover_tests(${T_NAME}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT} SKIP_RETURN_CODE 77
+    PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT} SKIP_RETURN_CODE 77 ${lock}
                ENVIRONMENT "LSAN_OPTIONS=suppressions=${ORVELLE_LSAN_SUPPRESSIONS}:print_suppressions=0")
 endfunction()
 
 # orvelle_script_test(NAME <name> LABEL <label> SCRIPT <file> [TIMEOUT <s>])
-# A shell test that drives the built programs; exit 77 means skipped.
+# A shell test that drives the built programs on the X display; exit 77 means skipped.
 function(orvelle_script_test)
   cmake_parse_arguments(T "" "NAME;LABEL;SCRIPT;TIMEOUT" "" ${ARGN})
   if(NOT T_TIMEOUT)
@@ -28,5 +33,6 @@ function(orvelle_script_test)
   endif()
   add_test(NAME ${T_NAME} COMMAND bash ${T_SCRIPT})
   set_tests_properties(${T_NAME} PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT} SKIP_RETURN_CODE 77
+    RESOURCE_LOCK x_display
     ENVIRONMENT "ORVELLE_BINARY_DIR=${CMAKE_BINARY_DIR};ORVELLE_SOURCE_DIR=${CMAKE_SOURCE_DIR};LSAN_OPTIONS=suppressions=${ORVELLE_LSAN_SUPPRESSIONS}:print_suppressions=0")
 endfunction()

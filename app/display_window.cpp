@@ -1,0 +1,106 @@
+// Start-up of the display window: buffer mode, callbacks, GL state, panels, event loop.
+// Runs once from main and again whenever the view mode needs another buffer mode.
+#include "app/display_window.h"
+
+#include <GL/freeglut.h>
+#include <GL/glu.h>
+
+#include <cstdio>
+
+#include "app/navigation.h"
+#include "app/viewer_state.h"
+#include "glui/glui.h"
+#include "panel/control_panel.h"
+#include "render/frame.h"
+#include "render/scene_parts.h"
+
+namespace {
+
+// Quad-buffered stereo with a depth buffer, since every window draws with depth testing.
+constexpr unsigned int kStereoRequest = GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH | GLUT_STEREO;
+constexpr unsigned int kFallbackRequest = GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH;
+
+constexpr int kNoWindowYet = 10;
+constexpr int kDoubleBuffered = 1;
+constexpr int kQuadBuffered = 2;
+constexpr int kStereoView = 2;
+
+// Creating a window with a mode the display cannot give ends the process inside the
+// toolkit, so the answer to the stereo request decides which request is made.
+void createWindow()
+{
+    if (viewer.possible != 0 && viewer.stereoMode == kStereoView) {
+        std::printf("Stereo OK -- set to quad buffer\n");
+        viewer.mainWindow = glutCreateWindow("Orvelle<stereo>");
+        viewer.windowMode = kQuadBuffered;
+        return;
+    }
+    if (viewer.stereoMode < kStereoView) {
+        std::printf("Stereo buffer off -- set to double buffer\n");
+    } else {
+        std::printf("No stereo -- set to double buffer\n");
+    }
+    glutInitDisplayMode(kFallbackRequest);
+    viewer.mainWindow = glutCreateWindow("Orvelle<no stereo>");
+    viewer.windowMode = kDoubleBuffered;
+}
+
+// Acts on the current window, which is the display window right after its creation.
+void wireCallbacks()
+{
+    glutDisplayFunc(displayFrame);
+    GLUI_Master.set_glutReshapeFunc(onReshape);
+    GLUI_Master.set_glutKeyboardFunc(onKeyboard);
+    GLUI_Master.set_glutSpecialFunc(onSpecialKey);
+    GLUI_Master.set_glutMouseFunc(onMouse);
+    glutMotionFunc(onMotion);
+}
+
+void setFixedGlState()
+{
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_NORMALIZE);
+    glEnable(GL_LINE_SMOOTH);
+    glShadeModel(GL_SMOOTH);
+}
+
+}  // namespace
+
+bool displayWindowFits(int windowMode, int stereoMode)
+{
+    return windowMode == stereoMode || (windowMode < kStereoView && stereoMode < kStereoView);
+}
+
+int openDisplayWindow()
+{
+    if (displayWindowFits(viewer.windowMode, viewer.stereoMode)) {
+        return viewer.windowMode;
+    }
+    // Only the very first window starts the event loop; later ones join the running loop.
+    const bool firstRun = viewer.windowMode == kNoWindowYet;
+
+    glutInitDisplayMode(kStereoRequest);
+    glutInitWindowPosition(viewer.windowX, viewer.windowY);
+    glutInitWindowSize(viewer.windowWidth, viewer.windowHeight);
+    viewer.possible = glutGet(GLUT_DISPLAY_MODE_POSSIBLE);
+    std::printf("\npossible= %d\n", viewer.possible);
+
+    createWindow();
+    wireCallbacks();
+    initLights();
+    setFixedGlState();
+    // The panel opens windows of its own, so it comes after everything that acts on
+    // the display window as the current window.
+    buildControlPanel();
+    // A quadric holds no GL objects, so the one of an earlier window can go.
+    if (viewer.quadric) {
+        gluDeleteQuadric(viewer.quadric);
+    }
+    viewer.quadric = gluNewQuadric();
+    GLUI_Master.set_glutIdleFunc(onIdle);
+
+    if (firstRun) {
+        glutMainLoop();
+    }
+    return viewer.windowMode;
+}

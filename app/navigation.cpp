@@ -1,0 +1,256 @@
+// View navigation: keys, arrow keys and mouse drags turn, shift and scale the scene;
+// also the reshape and idle callbacks and the reset of the view.
+#include "app/navigation.h"
+
+#include <GL/freeglut.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+
+#include "app/viewer_state.h"
+#include "glui/glui.h"
+
+namespace {
+
+constexpr unsigned char kEscape = 27;
+
+// Resetting the view also runs from the loaders, which tools and tests call without
+// any window; the toolkit ends the process on a redisplay with no current window.
+void requestRedisplay()
+{
+    if (glutGetWindow() != 0) {
+        glutPostRedisplay();
+    }
+}
+
+// Pixel arithmetic in 64 bits, stored back clamped, so that no coordinate the toolkit
+// hands over can overflow an int.
+int clampToInt(long long value)
+{
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+void stepAngle(float& angle, double step)
+{
+    angle = static_cast<float>(static_cast<double>(angle) + step);
+}
+
+void rebuildAngleMat()
+{
+    buildRotation(viewer.angleX, viewer.angleY, viewer.angleZ, viewer.angleMat);
+}
+
+// Rows of the column-ordered matrix: row r holds elements r, r + 4, r + 8, r + 12.
+void printMatCur()
+{
+    const float* m = viewer.matCur;
+    std::printf("matCur:\n%lf %lf %lf %lf\n", m[0], m[4], m[8], m[12]);
+    for (int row = 1; row < 4; ++row) {
+        std::printf("%lf %lf %lf %lf\n", m[row], m[row + 4], m[row + 8], m[row + 12]);
+    }
+}
+
+}  // namespace
+
+void buildRotation(double angleX, double angleY, double angleZ, float out[16])
+{
+    const double a = angleX * kDegreesToRadians;
+    const double b = angleY * kDegreesToRadians;
+    const double c = angleZ * kDegreesToRadians;
+    const double ca = std::cos(a), sa = std::sin(a);
+    const double cb = std::cos(b), sb = std::sin(b);
+    const double cc = std::cos(c), sc = std::sin(c);
+
+    const double m[16] = {
+        cb * cc, cb * sc, -sb, 0.0,
+        sa * sb * cc - ca * sc, sa * sb * sc + ca * cc, sa * cb, 0.0,
+        ca * sb * cc + sa * sc, ca * sb * sc - sa * cc, ca * cb, 0.0,
+        0.0, 0.0, 0.0, 1.0,
+    };
+    for (int i = 0; i < 16; ++i) {
+        out[i] = static_cast<float>(m[i]);
+    }
+}
+
+void resetViewValues()
+{
+    for (float& t : viewer.objTrans) {
+        t = 0.0f;
+    }
+    viewer.angleX = viewer.angleY = viewer.angleZ = 0.0f;
+    viewer.scale = 1.0f;
+    viewer.thickness = 0.02f;
+    viewer.focalLength = 20.0f;
+    viewer.focalRatio = 20.0f;
+    viewer.eyeSeparation = viewer.focalLength / viewer.focalRatio;
+    viewer.lastX = 0;
+    viewer.lastY = 0;
+    rebuildAngleMat();
+}
+
+void resetView()
+{
+    resetViewValues();
+    if (viewer.rotateControl) {
+        viewer.rotateControl->reset();
+    }
+    requestRedisplay();
+}
+
+ScreenRequest applyKey(unsigned char key)
+{
+    ScreenRequest request = ScreenRequest::None;
+    switch (key) {
+    case kEscape:
+    case 'q':
+        request = ScreenRequest::LeaveFullScreen;
+        break;
+    case 'F':
+    case 'f':
+        request = ScreenRequest::EnterFullScreen;
+        break;
+    case 'S':
+        viewer.scale = static_cast<float>(static_cast<double>(viewer.scale) + kKeyScaleStep);
+        break;
+    case 's':
+        viewer.scale = static_cast<float>(static_cast<double>(viewer.scale) - kKeyScaleStep);
+        break;
+    case 'X': stepAngle(viewer.angleX, kKeyAngleStep); break;
+    case 'x': stepAngle(viewer.angleX, -kKeyAngleStep); break;
+    case 'Y': stepAngle(viewer.angleY, kKeyAngleStep); break;
+    case 'y': stepAngle(viewer.angleY, -kKeyAngleStep); break;
+    case 'Z': stepAngle(viewer.angleZ, kKeyAngleStep); break;
+    case 'z': stepAngle(viewer.angleZ, -kKeyAngleStep); break;
+    case 'p':
+        printMatCur();
+        break;
+    default:
+        break;
+    }
+    // Every key, listed or not, leaves the matrix in step with the angles.
+    rebuildAngleMat();
+    return request;
+}
+
+void applyArrow(int key)
+{
+    float* t = viewer.objTrans;
+    switch (key) {
+    case GLUT_KEY_LEFT: t[0] = static_cast<float>(static_cast<double>(t[0]) - kArrowStep); break;
+    case GLUT_KEY_UP: t[1] = static_cast<float>(static_cast<double>(t[1]) + kArrowStep); break;
+    case GLUT_KEY_RIGHT: t[0] = static_cast<float>(static_cast<double>(t[0]) + kArrowStep); break;
+    case GLUT_KEY_DOWN: t[1] = static_cast<float>(static_cast<double>(t[1]) - kArrowStep); break;
+    default: break;
+    }
+}
+
+void applyPress(int button, int state, int x, int y, int windowHeight)
+{
+    if (state == GLUT_DOWN) {
+        switch (button) {
+        case GLUT_LEFT_BUTTON: viewer.dragMode = 0; break;
+        case GLUT_MIDDLE_BUTTON: viewer.dragMode = 1; break;
+        case GLUT_RIGHT_BUTTON:
+            viewer.dragMode = 2;
+            viewer.debugPrint = viewer.debugPrint == 0 ? 1 : 0;
+            break;
+        default: break;  // wheel and extra buttons keep the last mode
+        }
+    }
+    viewer.lastX = x;
+    viewer.lastY = clampToInt(static_cast<long long>(windowHeight) - y);
+}
+
+void applyDrag(int x, int y, int windowWidth, int windowHeight)
+{
+    // A window squeezed to nothing still divides by one pixel's worth, never by zero.
+    const float kx = static_cast<float>(std::max(windowWidth, 1) / kDragDivisor);
+    const float ky = static_cast<float>(std::max(windowHeight, 1) / kDragDivisor);
+    const long long yUp = static_cast<long long>(windowHeight) - y;
+    const double dx = static_cast<double>(static_cast<long long>(x) - viewer.lastX);
+    const double dy = static_cast<double>(yUp - viewer.lastY);
+
+    switch (viewer.dragMode) {
+    case 0:
+        viewer.angleX = static_cast<float>(viewer.angleX - dy / ky);
+        viewer.angleY = static_cast<float>(viewer.angleY + dx / kx);
+        rebuildAngleMat();
+        break;
+    case 1:
+        viewer.objTrans[2] = static_cast<float>(viewer.objTrans[2] + dy / ky);
+        break;
+    case 2:
+        viewer.objTrans[0] = static_cast<float>(viewer.objTrans[0] + dx / kx);
+        viewer.objTrans[1] = static_cast<float>(viewer.objTrans[1] + dy / ky);
+        break;
+    default:
+        break;  // no button pressed yet
+    }
+    viewer.lastX = x;
+    viewer.lastY = clampToInt(yUp);
+}
+
+void onKeyboard(unsigned char key, int, int)
+{
+    switch (applyKey(key)) {
+    case ScreenRequest::LeaveFullScreen:
+        // Always back to the stored size and place, never to the size before full screen.
+        glutReshapeWindow(viewer.windowWidth, viewer.windowHeight);
+        glutPositionWindow(viewer.windowX, viewer.windowY);
+        if (viewer.controlWindow) viewer.controlWindow->show();
+        if (viewer.movementWindow) viewer.movementWindow->show();
+        break;
+    case ScreenRequest::EnterFullScreen:
+        if (viewer.controlWindow) viewer.controlWindow->hide();
+        if (viewer.movementWindow) viewer.movementWindow->hide();
+        // Without a window manager, freeglut's full screen moves the window back by its
+        // own offset, taking it for a frame: from the corner it covers the whole screen.
+        glutPositionWindow(0, 0);
+        glutFullScreen();
+        break;
+    case ScreenRequest::None:
+        break;
+    }
+    requestRedisplay();
+}
+
+void onSpecialKey(int key, int, int)
+{
+    applyArrow(key);
+    requestRedisplay();
+}
+
+void onMouse(int button, int state, int x, int y)
+{
+    applyPress(button, state, x, y, glutGet(GLUT_WINDOW_HEIGHT));
+    requestRedisplay();
+}
+
+void onMotion(int x, int y)
+{
+    applyDrag(x, y, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+    requestRedisplay();
+}
+
+void onReshape(int, int)
+{
+    // The panels are windows of their own, but the viewport still comes from GLUI,
+    // which knows what part of the window is free for drawing.
+    int x = 0, y = 0, width = 0, height = 0;
+    GLUI_Master.get_viewport_area(&x, &y, &width, &height);
+    glViewport(x, y, width, height);
+    viewer.viewportWidth = width;
+    viewer.viewportHeight = height;
+    requestRedisplay();
+}
+
+void onIdle()
+{
+    if (viewer.mainWindow != 0 && glutGetWindow() != viewer.mainWindow) {
+        glutSetWindow(viewer.mainWindow);
+    }
+    GLUI_Master.sync_live_all();
+    requestRedisplay();
+}
