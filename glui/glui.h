@@ -2,21 +2,63 @@
 // with every widget drawn and driven by Dear ImGui inside its own GLUT window.
 //
 // Offered (GLUI 2.01 argument order and constants):
-//   GLUI_Master: get_version, create_glui, set_glutReshapeFunc, set_glutKeyboardFunc,
-//     set_glutSpecialFunc, set_glutMouseFunc, set_glutIdleFunc, get_viewport_area,
-//     sync_live_all.
+//   GLUI_Master: get_version (2.01), create_glui (flags 0 only: a top-level window at x, y;
+//     -1 lets the window system place it), set_glutReshapeFunc, set_glutKeyboardFunc,
+//     set_glutSpecialFunc, set_glutMouseFunc (registered as they are on the current GLUT
+//     window, so the viewer's handlers get the events unchanged), set_glutIdleFunc (the
+//     viewer's idle function runs on every pass, followed by one step of every spinning
+//     trackball), get_viewport_area (0, 0 and the current window's size: panels are windows
+//     of their own), sync_live_all.
 //   GLUI (a panel window): add_rollout, add_rollout_to_panel, add_panel, add_panel_to_panel,
 //     add_spinner(_to_panel), add_radiogroup(_to_panel), add_radiobutton_to_group,
 //     add_checkbox(_to_panel), add_listbox(_to_panel), add_button(_to_panel),
 //     add_edittext(_to_panel), add_statictext(_to_panel), add_column(_to_panel),
 //     add_rotation(_to_panel), add_translation(_to_panel), set_main_gfx_window,
-//     show, hide, sync_live.
-//   Controls: enable, disable, set_int_val, set_float_val, get_int_val, get_float_val,
-//     set_text, get_text, set_w, set_alignment; spinners set_float_limits,
-//     set_int_limits, set_speed; list boxes add_item, delete_item; rotations reset,
-//     set_spin; translations set_speed.
-// Live variables: a user change writes the bound variable first, then calls the
-// control's callback with its id, with the main graphics window current.
+//     show, hide, sync_live. A null panel means the window itself.
+//   Controls: enable, disable (greyed and inert, children of a panel too), set_int_val,
+//     set_float_val, get_int_val, get_float_val, set_text, get_text, set_w, set_alignment;
+//     spinners set_float_limits, set_int_limits (GLUI_LIMIT_CLAMP clamps, _WRAP wraps),
+//     set_speed; list boxes add_item, delete_item; rotations reset, set_spin;
+//     translations set_speed, set_x/y/z, get_x/y/z.
+//
+// Behaviour:
+//   - A window is as big as its controls and follows rollouts opening and closing; labels
+//     stand left of their values; add_column starts a new column to the right.
+//   - Live variables: a user change writes the bound variable first, then calls the
+//     control's callback with its id, with the main graphics window current (restored
+//     afterwards). Callbacks run after the ImGui frame, so they may open new windows and
+//     panels. set_*_val writes the variable at once but calls no callback. A new control
+//     shows the value its variable holds; binding a rotation resets its matrix to identity.
+//   - sync_live_all pushes every variable into its control; a panel is redrawn only when
+//     something it shows changed, or after its own events.
+//   - Spinners clamp whatever comes in (typed, dragged, set); values that are not finite
+//     are ignored. sync_live shows a variable beyond the limits at the limit and leaves the
+//     variable alone. Dragging the box: a hundredth of the range per pixel at speed 1
+//     (Shift ten times faster, Alt ten times slower); double-click, Ctrl+click or Enter to
+//     type. The two arrows beside it step a float by ten pixels' worth, an int by the speed
+//     (at least 1), repeating while held.
+//   - A radio group's value is the index of its chosen button; a list box's value is the id
+//     of its chosen item. delete_item returns 1 only if the item existed.
+//   - Edit texts: the live variable of a GLUI_EDITTEXT_TEXT box is a std::string, of an
+//     _INT box an int, of a _FLOAT box a float. The callback comes on Enter, or when the box
+//     loses focus after a change.
+//   - Rotation: an arcball; dragging turns the matrix (16 floats, column order) in view
+//     space. After a release in motion it keeps turning if set_spin gave it a damping factor
+//     above 0: each idle pass turns by the last step times that factor (1.0 keeps the speed;
+//     factors above 1 are taken as 1).
+//   - Translation: XY writes two consecutive floats, X, Y and Z one each; a drag of one
+//     pixel moves by the speed (y up).
+//   - Keyboard, with the pointer in a panel window: Tab / Shift+Tab and the arrow keys move
+//     between controls (Tab wraps around), Space or Enter presses buttons, check boxes,
+//     radio buttons and rollout headers, Enter on a spinner or text box starts typing.
+//     Space or Enter on a trackball or translation pad hands it the arrow keys (5 degrees,
+//     or a 10-pixel drag, a press) until Space, Enter, Tab, Escape or a click.
+//
+// Not offered / limits: subwindows (create_glui_subwindow), text boxes over several lines,
+//   scroll bars, file browsers, trees, GLUI's own fonts and look; key presses in a panel
+//   window are not passed on to the main graphics window; list pop-ups are clipped to the
+//   panel window, which grows while one is open. Before glutInit (unit tests) windows build
+//   their control trees without opening any GLUT window.
 #pragma once
 
 #include <memory>
@@ -44,6 +86,7 @@ enum {
 using GLUI_Update_CB = void (*)(int id);
 
 class GLUI;
+struct GLUI_View;
 
 // What kind of widget a control is; tests and the drawing code switch on it.
 enum class GLUI_Kind {
@@ -96,6 +139,8 @@ public:
 
 protected:
     virtual void write_live() {}
+    // The shown value or state changed: the panel window is redrawn.
+    void changed();
 
     GLUI_Kind kind_;
     GLUI* glui_;
@@ -126,8 +171,8 @@ class GLUI_Rollout : public GLUI_Panel {
 public:
     GLUI_Rollout(GLUI* glui, GLUI_Control* parent, std::string name, bool open, int type);
     bool is_open() const { return open_; }
-    void open() { open_ = true; }
-    void close() { open_ = false; }
+    void open();
+    void close();
 
 private:
     bool open_;
@@ -174,10 +219,14 @@ protected:
 private:
     float clamp_float(float value) const;
     int clamp_int(int value) const;
+    void store_float(float value);  // clamped value into both fields
+    void store_int(int value);
 
     int dataType_;
     float floatValue_ = 0.0f;
     int intValue_ = 0;
+    float lastLiveFloat_ = 0.0f;  // the live variable as last seen, to notice outside changes
+    int lastLiveInt_ = 0;
     float speed_ = 1.0f;
     int limitType_ = GLUI_LIMIT_NONE;
     float floatLow_ = 0.0f, floatHigh_ = 0.0f;
@@ -201,6 +250,7 @@ protected:
 
 private:
     int value_ = 0;
+    int lastLive_ = 0;
 };
 
 class GLUI_RadioButton : public GLUI_Control {
@@ -222,6 +272,7 @@ protected:
 
 private:
     int value_ = 0;
+    int lastLive_ = 0;
 };
 
 // Its value is the id of the chosen item.
@@ -243,6 +294,7 @@ protected:
 private:
     std::vector<std::pair<int, std::string>> items_;
     int value_ = 0;
+    int lastLive_ = 0;
 };
 
 class GLUI_Button : public GLUI_Control {
@@ -257,7 +309,13 @@ public:
                   int id, GLUI_Update_CB callback);
     void set_text(const char* text) override;
     const char* get_text() const override { return text_.c_str(); }
+    // GLUI_EDITTEXT_INT and _FLOAT boxes: the number the text holds (0 if none).
+    void set_int_val(int value) override;
+    void set_float_val(float value) override;
+    int get_int_val() const override;
+    float get_float_val() const override;
     void sync_live() override;
+    int data_type() const { return dataType_; }
     // The user finished editing (Enter or leaving the box) with this text.
     void user_set_text(const char* text);
 
@@ -265,8 +323,11 @@ protected:
     void write_live() override;
 
 private:
+    std::string live_text() const;  // the live variable as text
+
     int dataType_;
     std::string text_;
+    std::string lastLive_;
 };
 
 class GLUI_StaticText : public GLUI_Control {
@@ -301,8 +362,10 @@ private:
     float spin_ = 0.0f;
     float dragStart_[3] = {0, 0, 1};
     float dragStartMatrix_[16];
+    float dragLast_[3] = {0, 0, 1};
     float lastStep_[4] = {0, 0, 0, 1};  // quaternion of the last drag step, x y z w
     bool dragging_ = false;
+    bool spinning_ = false;
 };
 
 class GLUI_Translation : public GLUI_Control {
@@ -315,8 +378,9 @@ public:
     void set_x(float x);
     void set_y(float y);
     void set_z(float z);
+    // X, Y and Z translations hold one value; XY holds x then y.
     float get_x() const { return values_[0]; }
-    float get_y() const { return values_[1]; }
+    float get_y() const { return transType_ == GLUI_TRANSLATION_XY ? values_[1] : values_[0]; }
     float get_z() const { return values_[0]; }
     void sync_live() override;
     // A drag of the widget by dx, dy pixels (y up), scaled by the speed.
@@ -391,12 +455,20 @@ public:
     int glut_window() const { return glutWindow_; }
     GLUI_Panel* main_panel() const { return mainPanel_.get(); }
 
+    // The layer's own: asks for a fresh picture of the window (a no-op without a window),
+    // and the window's Dear ImGui state (null without a window).
+    void request_redraw();
+    GLUI_View* view() const { return view_.get(); }
+
 private:
+    template <class T, class... Args> T* add(GLUI_Control* parent, Args&&... args);
+
     std::string name_;
     int glutWindow_ = 0;
     int mainGfxWindow_ = 0;
     bool visible_ = true;
     std::unique_ptr<GLUI_Panel> mainPanel_;
+    std::unique_ptr<GLUI_View> view_;
 };
 
 class GLUI_Master_Object {
@@ -419,8 +491,17 @@ public:
 
     const std::vector<std::unique_ptr<GLUI>>& windows() const { return windows_; }
 
+    // One pass of the idle function installed by set_glutIdleFunc: the viewer's idle
+    // function, then one step of every spinning trackball. Also callable by tests.
+    void idle_pass();
+    // Installs or removes that idle function as the viewer's function and spinning trackballs need.
+    void update_idle_registration();
+
 private:
+
     std::vector<std::unique_ptr<GLUI>> windows_;
+    void (*idleFunc_)() = nullptr;
+    bool idleInstalled_ = false;
 };
 
 extern GLUI_Master_Object GLUI_Master;
