@@ -6,3 +6,10 @@
 void drawData(const Point3d& offset);
 Point3d& normalise(Point3d& v);
 Point3d triangleNormal(const Point3d& a, const Point3d& b, const Point3d& c);
+
+// The last set (counted from 0) that a data format shows in a display type, or -1 for none.
+int lastSetDrawn(int loadedFormat, int displayType, int nx);
+
+// The entry of the 50 data colours that a data value is drawn in: negative values take
+// entry 0, values of 50 and more repeat the table (value % 50).
+int dataColorIndex(int value);

@@ -1,0 +1,161 @@
+// The display callback: one complete picture per call, in MonoView, Anaglyph or
+// StereoView, with off-axis frustums for the two eyes.
+#include "render/frame.h"
+
+#include <GL/freeglut.h>
+#include <GL/gl.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "app/viewer_state.h"
+#include "render/data_drawing.h"
+#include "render/scene_parts.h"
+
+namespace {
+
+void selectWindowDrawBuffer(unsigned int buffer)
+{
+    // A window without stereo buffers has one back buffer: the left eye's selection takes
+    // it, and the right eye's keeps it, without the errors that naming a missing
+    // left or right buffer can raise.
+    if (buffer == GL_BACK_LEFT || buffer == GL_BACK_RIGHT) {
+        GLboolean stereo = GL_FALSE;
+        glGetBooleanv(GL_STEREO, &stereo);
+        if (!stereo) {
+            if (buffer == GL_BACK_LEFT) {
+                glDrawBuffer(GL_BACK);
+            }
+            return;
+        }
+    }
+    glDrawBuffer(buffer);
+}
+
+void drawBitmapText(const char* text)
+{
+    for (const char* c = text; *c != '\0'; ++c) {
+        glutBitmapCharacter(GLUT_BITMAP_HELVETICA_18, static_cast<unsigned char>(*c));
+    }
+}
+
+void swapWindowBuffers()
+{
+    glutSwapBuffers();
+}
+
+enum StereoMode { kMonoView = 0, kAnaglyph = 1, kStereoView = 2 };
+
+// One eye's pass: its frustum, its draw buffer (0: leave as selected), its colour, its eye.
+void drawPass(const FrameProjection& p, const FrustumLimits& frustum, unsigned int drawBuffer,
+              const float colour[4], const Point3d& eye)
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(frustum.left, frustum.right, p.bottom, p.top, kNearPlane, kFarPlane);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    if (drawBuffer != 0) {
+        frameOutput.selectDrawBuffer(drawBuffer);
+    }
+    setMaterial(colour[0], colour[1], colour[2], colour[3]);
+    drawData(eye);
+}
+
+void printFrustum(const char* name, const FrustumLimits& f, const FrameProjection& p)
+{
+    std::printf("%s Frustum: left = %lf right = %lf top = %lf bottom = %lf nearp = %lf farp = %lf\n", name,
+                f.left, f.right, p.top, p.bottom, kNearPlane, kFarPlane);
+}
+
+}  // namespace
+
+FrameOutput frameOutput = {selectWindowDrawBuffer, drawBitmapText, swapWindowBuffers};
+
+FrameProjection frameProjection(int viewportWidth, int viewportHeight, float eyeSeparation,
+                                float focalLength, const double vd[3], const double vu[3])
+{
+    FrameProjection p;
+    // A minimised window or a focal length of 0 would put infinities into the frustum.
+    if (viewportWidth <= 0 || viewportHeight <= 0 || focalLength == 0.0f || !std::isfinite(focalLength) ||
+        !std::isfinite(eyeSeparation)) {
+        return p;
+    }
+    p.drawable = true;
+    p.ratio = static_cast<double>(viewportWidth) / static_cast<double>(viewportHeight);
+    p.radians = kFrameDegreesToRadians * kFieldOfView / 2.0;
+    p.wd2 = kNearPlane * std::tan(p.radians);
+    p.ndfl = kNearPlane / static_cast<double>(focalLength);
+    p.top = p.wd2;
+    p.bottom = -p.wd2;
+
+    const double shift = 0.5 * static_cast<double>(eyeSeparation) * p.ndfl;
+    p.leftEye = {-p.ratio * p.wd2 + shift, p.ratio * p.wd2 + shift};
+    p.center = {-p.ratio * p.wd2, p.ratio * p.wd2};
+    p.rightEye = {-p.ratio * p.wd2 - shift, p.ratio * p.wd2 - shift};
+
+    const Point3d right = unitCross(Point3d{vd[0], vd[1], vd[2]}, Point3d{vu[0], vu[1], vu[2]});
+    const double half = static_cast<double>(eyeSeparation) / 2.0;
+    p.r = {right.x * half, right.y * half, right.z * half};
+    p.l = {-p.r.x, -p.r.y, -p.r.z};
+    return p;
+}
+
+void displayFrame()
+{
+    viewer.vp[2] = static_cast<double>(viewer.focalLength);
+    const FrameProjection p = frameProjection(viewer.viewportWidth, viewer.viewportHeight, viewer.eyeSeparation,
+                                              viewer.focalLength, viewer.vd, viewer.vu);
+    if (p.drawable && viewer.debugPrint) {
+        std::printf("ratio = %lf radians = %lf wd2 = %lf ndfl = %lf\n", p.ratio, p.radians, p.wd2, p.ndfl);
+    }
+
+    // GL_BACK takes in both back buffers of a stereo window, so each eye starts from the
+    // background; a frame in StereoView may have left the back-right buffer selected.
+    frameOutput.selectDrawBuffer(GL_BACK);
+    glClearColor(viewer.bgColor[0], viewer.bgColor[1], viewer.bgColor[2], viewer.bgColor[3]);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    if (p.drawable && viewer.debugPrint) {
+        printFrustum("Left", p.leftEye, p);
+        printFrustum("Center", p.center, p);
+        printFrustum("Right", p.rightEye, p);
+    }
+
+    // Light 1 turns only with its own rotation control, not with the eye or the data.
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glMultMatrixf(viewer.lightRotateMat);
+    glLightfv(GL_LIGHT0, GL_POSITION, viewer.light1Position);
+
+    if (p.drawable) {
+        if (viewer.debugPrint) {
+            std::printf("r = %lf %lf %lf\nl = %lf %lf %lf\n", p.r.x, p.r.y, p.r.z, p.l.x, p.l.y, p.l.z);
+        }
+        switch (viewer.stereoMode) {
+        case kMonoView:
+            drawPass(p, p.center, GL_BACK, viewer.leftColor, Point3d{});
+            break;
+        case kAnaglyph:
+            // The right eye is drawn over the left one, depth-tested against it.
+            drawPass(p, p.leftEye, GL_BACK, viewer.leftColor, p.l);
+            drawPass(p, p.rightEye, 0, viewer.rightColor, p.r);
+            break;
+        case kStereoView:
+            drawPass(p, p.leftEye, GL_BACK_LEFT, viewer.leftColor, p.l);
+            // The right eye's picture must not be hidden by depths of the left eye's.
+            frameOutput.selectDrawBuffer(GL_BACK_RIGHT);
+            glClear(GL_DEPTH_BUFFER_BIT);
+            drawPass(p, p.rightEye, 0, viewer.rightColor, p.r);
+            break;
+        default:
+            break;
+        }
+    }
+
+    if (viewer.showFileName) {
+        drawFileName();
+    }
+    glEnable(GL_LIGHTING);
+    frameOutput.finishFrame();
+}
