@@ -1,0 +1,176 @@
+#!/usr/bin/env bash
+# Side-by-side benchmark: orvelle-render against the same scenes drawn by VTK 9 (bench/vtk_scene.py),
+# frame times at 800x600 and the whole-process time to the first picture, with the ratios Orvelle/VTK
+# and the goals they are held against.
+#   bench/run.sh [FRAMES]        FRAMES timed frames per case (default 10)
+# Environment: BENCH_BUILD (build folder, default build-bench), BENCH_TIMEOUT (seconds one command may
+# take, default 150), BENCH_BIG_JOINED_FRAMES (frames of 10^6 points as joined line sets, default 3),
+# BENCH_ANGLES (turn of the scene about x,y,z in degrees, default 30,0,0).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+frames=${1:-10}
+build=${BENCH_BUILD:-$root/build-bench}
+limit=${BENCH_TIMEOUT:-150}
+big_joined_frames=${BENCH_BIG_JOINED_FRAMES:-3}
+angles=${BENCH_ANGLES:-30,0,0}
+size=800x600
+out=$here/out
+python=/usr/bin/python3  # Debian's interpreter, the one python3-vtk9 installs into
+
+if ! [[ $frames =~ ^[1-9][0-9]*$ ]]; then
+  echo "usage: bench/run.sh [FRAMES]" >&2
+  exit 2
+fi
+
+# --- what it needs -------------------------------------------------------------------------------
+"$root/scripts/install_deps.sh" build
+missing=()
+for p in python3 python3-vtk9 python3-numpy xvfb x11-utils; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing packages: ${missing[*]}; run as root, or install them with apt-get." >&2
+    exit 1
+  fi
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# --- builds and data -----------------------------------------------------------------------------
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF > /dev/null
+fi
+cmake --build "$build" --target orvelle-render -j2 > "$build/bench-build.log" 2>&1 ||
+  { tail -20 "$build/bench-build.log" >&2; echo "orvelle-render did not build" >&2; exit 1; }
+render=$build/orvelle-render
+
+cmake -S "$here/data_gen" -B "$build/bench-data" -DCMAKE_BUILD_TYPE=Release > /dev/null
+cmake --build "$build/bench-data" > /dev/null
+mkdir -p "$out"
+if [ ! -f "$out/points.dat" ] || [ ! -f "$out/surface.dat" ] || [ ! -f "$out/segments.dat" ] ||
+   [ "$build/bench-data/bench-data" -nt "$out/points.dat" ]; then
+  "$build/bench-data/bench-data" "$out"
+fi
+
+# VTK draws into a window of a private X server; orvelle-render needs no display.
+read -r display xvfb_pid < <("$root/scripts/start_xvfb.sh")
+trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
+export DISPLAY=$display
+
+# --- measuring -----------------------------------------------------------------------------------
+# Shows on standard error what a failed command said.
+report_failure() {
+  echo "failed: $*" >&2
+  tail -5 "$out/last-error.log" | sed 's/^/  /' >&2
+}
+
+# Prints the median milliseconds from a "frames: N median-ms: M" line, or "timeout" / "failed".
+frame_time() {
+  local output status=0
+  output=$(timeout "$limit" "$@" 2> "$out/last-error.log") || status=$?
+  if [ "$status" -eq 124 ]; then
+    echo timeout
+  elif [ "$status" -ne 0 ]; then
+    report_failure "$@"
+    echo failed
+  else
+    sed -n 's/^frames: [0-9]* median-ms: \([0-9.]*\)$/\1/p' <<< "$output" | tail -1 | grep . || echo failed
+  fi
+}
+
+# Prints the wall time in seconds of the whole command, or "timeout" / "failed".
+process_time() {
+  local start end status=0
+  start=$(date +%s%N)
+  timeout "$limit" "$@" > /dev/null 2> "$out/last-error.log" || status=$?
+  end=$(date +%s%N)
+  if [ "$status" -eq 124 ]; then
+    echo timeout
+  elif [ "$status" -ne 0 ]; then
+    report_failure "$@"
+    echo failed
+  else
+    awk -v ns=$((end - start)) 'BEGIN { printf "%.3f", ns / 1e9 }'
+  fi
+}
+
+# The middle of three figures; a failed or timed-out one counts as the largest.
+median3() {
+  printf '%s\n' "$@" | awk '{ print ($0 ~ /^[0-9.]+$/ ? $0 : 1e99), $0 }' | sort -g | sed -n '2p' | cut -d' ' -f2
+}
+
+# Orvelle/VTK, or "-" when either figure is missing.
+ratio() {
+  awk -v a="$1" -v b="$2" 'BEGIN { if (a ~ /^[0-9.]+$/ && b ~ /^[0-9.]+$/ && b > 0) printf "%.2f", a / b; else print "-" }'
+}
+
+# "met" when the figure is a number and compares as asked with the limit, else "missed".
+goal() {  # figure, <= or >=, limit
+  awk -v v="$1" -v op="$2" -v l="$3" 'BEGIN {
+    if (v !~ /^[0-9.]+$/) { print "missed"; exit }
+    print ((op == "<=" ? v <= l : v >= l) ? "met" : "missed") }'
+}
+
+declare -A orvelle vtk
+cases=(points filled joined)
+declare -A case_file=([points]=points.dat [filled]=surface.dat [joined]=segments.dat)
+declare -A case_name=([points]="10^6 points" [filled]="1000x1000 filled surface" [joined]="10^4 joined tubes")
+
+echo "Orvelle against VTK $("$python" -c 'from vtkmodules.vtkCommonCore import vtkVersion; print(vtkVersion.GetVTKVersion())'), ${size}, median of $frames frames after VTK's warm-up frame"
+echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //'); load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
+for c in "${cases[@]}"; do
+  for view in mono anaglyph; do
+    file=$out/${case_file[$c]}
+    orvelle[$c-$view]=$(frame_time "$render" --frames "$frames" --size "$size" --display "$c" --segments 8 \
+      --view "$view" --angles "$angles" --no-file-name --output "$out/orvelle-$c-$view.png" "$file")
+    vtk[$c-$view]=$(frame_time "$python" "$here/vtk_scene.py" --frames "$frames" --size "$size" --scene "$c" \
+      --view "$view" --angles "$angles" "$file")
+    printf '%-26s %-9s Orvelle %10s ms   VTK %10s ms\n' "${case_name[$c]}" "$view" \
+      "${orvelle[$c-$view]}" "${vtk[$c-$view]}"
+  done
+done
+
+first_o=() first_v=()
+for _ in 1 2 3; do
+  first_o+=("$(process_time "$render" --size "$size" --display points --angles "$angles" --no-file-name \
+    --output "$out/first-orvelle.png" "$out/points.dat")")
+  first_v+=("$(process_time "$python" "$here/vtk_scene.py" --size "$size" --scene points --angles "$angles" \
+    --picture "$out/first-vtk.png" "$out/points.dat")")
+done
+first_orvelle=$(median3 "${first_o[@]}")
+first_vtk=$(median3 "${first_v[@]}")
+echo "first picture of 10^6 points: Orvelle ${first_o[*]} s, VTK ${first_v[*]} s"
+
+big_joined=$(frame_time "$render" --frames "$big_joined_frames" --size "$size" --display joined --segments 8 \
+  --view mono --angles "$angles" --no-file-name --output "$out/orvelle-joined-1e6.png" "$out/points.dat")
+# A timed-out run still bounds the rate: fewer than FRAMES frames in the time allowed.
+big_fps=$(awk -v ms="$big_joined" -v n="$big_joined_frames" -v l="$limit" 'BEGIN {
+  if (ms ~ /^[0-9.]+$/ && ms > 0) printf "%.2f", 1000 / ms
+  else if (ms == "timeout") printf "<%.3f", n / l
+  else print ms }')
+echo "10^6 points as joined line sets: Orvelle $big_joined ms a frame ($big_fps frames a second)"
+
+# --- the table -----------------------------------------------------------------------------------
+echo
+printf '%-36s %11s %11s %8s   %-34s %s\n' "case (800x600)" "Orvelle" "VTK" "O/VTK" "goal" "result"
+for c in "${cases[@]}"; do
+  mono_ratio=$(ratio "${orvelle[$c-mono]}" "${vtk[$c-mono]}")
+  printf '%-36s %8s ms %8s ms %8s   %-34s %s\n' "${case_name[$c]}, mono" "${orvelle[$c-mono]}" \
+    "${vtk[$c-mono]}" "$mono_ratio" "O/VTK <= 0.5" "$(goal "$mono_ratio" '<=' 0.5)"
+  stereo_cost=$(ratio "${orvelle[$c-anaglyph]}" "${orvelle[$c-mono]}")
+  printf '%-36s %8s ms %8s ms %8s   %-34s %s\n' "${case_name[$c]}, anaglyph" "${orvelle[$c-anaglyph]}" \
+    "${vtk[$c-anaglyph]}" "$(ratio "${orvelle[$c-anaglyph]}" "${vtk[$c-anaglyph]}")" \
+    "Orvelle anaglyph/mono $stereo_cost <= 2" "$(goal "$stereo_cost" '<=' 2)"
+done
+first_ratio=$(ratio "$first_orvelle" "$first_vtk")
+printf '%-36s %9s s %9s s %8s   %-34s %s\n' "first picture of 10^6 points" "$first_orvelle" "$first_vtk" \
+  "$first_ratio" "O/VTK <= 0.5 (median of 3)" "$(goal "$first_ratio" '<=' 0.5)"
+printf '%-36s %8s ms %11s %8s   %-34s %s\n' "10^6 points as joined line sets" "$big_joined" "-" "-" \
+  "$big_fps frames/s >= 5" "$(goal "$big_fps" '>=' 5)"
+echo
+echo "pictures: $out/orvelle-*.png, first-orvelle.png, first-vtk.png; load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"
