@@ -27,20 +27,8 @@ void readColorDataFile(const char* path)
     // Both arrays are built beside the old ones, so a failure leaves the data set whole.
     std::vector<Point3d> coords;
     std::vector<int> groups;
-    try {
-        coords.reserve(count);
-        adviseHugePages(coords.data(), count * sizeof(Point3d));
-        coords.resize(count);
-    } catch (const std::bad_alloc&) {
-        std::printf("Can't allocate space for coordinate array\n");
-        return;
-    }
-    try {
-        groups.reserve(count);
-        adviseHugePages(groups.data(), count * sizeof(int));
-        groups.resize(count);
-    } catch (const std::bad_alloc&) {
-        std::printf("Can't allocate space for group array\n");
+    if (!allocateZeroed(coords, count, "Can't allocate space for coordinate array\n") ||
+        !allocateZeroed(groups, count, "Can't allocate space for group array\n")) {
         return;
     }
 

@@ -232,13 +232,8 @@ void readMapleFile(const char* path)
     }
 
     std::vector<Point3d> nodes;
-    try {
-        const std::size_t count = static_cast<std::size_t>(rows * columns);
-        nodes.reserve(count);
-        adviseHugePages(nodes.data(), count * sizeof(Point3d));
-        nodes.resize(count);
-    } catch (const std::bad_alloc&) {
-        std::printf("Can't allocate space for coordinate array\n");
+    if (!allocateZeroed(nodes, static_cast<std::size_t>(rows * columns),
+                        "Can't allocate space for coordinate array\n")) {
         return;
     }
     GridFiller filler(nodes, range, index);

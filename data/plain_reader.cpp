@@ -25,12 +25,7 @@ void readDataFile(const char* path)
 
     // The new points are built beside the old ones, so a failure leaves the data set whole.
     std::vector<Point3d> coords;
-    try {
-        coords.reserve(count);
-        adviseHugePages(coords.data(), count * sizeof(Point3d));
-        coords.resize(count);
-    } catch (const std::bad_alloc&) {
-        std::printf("Can't allocate space for coordinate array\n");
+    if (!allocateZeroed(coords, count, "Can't allocate space for coordinate array\n")) {
         return;
     }
 

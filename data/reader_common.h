@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
+#include <new>
+#include <vector>
 
 #include "data/data_set.h"
 #include "data/file_buffer.h"
@@ -20,3 +23,19 @@ bool readDataHeader(const char* path, const FileBuffer& file, std::size_t bytesP
 
 // The warning of a load that found fewer complete entries than it expected.
 void reportShortRead(const char* path, std::size_t read, std::size_t expected, const char* what);
+
+// Builds a zero-filled array of count elements beside whatever the data set holds now.
+// On a real allocation failure prints failureLine and returns false.
+template <typename T>
+bool allocateZeroed(std::vector<T>& array, std::size_t count, const char* failureLine)
+{
+    try {
+        array.reserve(count);
+        adviseHugePages(array.data(), count * sizeof(T));
+        array.resize(count);
+    } catch (const std::bad_alloc&) {
+        std::fputs(failureLine, stdout);
+        return false;
+    }
+    return true;
+}
