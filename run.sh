@@ -14,12 +14,12 @@ if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
     [ -f "$f" ] || continue
     name=$(basename "$f")
     case "$name" in
-      *.mpl|*.maple) format=maple; display=filled ;;
-      *color*|*.cdat) format=color; display=points ;;
-      *) format=data; display=joined ;;
+      *.mpl) format=maple; display=filled; angles=-60,0,30 ;;
+      *.cdat) format=color; display=points; angles=20,-35,0 ;;
+      *) format=data; display=joined; angles=20,-35,0 ;;
     esac
     for view in mono anaglyph; do
-      build/orvelle-render --format "$format" --display "$display" --view "$view" \
+      build/orvelle-render --format "$format" --display "$display" --view "$view" --angles "$angles" \
         --output "$out/${name%.*}-$view.png" "$f" > /dev/null || echo "could not render $f"
     done
   done
