@@ -56,14 +56,6 @@ void wireCallbacks()
     glutMotionFunc(onMotion);
 }
 
-void setFixedGlState()
-{
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_NORMALIZE);
-    glEnable(GL_LINE_SMOOTH);
-    glShadeModel(GL_SMOOTH);
-}
-
 }  // namespace
 
 bool displayWindowFits(int windowMode, int stereoMode)
@@ -87,8 +79,9 @@ int openDisplayWindow()
 
     createWindow();
     wireCallbacks();
-    initLights();
-    setFixedGlState();
+    // The two lights, depth test, normalised normals, smooth lines and shading: the same
+    // set-up as every picture drawn without a window.
+    setUpDisplayState();
     // The panel opens windows of its own, so it comes after everything that acts on
     // the display window as the current window.
     buildControlPanel();

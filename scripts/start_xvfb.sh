@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Starts a private Xvfb and prints "DISPLAY PID" once it accepts connections.
 # Xvfb picks a free display number itself (-displayfd), so servers started at the same
-# time by other runs never share one.
+# time by other runs never share one. Without -noreset the server resets whenever its last
+# client leaves, and a test connecting during the reset is refused.
 set -euo pipefail
 fifo=$(mktemp -u /tmp/orvelle-xvfb.XXXXXX)
 mkfifo "$fifo"
 trap 'rm -f "$fifo"' EXIT
-Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp -ac 3>"$fifo" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp -ac -noreset 3>"$fifo" >/dev/null 2>&1 &
 pid=$!
 if ! read -r -t 20 number < "$fifo"; then
   kill "$pid" 2>/dev/null || true
