@@ -61,9 +61,10 @@ Sample surface()
     std::string text = std::to_string(n) + " " + std::to_string(n) + "\n";
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n; ++j) {
-            const double x = -8.0 + 16.0 * i / (n - 1), y = -8.0 + 16.0 * j / (n - 1);
-            const double r = std::hypot(x, y);
-            text += format("%.5f %.5f %.6f\n", x, r < 1e-9 ? 1.0 : std::sin(r) / r, y);
+            // z falls along each set, so the flat normal of each cell points up, towards the lights.
+            const double x = -8.0 + 16.0 * i / (n - 1), z = 8.0 - 16.0 * j / (n - 1);
+            const double r = std::hypot(x, z);
+            text += format("%.5f %.5f %.6f\n", x, r < 1e-9 ? 1.0 : std::sin(r) / r, z);
         }
     }
     return {"surface.dat", text};
