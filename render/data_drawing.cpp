@@ -10,30 +10,14 @@
 #include <cstdio>
 
 #include "app/viewer_state.h"
+#include "render/draw_range.h"
+#include "render/fast_drawing.h"
 #include "render/scene_parts.h"
 
 namespace {
 
-enum DisplayType { kPoints = 0, kJoined = 1, kNeedled = 2, kGrid = 3, kFilled = 4 };
-enum Format { kPlain = 0, kMaple = 1, kColored = 2 };
-
-// The part of the data set that one display type draws: sets 0 to lastSet of ny points.
-struct DrawRange {
-    int lastSet;
-    int ny;
-    bool colored;
-};
-
-const Point3d& pointAt(const DrawRange& range, int i, int j)
-{
-    return dataSet.coordArray[static_cast<std::size_t>(i) * range.ny + j];
-}
-
-int groupAt(const DrawRange& range, int i, int j)
-{
-    const std::size_t k = static_cast<std::size_t>(i) * range.ny + j;
-    return k < dataSet.groupArray.size() ? dataSet.groupArray[k] : 0;
-}
+// Off in the viewer; tests and orvelle-render --reference switch it on.
+bool immediateModeOnly = false;
 
 void setPointColor(const DrawRange& range, int i, int j)
 {
@@ -74,23 +58,37 @@ void emitPoints(const DrawRange& range)
     glEnd();
 }
 
+void printTubeColor(const DrawRange& range, int i, int j)
+{
+    const Point3d& a = pointAt(range, i, j);
+    const Point3d& b = pointAt(range, i, j + 1);
+    const int g = groupAt(range, i, j);
+    const double s = viewer.scale;
+    std::printf("color %d %lf xyz = %5.1lf %5.1lf %5.1lf to xyz = %5.1lf %5.1lf %5.1lf\n", g,
+                viewer.dataColors[dataColorIndex(g)].r, s * a.x, s * a.y, s * a.z, s * b.x, s * b.y, s * b.z);
+}
+
+// The diagnostics of coloured joined line sets, one line per tube, when drawn from arrays.
+void printTubeColors(const DrawRange& range)
+{
+    for (int i = 0; i <= range.lastSet; ++i) {
+        for (int j = 0; j + 1 < range.ny; ++j) {
+            printTubeColor(range, i, j);
+        }
+    }
+}
+
 void emitJoinedTubes(const DrawRange& range)
 {
     const float radius = viewer.thickness;
     for (int i = 0; i <= range.lastSet; ++i) {
         for (int j = 0; j + 1 < range.ny; ++j) {
-            const Point3d& a = pointAt(range, i, j);
-            const Point3d& b = pointAt(range, i, j + 1);
             if (range.colored) {
                 setPointColor(range, i, j);
             }
-            drawTube(a, b, radius);
+            drawTube(pointAt(range, i, j), pointAt(range, i, j + 1), radius);
             if (range.colored && viewer.debugPrint) {
-                const int g = groupAt(range, i, j);
-                const double s = viewer.scale;
-                std::printf("color %d %lf xyz = %5.1lf %5.1lf %5.1lf to xyz = %5.1lf %5.1lf %5.1lf\n", g,
-                            viewer.dataColors[dataColorIndex(g)].r, s * a.x, s * a.y, s * a.z, s * b.x,
-                            s * b.y, s * b.z);
+                printTubeColor(range, i, j);
             }
         }
     }
@@ -169,7 +167,11 @@ void drawLoadedData()
         glPushMatrix();
         applyViewTransform();
         applyCentring();
-        emitPoints(range);
+        if (immediateModeOnly) {
+            emitPoints(range);
+        } else {
+            drawPointsFast(range);
+        }
         glPopMatrix();
         break;
     case kJoined:
@@ -177,7 +179,11 @@ void drawLoadedData()
         // Each tube adds the centring translation itself.
         glPushMatrix();
         applyViewTransform();
-        if (type == kJoined) {
+        if (!immediateModeOnly && drawTubesFast(range, type)) {
+            if (type == kJoined && range.colored && viewer.debugPrint) {
+                printTubeColors(range);
+            }
+        } else if (type == kJoined) {
             emitJoinedTubes(range);
         } else {
             emitNeedles(range);
@@ -191,7 +197,11 @@ void drawLoadedData()
         applyViewTransform();
         applyCentring();
         glPolygonMode(GL_FRONT_AND_BACK, type == kGrid ? GL_LINE : GL_FILL);
-        emitSurface(range, format == kPlain);
+        if (immediateModeOnly) {
+            emitSurface(range, format == kPlain);
+        } else {
+            drawSurfaceFast(range, type);
+        }
         glPopMatrix();
         break;
     default:
@@ -213,6 +223,16 @@ int lastSetDrawn(int loadedFormat, int displayType, int nx)
         return nx - 2;
     }
     return nx - 1;
+}
+
+void setReferenceDrawing(bool on)
+{
+    immediateModeOnly = on;
+}
+
+bool referenceDrawing()
+{
+    return immediateModeOnly;
 }
 
 int dataColorIndex(int value)

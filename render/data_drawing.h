@@ -13,3 +13,9 @@ int lastSetDrawn(int loadedFormat, int displayType, int nx);
 // The entry of the 50 data colours that a data value is drawn in: negative values take
 // entry 0, values of 50 and more repeat the table (value % 50).
 int dataColorIndex(int value);
+
+// Immediate mode for every primitive on every pass, nothing kept between frames: the
+// reference that the drawing from kept vertex arrays is held against (tests and
+// orvelle-render --reference switch it on; the viewer leaves it off).
+void setReferenceDrawing(bool on);
+bool referenceDrawing();

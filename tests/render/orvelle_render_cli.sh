@@ -72,6 +72,18 @@ awk -v t="$top" -v b="$bottom" 'BEGIN { exit !(t == 1 && b < 0.97) }' ||
   fail "a Maple file renders"
 "$tool" --frames 3 --size 160x120 --output timed.png curves.dat > out.txt || fail "--frames renders"
 grep -Eq '^frames: 3 median-ms: [0-9]+\.[0-9]+$' out.txt || fail "--frames prints its line: $(tail -1 out.txt)"
+grep -Eq '^first-frame-ms: [0-9]+\.[0-9]+$' out.txt || fail "--frames times the first frame apart"
+
+# The immediate-mode reference draws what the kept arrays draw, up to a few edge pixels.
+for display in points joined needled grid filled; do
+  "$tool" --display "$display" --thickness 0.08 --angles 30,20,0 --size 200x150 --output "fast-$display.png" \
+    curves.dat > /dev/null || fail "$display renders"
+  "$tool" --reference --display "$display" --thickness 0.08 --angles 30,20,0 --size 200x150 \
+    --output "ref-$display.png" curves.dat > /dev/null || fail "$display renders with --reference"
+  differing=$(compare -metric AE -fuzz 2% "fast-$display.png" "ref-$display.png" null: 2>&1)
+  [ "${differing%%.*}" -le 60 ] 2>/dev/null ||
+    fail "$display: $differing pixels differ between the fast drawing and the reference"
+done
 
 # A picture that cannot be written.
 "$tool" --output "$work/no/such/folder/x.png" curves.dat > /dev/null 2> err.txt

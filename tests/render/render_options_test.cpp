@@ -28,7 +28,7 @@ TEST(RenderOptions, EveryOptionIsRead)
                        "--shift", "1,2,3", "--background", "0.2,0.4,0.6", "--left-color", "0,1,0",
                        "--right-color", "1,0,1", "--data-color", "3=0.5,0.25,1", "--data-color", "49=1,1,0",
                        "--axes", "--no-file-name", "--debug", "--output", "out.png", "--frames", "5",
-                       "dir/wave.dat"},
+                       "--reference", "dir/wave.dat"},
                       o, error))
         << error;
     EXPECT_EQ(o.file, "dir/wave.dat");
@@ -50,7 +50,7 @@ TEST(RenderOptions, EveryOptionIsRead)
     EXPECT_EQ(o.dataColors[0].value, 3);
     EXPECT_FLOAT_EQ(o.dataColors[0].rgb[1], 0.25f);
     EXPECT_EQ(o.dataColors[1].value, 49);
-    EXPECT_TRUE(o.axes && o.noFileName && o.debug);
+    EXPECT_TRUE(o.axes && o.noFileName && o.debug && o.reference);
     EXPECT_EQ(o.output, "out.png");
     EXPECT_EQ(o.frames, 5);
 }

@@ -36,7 +36,11 @@ const char* const kRenderUsage =
     "  --debug                          print the viewer's diagnostics\n"
     "  --output FILE.png                picture to write (default: FILE's name with .png,\n"
     "                                   in the current folder)\n"
-    "  --frames N                       draw N frames and print their median time\n"
+    "  --frames N                       draw N frames and print their median time (after\n"
+    "                                   one frame that builds the kept geometry, whose\n"
+    "                                   time is printed first)\n"
+    "  --reference                      draw every primitive in immediate mode, keeping\n"
+    "                                   nothing between frames (the slow reference)\n"
     "  --help                           show this text\n"
     "\n"
     "Exit status: 0 picture written, 1 FILE not loaded or picture not written, 2 usage error.\n";
@@ -158,6 +162,10 @@ bool parseRenderOptions(const std::vector<std::string>& args, RenderOptions& opt
         }
         if (option == "--debug") {
             options.debug = true;
+            continue;
+        }
+        if (option == "--reference") {
+            options.reference = true;
             continue;
         }
         if (option.size() < 2 || option.compare(0, 2, "--") != 0) {

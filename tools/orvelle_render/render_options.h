@@ -36,6 +36,7 @@ struct RenderOptions {
     bool axes = false;
     bool noFileName = false;
     bool debug = false;
+    bool reference = false;  // immediate-mode drawing, nothing kept
     int frames = 0;  // 0: draw one frame and report no time
     bool help = false;
 };

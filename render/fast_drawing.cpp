@@ -1,0 +1,593 @@
+// Drawing from kept vertex arrays with OpenGL 1.1 client arrays, in chunks so that the
+// driver's copy of each draw stays small, and in one material per colour group.
+#include "render/fast_drawing.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <thread>
+
+#include "render/frame.h"
+#include "render/geometry_cache.h"
+#include "render/scene_parts.h"
+
+namespace {
+
+// Vertices or indices handed to the driver in one call; the software renderer's memory for
+// the work in flight grows with it.
+constexpr std::size_t kChunk = 1u << 14;
+// Chunks that may be queued in the renderer before the drawing waits for them.
+constexpr unsigned kChunksInFlight = 2;
+// Tubes generated per call when their mesh is not kept.
+constexpr std::size_t kStreamedTubes = 2048;
+// From this many points of one colour on, drawing the pixels they cover costs less than
+// drawing the points; up to this reach in pixels the covered pixels are quick to find.
+constexpr std::size_t kSplatFrom = 1u << 15;
+constexpr double kSplatReach = 4.0;
+// From this many quadrilaterals on, a filled surface leaves out those that cover no
+// pixel centre.
+constexpr std::size_t kSampleFreeFrom = 1u << 14;
+// From this many points on, two threads find the covered pixels.
+constexpr std::size_t kSplatThreadsFrom = 1u << 17;
+
+void useGroupMaterial(int colorIndex)
+{
+    if (colorIndex >= 0) {
+        const DataColor& c = viewer.dataColors[colorIndex];
+        setMaterial(c.r, c.g, c.b, c.a);
+    }
+}
+
+// The material and normal that the immediate-mode drawing leaves behind.
+void leaveStateAsDrawn(const GeometryCache& cache)
+{
+    useGroupMaterial(cache.lastColorIndex);
+    if (cache.leavesNormal) {
+        glNormal3fv(cache.lastNormal);
+    }
+}
+
+// The software renderer keeps the work of a frame until it is flushed, and queues flushed
+// work faster than its threads finish it: waiting for it now and then bounds the memory
+// that a big draw takes.
+void handOver()
+{
+    static unsigned chunks = 0;
+    if (++chunks % kChunksInFlight == 0) {
+        glFinish();
+    } else {
+        glFlush();
+    }
+}
+
+void drawArraysChunked(GLenum mode, std::size_t first, std::size_t count, std::size_t perPrimitive)
+{
+    const std::size_t chunk = kChunk - kChunk % perPrimitive;
+    for (std::size_t done = 0; done < count; done += chunk) {
+        const std::size_t n = std::min(chunk, count - done);
+        glDrawArrays(mode, static_cast<GLint>(first + done), static_cast<GLsizei>(n));
+        handOver();
+    }
+}
+
+void drawElementsChunked(GLenum mode, const std::uint32_t* indices, std::size_t count, std::size_t perPrimitive)
+{
+    const std::size_t chunk = kChunk - kChunk % perPrimitive;
+    for (std::size_t done = 0; done < count; done += chunk) {
+        const std::size_t n = std::min(chunk, count - done);
+        glDrawElements(mode, static_cast<GLsizei>(n), GL_UNSIGNED_INT, indices + done);
+        handOver();
+    }
+}
+
+struct Transform {
+    float modelview[16];
+    float projection[16];
+    GLint viewport[4];
+};
+
+Transform currentTransform()
+{
+    Transform t;
+    glGetFloatv(GL_MODELVIEW_MATRIX, t.modelview);
+    glGetFloatv(GL_PROJECTION_MATRIX, t.projection);
+    glGetIntegerv(GL_VIEWPORT, t.viewport);
+    return t;
+}
+
+void multiply(const float a[16], const float b[16], float out[16])
+{
+    for (int c = 0; c < 4; ++c) {
+        for (int r = 0; r < 4; ++r) {
+            float s = 0.0f;
+            for (int k = 0; k < 4; ++k) {
+                s += a[k * 4 + r] * b[c * 4 + k];
+            }
+            out[c * 4 + r] = s;
+        }
+    }
+}
+
+// Per-frame working memory, kept so that frames do not allocate.
+struct Scratch {
+    std::vector<float> points;
+    std::vector<float> pixels;
+    std::vector<float> window;
+    std::vector<float> normals;
+    std::vector<std::uint32_t> indices;
+    MeshArrays mesh;
+};
+Scratch scratch;
+
+// The pixels that a smooth point covers: those whose centres lie nearer than this to the
+// point's position in the window (the renderer's rule, found by probing it), at least a
+// pixel's width for the smallest points.
+double smoothPointReach(float size)
+{
+    return std::max(0.5 * size, 1.0);
+}
+
+// What one thread of the splatting finds: the nearest depth of each covered pixel (the
+// others hold infinity), the pixels it covered first, and the points it left to the driver.
+struct SplatPart {
+    std::vector<float> depth;
+    std::vector<std::uint32_t> touched;
+    std::vector<float> passed;
+};
+
+struct SplatView {
+    float m[16];  // projection times model-view
+    int width, height;
+    float reach;
+};
+
+void splatRange(const float* p, std::size_t count, const SplatView& v, SplatPart& part)
+{
+    const float* m = v.m;
+    const float r = v.reach, r2 = r * r;
+    const float left = r, right = static_cast<float>(v.width) - r;
+    const float bottom = r, top = static_cast<float>(v.height) - r;
+    for (std::size_t k = 0; k < count; ++k, p += 3) {
+        const float cw = m[3] * p[0] + m[7] * p[1] + m[11] * p[2] + m[15];
+        const float cx = m[0] * p[0] + m[4] * p[1] + m[8] * p[2] + m[12];
+        const float cy = m[1] * p[0] + m[5] * p[1] + m[9] * p[2] + m[13];
+        const float cz = m[2] * p[0] + m[6] * p[1] + m[10] * p[2] + m[14];
+        float wx = -1.0f, wy = -1.0f, z = 0.0f;
+        if (cw > 0.0f) {
+            const float inv = 1.0f / cw;
+            wx = (cx * inv + 1.0f) * 0.5f * static_cast<float>(v.width);
+            wy = (cy * inv + 1.0f) * 0.5f * static_cast<float>(v.height);
+            z = cz * inv;
+        }
+        if (!(wx > left && wx < right && wy > bottom && wy < top && z >= -1.0f && z <= 1.0f)) {
+            part.passed.insert(part.passed.end(), p, p + 3);
+            continue;
+        }
+        // Pixel centres px + 0.5 strictly within r of wx: px from above wx - r - 0.5 to
+        // below wx + r - 0.5 (the distance test below settles the corners).
+        const int x0 = static_cast<int>(wx - r + 0.5f), x1 = static_cast<int>(wx + r - 0.5f);
+        const int y0 = static_cast<int>(wy - r + 0.5f), y1 = static_cast<int>(wy + r - 0.5f);
+        for (int py = y0; py <= y1; ++py) {
+            const float dy = static_cast<float>(py) + 0.5f - wy;
+            for (int px = x0; px <= x1; ++px) {
+                const float dx = static_cast<float>(px) + 0.5f - wx;
+                if (dx * dx + dy * dy >= r2) {
+                    continue;
+                }
+                const std::size_t pixel = static_cast<std::size_t>(py) * v.width + px;
+                float& d = part.depth[pixel];
+                if (d == std::numeric_limits<float>::infinity()) {
+                    part.touched.push_back(static_cast<std::uint32_t>(pixel));
+                    d = z;
+                } else if (z < d) {
+                    d = z;
+                }
+            }
+        }
+    }
+}
+
+SplatPart splatParts[2];
+
+// Smooth points of one colour drawn as the pixels they cover: each covered pixel once, at
+// the nearest depth of the points covering it, which is what the depth test leaves there
+// when all of them are drawn. Points that the picture's edge or the clipping planes cut
+// are left to the driver in scratch.points; the pixels go to scratch.pixels as window x,
+// y and normalised depth. Two threads share the points when there are many.
+void splatPoints(const GeometryCache& cache, const Transform& t, double reach)
+{
+    SplatView v;
+    multiply(t.projection, t.modelview, v.m);
+    v.width = std::max(t.viewport[2], 0);
+    v.height = std::max(t.viewport[3], 0);
+    v.reach = static_cast<float>(reach);
+    const std::size_t pixels = static_cast<std::size_t>(v.width) * v.height;
+    for (SplatPart& part : splatParts) {
+        if (part.depth.size() != pixels) {
+            part.depth.assign(pixels, std::numeric_limits<float>::infinity());
+        }
+        part.touched.clear();
+        part.passed.clear();
+    }
+    const std::size_t count = cache.points.size() / 3;
+    const std::size_t half = count >= kSplatThreadsFrom ? count / 2 : count;
+    std::thread other;
+    if (half < count) {
+        other = std::thread(splatRange, cache.points.data() + half * 3, count - half, std::cref(v),
+                            std::ref(splatParts[1]));
+    }
+    splatRange(cache.points.data(), half, v, splatParts[0]);
+    if (other.joinable()) {
+        other.join();
+    }
+
+    SplatPart& whole = splatParts[0];
+    SplatPart& second = splatParts[1];
+    for (std::uint32_t pixel : second.touched) {
+        float& d = whole.depth[pixel];
+        if (d == std::numeric_limits<float>::infinity()) {
+            whole.touched.push_back(pixel);
+        }
+        d = std::min(d, second.depth[pixel]);
+        second.depth[pixel] = std::numeric_limits<float>::infinity();
+    }
+    scratch.points = whole.passed;
+    scratch.points.insert(scratch.points.end(), second.passed.begin(), second.passed.end());
+    scratch.pixels.resize(whole.touched.size() * 3);
+    float* out = scratch.pixels.data();
+    for (std::uint32_t pixel : whole.touched) {
+        *out++ = static_cast<float>(pixel % static_cast<std::uint32_t>(v.width)) + 0.5f;
+        *out++ = static_cast<float>(pixel / static_cast<std::uint32_t>(v.width)) + 0.5f;
+        *out++ = whole.depth[pixel];
+        whole.depth[pixel] = std::numeric_limits<float>::infinity();
+    }
+}
+
+// Inverse of an affine column-order matrix; false when it has none (a scale of 0).
+bool affineInverse(const float m[16], double out[16])
+{
+    const double a = m[0], b = m[4], c = m[8], d = m[1], e = m[5], f = m[9], g = m[2], h = m[6], i = m[10];
+    const double det = a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g);
+    if (det == 0.0 || !std::isfinite(det)) {
+        return false;
+    }
+    const double l[9] = {(e * i - f * h) / det, (c * h - b * i) / det, (b * f - c * e) / det,
+                         (f * g - d * i) / det, (a * i - c * g) / det, (c * d - a * f) / det,
+                         (d * h - e * g) / det, (b * g - a * h) / det, (a * e - b * d) / det};
+    for (int row = 0; row < 3; ++row) {
+        for (int col = 0; col < 3; ++col) {
+            out[col * 4 + row] = l[row * 3 + col];
+        }
+        out[12 + row] = -(l[row * 3] * m[12] + l[row * 3 + 1] * m[13] + l[row * 3 + 2] * m[14]);
+        out[row * 4 + 3] = 0.0;
+    }
+    out[15] = 1.0;
+    return true;
+}
+
+// Draws scratch.pixels, one pixel each, lit as the points are: the model-view matrix (and
+// so the transformed normal) stays, and the projection takes its inverse back out.
+void drawSplattedPixels(const Transform& t)
+{
+    const double w = t.viewport[2], h = t.viewport[3];
+    const double windowToClip[16] = {2.0 / w, 0, 0, 0, 0, 2.0 / h, 0, 0, 0, 0, 1, 0, -1, -1, 0, 1};
+    double inverse[16];
+    affineInverse(t.modelview, inverse);  // the caller made sure that there is one
+    double projection[16];
+    for (int c = 0; c < 4; ++c) {
+        for (int r = 0; r < 4; ++r) {
+            double sum = 0.0;
+            for (int k = 0; k < 4; ++k) {
+                sum += windowToClip[k * 4 + r] * inverse[c * 4 + k];
+            }
+            projection[c * 4 + r] = sum;
+        }
+    }
+    GLfloat size = 1.0f;
+    glGetFloatv(GL_POINT_SIZE, &size);
+    const GLboolean smooth = glIsEnabled(GL_POINT_SMOOTH);
+    glDisable(GL_POINT_SMOOTH);
+    glPointSize(1.0f);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadMatrixd(projection);
+    glMatrixMode(GL_MODELVIEW);
+    glVertexPointer(3, GL_FLOAT, 0, scratch.pixels.data());
+    drawArraysChunked(GL_POINTS, 0, scratch.pixels.size() / 3, 1);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPointSize(size);
+    if (smooth) {
+        glEnable(GL_POINT_SMOOTH);
+    }
+}
+
+// The eye in the coordinates of the current model-view matrix.
+Point3d eyeInModel(const float m[16])
+{
+    double inverse[16];
+    if (!affineInverse(m, inverse)) {
+        return Point3d{0.0, 0.0, 1.0e6};  // everything squeezed into one point: any side faces it
+    }
+    return Point3d{inverse[12], inverse[13], inverse[14]};
+}
+
+// The on-screen width of the tubes when all of them are thin enough to be lines, else 0.
+// Expects the view transform without the centring in force, so that the data's centre
+// is the model origin.
+float thinTubeWidth(const GeometryCache& cache)
+{
+    const Transform t = currentTransform();
+    const float* m = t.modelview;
+    const double scale = std::sqrt(double(m[0]) * m[0] + double(m[1]) * m[1] + double(m[2]) * m[2]);
+    const double centreDepth = -m[14];
+    const double nearest = centreDepth - scale * cache.boundRadius;
+    if (!(nearest > kNearPlane) || t.viewport[3] <= 0) {
+        return 0.0f;
+    }
+    const double pixelsPerUnit = 0.5 * t.viewport[3] * t.projection[5];
+    const double diameter = 2.0 * static_cast<double>(viewer.thickness) * scale * pixelsPerUnit;
+    if (diameter / nearest > kThinTubePixels) {
+        return 0.0f;
+    }
+    return static_cast<float>(diameter / centreDepth);
+}
+
+// The normal of each thin line's vertex from first to end: the tube's surface normal that
+// faces the eye, the one that the middle of the tube's picture shows.
+void lineNormals(const GeometryCache& cache, const Point3d& eye, std::size_t first, std::size_t end)
+{
+    scratch.normals.resize((end - first) * 3);
+    const float* p = &cache.lineVertices[first * 3];
+    const std::int16_t* t = &cache.lineTangents[first * 3];
+    constexpr float unit = static_cast<float>(1.0 / kTangentUnit);
+    float* n = scratch.normals.data();
+    const float ex = static_cast<float>(eye.x), ey = static_cast<float>(eye.y), ez = static_cast<float>(eye.z);
+    for (std::size_t k = first; k < end; ++k, p += 3, t += 3, n += 3) {
+        const float d[3] = {t[0] * unit, t[1] * unit, t[2] * unit};
+        const float wx = ex - p[0], wy = ey - p[1], wz = ez - p[2];
+        const float along = wx * d[0] + wy * d[1] + wz * d[2];
+        n[0] = wx - along * d[0];
+        n[1] = wy - along * d[1];
+        n[2] = wz - along * d[2];
+        if (n[0] * n[0] + n[1] * n[1] + n[2] * n[2] <= 1.0e-12f * (wx * wx + wy * wy + wz * wz)) {
+            // Seen end-on: the cap faces the eye.
+            n[0] = wx;
+            n[1] = wy;
+            n[2] = wz;
+        }
+    }
+}
+
+// Lit lines in place of thin tubes. The normals depend on the eye, so they are worked out
+// per frame, a chunk at a time over the vertices that the chunk's lines use.
+void drawThinTubes(float width)
+{
+    const GeometryCache& cache = keptThinLines();
+    float m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    const Point3d eye = eyeInModel(m);
+    GLfloat oldWidth = 1.0f;
+    glGetFloatv(GL_LINE_WIDTH, &oldWidth);
+    const GLboolean smooth = glIsEnabled(GL_LINE_SMOOTH);
+    // Without smoothing a line is drawn a whole number of pixels wide.
+    glDisable(GL_LINE_SMOOTH);
+    glLineWidth(std::max(1.0f, std::round(width)));
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    for (const ColorGroup& g : cache.lineGroups) {
+        useGroupMaterial(g.colorIndex);
+        for (std::size_t done = 0; done < g.count; done += kChunk) {
+            const std::uint32_t* indices = &cache.lineIndices[g.first + done];
+            const std::size_t n = std::min(kChunk, g.count - done);
+            const auto bounds = std::minmax_element(indices, indices + n);
+            const std::uint32_t low = *bounds.first;
+            lineNormals(cache, eye, low, static_cast<std::size_t>(*bounds.second) + 1);
+            scratch.indices.resize(n);
+            for (std::size_t k = 0; k < n; ++k) {
+                scratch.indices[k] = indices[k] - low;
+            }
+            glVertexPointer(3, GL_FLOAT, 0, &cache.lineVertices[static_cast<std::size_t>(low) * 3]);
+            glNormalPointer(GL_FLOAT, 0, scratch.normals.data());
+            glDrawElements(GL_LINES, static_cast<GLsizei>(n), GL_UNSIGNED_INT, scratch.indices.data());
+            handOver();
+        }
+    }
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glLineWidth(oldWidth);
+    if (smooth) {
+        glEnable(GL_LINE_SMOOTH);
+    }
+}
+
+// Draws those of a filled surface's quadrilaterals that may cover a pixel centre. A filled
+// polygon makes fragments only at the pixel centres it covers, so one whose bounding box
+// in the window holds none adds nothing to the picture or the depths; the small
+// quadrilaterals of a fine grid mostly hold none. A margin far wider than the renderer's
+// rounding keeps every doubtful one, as are those reaching behind the eye. The window
+// positions of two sets at a time are worked out, and the kept ones are drawn a chunk at a
+// time, so that little memory is needed besides the kept arrays.
+void drawQuadsCoveringPixelCentres(const GeometryCache& cache)
+{
+    const Transform t = currentTransform();
+    float m[16];
+    multiply(t.projection, t.modelview, m);
+    const float width = static_cast<float>(t.viewport[2]), height = static_cast<float>(t.viewport[3]);
+    const int ny = cache.range.ny;
+    scratch.window.resize(static_cast<std::size_t>(ny) * 4);
+    const auto placeSet = [&](int i) {
+        const float* p = &cache.surfaceVertices[static_cast<std::size_t>(i) * ny * 3];
+        float* w = &scratch.window[static_cast<std::size_t>(i % 2) * ny * 2];
+        for (int j = 0; j < ny; ++j, p += 3, w += 2) {
+            const float cw = m[3] * p[0] + m[7] * p[1] + m[11] * p[2] + m[15];
+            const float cx = m[0] * p[0] + m[4] * p[1] + m[8] * p[2] + m[12];
+            const float cy = m[1] * p[0] + m[5] * p[1] + m[9] * p[2] + m[13];
+            w[0] = cw > 0.0f ? (cx / cw + 1.0f) * 0.5f * width : std::numeric_limits<float>::quiet_NaN();
+            w[1] = cw > 0.0f ? (cy / cw + 1.0f) * 0.5f * height : std::numeric_limits<float>::quiet_NaN();
+        }
+    };
+    constexpr float margin = 1.0f / 16.0f;
+    const std::size_t chunk = kChunk - kChunk % 4;
+    scratch.indices.clear();
+    const std::uint32_t* q = cache.surfaceIndices.data();
+    placeSet(0);
+    for (int i = 0; i <= cache.range.lastSet; ++i) {
+        placeSet(i + 1);
+        const float* low = &scratch.window[static_cast<std::size_t>(i % 2) * ny * 2];
+        const float* high = &scratch.window[static_cast<std::size_t>((i + 1) % 2) * ny * 2];
+        for (int j = 0; j + 1 < ny; ++j, q += 4) {
+            const float xs[4] = {low[2 * j], high[2 * j], high[2 * j + 2], low[2 * j + 2]};
+            const float ys[4] = {low[2 * j + 1], high[2 * j + 1], high[2 * j + 3], low[2 * j + 3]};
+            const float x0 = std::min(std::min(xs[0], xs[1]), std::min(xs[2], xs[3]));
+            const float x1 = std::max(std::max(xs[0], xs[1]), std::max(xs[2], xs[3]));
+            const float y0 = std::min(std::min(ys[0], ys[1]), std::min(ys[2], ys[3]));
+            const float y1 = std::max(std::max(ys[0], ys[1]), std::max(ys[2], ys[3]));
+            const bool doubtful = std::isnan(xs[0] + xs[1] + xs[2] + xs[3]);
+            // A pixel centre c + 0.5 lies in [x0, x1] when floor(x1 - 0.5) >= x0 - 0.5.
+            const bool coversX = std::floor(x1 - 0.5f + margin) >= x0 - 0.5f - margin;
+            const bool coversY = std::floor(y1 - 0.5f + margin) >= y0 - 0.5f - margin;
+            if (doubtful || (coversX && coversY)) {
+                scratch.indices.insert(scratch.indices.end(), q, q + 4);
+                if (scratch.indices.size() >= chunk) {
+                    drawElementsChunked(GL_QUADS, scratch.indices.data(), scratch.indices.size(), 4);
+                    scratch.indices.clear();
+                }
+            }
+        }
+    }
+    drawElementsChunked(GL_QUADS, scratch.indices.data(), scratch.indices.size(), 4);
+}
+
+void drawMesh(const MeshArrays& mesh, std::size_t firstIndex, std::size_t indexCount)
+{
+    glVertexPointer(3, GL_FLOAT, 0, mesh.positions.data());
+    glNormalPointer(GL_FLOAT, 0, mesh.normals.data());
+    drawElementsChunked(GL_TRIANGLES, mesh.indices.data() + firstIndex, indexCount, 3);
+}
+
+void drawTubeMeshes(const GeometryCache& cache)
+{
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    if (const MeshArrays* mesh = keptTubeMesh()) {
+        for (const ColorGroup& g : cache.meshGroups) {
+            useGroupMaterial(g.colorIndex);
+            drawMesh(*mesh, g.first, g.count);
+        }
+    } else {
+        // Too many tubes to keep their mesh: generate it a few thousand tubes at a time.
+        const TubeRing ring = tubeRing(viewer.segments);
+        for (const ColorGroup& g : cache.groups) {
+            useGroupMaterial(g.colorIndex);
+            for (std::size_t s = g.first; s < g.first + g.count;) {
+                const std::size_t end = std::min(g.first + g.count, s + kStreamedTubes);
+                scratch.mesh.positions.clear();
+                scratch.mesh.normals.clear();
+                scratch.mesh.indices.clear();
+                for (; s < end; ++s) {
+                    Point3d a, b;
+                    tubeSegmentEnds(cache.tubes[s], a, b);
+                    appendTube(ring, a, b, viewer.thickness, scratch.mesh);
+                }
+                drawMesh(scratch.mesh, 0, scratch.mesh.indices.size());
+            }
+        }
+    }
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+}  // namespace
+
+void drawPointsFast(const DrawRange& range)
+{
+    const GeometryCache& cache = cachedGeometry(range, kPoints);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    GLfloat size = 1.0f;
+    glGetFloatv(GL_POINT_SIZE, &size);
+    const bool smooth = glIsEnabled(GL_POINT_SMOOTH) == GL_TRUE;
+    const double reach = smoothPointReach(size);
+    const Transform t = currentTransform();
+    double inverse[16];
+    if (cache.points.size() / 3 >= kSplatFrom && cache.groups.size() == 1 && smooth && reach <= kSplatReach &&
+        affineInverse(t.modelview, inverse)) {
+        splatPoints(cache, t, reach);
+        useGroupMaterial(cache.groups.front().colorIndex);
+        glVertexPointer(3, GL_FLOAT, 0, scratch.points.data());
+        drawArraysChunked(GL_POINTS, 0, scratch.points.size() / 3, 1);
+        drawSplattedPixels(t);
+    } else {
+        glVertexPointer(3, GL_FLOAT, 0, cache.points.data());
+        for (const ColorGroup& g : cache.groups) {
+            useGroupMaterial(g.colorIndex);
+            drawArraysChunked(GL_POINTS, g.first, g.count, 1);
+        }
+    }
+    glDisableClientState(GL_VERTEX_ARRAY);
+    leaveStateAsDrawn(cache);
+}
+
+bool drawTubesFast(const DrawRange& range, int displayType)
+{
+    const GeometryCache& cache = cachedGeometry(range, displayType);
+    if (cache.tubes.empty()) {
+        return true;
+    }
+    const float width = thinTubeWidth(cache);
+    GLint polygonMode[2] = {GL_FILL, GL_FILL};
+    glGetIntegerv(GL_POLYGON_MODE, polygonMode);
+    if (width <= 0.0f && polygonMode[0] != GL_FILL) {
+        return false;
+    }
+    glPushMatrix();
+    glTranslated(dataSet.tx, dataSet.ty, dataSet.tz);
+    if (width > 0.0f) {
+        drawThinTubes(width);
+    } else {
+        drawTubeMeshes(cache);
+    }
+    glPopMatrix();
+    leaveStateAsDrawn(cache);
+    return true;
+}
+
+void drawSurfaceFast(const DrawRange& range, int displayType)
+{
+    const GeometryCache& cache = cachedGeometry(range, displayType);
+    if (cache.groups.empty()) {
+        return;
+    }
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, cache.surfaceVertices.data());
+    if (cache.surfaceShared) {
+        const bool normals = !cache.surfaceNormals.empty();
+        GLint shadeModel = GL_SMOOTH;
+        if (normals) {
+            // One normal per quadrilateral, carried by the vertex that closes it.
+            glGetIntegerv(GL_SHADE_MODEL, &shadeModel);
+            glShadeModel(GL_FLAT);
+            glEnableClientState(GL_NORMAL_ARRAY);
+            glNormalPointer(GL_FLOAT, 0, cache.surfaceNormals.data());
+        }
+        if (displayType == kFilled && cache.surfaceIndices.size() / 4 >= kSampleFreeFrom) {
+            drawQuadsCoveringPixelCentres(cache);
+        } else {
+            drawElementsChunked(GL_QUADS, cache.surfaceIndices.data(), cache.surfaceIndices.size(), 4);
+        }
+        if (normals) {
+            glDisableClientState(GL_NORMAL_ARRAY);
+            glShadeModel(static_cast<GLenum>(shadeModel));
+        }
+    } else {
+        for (const ColorGroup& g : cache.groups) {
+            useGroupMaterial(g.colorIndex);
+            drawArraysChunked(GL_QUADS, g.first, g.count, 4);
+        }
+    }
+    glDisableClientState(GL_VERTEX_ARRAY);
+    leaveStateAsDrawn(cache);
+}

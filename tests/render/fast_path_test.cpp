@@ -1,0 +1,323 @@
+// The drawing from kept vertex arrays against the immediate-mode reference: the same
+// pictures for every display type and format, and kept geometry that follows every change.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/navigation.h"
+#include "app/viewer_state.h"
+#include "data/data_set.h"
+#include "panel/colors.h"
+#include "render/data_drawing.h"
+#include "render/frame.h"
+#include "render/geometry_cache.h"
+#include "render/offscreen_context.h"
+
+namespace {
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 240;
+// Pixels that may differ between the two paths: where edges of the same triangles are
+// rasterised from vertices rounded differently, a few pixels along an edge can flip.
+constexpr double kEdgeFraction = 0.002;
+// Dense points in Anaglyph across the plane of zero parallax: see
+// ManyPointsSharePixelsWithoutChangingThePicture.
+constexpr double kNearTieFraction = 0.01;
+
+struct Comparison {
+    int differing = 0;
+    int drawnReference = 0;  // pixels not of the background
+    int drawnFast = 0;
+};
+
+// A wavy grid of nx sets of ny points in the cube; data values from -3 upwards, some
+// beyond the 50 colours.
+void loadGrid(int nx, int ny, int format, double wave = 1.0)
+{
+    dataSet = DataSet{};
+    for (int i = 0; i < nx; ++i) {
+        for (int j = 0; j < ny; ++j) {
+            const double x = -4.0 + 8.0 * i / (nx - 1 > 0 ? nx - 1 : 1);
+            const double z = -4.0 + 8.0 * j / (ny - 1 > 0 ? ny - 1 : 1);
+            dataSet.coordArray.push_back({x, wave * (std::sin(0.9 * x) + 0.6 * std::cos(1.3 * z)), z});
+            dataSet.groupArray.push_back((i * 7 + j * 3) % 60 - 3);
+        }
+    }
+    if (format != 2) {
+        dataSet.groupArray.clear();
+    }
+    dataSet.fnTrf.nx = nx;
+    dataSet.fnTrf.pointsPerSet = ny;
+    dataSet.loadedFormat = format;
+    double ymin = 1e9;
+    for (const Point3d& p : dataSet.coordArray) {
+        ymin = std::fmin(ymin, p.y);
+    }
+    dataSet.ymin = static_cast<float>(ymin);
+    dataSet.tx = 0.25f;
+    dataSet.ty = -0.5f;
+    dataSet.tz = 0.125f;
+    ++dataSet.generation;
+}
+
+class FastPath : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        std::string error;
+        ASSERT_TRUE(openOffscreenContext(kWidth, kHeight, false, error)) << error;
+    }
+    static void TearDownTestSuite()
+    {
+        setReferenceDrawing(false);
+        setKeptMeshLimit(0);
+        clearGeometryCache();
+        closeOffscreenContext();
+    }
+
+    void SetUp() override
+    {
+        ViewerState fresh;
+        fresh.quadric = viewer.quadric;
+        fresh.viewportWidth = viewer.viewportWidth;
+        fresh.viewportHeight = viewer.viewportHeight;
+        viewer = fresh;
+        fillDataColors();
+        viewer.showFileName = 0;
+        viewer.angleX = 30.0f;
+        viewer.angleY = 25.0f;
+        buildRotation(viewer.angleX, viewer.angleY, viewer.angleZ, viewer.angleMat);
+        setReferenceDrawing(false);
+        setKeptMeshLimit(0);
+    }
+
+    // What earlier frames leave behind, made the same for both paths.
+    static void startState(GLenum polygonMode)
+    {
+        glPolygonMode(GL_FRONT_AND_BACK, polygonMode);
+        glLineWidth(1.0f);
+        glPointSize(1.0f);
+        glDisable(GL_POINT_SMOOTH);
+        glNormal3f(0.0f, 0.0f, 1.0f);
+        while (glGetError() != GL_NO_ERROR) {
+        }
+    }
+
+    static std::vector<unsigned char> frame(bool reference, GLenum polygonMode)
+    {
+        setReferenceDrawing(reference);
+        startState(polygonMode);
+        displayFrame();
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        return readOffscreenPicture(0);
+    }
+
+    static bool background(const unsigned char* px) { return px[0] == 255 && px[1] == 255 && px[2] == 255; }
+
+    // The reference frame, then the fast one twice (built, then drawn from what was kept).
+    static Comparison compare(GLenum polygonMode = GL_FILL)
+    {
+        const std::vector<unsigned char> reference = frame(true, polygonMode);
+        frame(false, polygonMode);
+        const std::vector<unsigned char> fast = frame(false, polygonMode);
+        Comparison c;
+        for (std::size_t k = 0; k + 2 < reference.size(); k += 3) {
+            int worst = 0;
+            for (int ch = 0; ch < 3; ++ch) {
+                worst = std::max(worst, std::abs(reference[k + ch] - fast[k + ch]));
+            }
+            c.differing += worst > 3 ? 1 : 0;
+            c.drawnReference += background(&reference[k]) ? 0 : 1;
+            c.drawnFast += background(&fast[k]) ? 0 : 1;
+        }
+        return c;
+    }
+
+    static void expectSame(const Comparison& c, const std::string& what, double fraction = kEdgeFraction)
+    {
+        EXPECT_GT(c.drawnReference, 200) << what << ": the scene must show something";
+        EXPECT_LE(c.differing, fraction * kWidth * kHeight)
+            << what << ": " << c.differing << " pixels differ; drawn " << c.drawnReference << " and "
+            << c.drawnFast;
+    }
+};
+
+TEST_F(FastPath, EveryDisplayTypeAndFormatLooksAsInImmediateMode)
+{
+    viewer.thickness = 0.1f;  // tubes about four pixels across: drawn as meshes
+    for (int format = 0; format < 3; ++format) {
+        loadGrid(9, 11, format);
+        for (int type = 0; type < 5; ++type) {
+            viewer.displayType = type;
+            expectSame(compare(), "format " + std::to_string(format) + " type " + std::to_string(type));
+        }
+    }
+}
+
+TEST_F(FastPath, FineSurfacesLookAsInImmediateMode)
+{
+    // 300 x 300 points: most quadrilaterals are smaller than a pixel and cover no pixel
+    // centre; the filled surface leaves them out, the grid draws them all.
+    for (int format = 0; format < 3; ++format) {
+        loadGrid(300, 300, format);
+        for (int type : {3, 4}) {
+            viewer.displayType = type;
+            viewer.thickness = 0.01f;
+            const std::string what = "format " + std::to_string(format) + " type " + std::to_string(type);
+            expectSame(compare(), what);
+            viewer.stereoMode = 1;
+            expectSame(compare(), what + " anaglyph");
+            viewer.stereoMode = 0;
+            viewer.scale = -1.4f;
+            expectSame(compare(), what + " scale -1.4");
+            viewer.scale = 1.0f;
+        }
+    }
+}
+
+TEST_F(FastPath, TubesOfThreeAndSixtySidesNegativeScaleAndAnaglyph)
+{
+    viewer.thickness = 0.15f;
+    for (int format : {0, 2}) {
+        loadGrid(6, 7, format, 1.5);
+        for (int type : {1, 2}) {
+            viewer.displayType = type;
+            const std::string what = "format " + std::to_string(format) + " type " + std::to_string(type);
+            viewer.segments = 3;
+            expectSame(compare(), what + " segments 3");
+            viewer.segments = 60;
+            expectSame(compare(), what + " segments 60");
+            viewer.segments = 8;
+            viewer.scale = -1.0f;
+            expectSame(compare(), what + " scale -1");
+            viewer.scale = 1.0f;
+            viewer.stereoMode = 1;
+            expectSame(compare(), what + " anaglyph");
+            viewer.stereoMode = 0;
+        }
+    }
+}
+
+TEST_F(FastPath, WireOutlineStateShowsEveryStackAndLoop)
+{
+    // A surface grid leaves polygon mode GL_LINE behind; tubes then show as outlines of
+    // all their stacks and loops, which the fast path must not thin out.
+    loadGrid(5, 6, 0);
+    viewer.thickness = 0.2f;
+    viewer.segments = 12;
+    for (int type : {1, 2}) {
+        viewer.displayType = type;
+        expectSame(compare(GL_LINE), "wire outlines of type " + std::to_string(type));
+    }
+}
+
+TEST_F(FastPath, PerFrameTubeGenerationMatchesTheKeptMesh)
+{
+    loadGrid(7, 9, 2);
+    viewer.thickness = 0.12f;
+    viewer.displayType = 2;
+    setKeptMeshLimit(4096);  // far below the mesh of these tubes
+    expectSame(compare(), "needles generated per frame");
+    viewer.displayType = 1;
+    expectSame(compare(), "joined tubes generated per frame");
+}
+
+TEST_F(FastPath, ManyPointsSharePixelsWithoutChangingThePicture)
+{
+    // 200 x 200 points, most pixels covered by several: each covered pixel is drawn once,
+    // at the nearest depth.
+    viewer.displayType = 0;
+    for (int format : {0, 2}) {
+        loadGrid(200, 200, format);
+        for (float thickness : {0.01f, 0.03f}) {
+            viewer.thickness = thickness;
+            const Comparison c = compare();
+            expectSame(c, "points of format " + std::to_string(format) + " thickness " + std::to_string(thickness));
+            EXPECT_NEAR(c.drawnFast, c.drawnReference, c.drawnReference / 50);
+        }
+    }
+    // Many more points are shared out between two threads.
+    loadGrid(400, 400, 0);
+    viewer.thickness = 0.02f;
+    expectSame(compare(), "points found by two threads");
+
+    // The right eye's points are depth-tested against the depths that the left eye's left
+    // behind. Away from the plane of zero parallax the two paths agree as in MonoView; on
+    // it a point is seen at the same pixel and depth by both eyes, and which eye wins that
+    // tie is decided by rounding in either path.
+    loadGrid(200, 200, 0);
+    viewer.stereoMode = 1;
+    viewer.objTrans[2] = 12.0f;
+    expectSame(compare(), "points in anaglyph behind the screen");
+    viewer.objTrans[2] = -9.0f;
+    expectSame(compare(), "points in anaglyph in front of the screen");
+    viewer.objTrans[2] = 0.0f;
+    expectSame(compare(), "points in anaglyph across the screen", kNearTieFraction);
+    viewer.eyeSeparation = 0.0f;
+    expectSame(compare(), "points in anaglyph with both eyes in one place");
+}
+
+TEST_F(FastPath, TubesThinnerThanAPixelBecomeLinesOfTheSameCoverage)
+{
+    // 40 sets of 60 points: tubes of about a pixel across, drawn as lit lines. A line
+    // and a tube of that width light their pixels alike but not identically: the two
+    // pictures must cover about the same pixels, and the lines must not show where the
+    // tubes do not.
+    loadGrid(40, 60, 0, 0.6);
+    viewer.displayType = 1;
+    viewer.thickness = 0.038f;
+    const Comparison joined = compare();
+    EXPECT_GT(joined.drawnReference, 2000);
+    EXPECT_NEAR(joined.drawnFast, joined.drawnReference, joined.drawnReference * 0.35);
+    EXPECT_LE(joined.differing, joined.drawnReference * 0.6);
+
+    // Thicker tubes of the same data are meshes again and match exactly.
+    viewer.thickness = 0.05f;
+    loadGrid(12, 12, 0, 0.6);
+    expectSame(compare(), "tubes a few pixels across");
+}
+
+TEST_F(FastPath, KeptGeometryFollowsEveryChange)
+{
+    loadGrid(6, 8, 2);
+    viewer.displayType = 1;
+    viewer.thickness = 0.12f;
+    frame(false, GL_FILL);
+    unsigned long builds = geometryBuildCount();
+    frame(false, GL_FILL);
+    viewer.stereoMode = 1;  // a second pass per frame draws the same geometry
+    frame(false, GL_FILL);
+    EXPECT_EQ(geometryBuildCount(), builds) << "unchanged frames reuse what was kept";
+
+    // Each change must rebuild, and the picture must then be the reference's picture.
+    const auto changed = [&](const std::string& what) {
+        frame(false, GL_FILL);
+        EXPECT_EQ(geometryBuildCount(), builds + 1) << what;
+        builds = geometryBuildCount();
+        expectSame(compare(), what);
+        builds = geometryBuildCount();
+    };
+    viewer.thickness = 0.2f;
+    changed("thickness");
+    viewer.segments = 5;
+    changed("segments");
+    viewer.displayType = 2;
+    changed("display type");
+    viewer.dataColors[dataColorIndex(dataSet.groupArray[0])].g = 1.0f;
+    changed("a data colour");
+    loadGrid(6, 8, 2, -1.0);
+    changed("the data");
+    for (Point3d& p : dataSet.coordArray) {
+        p.x *= 0.5;  // points moved without a load
+    }
+    changed("points changed in place");
+    dataSet.loadedFormat = 0;
+    changed("the format");
+}
+
+}  // namespace
