@@ -113,23 +113,25 @@ GLUI_Column::GLUI_Column(GLUI* glui, GLUI_Control* parent, bool drawBar)
 {
 }
 
-GLUI_RadioGroup::GLUI_RadioGroup(GLUI* glui, GLUI_Control* parent, int* liveVar, int id,
-                                 GLUI_Update_CB callback)
-    : GLUI_Control(GLUI_Kind::RadioGroup, glui, parent, "", liveVar, id, callback)
+GLUI_IntValueControl::GLUI_IntValueControl(GLUI_Kind kind, GLUI* glui, GLUI_Control* parent, std::string name,
+                                           int* liveVar, int id, GLUI_Update_CB callback)
+    : GLUI_Control(kind, glui, parent, std::move(name), liveVar, id, callback)
 {
     // A new control shows the value its variable already holds.
     if (liveVar)
         value_ = lastLive_ = *liveVar;
 }
 
-void GLUI_RadioGroup::set_int_val(int value)
+// Like GLUI, a list box's value may name an item that is not (or not yet) in the list;
+// nothing is shown then.
+void GLUI_IntValueControl::set_int_val(int value)
 {
     value_ = value;
     write_live();
     changed();
 }
 
-void GLUI_RadioGroup::sync_live()
+void GLUI_IntValueControl::sync_live()
 {
     if (!liveVar_)
         return;
@@ -140,19 +142,30 @@ void GLUI_RadioGroup::sync_live()
     }
 }
 
-void GLUI_RadioGroup::user_choose(int index)
+void GLUI_IntValueControl::write_live()
 {
-    if (index < 0 || index >= button_count())
-        return;
-    value_ = index;
+    if (liveVar_)
+        *static_cast<int*>(liveVar_) = lastLive_ = value_;
+}
+
+void GLUI_IntValueControl::user_set_value(int value)
+{
+    value_ = value;
     changed();
     notify_user_change();
 }
 
-void GLUI_RadioGroup::write_live()
+GLUI_RadioGroup::GLUI_RadioGroup(GLUI* glui, GLUI_Control* parent, int* liveVar, int id,
+                                 GLUI_Update_CB callback)
+    : GLUI_IntValueControl(GLUI_Kind::RadioGroup, glui, parent, "", liveVar, id, callback)
 {
-    if (liveVar_)
-        *static_cast<int*>(liveVar_) = lastLive_ = value_;
+}
+
+void GLUI_RadioGroup::user_choose(int index)
+{
+    if (index < 0 || index >= button_count())
+        return;
+    user_set_value(index);
 }
 
 GLUI_RadioButton::GLUI_RadioButton(GLUI* glui, GLUI_RadioGroup* group, std::string name)
@@ -162,41 +175,13 @@ GLUI_RadioButton::GLUI_RadioButton(GLUI* glui, GLUI_RadioGroup* group, std::stri
 
 GLUI_Checkbox::GLUI_Checkbox(GLUI* glui, GLUI_Control* parent, std::string name, int* liveVar, int id,
                              GLUI_Update_CB callback)
-    : GLUI_Control(GLUI_Kind::Checkbox, glui, parent, std::move(name), liveVar, id, callback)
+    : GLUI_IntValueControl(GLUI_Kind::Checkbox, glui, parent, std::move(name), liveVar, id, callback)
 {
-    if (liveVar)
-        value_ = lastLive_ = *liveVar;
-}
-
-void GLUI_Checkbox::set_int_val(int value)
-{
-    value_ = value;
-    write_live();
-    changed();
-}
-
-void GLUI_Checkbox::sync_live()
-{
-    if (!liveVar_)
-        return;
-    int live = *static_cast<int*>(liveVar_);
-    if (live != lastLive_) {
-        value_ = lastLive_ = live;
-        changed();
-    }
 }
 
 void GLUI_Checkbox::user_toggle()
 {
-    value_ = value_ ? 0 : 1;
-    changed();
-    notify_user_change();
-}
-
-void GLUI_Checkbox::write_live()
-{
-    if (liveVar_)
-        *static_cast<int*>(liveVar_) = lastLive_ = value_;
+    user_set_value(get_int_val() ? 0 : 1);
 }
 
 GLUI_Button::GLUI_Button(GLUI* glui, GLUI_Control* parent, std::string name, int id, GLUI_Update_CB callback)

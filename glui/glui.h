@@ -235,22 +235,32 @@ private:
 
 class GLUI_RadioButton;
 
-// Its value is the index of the chosen button.
-class GLUI_RadioGroup : public GLUI_Control {
+// A control whose value is one int kept in step with an int live variable: radio groups,
+// check boxes and list boxes.
+class GLUI_IntValueControl : public GLUI_Control {
 public:
-    GLUI_RadioGroup(GLUI* glui, GLUI_Control* parent, int* liveVar, int id, GLUI_Update_CB callback);
+    GLUI_IntValueControl(GLUI_Kind kind, GLUI* glui, GLUI_Control* parent, std::string name, int* liveVar,
+                         int id, GLUI_Update_CB callback);
     void set_int_val(int value) override;
     int get_int_val() const override { return value_; }
     void sync_live() override;
-    int button_count() const { return static_cast<int>(children_.size()); }
-    void user_choose(int index);
 
 protected:
     void write_live() override;
+    // A choice of the user: shown at once, then written and passed to the callback.
+    void user_set_value(int value);
 
 private:
     int value_ = 0;
-    int lastLive_ = 0;
+    int lastLive_ = 0;  // the live variable as last seen, to notice outside changes
+};
+
+// Its value is the index of the chosen button.
+class GLUI_RadioGroup : public GLUI_IntValueControl {
+public:
+    GLUI_RadioGroup(GLUI* glui, GLUI_Control* parent, int* liveVar, int id, GLUI_Update_CB callback);
+    int button_count() const { return static_cast<int>(children_.size()); }
+    void user_choose(int index);
 };
 
 class GLUI_RadioButton : public GLUI_Control {
@@ -258,43 +268,25 @@ public:
     GLUI_RadioButton(GLUI* glui, GLUI_RadioGroup* group, std::string name);
 };
 
-class GLUI_Checkbox : public GLUI_Control {
+class GLUI_Checkbox : public GLUI_IntValueControl {
 public:
     GLUI_Checkbox(GLUI* glui, GLUI_Control* parent, std::string name, int* liveVar, int id,
                   GLUI_Update_CB callback);
-    void set_int_val(int value) override;
-    int get_int_val() const override { return value_; }
-    void sync_live() override;
     void user_toggle();
-
-protected:
-    void write_live() override;
-
-private:
-    int value_ = 0;
-    int lastLive_ = 0;
 };
 
 // Its value is the id of the chosen item.
-class GLUI_Listbox : public GLUI_Control {
+class GLUI_Listbox : public GLUI_IntValueControl {
 public:
     GLUI_Listbox(GLUI* glui, GLUI_Control* parent, std::string name, int* liveVar, int id,
                  GLUI_Update_CB callback);
     int add_item(int itemId, const char* text);
     int delete_item(int itemId);  // 1 if the item existed and is gone, else 0
-    void set_int_val(int value) override;
-    int get_int_val() const override { return value_; }
-    void sync_live() override;
     const std::vector<std::pair<int, std::string>>& items() const { return items_; }
     void user_choose(int itemId);
 
-protected:
-    void write_live() override;
-
 private:
     std::vector<std::pair<int, std::string>> items_;
-    int value_ = 0;
-    int lastLive_ = 0;
 };
 
 class GLUI_Button : public GLUI_Control {
