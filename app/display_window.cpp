@@ -11,6 +11,7 @@
 #include "app/viewer_state.h"
 #include "glui/glui.h"
 #include "panel/control_panel.h"
+#include "render/fast_drawing.h"
 #include "render/frame.h"
 #include "render/scene_parts.h"
 
@@ -24,6 +25,7 @@ constexpr int kNoWindowYet = 10;
 constexpr int kDoubleBuffered = 1;
 constexpr int kQuadBuffered = 2;
 constexpr int kStereoView = 2;
+constexpr double kFrameSliceSeconds = 0.1;
 
 // Creating a window with a mode the display cannot give ends the process inside the
 // toolkit, so the answer to the stereo request decides which request is made.
@@ -79,6 +81,9 @@ int openDisplayWindow()
 
     createWindow();
     wireCallbacks();
+    // Frames that take longer than this are drawn over several display callbacks, so that
+    // the panels keep reacting while a big data set is drawn.
+    setFrameSliceBudget(kFrameSliceSeconds);
     // The two lights, depth test, normalised normals, smooth lines and shading: the same
     // set-up as every picture drawn without a window.
     setUpDisplayState();

@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <thread>
@@ -62,23 +63,94 @@ void handOver()
     }
 }
 
+// The slicing of a frame over display callbacks (see fast_drawing.h).
+struct FrameSlice {
+    double budget = 0.0;  // seconds; 0: whole frames
+    std::chrono::steady_clock::time_point start;
+    std::size_t next = 0;      // chunks met in this callback
+    std::size_t resumeAt = 0;  // chunks drawn by earlier callbacks
+    std::size_t stoppedAt = 0;
+    bool spent = false;  // the budget is spent: stop in front of the next chunk
+    bool stopped = false;
+    bool masked = false;
+};
+FrameSlice slice;
+
+void maskWrites(bool masked)
+{
+    const GLboolean write = masked ? GL_FALSE : GL_TRUE;
+    glColorMask(write, write, write, write);
+    glDepthMask(write);
+    slice.masked = masked;
+}
+
+// Whether the chunk coming next is to be left out: one drawn by an earlier slice, or any
+// from where this slice stopped. A slice stops only in front of a chunk, never after the
+// last one, so that the drawing between two chunks (or after the last) is always done by
+// the slice that draws the chunk before it. Drawing resumes unmasked at the first chunk
+// not yet drawn.
+bool chunkSkipped()
+{
+    if (slice.budget <= 0.0 || slice.stopped) {
+        return slice.stopped;
+    }
+    if (slice.next < slice.resumeAt) {
+        ++slice.next;
+        return true;
+    }
+    if (slice.spent) {
+        slice.stopped = true;
+        slice.stoppedAt = slice.next;
+        maskWrites(true);
+        return true;
+    }
+    if (slice.masked) {
+        maskWrites(false);
+    }
+    return false;
+}
+
+// Counts a drawn chunk and notes when the budget is spent.
+void chunkDrawn()
+{
+    if (slice.budget <= 0.0) {
+        return;
+    }
+    ++slice.next;
+    const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - slice.start;
+    slice.spent = spent.count() > slice.budget;
+}
+
 void drawArraysChunked(GLenum mode, std::size_t first, std::size_t count, std::size_t perPrimitive)
 {
     const std::size_t chunk = kChunk - kChunk % perPrimitive;
     for (std::size_t done = 0; done < count; done += chunk) {
+        if (chunkSkipped()) {
+            continue;
+        }
         const std::size_t n = std::min(chunk, count - done);
         glDrawArrays(mode, static_cast<GLint>(first + done), static_cast<GLsizei>(n));
         handOver();
+        chunkDrawn();
     }
 }
 
-void drawElementsChunked(GLenum mode, const std::uint32_t* indices, std::size_t count, std::size_t perPrimitive)
+// sliced: each chunk counts as one of the frame's slices' chunks; a caller that counts
+// the whole call as one chunk passes false.
+void drawElementsChunked(GLenum mode, const std::uint32_t* indices, std::size_t count, std::size_t perPrimitive,
+                         bool sliced = true)
 {
     const std::size_t chunk = kChunk - kChunk % perPrimitive;
     for (std::size_t done = 0; done < count; done += chunk) {
+        if (sliced && chunkSkipped()) {
+            continue;
+        }
         const std::size_t n = std::min(chunk, count - done);
         glDrawElements(mode, static_cast<GLsizei>(n), GL_UNSIGNED_INT, indices + done);
         handOver();
+        if (sliced) {
+            chunkDrawn();
+        }
     }
 }
 
@@ -381,6 +453,9 @@ void drawThinTubes(float width)
     for (const ColorGroup& g : cache.lineGroups) {
         useGroupMaterial(g.colorIndex);
         for (std::size_t done = 0; done < g.count; done += kChunk) {
+            if (chunkSkipped()) {
+                continue;
+            }
             const std::uint32_t* indices = &cache.lineIndices[g.first + done];
             const std::size_t n = std::min(kChunk, g.count - done);
             const auto bounds = std::minmax_element(indices, indices + n);
@@ -394,6 +469,7 @@ void drawThinTubes(float width)
             glNormalPointer(GL_FLOAT, 0, scratch.normals.data());
             glDrawElements(GL_LINES, static_cast<GLsizei>(n), GL_UNSIGNED_INT, scratch.indices.data());
             handOver();
+            chunkDrawn();
         }
     }
     glDisableClientState(GL_NORMAL_ARRAY);
@@ -462,11 +538,11 @@ void drawQuadsCoveringPixelCentres(const GeometryCache& cache)
     drawElementsChunked(GL_QUADS, scratch.indices.data(), scratch.indices.size(), 4);
 }
 
-void drawMesh(const MeshArrays& mesh, std::size_t firstIndex, std::size_t indexCount)
+void drawMesh(const MeshArrays& mesh, std::size_t firstIndex, std::size_t indexCount, bool sliced = true)
 {
     glVertexPointer(3, GL_FLOAT, 0, mesh.positions.data());
     glNormalPointer(GL_FLOAT, 0, mesh.normals.data());
-    drawElementsChunked(GL_TRIANGLES, mesh.indices.data() + firstIndex, indexCount, 3);
+    drawElementsChunked(GL_TRIANGLES, mesh.indices.data() + firstIndex, indexCount, 3, sliced);
 }
 
 void drawTubeMeshes(const GeometryCache& cache)
@@ -485,6 +561,12 @@ void drawTubeMeshes(const GeometryCache& cache)
             useGroupMaterial(g.colorIndex);
             for (std::size_t s = g.first; s < g.first + g.count;) {
                 const std::size_t end = std::min(g.first + g.count, s + kStreamedTubes);
+                // A block of generated tubes is one chunk of a sliced frame, so that a
+                // resumed slice does not generate the blocks drawn before.
+                if (chunkSkipped()) {
+                    s = end;
+                    continue;
+                }
                 scratch.mesh.positions.clear();
                 scratch.mesh.normals.clear();
                 scratch.mesh.indices.clear();
@@ -493,7 +575,8 @@ void drawTubeMeshes(const GeometryCache& cache)
                     tubeSegmentEnds(cache.tubes[s], a, b);
                     appendTube(ring, a, b, viewer.thickness, scratch.mesh);
                 }
-                drawMesh(scratch.mesh, 0, scratch.mesh.indices.size());
+                drawMesh(scratch.mesh, 0, scratch.mesh.indices.size(), false);
+                chunkDrawn();
             }
         }
     }
@@ -590,4 +673,43 @@ void drawSurfaceFast(const DrawRange& range, int displayType)
     }
     glDisableClientState(GL_VERTEX_ARRAY);
     leaveStateAsDrawn(cache);
+}
+
+void setFrameSliceBudget(double seconds)
+{
+    slice.budget = seconds > 0.0 ? seconds : 0.0;
+}
+
+double frameSliceBudget()
+{
+    return slice.budget;
+}
+
+void beginFrameSlice(std::size_t resumeAt)
+{
+    slice.start = std::chrono::steady_clock::now();
+    slice.next = 0;
+    slice.resumeAt = slice.budget > 0.0 ? resumeAt : 0;
+    slice.spent = false;
+    slice.stopped = false;
+    if (slice.resumeAt > 0) {
+        maskWrites(true);
+    }
+}
+
+bool frameSliceStopped()
+{
+    return slice.stopped;
+}
+
+std::size_t frameSliceResumePoint()
+{
+    return slice.stoppedAt;
+}
+
+void endFrameSlice()
+{
+    if (slice.masked) {
+        maskWrites(false);
+    }
 }

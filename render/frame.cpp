@@ -7,9 +7,12 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 #include "app/viewer_state.h"
 #include "render/data_drawing.h"
+#include "render/fast_drawing.h"
 #include "render/scene_parts.h"
 
 namespace {
@@ -44,6 +47,75 @@ void swapWindowBuffers()
     glutSwapBuffers();
 }
 
+void postRedisplay()
+{
+    glutPostRedisplay();
+}
+
+// A frame left unfinished by a slice, to be continued while the view stays the same.
+struct PendingFrame {
+    bool unfinished = false;
+    std::vector<unsigned char> key;
+    std::size_t resumeAt = 0;
+};
+PendingFrame pending;
+
+template <typename T>
+void appendBytes(std::vector<unsigned char>& key, const T& value)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&value);
+    key.insert(key.end(), bytes, bytes + sizeof(T));
+}
+
+// Everything that the picture depends on, byte for byte: a slice continues the unfinished
+// frame only while this stays the same, and any change starts the frame over.
+std::vector<unsigned char> viewKey()
+{
+    std::vector<unsigned char> key;
+    appendBytes(key, viewer.angleMat);
+    appendBytes(key, viewer.objTrans);
+    appendBytes(key, viewer.rotateMat);
+    appendBytes(key, viewer.lightRotateMat);
+    appendBytes(key, viewer.scale);
+    appendBytes(key, viewer.thickness);
+    appendBytes(key, viewer.segments);
+    appendBytes(key, viewer.stereoMode);
+    appendBytes(key, viewer.windowMode);
+    appendBytes(key, viewer.mainWindow);
+    appendBytes(key, viewer.eyeSeparation);
+    appendBytes(key, viewer.focalLength);
+    appendBytes(key, viewer.vp);
+    appendBytes(key, viewer.vd);
+    appendBytes(key, viewer.vu);
+    appendBytes(key, viewer.displayType);
+    appendBytes(key, viewer.showAxes);
+    appendBytes(key, viewer.showFileName);
+    appendBytes(key, viewer.bgColor);
+    appendBytes(key, viewer.leftColor);
+    appendBytes(key, viewer.rightColor);
+    appendBytes(key, viewer.light1Ambient);
+    appendBytes(key, viewer.light1Diffuse);
+    appendBytes(key, viewer.light1Position);
+    appendBytes(key, viewer.light2Ambient);
+    appendBytes(key, viewer.light2Diffuse);
+    appendBytes(key, viewer.light2Position);
+    appendBytes(key, viewer.light1Enabled);
+    appendBytes(key, viewer.light2Enabled);
+    appendBytes(key, viewer.light1Intensity);
+    appendBytes(key, viewer.light2Intensity);
+    appendBytes(key, viewer.dataColors);
+    appendBytes(key, viewer.viewportWidth);
+    appendBytes(key, viewer.viewportHeight);
+    appendBytes(key, dataSet.generation);
+    appendBytes(key, dataSet.tx);
+    appendBytes(key, dataSet.ty);
+    appendBytes(key, dataSet.tz);
+    const bool reference = referenceDrawing();
+    appendBytes(key, reference);
+    key.insert(key.end(), viewer.filename.begin(), viewer.filename.end());
+    return key;
+}
+
 enum StereoMode { kMonoView = 0, kAnaglyph = 1, kStereoView = 2 };
 
 // One eye's pass: its frustum, its draw buffer (0: leave as selected), its colour, its eye.
@@ -71,6 +143,12 @@ void printFrustum(const char* name, const FrustumLimits& f, const FrameProjectio
 }  // namespace
 
 FrameOutput frameOutput = {selectWindowDrawBuffer, drawBitmapText, swapWindowBuffers};
+void (*requestFrameSlice)() = postRedisplay;
+
+bool frameUnfinished()
+{
+    return pending.unfinished;
+}
 
 FrameProjection frameProjection(int viewportWidth, int viewportHeight, float eyeSeparation,
                                 float focalLength, const double vd[3], const double vu[3])
@@ -110,11 +188,26 @@ void displayFrame()
         std::printf("ratio = %lf radians = %lf wd2 = %lf ndfl = %lf\n", p.ratio, p.radians, p.wd2, p.ndfl);
     }
 
+    // A big frame may be drawn in slices, so that the panel windows, served by the same
+    // event loop, never wait long for it. An unfinished frame of the same view continues
+    // from the back buffer as the last slice left it (nothing swapped it since); the
+    // slice runs the whole frame again with writes masked up to where the last one stopped,
+    // so every pass finds its projection, model-view, material and draw buffer as before.
+    std::vector<unsigned char> key;
+    bool resume = false;
+    if (frameSliceBudget() > 0.0) {
+        key = viewKey();
+        resume = pending.unfinished && key == pending.key;
+    }
+    beginFrameSlice(resume ? pending.resumeAt : 0);
+
     // GL_BACK takes in both back buffers of a stereo window, so each eye starts from the
     // background; a frame in StereoView may have left the back-right buffer selected.
     frameOutput.selectDrawBuffer(GL_BACK);
-    glClearColor(viewer.bgColor[0], viewer.bgColor[1], viewer.bgColor[2], viewer.bgColor[3]);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (!resume) {
+        glClearColor(viewer.bgColor[0], viewer.bgColor[1], viewer.bgColor[2], viewer.bgColor[3]);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
 
     if (p.drawable && viewer.debugPrint) {
         printFrustum("Left", p.leftEye, p);
@@ -151,6 +244,16 @@ void displayFrame()
         default:
             break;
         }
+    }
+
+    endFrameSlice();
+    pending.unfinished = frameSliceStopped();
+    if (pending.unfinished) {
+        pending.key = std::move(key);
+        pending.resumeAt = frameSliceResumePoint();
+        glEnable(GL_LIGHTING);
+        requestFrameSlice();
+        return;
     }
 
     if (viewer.showFileName) {

@@ -5,6 +5,12 @@
 
 void displayFrame();
 
+// While a frame is drawn in slices (see setFrameSliceBudget), each unfinished slice asks for
+// the display callback again through this (a GLUT redisplay in the viewer).
+extern void (*requestFrameSlice)();
+// Whether the last displayFrame left its frame unfinished, with nothing handed over.
+bool frameUnfinished();
+
 // Fixed camera constants of every frame.
 constexpr double kFieldOfView = 45.0;
 constexpr double kNearPlane = 0.1;

@@ -1,0 +1,220 @@
+// A frame drawn in slices over several display callbacks: the finished picture is the one
+// drawn in one go, and a change of the view between slices starts the frame over.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "app/navigation.h"
+#include "app/viewer_state.h"
+#include "data/data_set.h"
+#include "panel/colors.h"
+#include "render/fast_drawing.h"
+#include "render/frame.h"
+#include "render/geometry_cache.h"
+#include "render/offscreen_context.h"
+
+namespace {
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 240;
+// Small enough that every slice stops after its first chunk.
+constexpr double kTinyBudget = 1.0e-9;
+
+int requests = 0;
+int handedOver = 0;
+void (*offscreenFinish)() = nullptr;
+
+void countRequest()
+{
+    ++requests;
+}
+
+void countHandOver()
+{
+    ++handedOver;
+    offscreenFinish();
+}
+
+// nx sets of ny points of a wavy surface, values for the data colours when coloured.
+int differingBytes(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b)
+{
+    if (a.size() != b.size()) {
+        return -1;
+    }
+    int differing = 0;
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        differing += a[k] != b[k] ? 1 : 0;
+    }
+    return differing;
+}
+
+void loadGrid(int nx, int ny, int format)
+{
+    const unsigned long generation = dataSet.generation;
+    dataSet = DataSet{};
+    double ymin = 1e9;
+    for (int i = 0; i < nx; ++i) {
+        for (int j = 0; j < ny; ++j) {
+            const double x = -4.0 + 8.0 * i / (nx - 1);
+            const double z = -4.0 + 8.0 * j / (ny - 1);
+            const Point3d p{x, std::sin(0.9 * x) + 0.6 * std::cos(1.3 * z), z};
+            dataSet.coordArray.push_back(p);
+            ymin = std::fmin(ymin, p.y);
+            if (format == 2) {
+                dataSet.groupArray.push_back((i * 7 + j * 3) % 60);
+            }
+        }
+    }
+    dataSet.fnTrf.nx = nx;
+    dataSet.fnTrf.pointsPerSet = ny;
+    dataSet.loadedFormat = format;
+    dataSet.ymin = static_cast<float>(ymin);
+    dataSet.generation = generation + 1;
+}
+
+class FrameSlicing : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        std::string error;
+        ASSERT_TRUE(openOffscreenContext(kWidth, kHeight, false, error)) << error;
+        offscreenFinish = frameOutput.finishFrame;
+        frameOutput.finishFrame = countHandOver;
+        requestFrameSlice = countRequest;
+    }
+    static void TearDownTestSuite()
+    {
+        setFrameSliceBudget(0.0);
+        setKeptMeshLimit(0);
+        clearGeometryCache();
+        frameOutput.finishFrame = offscreenFinish;
+        closeOffscreenContext();
+    }
+
+    void SetUp() override
+    {
+        ViewerState fresh;
+        fresh.quadric = viewer.quadric;
+        fresh.viewportWidth = viewer.viewportWidth;
+        fresh.viewportHeight = viewer.viewportHeight;
+        viewer = fresh;
+        fillDataColors();
+        viewer.filename = "slices.dat";
+        viewer.showAxes = 1;
+        turn(30.0f, 25.0f);
+        setFrameSliceBudget(0.0);
+        setKeptMeshLimit(0);
+    }
+
+    static void turn(float x, float y)
+    {
+        viewer.angleX = x;
+        viewer.angleY = y;
+        buildRotation(viewer.angleX, viewer.angleY, viewer.angleZ, viewer.angleMat);
+    }
+
+    static std::vector<unsigned char> wholeFrame()
+    {
+        setFrameSliceBudget(0.0);
+        handedOver = 0;
+        displayFrame();
+        EXPECT_EQ(handedOver, 1);
+        EXPECT_FALSE(frameUnfinished());
+        return readOffscreenPicture(0);
+    }
+
+    // Display callbacks with a tiny budget until the frame is handed over; returns how many.
+    static int slicesUntilDone()
+    {
+        setFrameSliceBudget(kTinyBudget);
+        requests = 0;
+        handedOver = 0;
+        int callbacks = 0;
+        do {
+            displayFrame();
+            ++callbacks;
+            EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        } while (frameUnfinished() && callbacks < 10000);
+        EXPECT_EQ(handedOver, 1) << "only the finished frame is handed over";
+        EXPECT_EQ(requests, callbacks - 1) << "each unfinished slice asks for the next";
+        return callbacks;
+    }
+
+    static void expectSlicedSame(const std::string& what, int minimumSlices)
+    {
+        const std::vector<unsigned char> whole = wholeFrame();
+        const int slices = slicesUntilDone();
+        EXPECT_GE(slices, minimumSlices) << what;
+        const std::vector<unsigned char> sliced = readOffscreenPicture(0);
+        int drawn = 0;
+        for (unsigned char c : whole) {
+            drawn += c != 255 ? 1 : 0;
+        }
+        const int differing = differingBytes(whole, sliced);
+        EXPECT_GT(drawn, 1000) << what << ": the scene must show something";
+        EXPECT_EQ(differing, 0) << what << " in " << slices << " slices";
+    }
+};
+
+TEST_F(FrameSlicing, SlicedFramesEqualWholeFrames)
+{
+    loadGrid(200, 200, 0);
+    for (int type = 0; type < 5; ++type) {
+        viewer.displayType = type;
+        viewer.thickness = 0.01f;
+        viewer.stereoMode = 0;
+        expectSlicedSame("type " + std::to_string(type), type == 0 ? 1 : 3);
+        viewer.stereoMode = 1;
+        expectSlicedSame("anaglyph type " + std::to_string(type), type == 0 ? 2 : 5);
+    }
+    // Coloured needles as meshes generated per frame, a few blocks of tubes per colour.
+    loadGrid(60, 60, 2);
+    setKeptMeshLimit(1);
+    viewer.displayType = 2;
+    viewer.thickness = 0.08f;
+    expectSlicedSame("generated tube meshes", 20);
+}
+
+TEST_F(FrameSlicing, ChangedViewStartsTheFrameOver)
+{
+    loadGrid(200, 200, 0);
+    viewer.displayType = 3;
+    viewer.thickness = 0.01f;
+    setFrameSliceBudget(kTinyBudget);
+    displayFrame();
+    displayFrame();
+    ASSERT_TRUE(frameUnfinished());
+
+    // A turn between slices: the new frame shows nothing of the old view.
+    turn(-40.0f, 70.0f);
+    slicesUntilDone();
+    const std::vector<unsigned char> turned = readOffscreenPicture(0);
+    EXPECT_EQ(differingBytes(turned, wholeFrame()), 0);
+
+    // So do new data of the same shape, and another display type.
+    setFrameSliceBudget(kTinyBudget);
+    displayFrame();
+    ASSERT_TRUE(frameUnfinished());
+    loadGrid(200, 200, 0);
+    for (Point3d& p : dataSet.coordArray) {
+        p.y = -p.y;
+    }
+    ++dataSet.generation;
+    slicesUntilDone();
+    const std::vector<unsigned char> reloaded = readOffscreenPicture(0);
+    EXPECT_EQ(differingBytes(reloaded, wholeFrame()), 0);
+
+    setFrameSliceBudget(kTinyBudget);
+    displayFrame();
+    ASSERT_TRUE(frameUnfinished());
+    viewer.displayType = 4;
+    slicesUntilDone();
+    const std::vector<unsigned char> filled = readOffscreenPicture(0);
+    EXPECT_EQ(differingBytes(filled, wholeFrame()), 0);
+}
+
+}  // namespace
