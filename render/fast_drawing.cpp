@@ -545,14 +545,136 @@ void drawMesh(const MeshArrays& mesh, std::size_t firstIndex, std::size_t indexC
     drawElementsChunked(GL_TRIANGLES, mesh.indices.data() + firstIndex, indexCount, 3, sliced);
 }
 
+// What leaving out the faces of the tubes turned away from the eye needs: the eye in the
+// tubes' model space, and the model-view matrix's depth row and largest scale to find
+// tubes reaching in front of the near plane.
+struct FaceCulling {
+    bool on = false;
+    float eye[3] = {};
+    float depthRow[4] = {};
+    float scale = 0.0f;
+};
+
+// A tube is a closed convex solid, so with the depth test its faces turned away from the
+// eye lie behind those turned towards it and never show. That holds only for filled,
+// opaque tubes seen through a perspective frustum and not cut by the near plane (checked
+// per tube): otherwise every face is drawn. The test is made in the model space, where a
+// negative scale mirrors the faces and the eye alike.
+FaceCulling faceCulling()
+{
+    FaceCulling c;
+    GLint polygonMode[2] = {GL_FILL, GL_FILL};
+    glGetIntegerv(GL_POLYGON_MODE, polygonMode);
+    if (polygonMode[0] != GL_FILL || polygonMode[1] != GL_FILL || glIsEnabled(GL_BLEND) ||
+        !glIsEnabled(GL_DEPTH_TEST)) {
+        return c;
+    }
+    const Transform t = currentTransform();
+    const float* p = t.projection;
+    if (p[3] != 0.0f || p[7] != 0.0f || p[11] != -1.0f || p[15] != 0.0f) {
+        return c;
+    }
+    double inverse[16];
+    if (!affineInverse(t.modelview, inverse)) {
+        return c;
+    }
+    const float* m = t.modelview;
+    for (int k = 0; k < 3; ++k) {
+        c.eye[k] = static_cast<float>(inverse[12 + k]);
+        c.depthRow[k] = -m[4 * k + 2];
+        const float column = std::sqrt(m[4 * k] * m[4 * k] + m[4 * k + 1] * m[4 * k + 1] + m[4 * k + 2] * m[4 * k + 2]);
+        c.scale = std::max(c.scale, column);
+    }
+    c.depthRow[3] = -m[14];
+    c.on = true;
+    return c;
+}
+
+// Whether the plane through vertex v with normal n may face the eye. Faces seen edge-on
+// cover no pixel either way; the margin keeps them, so that rounding drops no face that
+// shows.
+bool facesEye(const MeshArrays& mesh, std::uint32_t v, const float n[3], const FaceCulling& c)
+{
+    const float* p = &mesh.positions[static_cast<std::size_t>(v) * 3];
+    const float d[3] = {c.eye[0] - p[0], c.eye[1] - p[1], c.eye[2] - p[2]};
+    const float dot = n[0] * d[0] + n[1] * d[1] + n[2] * d[2];
+    const float nn = n[0] * n[0] + n[1] * n[1] + n[2] * n[2];
+    const float dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+    return dot > 0.0f || dot * dot <= 1.0e-6f * nn * dd;
+}
+
+float eyeDepth(const MeshArrays& mesh, std::uint32_t v, const FaceCulling& c)
+{
+    const float* p = &mesh.positions[static_cast<std::size_t>(v) * 3];
+    return c.depthRow[0] * p[0] + c.depthRow[1] * p[1] + c.depthRow[2] * p[2] + c.depthRow[3];
+}
+
+// Appends to out the triangles of tubes first to end of the mesh that face the eye: the
+// side's quadrilaterals whose plane faces it and the cap that faces it. A tube's indices
+// are its side's s quadrilaterals (low i, high i, high i + 1, low i, high i + 1, low i + 1),
+// when it has a side, then its two caps' fans of s triangles from their centres.
+void appendFrontFaces(const MeshArrays& mesh, std::size_t first, std::size_t end, int segments, float radius,
+                      const FaceCulling& c, std::vector<std::uint32_t>& out)
+{
+    const std::size_t s = static_cast<std::size_t>(segments);
+    const float reach = radius * c.scale * 1.01f + static_cast<float>(kNearPlane);
+    const std::uint32_t* indices = mesh.indices.data();
+    for (std::size_t tube = first; tube < end; ++tube) {
+        const std::size_t start = mesh.tubeStarts[tube];
+        const std::size_t stop = tube + 1 < mesh.tubeStarts.size() ? mesh.tubeStarts[tube + 1] : mesh.indices.size();
+        const std::uint32_t* t = indices + start;
+        const std::size_t count = stop - start;
+        const std::size_t side = count == 12 * s ? 6 * s : 0;
+        const bool shaped = count == side + 6 * s;
+        const std::uint32_t* caps = t + side;
+        if (!shaped || eyeDepth(mesh, caps[0], c) <= reach || eyeDepth(mesh, caps[3 * s], c) <= reach) {
+            out.insert(out.end(), t, t + count);  // cut by the near plane: its inside may show
+            continue;
+        }
+        for (std::size_t i = 0; i < side; i += 6) {
+            const float* n0 = &mesh.normals[static_cast<std::size_t>(t[i]) * 3];
+            const float* n1 = &mesh.normals[static_cast<std::size_t>(t[i + 5]) * 3];
+            const float n[3] = {n0[0] + n1[0], n0[1] + n1[1], n0[2] + n1[2]};
+            if (facesEye(mesh, t[i], n, c)) {
+                out.insert(out.end(), t + i, t + i + 6);
+            }
+        }
+        for (int cap = 0; cap < 2; ++cap) {
+            const std::uint32_t* fan = caps + cap * 3 * s;
+            if (facesEye(mesh, fan[0], &mesh.normals[static_cast<std::size_t>(fan[0]) * 3], c)) {
+                out.insert(out.end(), fan, fan + 3 * s);
+            }
+        }
+    }
+}
+
+// Draws tubes first to end of the mesh, only their faces towards the eye when culling is
+// on; indices is the run of the mesh's indices that holds exactly those tubes.
+void drawTubeRun(const MeshArrays& mesh, std::size_t first, std::size_t end, const ColorGroup& indices,
+                 const FaceCulling& c, bool sliced = true)
+{
+    if (!c.on) {
+        drawMesh(mesh, indices.first, indices.count, sliced);
+        return;
+    }
+    scratch.indices.clear();
+    appendFrontFaces(mesh, first, end, viewer.segments, viewer.thickness, c, scratch.indices);
+    glVertexPointer(3, GL_FLOAT, 0, mesh.positions.data());
+    glNormalPointer(GL_FLOAT, 0, mesh.normals.data());
+    drawElementsChunked(GL_TRIANGLES, scratch.indices.data(), scratch.indices.size(), 3, sliced);
+}
+
 void drawTubeMeshes(const GeometryCache& cache)
 {
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
+    const FaceCulling culling = faceCulling();
     if (const MeshArrays* mesh = keptTubeMesh()) {
-        for (const ColorGroup& g : cache.meshGroups) {
+        // The mesh's groups hold the tubes of the tube groups, in their order.
+        for (std::size_t k = 0; k < cache.meshGroups.size(); ++k) {
+            const ColorGroup& g = cache.meshGroups[k];
             useGroupMaterial(g.colorIndex);
-            drawMesh(*mesh, g.first, g.count);
+            drawTubeRun(*mesh, cache.groups[k].first, cache.groups[k].first + cache.groups[k].count, g, culling);
         }
     } else {
         // Too many tubes to keep their mesh: generate it a few thousand tubes at a time.
@@ -570,12 +692,14 @@ void drawTubeMeshes(const GeometryCache& cache)
                 scratch.mesh.positions.clear();
                 scratch.mesh.normals.clear();
                 scratch.mesh.indices.clear();
+                scratch.mesh.tubeStarts.clear();
                 for (; s < end; ++s) {
                     Point3d a, b;
                     tubeSegmentEnds(cache.tubes[s], a, b);
                     appendTube(ring, a, b, viewer.thickness, scratch.mesh);
                 }
-                drawMesh(scratch.mesh, 0, scratch.mesh.indices.size(), false);
+                const ColorGroup block{g.colorIndex, 0, scratch.mesh.indices.size()};
+                drawTubeRun(scratch.mesh, 0, scratch.mesh.tubeStarts.size(), block, culling, false);
                 chunkDrawn();
             }
         }

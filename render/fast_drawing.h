@@ -13,7 +13,8 @@ void drawPointsFast(const DrawRange& range);
 
 // Joined or needled line sets, with the view transform but not the centring in force.
 // Tubes thinner on screen than kThinTubePixels become lit lines of the tubes' width;
-// others are drawn as meshes of one stack and one loop. Returns false, drawing nothing,
+// others are drawn as meshes of one stack and one loop, filled ones with only the faces
+// turned towards the eye (the others are hidden behind them). Returns false, drawing nothing,
 // for thick tubes in the wire-outline state, whose outlines show every stack and loop.
 bool drawTubesFast(const DrawRange& range, int displayType);
 

@@ -451,7 +451,7 @@ const MeshArrays* keptTubeMesh()
     cache.linesBuilt = false;
     const int segments = viewer.segments;
     const std::size_t perTube = static_cast<std::size_t>(tubeVertexCount(segments)) * 6 * sizeof(float) +
-                                static_cast<std::size_t>(tubeIndexCount(segments)) * sizeof(std::uint32_t);
+                                (static_cast<std::size_t>(tubeIndexCount(segments)) + 1) * sizeof(std::uint32_t);
     if (cache.tubes.size() * perTube > keptMeshLimit) {
         return nullptr;
     }
@@ -459,6 +459,7 @@ const MeshArrays* keptTubeMesh()
     cache.mesh.positions.reserve(cache.tubes.size() * tubeVertexCount(segments) * 3);
     cache.mesh.normals.reserve(cache.tubes.size() * tubeVertexCount(segments) * 3);
     cache.mesh.indices.reserve(cache.tubes.size() * tubeIndexCount(segments));
+    cache.mesh.tubeStarts.reserve(cache.tubes.size());
     for (const ColorGroup& g : cache.groups) {
         ColorGroup meshGroup{g.colorIndex, cache.mesh.indices.size(), 0};
         for (std::size_t s = g.first; s < g.first + g.count; ++s) {

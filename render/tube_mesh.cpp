@@ -72,9 +72,11 @@ void MeshArrays::clear()
     positions.clear();
     normals.clear();
     indices.clear();
+    tubeStarts.clear();
     positions.shrink_to_fit();
     normals.shrink_to_fit();
     indices.shrink_to_fit();
+    tubeStarts.shrink_to_fit();
 }
 
 TubeRing tubeRing(int segments)
@@ -110,6 +112,7 @@ void appendTube(const TubeRing& ring, const Point3d& a, const Point3d& b, float 
     const TubeFrame f = tubeFrame(turn);
     const double r = radius;
     const double length = turn.length;
+    mesh.tubeStarts.push_back(static_cast<std::uint32_t>(mesh.indices.size()));
 
     // The quadric refuses a cylinder of length 0; its caps still come.
     if (length != 0.0) {

@@ -21,6 +21,7 @@ struct MeshArrays {
     std::vector<float> positions;  // x, y, z per vertex
     std::vector<float> normals;    // x, y, z per vertex
     std::vector<std::uint32_t> indices;
+    std::vector<std::uint32_t> tubeStarts;  // the first index of each tube
 
     std::size_t vertexCount() const { return positions.size() / 3; }
     void clear();

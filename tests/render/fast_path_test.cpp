@@ -203,6 +203,51 @@ TEST_F(FastPath, TubesOfThreeAndSixtySidesNegativeScaleAndAnaglyph)
     }
 }
 
+TEST_F(FastPath, TubesFromEveryAngleShowNoHiddenFaceMissing)
+{
+    // Only the faces of a tube turned towards the eye are drawn; from every side, mirrored,
+    // for either eye of Anaglyph and with the near plane cutting tubes open the picture
+    // stays that of all faces. Joined tubes run along z and needles along y, so the angles
+    // below look along both, across them and askew.
+    viewer.thickness = 0.3f;
+    viewer.segments = 8;
+    loadGrid(5, 6, 2, 1.5);
+    const float angles[][2] = {{0.0f, 0.0f}, {0.0f, 180.0f}, {90.0f, 0.0f}, {-90.0f, 0.0f},
+                               {0.0f, 90.0f}, {-60.0f, 150.0f}, {200.0f, -35.0f}};
+    for (int type : {1, 2}) {
+        viewer.displayType = type;
+        for (const auto& a : angles) {
+            viewer.angleX = a[0];
+            viewer.angleY = a[1];
+            buildRotation(viewer.angleX, viewer.angleY, viewer.angleZ, viewer.angleMat);
+            const std::string what = "type " + std::to_string(type) + " angles " + std::to_string(a[0]) + ", " +
+                                     std::to_string(a[1]);
+            expectSame(compare(), what);
+            viewer.scale = -1.3f;
+            expectSame(compare(), what + " scale -1.3");
+            viewer.stereoMode = 1;
+            expectSame(compare(), what + " scale -1.3 anaglyph");
+            viewer.scale = 1.0f;
+            expectSame(compare(), what + " anaglyph");
+            viewer.stereoMode = 0;
+        }
+    }
+    // The eye inside a tube: every face that shows is turned away from it.
+    dataSet = DataSet{};
+    dataSet.coordArray = {{0.0, 0.0, -4.0}, {0.05, 0.02, 4.0}, {1.0, 0.5, 6.0}};
+    dataSet.fnTrf.nx = 1;
+    dataSet.fnTrf.pointsPerSet = 3;
+    ++dataSet.generation;
+    viewer.displayType = 1;
+    viewer.angleX = 0.0f;
+    viewer.angleY = 10.0f;
+    buildRotation(viewer.angleX, viewer.angleY, viewer.angleZ, viewer.angleMat);
+    viewer.objTrans[2] = -19.0f;
+    expectSame(compare(), "eye inside a tube");
+    setKeptMeshLimit(64);
+    expectSame(compare(), "eye inside a tube, generated per frame");
+}
+
 TEST_F(FastPath, WireOutlineStateShowsEveryStackAndLoop)
 {
     // A surface grid leaves polygon mode GL_LINE behind; tubes then show as outlines of

@@ -136,6 +136,7 @@ TEST_F(GeometryCacheTest, OnlyOneTubeDrawingIsKeptAndBigMeshesAreNot)
     EXPECT_EQ(mesh->vertexCount(), c.tubes.size() * static_cast<std::size_t>(tubeVertexCount(8)));
     EXPECT_EQ(mesh->indices.size(), c.tubes.size() * static_cast<std::size_t>(tubeIndexCount(8)));
     EXPECT_TRUE(c.lineVertices.empty());
+    EXPECT_EQ(mesh->tubeStarts.size(), c.tubes.size());
 
     keptThinLines();
     EXPECT_FALSE(c.lineVertices.empty());
@@ -146,6 +147,24 @@ TEST_F(GeometryCacheTest, OnlyOneTubeDrawingIsKeptAndBigMeshesAreNot)
     cachedGeometry(rangeFor(1), 1);
     EXPECT_EQ(keptTubeMesh(), nullptr) << "too big a mesh is generated per frame instead";
     EXPECT_EQ(geometryBuildCount(), builds + 1);
+}
+
+TEST(TubeMesh, EachTubeNotesWhereItsIndicesStart)
+{
+    // The drawing finds each tube's side and caps from these starts; a tube of length 0
+    // has its caps alone.
+    const TubeRing ring = tubeRing(5);
+    MeshArrays mesh;
+    appendTube(ring, Point3d{0, 0, 0}, Point3d{1, 2, 3}, 0.1f, mesh);
+    appendTube(ring, Point3d{1, 1, 1}, Point3d{1, 1, 1}, 0.1f, mesh);
+    appendTube(ring, Point3d{1, 1, 1}, Point3d{-1, 0, 2}, 0.1f, mesh);
+    ASSERT_EQ(mesh.tubeStarts.size(), 3u);
+    EXPECT_EQ(mesh.tubeStarts[0], 0u);
+    EXPECT_EQ(mesh.tubeStarts[1], 12u * 5u);
+    EXPECT_EQ(mesh.tubeStarts[2], 12u * 5u + 6u * 5u);
+    EXPECT_EQ(mesh.indices.size(), 2u * 12u * 5u + 6u * 5u);
+    mesh.clear();
+    EXPECT_TRUE(mesh.tubeStarts.empty());
 }
 
 }  // namespace
