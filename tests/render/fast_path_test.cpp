@@ -18,6 +18,8 @@
 #include "render/geometry_cache.h"
 #include "render/offscreen_context.h"
 
+#include "picture_probe.h"
+
 namespace {
 
 constexpr int kWidth = 320;
@@ -82,12 +84,7 @@ protected:
 
     void SetUp() override
     {
-        ViewerState fresh;
-        fresh.quadric = viewer.quadric;
-        fresh.viewportWidth = viewer.viewportWidth;
-        fresh.viewportHeight = viewer.viewportHeight;
-        viewer = fresh;
-        fillDataColors();
+        resetViewerForPicture();
         viewer.showFileName = 0;
         viewer.angleX = 30.0f;
         viewer.angleY = 25.0f;

@@ -17,6 +17,8 @@
 #include "render/geometry_cache.h"
 #include "render/offscreen_context.h"
 
+#include "picture_probe.h"
+
 namespace {
 
 constexpr int kWidth = 320;
@@ -97,12 +99,7 @@ protected:
 
     void SetUp() override
     {
-        ViewerState fresh;
-        fresh.quadric = viewer.quadric;
-        fresh.viewportWidth = viewer.viewportWidth;
-        fresh.viewportHeight = viewer.viewportHeight;
-        viewer = fresh;
-        fillDataColors();
+        resetViewerForPicture();
         viewer.filename = "slices.dat";
         viewer.showAxes = 1;
         turn(30.0f, 25.0f);

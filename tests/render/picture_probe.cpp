@@ -1,6 +1,9 @@
 // Pixel classes and measurements used by the picture tests.
 #include "picture_probe.h"
 
+#include "app/viewer_state.h"
+#include "panel/colors.h"
+
 #include <cstdlib>
 
 Region findRegion(const Picture& picture, const PixelTest& test, int x0, int y0, int x1, int y1)
@@ -65,4 +68,14 @@ PixelTest notColour(int r, int g, int b)
 {
     const PixelTest same = exactly(r, g, b);
     return [same](const unsigned char* px) { return !same(px); };
+}
+
+void resetViewerForPicture()
+{
+    ViewerState fresh;
+    fresh.quadric = viewer.quadric;
+    fresh.viewportWidth = viewer.viewportWidth;
+    fresh.viewportHeight = viewer.viewportHeight;
+    viewer = fresh;
+    fillDataColors();
 }

@@ -30,3 +30,7 @@ bool isGreenish(const unsigned char* px);
 PixelTest exactly(int r, int g, int b);
 // Anything but the given colour.
 PixelTest notColour(int r, int g, int b);
+
+// Puts every setting back to its default and the data colours as the panel fills them,
+// keeping what the open context owns (the quadric and the viewport size).
+void resetViewerForPicture();

@@ -72,12 +72,7 @@ protected:
 
     void SetUp() override
     {
-        ViewerState fresh;
-        fresh.quadric = viewer.quadric;
-        fresh.viewportWidth = viewer.viewportWidth;
-        fresh.viewportHeight = viewer.viewportHeight;
-        viewer = fresh;
-        fillDataColors();
+        resetViewerForPicture();
         dataSet = DataSet{};
         // State that earlier drawing leaves behind on purpose; each test starts clean.
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
