@@ -13,6 +13,7 @@
 #include "render/frame.h"
 #include "render/geometry_cache.h"
 #include "render/scene_parts.h"
+#include "render/surface_pixels.h"
 
 namespace {
 
@@ -190,6 +191,7 @@ struct Scratch {
     std::vector<float> normals;
     std::vector<std::uint32_t> indices;
     MeshArrays mesh;
+    SurfacePixels surface;
 };
 Scratch scratch;
 
@@ -339,9 +341,11 @@ bool affineInverse(const float m[16], double out[16])
     return true;
 }
 
-// Draws scratch.pixels, one pixel each, lit as the points are: the model-view matrix (and
-// so the transformed normal) stays, and the projection takes its inverse back out.
-void drawSplattedPixels(const Transform& t)
+// Draws pixels (window x, y and normalised depth), one pixel each, lit as what covers them:
+// the model-view matrix (and so the transformed normal) stays, and the projection takes its
+// inverse back out. The lights are directional and the viewer infinitely far, so the lit
+// colour depends on the normal alone. normals: one per pixel, or null for the current one.
+void drawSplattedPixels(const Transform& t, const std::vector<float>& pixels, const float* normals = nullptr)
 {
     const double w = t.viewport[2], h = t.viewport[3];
     const double windowToClip[16] = {2.0 / w, 0, 0, 0, 0, 2.0 / h, 0, 0, 0, 0, 1, 0, -1, -1, 0, 1};
@@ -366,8 +370,11 @@ void drawSplattedPixels(const Transform& t)
     glPushMatrix();
     glLoadMatrixd(projection);
     glMatrixMode(GL_MODELVIEW);
-    glVertexPointer(3, GL_FLOAT, 0, scratch.pixels.data());
-    drawArraysChunked(GL_POINTS, 0, scratch.pixels.size() / 3, 1);
+    glVertexPointer(3, GL_FLOAT, 0, pixels.data());
+    if (normals != nullptr) {
+        glNormalPointer(GL_FLOAT, 0, normals);
+    }
+    drawArraysChunked(GL_POINTS, 0, pixels.size() / 3, 1);
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
@@ -536,6 +543,40 @@ void drawQuadsCoveringPixelCentres(const GeometryCache& cache)
         }
     }
     drawElementsChunked(GL_QUADS, scratch.indices.data(), scratch.indices.size(), 4);
+}
+
+// Draws a fine filled surface with its small quadrilaterals as the pixels they cover (see
+// surface_pixels.h) and the others as quadrilaterals; the depth test settles between the
+// two. That holds for opaque, filled quadrilaterals under the usual depth test, drawn in
+// their order; false, drawing nothing, when the state is another or the view squeezes the
+// scene flat. Expects the surface's vertex and normal arrays set.
+bool drawSurfaceAsPixels(const GeometryCache& cache)
+{
+    GLint polygonMode[2] = {GL_FILL, GL_FILL};
+    glGetIntegerv(GL_POLYGON_MODE, polygonMode);
+    GLint depthFunc = GL_LESS;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
+    const Transform t = currentTransform();
+    double inverse[16];
+    if (polygonMode[0] != GL_FILL || polygonMode[1] != GL_FILL || depthFunc != GL_LESS ||
+        !glIsEnabled(GL_DEPTH_TEST) || glIsEnabled(GL_BLEND) || glIsEnabled(GL_CULL_FACE) ||
+        !affineInverse(t.modelview, inverse)) {
+        return false;
+    }
+    SurfaceGrid grid;
+    grid.vertices = cache.surfaceVertices.data();
+    grid.normals = cache.surfaceNormals.empty() ? nullptr : cache.surfaceNormals.data();
+    grid.quadIndices = cache.surfaceIndices.data();
+    grid.sets = cache.range.lastSet + 1;
+    grid.pointsPerSet = cache.range.ny;
+    SurfaceView view;
+    multiply(t.projection, t.modelview, view.clipFromModel);
+    view.width = t.viewport[2];
+    view.height = t.viewport[3];
+    findSurfacePixels(grid, view, scratch.surface);
+    drawElementsChunked(GL_QUADS, scratch.surface.quadIndices.data(), scratch.surface.quadIndices.size(), 4);
+    drawSplattedPixels(t, scratch.surface.pixels, grid.normals != nullptr ? scratch.surface.normals.data() : nullptr);
+    return true;
 }
 
 void drawMesh(const MeshArrays& mesh, std::size_t firstIndex, std::size_t indexCount, bool sliced = true)
@@ -726,7 +767,7 @@ void drawPointsFast(const DrawRange& range)
         useGroupMaterial(cache.groups.front().colorIndex);
         glVertexPointer(3, GL_FLOAT, 0, scratch.points.data());
         drawArraysChunked(GL_POINTS, 0, scratch.points.size() / 3, 1);
-        drawSplattedPixels(t);
+        drawSplattedPixels(t, scratch.pixels);
     } else {
         glVertexPointer(3, GL_FLOAT, 0, cache.points.data());
         for (const ColorGroup& g : cache.groups) {
@@ -781,7 +822,9 @@ void drawSurfaceFast(const DrawRange& range, int displayType)
             glNormalPointer(GL_FLOAT, 0, cache.surfaceNormals.data());
         }
         if (displayType == kFilled && cache.surfaceIndices.size() / 4 >= kSampleFreeFrom) {
-            drawQuadsCoveringPixelCentres(cache);
+            if (!drawSurfaceAsPixels(cache)) {
+                drawQuadsCoveringPixelCentres(cache);
+            }
         } else {
             drawElementsChunked(GL_QUADS, cache.surfaceIndices.data(), cache.surfaceIndices.size(), 4);
         }

@@ -172,6 +172,9 @@ TEST_F(FastPath, FineSurfacesLookAsInImmediateMode)
             viewer.stereoMode = 0;
             viewer.scale = -1.4f;
             expectSame(compare(), what + " scale -1.4");
+            // Quadrilaterals of three to four pixels: some drawn as pixels, some as polygons.
+            viewer.scale = 5.0f;
+            expectSame(compare(), what + " scale 5");
             viewer.scale = 1.0f;
         }
     }

@@ -1,0 +1,37 @@
+// A fine filled surface seen from afar: most of its quadrilaterals cover one pixel centre or
+// none, and each costs the renderer two triangles' set-up for the pixel or two it makes.
+// findSurfacePixels does the renderer's work for the small ones: for each pixel centre it
+// finds the nearest small quadrilateral covering it, which is the one the depth test leaves
+// there. Larger quadrilaterals, and those reaching behind the eye or beyond the depth range,
+// are left to the renderer.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+struct SurfaceGrid {
+    const float* vertices = nullptr;  // sets + 1 rows of pointsPerSet positions
+    const float* normals = nullptr;   // per vertex, a quadrilateral's at its fourth; null: none
+    const std::uint32_t* quadIndices = nullptr;  // four per quadrilateral, row by row
+    int sets = 0;                     // rows of quadrilaterals
+    int pointsPerSet = 0;
+};
+
+struct SurfaceView {
+    float clipFromModel[16];  // projection times model-view, column order
+    int width = 0;            // the viewport, in pixels
+    int height = 0;
+};
+
+struct SurfacePixels {
+    std::vector<float> pixels;   // window x and y of the pixel centre, normalised depth
+    std::vector<float> normals;  // the normal of the quadrilateral seen at each pixel, if any
+    std::vector<std::uint32_t> quadIndices;  // the quadrilaterals left to the renderer
+};
+
+// A quadrilateral is drawn here when its window bounding box holds at most this many pixel
+// centres; larger ones are cheaper for the renderer.
+constexpr int kMostCentresPerSmallQuad = 16;
+
+// Two threads share the rows when threads is 2.
+void findSurfacePixels(const SurfaceGrid& grid, const SurfaceView& view, SurfacePixels& out, int threads = 2);

@@ -1,0 +1,203 @@
+// The pixel centres of a fine surface found on the processor: coverage, the nearest depth,
+// the normal seen, and what is left to the renderer.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <map>
+#include <tuple>
+#include <vector>
+
+#include "render/surface_pixels.h"
+
+namespace {
+
+constexpr int kSize = 20;  // a 20 x 20 pixel viewport
+
+// A grid of rows of points given in normalised device coordinates, drawn with the identity
+// as projection times model-view; a quadrilateral's normal is (row, column, 1) at its
+// fourth vertex, so that each normal names its quadrilateral.
+struct Grid {
+    std::vector<float> vertices;
+    std::vector<float> normals;
+    std::vector<std::uint32_t> quads;
+    int rows = 0;
+    int columns = 0;
+
+    SurfaceGrid view() const
+    {
+        SurfaceGrid g;
+        g.vertices = vertices.data();
+        g.normals = normals.data();
+        g.quadIndices = quads.data();
+        g.sets = rows - 1;
+        g.pointsPerSet = columns;
+        return g;
+    }
+};
+
+// Pixel coordinates to normalised device coordinates.
+float ndc(float pixels)
+{
+    return pixels / kSize * 2.0f - 1.0f;
+}
+
+// rows x columns points at pixel positions x0 + i * step, y0 + j * step, depth z(i, j).
+template <typename Depth>
+Grid makeGrid(int rows, int columns, float x0, float y0, float step, Depth z)
+{
+    Grid g;
+    g.rows = rows;
+    g.columns = columns;
+    for (int i = 0; i < rows; ++i) {
+        for (int j = 0; j < columns; ++j) {
+            g.vertices.insert(g.vertices.end(), {ndc(x0 + i * step), ndc(y0 + j * step), z(i, j)});
+        }
+    }
+    g.normals.assign(g.vertices.size(), 0.0f);
+    for (int i = 0; i + 1 < rows; ++i) {
+        for (int j = 0; j + 1 < columns; ++j) {
+            const auto at = [&](int a, int b) { return static_cast<std::uint32_t>(a * columns + b); };
+            const std::uint32_t q[4] = {at(i, j), at(i + 1, j), at(i + 1, j + 1), at(i, j + 1)};
+            g.quads.insert(g.quads.end(), q, q + 4);
+            float* n = &g.normals[q[3] * 3];
+            n[0] = static_cast<float>(i);
+            n[1] = static_cast<float>(j);
+            n[2] = 1.0f;
+        }
+    }
+    return g;
+}
+
+SurfaceView identityView()
+{
+    SurfaceView v;
+    for (int k = 0; k < 16; ++k) {
+        v.clipFromModel[k] = k % 5 == 0 ? 1.0f : 0.0f;
+    }
+    v.width = kSize;
+    v.height = kSize;
+    return v;
+}
+
+// Pixel (x, y) -> depth and normal found there.
+std::map<std::pair<int, int>, std::tuple<float, float, float>> byPixel(const SurfacePixels& found)
+{
+    std::map<std::pair<int, int>, std::tuple<float, float, float>> out;
+    for (std::size_t k = 0; k * 3 < found.pixels.size(); ++k) {
+        const float* p = &found.pixels[k * 3];
+        const float* n = &found.normals[k * 3];
+        const auto key = std::make_pair(static_cast<int>(p[0]), static_cast<int>(p[1]));
+        EXPECT_EQ(out.count(key), 0u) << "pixel " << key.first << "," << key.second << " found twice";
+        EXPECT_FLOAT_EQ(p[0], key.first + 0.5f);
+        EXPECT_FLOAT_EQ(p[1], key.second + 0.5f);
+        out[key] = std::make_tuple(p[2], n[0], n[1]);
+    }
+    return out;
+}
+
+TEST(SurfacePixels, EachCoveredCentreOnceWithInterpolatedDepthAndItsQuadrilateralsNormal)
+{
+    // 4 x 4 quadrilaterals of 2.5 pixels from (2, 3) to (12, 13): centres 2.5 ... 11.5 across
+    // and 3.5 ... 12.5 up, those on the outer edge at y = 13 - 0.5 included. Depth rises with x.
+    const Grid g = makeGrid(5, 5, 2.0f, 3.0f, 2.5f, [](int i, int) { return -0.5f + 0.1f * i; });
+    SurfacePixels found;
+    findSurfacePixels(g.view(), identityView(), found);
+    EXPECT_TRUE(found.quadIndices.empty());
+    const auto pixels = byPixel(found);
+    EXPECT_EQ(pixels.size(), 10u * 10u);
+    for (const auto& [pixel, seen] : pixels) {
+        const auto [x, y] = pixel;
+        EXPECT_GE(x, 2);
+        EXPECT_LE(x, 11);
+        EXPECT_GE(y, 3);
+        EXPECT_LE(y, 12);
+        const float cx = x + 0.5f, cy = y + 0.5f;
+        EXPECT_NEAR(std::get<0>(seen), -0.5f + 0.1f * (cx - 2.0f) / 2.5f, 1e-5f);
+        // The quadrilateral holding the centre, where it is not on a shared edge.
+        const float i = (cx - 2.0f) / 2.5f, j = (cy - 3.0f) / 2.5f;
+        if (i != static_cast<int>(i) && j != static_cast<int>(j)) {
+            EXPECT_EQ(std::get<1>(seen), static_cast<float>(static_cast<int>(i))) << x << "," << y;
+            EXPECT_EQ(std::get<2>(seen), static_cast<float>(static_cast<int>(j))) << x << "," << y;
+        }
+    }
+}
+
+TEST(SurfacePixels, TheNearestWinsAndEqualDepthsKeepTheFirstWithOneOrTwoThreads)
+{
+    // Quadrilaterals 0, 2 and 4 cover the same 8 x 2 pixels; 1 and 3 join them with no area.
+    // 0 and 4 lie at depth 0, 2 runs from 0.5 at x = 4 to -0.5 at x = 12: nearer right of x = 8.
+    Grid g;
+    g.rows = 6;
+    g.columns = 2;
+    const float xs[6] = {4.0f, 12.0f, 12.0f, 4.0f, 4.0f, 12.0f};
+    const float depths[6] = {0.0f, 0.0f, -0.5f, 0.5f, 0.0f, 0.0f};
+    for (int i = 0; i < 6; ++i) {
+        for (int j = 0; j < 2; ++j) {
+            g.vertices.insert(g.vertices.end(), {ndc(xs[i]), ndc(j == 0 ? 4.0f : 6.0f), depths[i]});
+        }
+    }
+    g.normals.assign(g.vertices.size(), 0.0f);
+    for (int i = 0; i < 5; ++i) {
+        const std::uint32_t q[4] = {static_cast<std::uint32_t>(2 * i), static_cast<std::uint32_t>(2 * i + 2),
+                                    static_cast<std::uint32_t>(2 * i + 3), static_cast<std::uint32_t>(2 * i + 1)};
+        g.quads.insert(g.quads.end(), q, q + 4);
+        g.normals[q[3] * 3] = static_cast<float>(i);
+    }
+    for (int threads : {1, 2}) {
+        SurfacePixels found;
+        findSurfacePixels(g.view(), identityView(), found, threads);
+        const auto pixels = byPixel(found);
+        EXPECT_EQ(pixels.size(), 8u * 2u);
+        for (const auto& [pixel, seen] : pixels) {
+            const float x = pixel.first + 0.5f;
+            const bool second = x > 8.0f;
+            EXPECT_EQ(std::get<1>(seen), second ? 2.0f : 0.0f) << "threads " << threads << " x " << x;
+            EXPECT_NEAR(std::get<0>(seen), second ? 0.5f - (x - 4.0f) / 8.0f : 0.0f, 1e-5f);
+        }
+    }
+}
+
+TEST(SurfacePixels, LargeCutAndBackwardQuadrilateralsAreLeftToTheRendererAndEmptyOnesDropped)
+{
+    // Quadrilateral 0 is 1.0 x 0.25 pixels holding no centre; 1 is 10 x 10 pixels; 2 reaches
+    // beyond the far plane; 3 reaches behind the eye (w <= 0). Each is one row of a grid.
+    const auto add = [&](std::vector<float> corners, float w) {
+        Grid one;
+        one.rows = 2;
+        one.columns = 2;
+        one.vertices = std::move(corners);
+        one.normals.assign(12, 0.0f);
+        one.quads = {0, 2, 3, 1};
+        SurfaceView v = identityView();
+        v.clipFromModel[15] = w;
+        SurfacePixels found;
+        findSurfacePixels(one.view(), v, found);
+        return found;
+    };
+    const SurfacePixels tiny = add({ndc(5.6f), ndc(5.6f), 0, ndc(5.6f), ndc(5.85f), 0,  //
+                                    ndc(6.4f), ndc(5.6f), 0, ndc(6.4f), ndc(5.85f), 0},
+                                   1.0f);
+    EXPECT_TRUE(tiny.pixels.empty());
+    EXPECT_TRUE(tiny.quadIndices.empty());
+
+    const SurfacePixels large = add({ndc(2), ndc(2), 0, ndc(2), ndc(12), 0, ndc(12), ndc(2), 0, ndc(12), ndc(12), 0}, 1.0f);
+    EXPECT_TRUE(large.pixels.empty());
+    EXPECT_EQ(large.quadIndices, (std::vector<std::uint32_t>{0, 2, 3, 1}));
+
+    const SurfacePixels far = add({ndc(5), ndc(5), 0, ndc(5), ndc(7), 1.5f, ndc(7), ndc(5), 0, ndc(7), ndc(7), 0}, 1.0f);
+    EXPECT_TRUE(far.pixels.empty());
+    EXPECT_EQ(far.quadIndices.size(), 4u);
+
+    const SurfacePixels behind = add({ndc(5), ndc(5), 0, ndc(5), ndc(7), 0, ndc(7), ndc(5), 0, ndc(7), ndc(7), 0}, -1.0f);
+    EXPECT_TRUE(behind.pixels.empty());
+    EXPECT_EQ(behind.quadIndices.size(), 4u);
+
+    // A quadrilateral half outside the viewport: only the centres inside are found.
+    const SurfacePixels edge = add({ndc(-1.5f), ndc(5), 0, ndc(-1.5f), ndc(7), 0, ndc(1.5f), ndc(5), 0, ndc(1.5f), ndc(7), 0}, 1.0f);
+    EXPECT_EQ(edge.pixels.size(), 2u * 3u);  // pixel 0 of rows 5 and 6
+    for (std::size_t k = 0; k < edge.pixels.size(); k += 3) {
+        EXPECT_FLOAT_EQ(edge.pixels[k], 0.5f);
+    }
+}
+
+}  // namespace
