@@ -2,11 +2,16 @@
 // driver's copy of each draw stays small, and in one material per colour group.
 #include "render/fast_drawing.h"
 
+// The fence calls, where the context offers them, come from the GL library's own exports.
+#define GL_GLEXT_PROTOTYPES
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 #include <thread>
 
@@ -52,16 +57,61 @@ void leaveStateAsDrawn(const GeometryCache& cache)
 }
 
 // The software renderer keeps the work of a frame until it is flushed, and queues flushed
-// work faster than its threads finish it: waiting for it now and then bounds the memory
-// that a big draw takes.
+// work faster than its threads finish it: the drawing waits now and then, so that at most
+// kChunksInFlight chunks are queued, which bounds the memory that a big draw takes. With
+// fences the wait is for the chunk kChunksInFlight back, so that the renderer's threads
+// never run dry; without them, for all queued work every kChunksInFlight chunks.
+struct ChunkFences {
+    bool usable = false;
+    GLsync ring[kChunksInFlight] = {};
+    unsigned next = 0;
+    unsigned chunks = 0;
+};
+ChunkFences fences;
+
+// Fences came with OpenGL 3.2 and GL_ARB_sync.
+bool contextHasFences()
+{
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    int major = 0, minor = 0;
+    if (version != nullptr && std::sscanf(version, "%d.%d", &major, &minor) == 2 &&
+        (major > 3 || (major == 3 && minor >= 2))) {
+        return true;
+    }
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    return extensions != nullptr && std::strstr(extensions, "GL_ARB_sync") != nullptr;
+}
+
 void handOver()
 {
-    static unsigned chunks = 0;
-    if (++chunks % kChunksInFlight == 0) {
-        glFinish();
-    } else {
-        glFlush();
+    if (!fences.usable) {
+        if (++fences.chunks % kChunksInFlight == 0) {
+            glFinish();
+        } else {
+            glFlush();
+        }
+        return;
     }
+    GLsync& slot = fences.ring[fences.next];
+    if (slot != nullptr && glIsSync(slot)) {
+        glClientWaitSync(slot, GL_SYNC_FLUSH_COMMANDS_BIT, GL_TIMEOUT_IGNORED);
+        glDeleteSync(slot);
+    }
+    slot = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    glFlush();
+    fences.next = (fences.next + 1) % kChunksInFlight;
+}
+
+// Fences belong to the context of the frame: none outlives it.
+void dropFences()
+{
+    for (GLsync& slot : fences.ring) {
+        if (slot != nullptr && glIsSync(slot)) {
+            glDeleteSync(slot);
+        }
+        slot = nullptr;
+    }
+    fences.next = 0;
 }
 
 // The slicing of a frame over display callbacks (see fast_drawing.h).
@@ -516,13 +566,13 @@ void drawQuadsCoveringPixelCentres(const GeometryCache& cache)
     constexpr float margin = 1.0f / 16.0f;
     const std::size_t chunk = kChunk - kChunk % 4;
     scratch.indices.clear();
-    const std::uint32_t* q = cache.surfaceIndices.data();
+    std::size_t quad = 0;
     placeSet(0);
     for (int i = 0; i <= cache.range.lastSet; ++i) {
         placeSet(i + 1);
         const float* low = &scratch.window[static_cast<std::size_t>(i % 2) * ny * 2];
         const float* high = &scratch.window[static_cast<std::size_t>((i + 1) % 2) * ny * 2];
-        for (int j = 0; j + 1 < ny; ++j, q += 4) {
+        for (int j = 0; j + 1 < ny; ++j, ++quad) {
             const float xs[4] = {low[2 * j], high[2 * j], high[2 * j + 2], low[2 * j + 2]};
             const float ys[4] = {low[2 * j + 1], high[2 * j + 1], high[2 * j + 3], low[2 * j + 3]};
             const float x0 = std::min(std::min(xs[0], xs[1]), std::min(xs[2], xs[3]));
@@ -534,6 +584,8 @@ void drawQuadsCoveringPixelCentres(const GeometryCache& cache)
             const bool coversX = std::floor(x1 - 0.5f + margin) >= x0 - 0.5f - margin;
             const bool coversY = std::floor(y1 - 0.5f + margin) >= y0 - 0.5f - margin;
             if (doubtful || (coversX && coversY)) {
+                std::uint32_t q[4];
+                gridQuad(ny, quad, q);
                 scratch.indices.insert(scratch.indices.end(), q, q + 4);
                 if (scratch.indices.size() >= chunk) {
                     drawElementsChunked(GL_QUADS, scratch.indices.data(), scratch.indices.size(), 4);
@@ -543,6 +595,22 @@ void drawQuadsCoveringPixelCentres(const GeometryCache& cache)
         }
     }
     drawElementsChunked(GL_QUADS, scratch.indices.data(), scratch.indices.size(), 4);
+}
+
+// Draws the shared grid's quadrilaterals numbered in quads, or all of them when null, a
+// chunk at a time with their indices made as they go.
+void drawGridQuads(const GeometryCache& cache, const std::vector<std::uint32_t>* quads)
+{
+    const std::size_t count = quads != nullptr ? quads->size() : cache.surfaceQuads;
+    const std::size_t perChunk = kChunk / 4;
+    for (std::size_t done = 0; done < count; done += perChunk) {
+        const std::size_t n = std::min(perChunk, count - done);
+        scratch.indices.resize(n * 4);
+        for (std::size_t k = 0; k < n; ++k) {
+            gridQuad(cache.range.ny, quads != nullptr ? (*quads)[done + k] : done + k, &scratch.indices[k * 4]);
+        }
+        drawElementsChunked(GL_QUADS, scratch.indices.data(), n * 4, 4);
+    }
 }
 
 // Draws a fine filled surface with its small quadrilaterals as the pixels they cover (see
@@ -566,7 +634,6 @@ bool drawSurfaceAsPixels(const GeometryCache& cache)
     SurfaceGrid grid;
     grid.vertices = cache.surfaceVertices.data();
     grid.normals = cache.surfaceNormals.empty() ? nullptr : cache.surfaceNormals.data();
-    grid.quadIndices = cache.surfaceIndices.data();
     grid.sets = cache.range.lastSet + 1;
     grid.pointsPerSet = cache.range.ny;
     SurfaceView view;
@@ -574,7 +641,7 @@ bool drawSurfaceAsPixels(const GeometryCache& cache)
     view.width = t.viewport[2];
     view.height = t.viewport[3];
     findSurfacePixels(grid, view, scratch.surface);
-    drawElementsChunked(GL_QUADS, scratch.surface.quadIndices.data(), scratch.surface.quadIndices.size(), 4);
+    drawGridQuads(cache, &scratch.surface.quads);
     drawSplattedPixels(t, scratch.surface.pixels, grid.normals != nullptr ? scratch.surface.normals.data() : nullptr);
     return true;
 }
@@ -594,6 +661,8 @@ struct FaceCulling {
     float eye[3] = {};
     float depthRow[4] = {};
     float scale = 0.0f;
+    float clipFromModel[16] = {};
+    float width = 0.0f, height = 0.0f;
 };
 
 // A tube is a closed convex solid, so with the depth test its faces turned away from the
@@ -627,8 +696,89 @@ FaceCulling faceCulling()
         c.scale = std::max(c.scale, column);
     }
     c.depthRow[3] = -m[14];
+    multiply(t.projection, t.modelview, c.clipFromModel);
+    c.width = static_cast<float>(t.viewport[2]);
+    c.height = static_cast<float>(t.viewport[3]);
     c.on = true;
     return c;
+}
+
+// Window positions, x and y, of count vertices of the mesh from first on; false when one
+// of them lies behind the eye.
+bool placeInWindow(const MeshArrays& mesh, std::size_t first, std::size_t count, const FaceCulling& c, float* out)
+{
+    const float* m = c.clipFromModel;
+    const float* p = &mesh.positions[first * 3];
+    const float halfWidth = 0.5f * c.width, halfHeight = 0.5f * c.height;
+    for (std::size_t k = 0; k < count; ++k, p += 3, out += 2) {
+        const float cw = m[3] * p[0] + m[7] * p[1] + m[11] * p[2] + m[15];
+        if (!(cw > 0.0f)) {
+            return false;
+        }
+        const float inv = 1.0f / cw;
+        out[0] = ((m[0] * p[0] + m[4] * p[1] + m[8] * p[2] + m[12]) * inv + 1.0f) * halfWidth;
+        out[1] = ((m[1] * p[0] + m[5] * p[1] + m[9] * p[2] + m[13]) * inv + 1.0f) * halfHeight;
+    }
+    return true;
+}
+
+// Whether a filled triangle may make a fragment: a triangle makes fragments only at the
+// pixel centres it covers, and the many small faces of thin tubes mostly cover none. The
+// margin, far wider than the renderer's rounding, keeps every doubtful one. window holds
+// the window positions of the vertices from base on.
+bool mayCoverPixelCentre(const float* window, std::uint32_t base, const std::uint32_t* triangle)
+{
+    constexpr float margin = 1.0f / 16.0f;
+    constexpr float mostCentresTested = 4.0f;
+    const float* a = window + 2 * (triangle[0] - base);
+    const float* b = window + 2 * (triangle[1] - base);
+    const float* c = window + 2 * (triangle[2] - base);
+    const float x0 = std::min(std::min(a[0], b[0]), c[0]), x1 = std::max(std::max(a[0], b[0]), c[0]);
+    const float y0 = std::min(std::min(a[1], b[1]), c[1]), y1 = std::max(std::max(a[1], b[1]), c[1]);
+    // Centres px + 0.5 within the box widened by the margin.
+    const float px0 = std::ceil(x0 - 0.5f - margin), px1 = std::floor(x1 - 0.5f + margin);
+    const float py0 = std::ceil(y0 - 0.5f - margin), py1 = std::floor(y1 - 0.5f + margin);
+    if (px1 < px0 || py1 < py0) {
+        return false;
+    }
+    if (!std::isfinite(px0 + px1 + py0 + py1) || (px1 - px0 + 1.0f) * (py1 - py0 + 1.0f) > mostCentresTested) {
+        return true;
+    }
+    const float* v[3] = {a, b, c};
+    const float area = (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]);
+    const float sign = area < 0.0f ? -1.0f : 1.0f;
+    float reach[3];  // an edge function's value at the margin's distance outside its edge
+    for (int k = 0; k < 3; ++k) {
+        const float* p = v[(k + 1) % 3];
+        const float* q = v[(k + 2) % 3];
+        reach[k] = -margin * std::sqrt((q[0] - p[0]) * (q[0] - p[0]) + (q[1] - p[1]) * (q[1] - p[1]));
+    }
+    for (float py = py0; py <= py1; ++py) {
+        for (float px = px0; px <= px1; ++px) {
+            const float cx = px + 0.5f, cy = py + 0.5f;
+            bool inside = true;
+            for (int k = 0; k < 3 && inside; ++k) {
+                const float* p = v[(k + 1) % 3];
+                const float* q = v[(k + 2) % 3];
+                inside = sign * ((q[0] - p[0]) * (cy - p[1]) - (q[1] - p[1]) * (cx - p[0])) >= reach[k];
+            }
+            if (inside) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// Appends those of count indices' triangles that may make a fragment.
+void appendCovering(const float* window, std::uint32_t base, const std::uint32_t* t, std::size_t count,
+                    std::vector<std::uint32_t>& out)
+{
+    for (std::size_t k = 0; k < count; k += 3) {
+        if (mayCoverPixelCentre(window, base, t + k)) {
+            out.insert(out.end(), t + k, t + k + 3);
+        }
+    }
 }
 
 // Whether the plane through vertex v with normal n may face the eye. Faces seen edge-on
@@ -672,18 +822,28 @@ void appendFrontFaces(const MeshArrays& mesh, std::size_t first, std::size_t end
             out.insert(out.end(), t, t + count);  // cut by the near plane: its inside may show
             continue;
         }
+        // A tube's vertices follow each other from its first index on: its side's, then
+        // each cap's centre and rim.
+        const std::uint32_t base = t[0];
+        const std::size_t vertices = (side > 0 ? 2 * s : 0) + 2 * (s + 1);
+        scratch.window.resize(vertices * 2);
+        float* window = scratch.window.data();
+        if (!placeInWindow(mesh, base, vertices, c, window)) {
+            out.insert(out.end(), t, t + count);
+            continue;
+        }
         for (std::size_t i = 0; i < side; i += 6) {
             const float* n0 = &mesh.normals[static_cast<std::size_t>(t[i]) * 3];
             const float* n1 = &mesh.normals[static_cast<std::size_t>(t[i + 5]) * 3];
             const float n[3] = {n0[0] + n1[0], n0[1] + n1[1], n0[2] + n1[2]};
             if (facesEye(mesh, t[i], n, c)) {
-                out.insert(out.end(), t + i, t + i + 6);
+                appendCovering(window, base, t + i, 6, out);
             }
         }
         for (int cap = 0; cap < 2; ++cap) {
             const std::uint32_t* fan = caps + cap * 3 * s;
             if (facesEye(mesh, fan[0], &mesh.normals[static_cast<std::size_t>(fan[0]) * 3], c)) {
-                out.insert(out.end(), fan, fan + 3 * s);
+                appendCovering(window, base, fan, 3 * s, out);
             }
         }
     }
@@ -821,12 +981,12 @@ void drawSurfaceFast(const DrawRange& range, int displayType)
             glEnableClientState(GL_NORMAL_ARRAY);
             glNormalPointer(GL_FLOAT, 0, cache.surfaceNormals.data());
         }
-        if (displayType == kFilled && cache.surfaceIndices.size() / 4 >= kSampleFreeFrom) {
+        if (displayType == kFilled && cache.surfaceQuads >= kSampleFreeFrom) {
             if (!drawSurfaceAsPixels(cache)) {
                 drawQuadsCoveringPixelCentres(cache);
             }
         } else {
-            drawElementsChunked(GL_QUADS, cache.surfaceIndices.data(), cache.surfaceIndices.size(), 4);
+            drawGridQuads(cache, nullptr);
         }
         if (normals) {
             glDisableClientState(GL_NORMAL_ARRAY);
@@ -854,6 +1014,7 @@ double frameSliceBudget()
 
 void beginFrameSlice(std::size_t resumeAt)
 {
+    fences.usable = contextHasFences();
     slice.start = std::chrono::steady_clock::now();
     slice.next = 0;
     slice.resumeAt = slice.budget > 0.0 ? resumeAt : 0;
@@ -876,6 +1037,7 @@ std::size_t frameSliceResumePoint()
 
 void endFrameSlice()
 {
+    dropFences();
     if (slice.masked) {
         maskWrites(false);
     }

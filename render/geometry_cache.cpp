@@ -153,18 +153,13 @@ void buildSurface(const DrawRange& range, int displayType)
         if (plain) {
             cache.surfaceNormals.assign(cache.surfaceVertices.size(), 0.0f);
         }
-        cache.surfaceIndices.reserve(static_cast<std::size_t>(range.lastSet + 1) * quadsPerSet * 4);
-        for (int i = 0; i <= range.lastSet; ++i) {
-            for (int j = 0; j < quadsPerSet; ++j) {
-                const std::uint32_t q[4] = {static_cast<std::uint32_t>(pointIndex(range, i, j)),
-                                            static_cast<std::uint32_t>(pointIndex(range, i + 1, j)),
-                                            static_cast<std::uint32_t>(pointIndex(range, i + 1, j + 1)),
-                                            static_cast<std::uint32_t>(pointIndex(range, i, j + 1))};
-                cache.surfaceIndices.insert(cache.surfaceIndices.end(), q, q + 4);
-                if (plain) {
+        cache.surfaceQuads = static_cast<std::size_t>(range.lastSet + 1) * quadsPerSet;
+        if (plain) {
+            for (int i = 0; i <= range.lastSet; ++i) {
+                for (int j = 0; j < quadsPerSet; ++j) {
                     const Point3d n = triangleNormal(pointAt(range, i, j), pointAt(range, i + 1, j),
                                                      pointAt(range, i + 1, j + 1));
-                    float* out = &cache.surfaceNormals[static_cast<std::size_t>(q[3]) * 3];
+                    float* out = &cache.surfaceNormals[pointIndex(range, i, j + 1) * 3];
                     out[0] = static_cast<float>(n.x);
                     out[1] = static_cast<float>(n.y);
                     out[2] = static_cast<float>(n.z);
@@ -174,7 +169,7 @@ void buildSurface(const DrawRange& range, int displayType)
                 }
             }
         }
-        cache.groups.push_back(ColorGroup{-1, 0, cache.surfaceIndices.size()});
+        cache.groups.push_back(ColorGroup{-1, 0, cache.surfaceQuads * 4});
         cache.leavesNormal = plain;
         return;
     }

@@ -41,11 +41,12 @@ struct GeometryCache {
 
     // Surfaces. Plain and Maple data share the grid's vertices (surfaceVertices, one per
     // point; plain data add surfaceNormals: per vertex the normal of the quadrilateral
-    // that the vertex closes, for flat shading) and draw surfaceIndices as GL_QUADS.
-    // Coloured data keep four vertices per quadrilateral, grouped by colour.
+    // that the vertex closes, for flat shading) and draw surfaceQuads quadrilaterals
+    // (gridQuad) as GL_QUADS. Coloured data keep four vertices per quadrilateral, grouped
+    // by colour.
     std::vector<float> surfaceVertices;
     std::vector<float> surfaceNormals;
-    std::vector<std::uint32_t> surfaceIndices;
+    std::size_t surfaceQuads = 0;
     bool surfaceShared = false;
 
     // Line sets: the tubes grouped by colour (groups count tubes); the vertices of the
@@ -67,6 +68,19 @@ struct GeometryCache {
     bool leavesNormal = false;  // the last primitive sets the current normal to lastNormal
     float lastNormal[3] = {0.0f, 0.0f, 1.0f};
 };
+
+// The vertex indices of quadrilateral k of a shared grid of rows of pointsPerSet vertices,
+// counted row by row: P(i, j), P(i + 1, j), P(i + 1, j + 1), P(i, j + 1). They follow from k,
+// so they are made when drawn rather than kept.
+inline void gridQuad(int pointsPerSet, std::size_t k, std::uint32_t out[4])
+{
+    const std::size_t perRow = static_cast<std::size_t>(pointsPerSet) - 1;
+    const std::size_t i = k / perRow, j = k % perRow;
+    out[0] = static_cast<std::uint32_t>(i * pointsPerSet + j);
+    out[1] = static_cast<std::uint32_t>(out[0] + pointsPerSet);
+    out[2] = out[1] + 1;
+    out[3] = out[0] + 1;
+}
 
 // The geometry of the display type for the range, built if the kept one is out of date.
 const GeometryCache& cachedGeometry(const DrawRange& range, int displayType);

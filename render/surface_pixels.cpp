@@ -9,6 +9,7 @@
 #include <limits>
 #include <thread>
 
+
 namespace {
 
 constexpr float kFar = std::numeric_limits<float>::infinity();
@@ -27,7 +28,7 @@ struct Part {
     std::vector<float> depth;
     std::vector<std::uint32_t> owner;
     std::vector<std::uint32_t> touched;
-    std::vector<std::uint32_t> quadIndices;
+    std::vector<std::uint32_t> quads;
     std::vector<WindowVertex> rows;
 };
 
@@ -79,14 +80,15 @@ void findInRows(const SurfaceGrid& grid, const SurfaceView& view, int firstRow, 
     const int lastX = view.width - 1, lastY = view.height - 1;
     for (int i = firstRow; i < endRow; ++i) {
         placeRow(grid, view, i + 1, high);
-        const std::uint32_t* q = grid.quadIndices + static_cast<std::size_t>(i) * (ny - 1) * 4;
-        for (int j = 0; j + 1 < ny; ++j, q += 4) {
+        const std::uint32_t firstQuad = static_cast<std::uint32_t>(i) * static_cast<std::uint32_t>(ny - 1);
+        for (int j = 0; j + 1 < ny; ++j) {
+            const std::uint32_t quad = firstQuad + static_cast<std::uint32_t>(j);
             const WindowVertex& a = low[j];
             const WindowVertex& b = high[j];
             const WindowVertex& c = high[j + 1];
             const WindowVertex& d = low[j + 1];
             if (!(a.usable && b.usable && c.usable && d.usable)) {
-                part.quadIndices.insert(part.quadIndices.end(), q, q + 4);  // the renderer clips it
+                part.quads.push_back(quad);  // the renderer clips it
                 continue;
             }
             const float x0 = std::min(std::min(a.x, b.x), std::min(c.x, d.x));
@@ -102,9 +104,11 @@ void findInRows(const SurfaceGrid& grid, const SurfaceView& view, int firstRow, 
                 continue;  // no pixel centre: nothing to draw
             }
             if ((px1 - px0 + 1) * (py1 - py0 + 1) > kMostCentresPerSmallQuad) {
-                part.quadIndices.insert(part.quadIndices.end(), q, q + 4);
+                part.quads.push_back(quad);
                 continue;
             }
+            const std::uint32_t closing = static_cast<std::uint32_t>(i) * static_cast<std::uint32_t>(ny) +
+                                          static_cast<std::uint32_t>(j) + 1;  // P(i, j + 1)
             for (int py = py0; py <= py1; ++py) {
                 const float cy = static_cast<float>(py) + 0.5f;
                 for (int px = px0; px <= px1; ++px) {
@@ -124,7 +128,7 @@ void findInRows(const SurfaceGrid& grid, const SurfaceView& view, int firstRow, 
                         continue;  // the depth test keeps the first of equal depths
                     }
                     nearest = z;
-                    part.owner[pixel] = q[3];
+                    part.owner[pixel] = closing;
                 }
             }
         }
@@ -139,7 +143,7 @@ void prepare(Part& part, std::size_t pixels)
         part.owner.assign(pixels, 0);
     }
     part.touched.clear();
-    part.quadIndices.clear();
+    part.quads.clear();
 }
 
 }  // namespace
@@ -148,7 +152,7 @@ void findSurfacePixels(const SurfaceGrid& grid, const SurfaceView& view, Surface
 {
     out.pixels.clear();
     out.normals.clear();
-    out.quadIndices.clear();
+    out.quads.clear();
     if (grid.sets <= 0 || grid.pointsPerSet < 2 || view.width <= 0 || view.height <= 0) {
         return;
     }
@@ -179,8 +183,8 @@ void findSurfacePixels(const SurfaceGrid& grid, const SurfaceView& view, Surface
         }
         second.depth[pixel] = kFar;
     }
-    out.quadIndices = first.quadIndices;
-    out.quadIndices.insert(out.quadIndices.end(), second.quadIndices.begin(), second.quadIndices.end());
+    out.quads = first.quads;
+    out.quads.insert(out.quads.end(), second.quads.begin(), second.quads.end());
     out.pixels.resize(first.touched.size() * 3);
     if (grid.normals != nullptr) {
         out.normals.resize(first.touched.size() * 3);

@@ -9,10 +9,10 @@
 #include <cstdint>
 #include <vector>
 
+// Quadrilateral k is gridQuad(pointsPerSet, k) (geometry_cache.h).
 struct SurfaceGrid {
     const float* vertices = nullptr;  // sets + 1 rows of pointsPerSet positions
     const float* normals = nullptr;   // per vertex, a quadrilateral's at its fourth; null: none
-    const std::uint32_t* quadIndices = nullptr;  // four per quadrilateral, row by row
     int sets = 0;                     // rows of quadrilaterals
     int pointsPerSet = 0;
 };
@@ -26,7 +26,7 @@ struct SurfaceView {
 struct SurfacePixels {
     std::vector<float> pixels;   // window x and y of the pixel centre, normalised depth
     std::vector<float> normals;  // the normal of the quadrilateral seen at each pixel, if any
-    std::vector<std::uint32_t> quadIndices;  // the quadrilaterals left to the renderer
+    std::vector<std::uint32_t> quads;  // the numbers of those left to the renderer, in order
 };
 
 // A quadrilateral is drawn here when its window bounding box holds at most this many pixel

@@ -248,6 +248,26 @@ TEST_F(FastPath, TubesFromEveryAngleShowNoHiddenFaceMissing)
     expectSame(compare(), "eye inside a tube, generated per frame");
 }
 
+TEST_F(FastPath, TubesAFewPixelsWideLeaveOutOnlyFacesThatCoverNoPixelCentre)
+{
+    // Tubes two to three pixels across, just too wide to be lines: most of their faces cover
+    // no pixel centre and are left out, the rest must give the picture of all faces.
+    // Lines would differ from the tubes by more than the edge fraction.
+    loadGrid(24, 30, 2, 1.5);
+    viewer.thickness = 0.06f;
+    for (int segments : {8, 60}) {
+        viewer.segments = segments;
+        for (int type : {1, 2}) {
+            viewer.displayType = type;
+            const std::string what = "segments " + std::to_string(segments) + " type " + std::to_string(type);
+            expectSame(compare(), what);
+            viewer.stereoMode = 1;
+            expectSame(compare(), what + " anaglyph");
+            viewer.stereoMode = 0;
+        }
+    }
+}
+
 TEST_F(FastPath, WireOutlineStateShowsEveryStackAndLoop)
 {
     // A surface grid leaves polygon mode GL_LINE behind; tubes then show as outlines of

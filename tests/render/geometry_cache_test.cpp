@@ -86,10 +86,11 @@ TEST_F(GeometryCacheTest, SurfacesShareTheGridAndCarryEachNormalOnTheClosingVert
     const GeometryCache& c = cachedGeometry(rangeFor(4), 4);
     ASSERT_TRUE(c.surfaceShared);
     EXPECT_EQ(c.surfaceVertices.size(), 3u * 4u * 3u);
-    ASSERT_EQ(c.surfaceIndices.size(), 2u * 3u * 4u);
+    ASSERT_EQ(c.surfaceQuads, 2u * 3u);
     // The last quadrilateral, (1, 2): P(1,2), P(2,2), P(2,3), P(1,3); its normal sits on
     // P(1,3) and stays current after the surface.
-    const std::uint32_t* q = &c.surfaceIndices[(1 * 3 + 2) * 4];
+    std::uint32_t q[4];
+    gridQuad(4, 1 * 3 + 2, q);
     EXPECT_EQ(q[0], 6u);
     EXPECT_EQ(q[1], 10u);
     EXPECT_EQ(q[2], 11u);

@@ -19,7 +19,6 @@ constexpr int kSize = 20;  // a 20 x 20 pixel viewport
 struct Grid {
     std::vector<float> vertices;
     std::vector<float> normals;
-    std::vector<std::uint32_t> quads;
     int rows = 0;
     int columns = 0;
 
@@ -28,7 +27,6 @@ struct Grid {
         SurfaceGrid g;
         g.vertices = vertices.data();
         g.normals = normals.data();
-        g.quadIndices = quads.data();
         g.sets = rows - 1;
         g.pointsPerSet = columns;
         return g;
@@ -56,10 +54,7 @@ Grid makeGrid(int rows, int columns, float x0, float y0, float step, Depth z)
     g.normals.assign(g.vertices.size(), 0.0f);
     for (int i = 0; i + 1 < rows; ++i) {
         for (int j = 0; j + 1 < columns; ++j) {
-            const auto at = [&](int a, int b) { return static_cast<std::uint32_t>(a * columns + b); };
-            const std::uint32_t q[4] = {at(i, j), at(i + 1, j), at(i + 1, j + 1), at(i, j + 1)};
-            g.quads.insert(g.quads.end(), q, q + 4);
-            float* n = &g.normals[q[3] * 3];
+            float* n = &g.normals[static_cast<std::size_t>(i * columns + j + 1) * 3];  // at P(i, j + 1)
             n[0] = static_cast<float>(i);
             n[1] = static_cast<float>(j);
             n[2] = 1.0f;
@@ -102,7 +97,7 @@ TEST(SurfacePixels, EachCoveredCentreOnceWithInterpolatedDepthAndItsQuadrilatera
     const Grid g = makeGrid(5, 5, 2.0f, 3.0f, 2.5f, [](int i, int) { return -0.5f + 0.1f * i; });
     SurfacePixels found;
     findSurfacePixels(g.view(), identityView(), found);
-    EXPECT_TRUE(found.quadIndices.empty());
+    EXPECT_TRUE(found.quads.empty());
     const auto pixels = byPixel(found);
     EXPECT_EQ(pixels.size(), 10u * 10u);
     for (const auto& [pixel, seen] : pixels) {
@@ -138,10 +133,7 @@ TEST(SurfacePixels, TheNearestWinsAndEqualDepthsKeepTheFirstWithOneOrTwoThreads)
     }
     g.normals.assign(g.vertices.size(), 0.0f);
     for (int i = 0; i < 5; ++i) {
-        const std::uint32_t q[4] = {static_cast<std::uint32_t>(2 * i), static_cast<std::uint32_t>(2 * i + 2),
-                                    static_cast<std::uint32_t>(2 * i + 3), static_cast<std::uint32_t>(2 * i + 1)};
-        g.quads.insert(g.quads.end(), q, q + 4);
-        g.normals[q[3] * 3] = static_cast<float>(i);
+        g.normals[(2 * i + 1) * 3] = static_cast<float>(i);  // at P(i, 1)
     }
     for (int threads : {1, 2}) {
         SurfacePixels found;
@@ -167,7 +159,6 @@ TEST(SurfacePixels, LargeCutAndBackwardQuadrilateralsAreLeftToTheRendererAndEmpt
         one.columns = 2;
         one.vertices = std::move(corners);
         one.normals.assign(12, 0.0f);
-        one.quads = {0, 2, 3, 1};
         SurfaceView v = identityView();
         v.clipFromModel[15] = w;
         SurfacePixels found;
@@ -178,19 +169,19 @@ TEST(SurfacePixels, LargeCutAndBackwardQuadrilateralsAreLeftToTheRendererAndEmpt
                                     ndc(6.4f), ndc(5.6f), 0, ndc(6.4f), ndc(5.85f), 0},
                                    1.0f);
     EXPECT_TRUE(tiny.pixels.empty());
-    EXPECT_TRUE(tiny.quadIndices.empty());
+    EXPECT_TRUE(tiny.quads.empty());
 
     const SurfacePixels large = add({ndc(2), ndc(2), 0, ndc(2), ndc(12), 0, ndc(12), ndc(2), 0, ndc(12), ndc(12), 0}, 1.0f);
     EXPECT_TRUE(large.pixels.empty());
-    EXPECT_EQ(large.quadIndices, (std::vector<std::uint32_t>{0, 2, 3, 1}));
+    EXPECT_EQ(large.quads, (std::vector<std::uint32_t>{0}));
 
     const SurfacePixels far = add({ndc(5), ndc(5), 0, ndc(5), ndc(7), 1.5f, ndc(7), ndc(5), 0, ndc(7), ndc(7), 0}, 1.0f);
     EXPECT_TRUE(far.pixels.empty());
-    EXPECT_EQ(far.quadIndices.size(), 4u);
+    EXPECT_EQ(far.quads.size(), 1u);
 
     const SurfacePixels behind = add({ndc(5), ndc(5), 0, ndc(5), ndc(7), 0, ndc(7), ndc(5), 0, ndc(7), ndc(7), 0}, -1.0f);
     EXPECT_TRUE(behind.pixels.empty());
-    EXPECT_EQ(behind.quadIndices.size(), 4u);
+    EXPECT_EQ(behind.quads.size(), 1u);
 
     // A quadrilateral half outside the viewport: only the centres inside are found.
     const SurfacePixels edge = add({ndc(-1.5f), ndc(5), 0, ndc(-1.5f), ndc(7), 0, ndc(1.5f), ndc(5), 0, ndc(1.5f), ndc(7), 0}, 1.0f);
