@@ -38,6 +38,8 @@ constexpr double kSplatReach = 4.0;
 constexpr std::size_t kSampleFreeFrom = 1u << 14;
 // From this many points on, two threads find the covered pixels.
 constexpr std::size_t kSplatThreadsFrom = 1u << 17;
+// From this many tubes on, two threads find the faces to draw.
+constexpr std::size_t kCullingThreadsFrom = 2048;
 
 void useGroupMaterial(int colorIndex)
 {
@@ -240,6 +242,7 @@ struct Scratch {
     std::vector<float> window;
     std::vector<float> normals;
     std::vector<std::uint32_t> indices;
+    std::vector<std::uint32_t> laterIndices;
     MeshArrays mesh;
     SurfacePixels surface;
 };
@@ -722,45 +725,96 @@ bool placeInWindow(const MeshArrays& mesh, std::size_t first, std::size_t count,
     return true;
 }
 
+// Pixel-centre tests of the tube faces allow this much more than the renderer's rounding.
+constexpr float kCoverMargin = 1.0f / 16.0f;
+
+// The pixel centres, px + 0.5 and py + 0.5, within a window box widened by the margin, as
+// box = {px0, px1, py0, py1}; false when it holds none (or is not a number).
+bool centresInBox(float x0, float x1, float y0, float y1, int box[4])
+{
+    if (!(x0 <= x1 && y0 <= y1)) {
+        return false;
+    }
+    // Boxes reaching this far are never narrowed to their centres; within it the integer
+    // conversions below are exact floors and ceilings.
+    constexpr float wide = 1.0e6f;
+    const auto ceiling = [](float v) {
+        const int i = static_cast<int>(v);
+        return i + (v > static_cast<float>(i) ? 1 : 0);
+    };
+    const auto floorOf = [](float v) {
+        const int i = static_cast<int>(v);
+        return i - (v < static_cast<float>(i) ? 1 : 0);
+    };
+    box[0] = ceiling(std::max(x0 - 0.5f - kCoverMargin, -wide));
+    box[1] = floorOf(std::min(x1 - 0.5f + kCoverMargin, wide));
+    box[2] = ceiling(std::max(y0 - 0.5f - kCoverMargin, -wide));
+    box[3] = floorOf(std::min(y1 - 0.5f + kCoverMargin, wide));
+    return box[0] <= box[1] && box[2] <= box[3];
+}
+
+// The centres within the window box of count vertices, listed in v (window holds the
+// positions of the vertices from base on).
+bool boxHoldsCentre(const float* window, std::uint32_t base, const std::uint32_t* v, std::size_t count,
+                    int box[4])
+{
+    float x0 = window[2 * (v[0] - base)], x1 = x0;
+    float y0 = window[2 * (v[0] - base) + 1], y1 = y0;
+    for (std::size_t k = 1; k < count; ++k) {
+        const float* p = window + 2 * (v[k] - base);
+        x0 = std::min(x0, p[0]);
+        x1 = std::max(x1, p[0]);
+        y0 = std::min(y0, p[1]);
+        y1 = std::max(y1, p[1]);
+    }
+    return centresInBox(x0, x1, y0, y1, box);
+}
+
+// The same for count vertices that follow each other from first on.
+bool runBoxHoldsCentre(const float* window, std::uint32_t base, std::uint32_t first, std::size_t count,
+                       int box[4])
+{
+    const float* p = window + 2 * (first - base);
+    float x0 = p[0], x1 = x0, y0 = p[1], y1 = y0;
+    for (std::size_t k = 1; k < count; ++k) {
+        p += 2;
+        x0 = std::min(x0, p[0]);
+        x1 = std::max(x1, p[0]);
+        y0 = std::min(y0, p[1]);
+        y1 = std::max(y1, p[1]);
+    }
+    return centresInBox(x0, x1, y0, y1, box);
+}
+
 // Whether a filled triangle may make a fragment: a triangle makes fragments only at the
 // pixel centres it covers, and the many small faces of thin tubes mostly cover none. The
 // margin, far wider than the renderer's rounding, keeps every doubtful one. window holds
 // the window positions of the vertices from base on.
 bool mayCoverPixelCentre(const float* window, std::uint32_t base, const std::uint32_t* triangle)
 {
-    constexpr float margin = 1.0f / 16.0f;
-    constexpr float mostCentresTested = 4.0f;
-    const float* a = window + 2 * (triangle[0] - base);
-    const float* b = window + 2 * (triangle[1] - base);
-    const float* c = window + 2 * (triangle[2] - base);
-    const float x0 = std::min(std::min(a[0], b[0]), c[0]), x1 = std::max(std::max(a[0], b[0]), c[0]);
-    const float y0 = std::min(std::min(a[1], b[1]), c[1]), y1 = std::max(std::max(a[1], b[1]), c[1]);
-    // Centres px + 0.5 within the box widened by the margin.
-    const float px0 = std::ceil(x0 - 0.5f - margin), px1 = std::floor(x1 - 0.5f + margin);
-    const float py0 = std::ceil(y0 - 0.5f - margin), py1 = std::floor(y1 - 0.5f + margin);
-    if (px1 < px0 || py1 < py0) {
+    constexpr int mostCentresTested = 4;
+    int box[4];
+    if (!boxHoldsCentre(window, base, triangle, 3, box)) {
         return false;
     }
-    if (!std::isfinite(px0 + px1 + py0 + py1) || (px1 - px0 + 1.0f) * (py1 - py0 + 1.0f) > mostCentresTested) {
+    if ((box[1] - box[0] + 1) * (box[3] - box[2] + 1) > mostCentresTested) {
         return true;
     }
-    const float* v[3] = {a, b, c};
-    const float area = (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]);
+    const float* v[3] = {window + 2 * (triangle[0] - base), window + 2 * (triangle[1] - base),
+                         window + 2 * (triangle[2] - base)};
+    const float area = (v[1][0] - v[0][0]) * (v[2][1] - v[0][1]) - (v[1][1] - v[0][1]) * (v[2][0] - v[0][0]);
     const float sign = area < 0.0f ? -1.0f : 1.0f;
-    float reach[3];  // an edge function's value at the margin's distance outside its edge
-    for (int k = 0; k < 3; ++k) {
-        const float* p = v[(k + 1) % 3];
-        const float* q = v[(k + 2) % 3];
-        reach[k] = -margin * std::sqrt((q[0] - p[0]) * (q[0] - p[0]) + (q[1] - p[1]) * (q[1] - p[1]));
-    }
-    for (float py = py0; py <= py1; ++py) {
-        for (float px = px0; px <= px1; ++px) {
-            const float cx = px + 0.5f, cy = py + 0.5f;
+    for (int py = box[2]; py <= box[3]; ++py) {
+        for (int px = box[0]; px <= box[1]; ++px) {
+            const float cx = static_cast<float>(px) + 0.5f, cy = static_cast<float>(py) + 0.5f;
             bool inside = true;
             for (int k = 0; k < 3 && inside; ++k) {
                 const float* p = v[(k + 1) % 3];
                 const float* q = v[(k + 2) % 3];
-                inside = sign * ((q[0] - p[0]) * (cy - p[1]) - (q[1] - p[1]) * (cx - p[0])) >= reach[k];
+                const float dx = q[0] - p[0], dy = q[1] - p[1];
+                // The edge function is the distance from the edge times the edge's length.
+                const float e = sign * (dx * (cy - p[1]) - dy * (cx - p[0]));
+                inside = e >= 0.0f || e * e <= kCoverMargin * kCoverMargin * (dx * dx + dy * dy);
             }
             if (inside) {
                 return true;
@@ -804,6 +858,9 @@ float eyeDepth(const MeshArrays& mesh, std::uint32_t v, const FaceCulling& c)
 // side's quadrilaterals whose plane faces it and the cap that faces it. A tube's indices
 // are its side's s quadrilaterals (low i, high i, high i + 1, low i, high i + 1, low i + 1),
 // when it has a side, then its two caps' fans of s triangles from their centres.
+// A tube's vertices at the most segments (4 * 60 + 2).
+constexpr std::size_t kMostTubeVertices = 242;
+
 void appendFrontFaces(const MeshArrays& mesh, std::size_t first, std::size_t end, int segments, float radius,
                       const FaceCulling& c, std::vector<std::uint32_t>& out)
 {
@@ -826,9 +883,8 @@ void appendFrontFaces(const MeshArrays& mesh, std::size_t first, std::size_t end
         // each cap's centre and rim.
         const std::uint32_t base = t[0];
         const std::size_t vertices = (side > 0 ? 2 * s : 0) + 2 * (s + 1);
-        scratch.window.resize(vertices * 2);
-        float* window = scratch.window.data();
-        if (!placeInWindow(mesh, base, vertices, c, window)) {
+        float window[2 * kMostTubeVertices];
+        if (vertices > kMostTubeVertices || !placeInWindow(mesh, base, vertices, c, window)) {
             out.insert(out.end(), t, t + count);
             continue;
         }
@@ -836,13 +892,19 @@ void appendFrontFaces(const MeshArrays& mesh, std::size_t first, std::size_t end
             const float* n0 = &mesh.normals[static_cast<std::size_t>(t[i]) * 3];
             const float* n1 = &mesh.normals[static_cast<std::size_t>(t[i + 5]) * 3];
             const float n[3] = {n0[0] + n1[0], n0[1] + n1[1], n0[2] + n1[2]};
-            if (facesEye(mesh, t[i], n, c)) {
+            int box[4];
+            // The quadrilateral's four corners are its first triangle's and the last index.
+            const std::uint32_t corners[4] = {t[i], t[i + 1], t[i + 2], t[i + 5]};
+            if (facesEye(mesh, t[i], n, c) && boxHoldsCentre(window, base, corners, 4, box)) {
                 appendCovering(window, base, t + i, 6, out);
             }
         }
         for (int cap = 0; cap < 2; ++cap) {
             const std::uint32_t* fan = caps + cap * 3 * s;
-            if (facesEye(mesh, fan[0], &mesh.normals[static_cast<std::size_t>(fan[0]) * 3], c)) {
+            // The cap's centre and rim follow each other.
+            int box[4];
+            if (facesEye(mesh, fan[0], &mesh.normals[static_cast<std::size_t>(fan[0]) * 3], c) &&
+                runBoxHoldsCentre(window, base, fan[0], s + 1, box)) {
                 appendCovering(window, base, fan, 3 * s, out);
             }
         }
@@ -859,7 +921,18 @@ void drawTubeRun(const MeshArrays& mesh, std::size_t first, std::size_t end, con
         return;
     }
     scratch.indices.clear();
-    appendFrontFaces(mesh, first, end, viewer.segments, viewer.thickness, c, scratch.indices);
+    if (end - first >= kCullingThreadsFrom) {
+        // Two threads share the tubes; the indices keep the tubes' order.
+        const std::size_t middle = first + (end - first) / 2;
+        scratch.laterIndices.clear();
+        std::thread other(appendFrontFaces, std::cref(mesh), middle, end, viewer.segments, viewer.thickness,
+                          std::cref(c), std::ref(scratch.laterIndices));
+        appendFrontFaces(mesh, first, middle, viewer.segments, viewer.thickness, c, scratch.indices);
+        other.join();
+        scratch.indices.insert(scratch.indices.end(), scratch.laterIndices.begin(), scratch.laterIndices.end());
+    } else {
+        appendFrontFaces(mesh, first, end, viewer.segments, viewer.thickness, c, scratch.indices);
+    }
     glVertexPointer(3, GL_FLOAT, 0, mesh.positions.data());
     glNormalPointer(GL_FLOAT, 0, mesh.normals.data());
     drawElementsChunked(GL_TRIANGLES, scratch.indices.data(), scratch.indices.size(), 3, sliced);
