@@ -5,7 +5,8 @@
 #   bench/run.sh [FRAMES]        FRAMES timed frames per case (default 10)
 # Environment: BENCH_BUILD (build folder, default build-bench), BENCH_TIMEOUT (seconds one command may
 # take, default 150), BENCH_BIG_JOINED_FRAMES (frames of 10^6 points as joined line sets, default 3),
-# BENCH_ANGLES (turn of the scene about x,y,z in degrees, default 30,0,0).
+# BENCH_ANGLES (turn of the scene about x,y,z in degrees, default 30,0,0), BENCH_MEMORY (0 leaves out
+# the peak memory of 10^6 points in every display type).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -155,6 +156,26 @@ big_fps=$(awk -v ms="$big_joined" -v n="$big_joined_frames" -v l="$limit" 'BEGIN
   else print ms }')
 echo "10^6 points as joined line sets: Orvelle $big_joined ms a frame ($big_fps frames a second)"
 
+# Peak resident memory with 10^6 points loaded and drawn (the first frame and one more) in each
+# display type, against 100 MB plus three times the data set's own 24 bytes a point.
+memory_types=(points joined needled grid filled)
+memory_limit=$(awk 'BEGIN { printf "%.0f", 100 + 3 * 24 }')
+declare -A memory
+if [ "${BENCH_MEMORY:-1}" != 0 ]; then
+  for d in "${memory_types[@]}"; do
+    status=0
+    output=$(timeout "$limit" "$render" --frames 1 --size "$size" --display "$d" --segments 8 --view anaglyph \
+      --angles "$angles" --no-file-name --output "$out/memory-$d.png" "$out/points.dat" 2> "$out/last-error.log") ||
+      status=$?
+    if [ "$status" -eq 124 ]; then
+      memory[$d]=timeout
+    else
+      memory[$d]=$(sed -n 's/^peak-memory-mb: \([0-9.]*\)$/\1/p' <<< "$output" | grep . || echo failed)
+    fi
+    echo "peak memory, 10^6 points $d (anaglyph): ${memory[$d]} MB"
+  done
+fi
+
 # --- the table -----------------------------------------------------------------------------------
 echo
 printf '%-36s %11s %11s %8s   %-34s %s\n' "case (800x600)" "Orvelle" "VTK" "O/VTK" "goal" "result"
@@ -172,5 +193,11 @@ printf '%-36s %9s s %9s s %8s   %-34s %s\n' "first picture of 10^6 points" "$fir
   "$first_ratio" "O/VTK <= 0.5 (median of 3)" "$(goal "$first_ratio" '<=' 0.5)"
 printf '%-36s %8s ms %11s %8s   %-34s %s\n' "10^6 points as joined line sets" "$big_joined" "-" "-" \
   "$big_fps frames/s >= 5" "$(goal "$big_fps" '>=' 5)"
+if [ "${BENCH_MEMORY:-1}" != 0 ]; then
+  for d in "${memory_types[@]}"; do
+    printf '%-36s %8s MB %11s %8s   %-34s %s\n' "peak memory, 10^6 points, $d" "${memory[$d]}" "-" "-" \
+      "<= $memory_limit MB" "$(goal "${memory[$d]}" '<=' "$memory_limit")"
+  done
+fi
 echo
 echo "pictures: $out/orvelle-*.png, first-orvelle.png, first-vtk.png; load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"

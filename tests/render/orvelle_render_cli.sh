@@ -73,6 +73,7 @@ awk -v t="$top" -v b="$bottom" 'BEGIN { exit !(t == 1 && b < 0.97) }' ||
 "$tool" --frames 3 --size 160x120 --output timed.png curves.dat > out.txt || fail "--frames renders"
 grep -Eq '^frames: 3 median-ms: [0-9]+\.[0-9]+$' out.txt || fail "--frames prints its line: $(tail -1 out.txt)"
 grep -Eq '^first-frame-ms: [0-9]+\.[0-9]+$' out.txt || fail "--frames times the first frame apart"
+grep -Eq '^peak-memory-mb: [1-9][0-9]*\.[0-9]$' out.txt || fail "--frames reports the peak memory: $(grep peak out.txt)"
 
 # The immediate-mode reference draws what the kept arrays draw, up to a few edge pixels.
 for display in points joined needled grid filled; do

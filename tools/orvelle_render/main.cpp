@@ -49,6 +49,24 @@ double medianOf(std::vector<double> values)
     return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
 }
 
+// The largest resident memory of the process so far, in bytes; 0 when the system does not tell.
+unsigned long long peakResidentBytes()
+{
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    if (status == nullptr) {
+        return 0;
+    }
+    unsigned long long kilobytes = 0;
+    char line[256];
+    while (std::fgets(line, sizeof line, status) != nullptr) {
+        if (std::sscanf(line, "VmHWM: %llu kB", &kilobytes) == 1) {
+            break;
+        }
+    }
+    std::fclose(status);
+    return kilobytes * 1024ull;
+}
+
 void drawFrames(int count)
 {
     // The first frame builds the geometry that later frames draw again; it is timed apart.
@@ -64,6 +82,7 @@ void drawFrames(int count)
         milliseconds.push_back(std::chrono::duration<double, std::milli>(end - start).count());
     }
     std::printf("frames: %d median-ms: %.2f\n", count, medianOf(milliseconds));
+    std::printf("peak-memory-mb: %.1f\n", static_cast<double>(peakResidentBytes()) / 1.0e6);
 }
 
 // One eye's picture, or both side by side, as the PNG's RGB rows.
