@@ -57,6 +57,22 @@ void placeRow(const SurfaceGrid& grid, const SurfaceView& view, int row, WindowV
     }
 }
 
+// The ceiling and floor of v, exact for v within a viewport's size of the viewport (the
+// integer conversion truncates towards zero); v beyond that is clamped to just outside.
+inline int ceilingWithin(float v, int size)
+{
+    v = std::min(std::max(v, -2.0f), static_cast<float>(size) + 1.0f);
+    const int i = static_cast<int>(v);
+    return i + (v > static_cast<float>(i) ? 1 : 0);
+}
+
+inline int floorWithin(float v, int size)
+{
+    v = std::min(std::max(v, -2.0f), static_cast<float>(size) + 1.0f);
+    const int i = static_cast<int>(v);
+    return i - (v < static_cast<float>(i) ? 1 : 0);
+}
+
 // The depth of triangle (a, b, c) at (px, py) when it covers that point, edges included;
 // kFar when it does not or has no area.
 inline float depthIn(const WindowVertex& a, const WindowVertex& b, const WindowVertex& c, float px, float py)
@@ -96,10 +112,10 @@ void findInRows(const SurfaceGrid& grid, const SurfaceView& view, int firstRow, 
             const float y0 = std::min(std::min(a.y, b.y), std::min(c.y, d.y));
             const float y1 = std::max(std::max(a.y, b.y), std::max(c.y, d.y));
             // Centres px + 0.5 within [x0, x1], and inside the viewport.
-            const int px0 = std::max(static_cast<int>(std::ceil(x0 - 0.5f)), 0);
-            const int px1 = std::min(static_cast<int>(std::floor(x1 - 0.5f)), lastX);
-            const int py0 = std::max(static_cast<int>(std::ceil(y0 - 0.5f)), 0);
-            const int py1 = std::min(static_cast<int>(std::floor(y1 - 0.5f)), lastY);
+            const int px0 = std::max(ceilingWithin(x0 - 0.5f, view.width), 0);
+            const int px1 = std::min(floorWithin(x1 - 0.5f, view.width), lastX);
+            const int py0 = std::max(ceilingWithin(y0 - 0.5f, view.height), 0);
+            const int py1 = std::min(floorWithin(y1 - 0.5f, view.height), lastY);
             if (px1 < px0 || py1 < py0) {
                 continue;  // no pixel centre: nothing to draw
             }
