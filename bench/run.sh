@@ -3,7 +3,8 @@
 # frame times at 800x600 and the whole-process time to the first picture, with the ratios Orvelle/VTK
 # and the goals they are held against.
 #   bench/run.sh [FRAMES]        FRAMES timed frames per case (default 10)
-# Environment: BENCH_BUILD (build folder, default build-bench), BENCH_TIMEOUT (seconds one command may
+# Environment: BENCH_ROUNDS (rounds of the frame-time cases, the least median counts; default 3),
+# BENCH_BUILD (build folder, default build-bench), BENCH_TIMEOUT (seconds one command may
 # take, default 150), BENCH_BIG_JOINED_FRAMES (frames of 10^6 points as joined line sets, default 3),
 # BENCH_ANGLES (turn of the scene about x,y,z in degrees, default 30,0,0), BENCH_MEMORY (0 leaves out
 # the peak memory of 10^6 points in every display type).
@@ -12,6 +13,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 frames=${1:-10}
+rounds=${BENCH_ROUNDS:-3}
 build=${BENCH_BUILD:-$root/build-bench}
 limit=${BENCH_TIMEOUT:-150}
 big_joined_frames=${BENCH_BIG_JOINED_FRAMES:-3}
@@ -20,7 +22,7 @@ size=800x600
 out=$here/out
 python=/usr/bin/python3  # Debian's interpreter, the one python3-vtk9 installs into
 
-if ! [[ $frames =~ ^[1-9][0-9]*$ ]]; then
+if ! [[ $frames =~ ^[1-9][0-9]*$ && $rounds =~ ^[1-9][0-9]*$ ]]; then
   echo "usage: bench/run.sh [FRAMES]" >&2
   exit 2
 fi
@@ -100,6 +102,11 @@ process_time() {
   fi
 }
 
+# The least of the figures on standard input; a failed or timed-out one counts as the largest.
+least() {
+  awk '{ print ($0 ~ /^[0-9.]+$/ ? $0 : 1e99), $0 }' | sort -g | head -1 | cut -d' ' -f2
+}
+
 # The middle of three figures; a failed or timed-out one counts as the largest.
 median3() {
   printf '%s\n' "$@" | awk '{ print ($0 ~ /^[0-9.]+$/ ? $0 : 1e99), $0 }' | sort -g | sed -n '2p' | cut -d' ' -f2
@@ -122,17 +129,26 @@ cases=(points filled joined)
 declare -A case_file=([points]=points.dat [filled]=surface.dat [joined]=segments.dat)
 declare -A case_name=([points]="10^6 points" [filled]="1000x1000 filled surface" [joined]="10^4 joined tubes")
 
-echo "Orvelle against VTK $("$python" -c 'from vtkmodules.vtkCommonCore import vtkVersion; print(vtkVersion.GetVTKVersion())'), ${size}, median of $frames frames after VTK's warm-up frame"
+echo "Orvelle against VTK $("$python" -c 'from vtkmodules.vtkCommonCore import vtkVersion; print(vtkVersion.GetVTKVersion())'), ${size}, median of $frames frames after VTK's warm-up frame, least of $rounds rounds"
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //'); load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
 for c in "${cases[@]}"; do
+  file=$out/${case_file[$c]}
+  o_runs=() v_runs=()
+  for ((round = 0; round < rounds; round++)); do
+    for view in mono anaglyph; do
+      o_runs+=("$view $(frame_time "$render" --frames "$frames" --size "$size" --display "$c" --segments 8 \
+        --view "$view" --angles "$angles" --no-file-name --output "$out/orvelle-$c-$view.png" "$file")")
+      v_runs+=("$view $(frame_time "$python" "$here/vtk_scene.py" --frames "$frames" --size "$size" --scene "$c" \
+        --view "$view" --angles "$angles" "$file")")
+    done
+  done
   for view in mono anaglyph; do
-    file=$out/${case_file[$c]}
-    orvelle[$c-$view]=$(frame_time "$render" --frames "$frames" --size "$size" --display "$c" --segments 8 \
-      --view "$view" --angles "$angles" --no-file-name --output "$out/orvelle-$c-$view.png" "$file")
-    vtk[$c-$view]=$(frame_time "$python" "$here/vtk_scene.py" --frames "$frames" --size "$size" --scene "$c" \
-      --view "$view" --angles "$angles" "$file")
-    printf '%-26s %-9s Orvelle %10s ms   VTK %10s ms\n' "${case_name[$c]}" "$view" \
-      "${orvelle[$c-$view]}" "${vtk[$c-$view]}"
+    orvelle[$c-$view]=$(printf '%s\n' "${o_runs[@]}" | sed -n "s/^$view //p" | least)
+    vtk[$c-$view]=$(printf '%s\n' "${v_runs[@]}" | sed -n "s/^$view //p" | least)
+    printf '%-26s %-9s Orvelle %10s ms   VTK %10s ms   (rounds: Orvelle %s; VTK %s)\n' "${case_name[$c]}" "$view" \
+      "${orvelle[$c-$view]}" "${vtk[$c-$view]}" \
+      "$(printf '%s\n' "${o_runs[@]}" | sed -n "s/^$view //p" | tr '\n' ' ' | sed 's/ $//')" \
+      "$(printf '%s\n' "${v_runs[@]}" | sed -n "s/^$view //p" | tr '\n' ' ' | sed 's/ $//')"
   done
 done
 
