@@ -30,7 +30,7 @@ fi
 # --- what it needs -------------------------------------------------------------------------------
 "$root/scripts/install_deps.sh" build
 missing=()
-for p in python3 python3-vtk9 python3-numpy xvfb x11-utils; do
+for p in python3 python3-vtk9 python3-numpy xvfb x11-utils xdotool linux-perf; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
@@ -48,8 +48,8 @@ fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF > /dev/null
 fi
-cmake --build "$build" --target orvelle-render -j2 > "$build/bench-build.log" 2>&1 ||
-  { tail -20 "$build/bench-build.log" >&2; echo "orvelle-render did not build" >&2; exit 1; }
+cmake --build "$build" --target orvelle-render orvelle -j2 > "$build/bench-build.log" 2>&1 ||
+  { tail -20 "$build/bench-build.log" >&2; echo "orvelle-render and orvelle did not build" >&2; exit 1; }
 render=$build/orvelle-render
 
 cmake -S "$here/data_gen" -B "$build/bench-data" -DCMAKE_BUILD_TYPE=Release > /dev/null
@@ -171,6 +171,9 @@ big_fps=$(awk -v ms="$big_joined" -v n="$big_joined_frames" -v l="$limit" 'BEGIN
   else if (ms == "timeout") printf "<%.3f", n / l
   else print ms }')
 echo "10^6 points as joined line sets: Orvelle $big_joined ms a frame ($big_fps frames a second)"
+viewer_fps=$("$here/viewer_rate.sh" "$build/orvelle" "$out/points.dat" 10)
+echo "10^6 points as joined line sets in the viewer (800x600 window): $viewer_fps"
+viewer_fps=$(sed -n 's/^frames-per-second: //p' <<< "$viewer_fps" | grep . || echo failed)
 
 # Peak resident memory with 10^6 points loaded and drawn (the first frame and one more) in each
 # display type, against 100 MB plus three times the data set's own 24 bytes a point.
@@ -209,6 +212,8 @@ printf '%-36s %9s s %9s s %8s   %-34s %s\n' "first picture of 10^6 points" "$fir
   "$first_ratio" "O/VTK <= 0.5 (median of 3)" "$(goal "$first_ratio" '<=' 0.5)"
 printf '%-36s %8s ms %11s %8s   %-34s %s\n' "10^6 points as joined line sets" "$big_joined" "-" "-" \
   "$big_fps frames/s >= 5" "$(goal "$big_fps" '>=' 5)"
+printf '%-36s %8s /s %11s %8s   %-34s %s\n' "same, frames/s in the viewer" "$viewer_fps" "-" "-" \
+  "$viewer_fps frames/s >= 5" "$(goal "$viewer_fps" '>=' 5)"
 if [ "${BENCH_MEMORY:-1}" != 0 ]; then
   for d in "${memory_types[@]}"; do
     printf '%-36s %8s MB %11s %8s   %-34s %s\n' "peak memory, 10^6 points, $d" "${memory[$d]}" "-" "-" \

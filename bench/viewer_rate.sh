@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Frames a second of the viewer itself on one data file: orvelle is started under the X
+# display in DISPLAY, in a folder holding only that file, the file is picked in "Files:" with
+# the mouse (the display type stays the default, joined line sets), and the buffer swaps of
+# the process are counted for SECONDS with a probe on glXSwapBuffers. The panels draw only
+# when something they show changes, so at rest every swap is a frame of the display window.
+#   bench/viewer_rate.sh ORVELLE FILE [SECONDS]
+# Prints "frames-per-second: F", or one line saying why there is no figure (exit 1).
+# Needs root (for the probe), perf, xdotool.
+set -uo pipefail
+
+viewer=$(realpath "$1")
+file=$2
+seconds=${3:-10}
+library=/usr/lib/x86_64-linux-gnu/libGLX.so.0
+event=probe_libGLX:glXSwapBuffers
+
+for tool in perf xdotool; do
+  command -v "$tool" > /dev/null || { echo "no viewer rate: $tool is not installed"; exit 1; }
+done
+[ -x "$viewer" ] || { echo "no viewer rate: $viewer has not been built"; exit 1; }
+
+work=$(mktemp -d)
+pid=""
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2> /dev/null
+  perf probe -q -d "$event" 2> /dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+perf probe -q -d "$event" 2> /dev/null
+perf probe -q -x "$library" glXSwapBuffers 2> "$work/probe.log" ||
+  { echo "no viewer rate: the swap probe could not be set ($(head -1 "$work/probe.log"))"; exit 1; }
+
+mkdir "$work/data"
+ln -s "$(realpath "$file")" "$work/data/$(basename "$file")"
+cd "$work/data" || exit 1
+"$viewer" > "$work/out.txt" 2> "$work/err.txt" &
+pid=$!
+
+# Waits until orvelle has printed a line matching the pattern.
+wait_for() {
+  local i
+  for ((i = 0; i < 600; i++)); do
+    grep -q -- "$1" "$work/out.txt" && return 0
+    kill -0 "$pid" 2> /dev/null || { echo "no viewer rate: orvelle ended: $(head -3 "$work/err.txt" | tr "\n" " ")"; exit 1; }
+    sleep 0.1
+  done
+  echo "no viewer rate: orvelle did not print \"$1\""
+  exit 1
+}
+
+click() {
+  xdotool mousemove --window "$1" "$2" "$3"
+  sleep 0.3
+  xdotool mousedown 1
+  sleep 0.3
+  xdotool mouseup 1
+  sleep 0.7
+}
+
+wait_for "^GLUI version"
+sleep 1
+panel=$(xdotool search --name '^Control Display$' | head -1)
+[ -n "$panel" ] || { echo "no viewer rate: no \"Control Display\" window"; exit 1; }
+# "Files:" (row 13 of the panel, 23 pixels a row) opens its list: "Choose Model", then the
+# file, 17 pixels a line.
+click "$panel" 110 298
+click "$panel" 100 341
+wait_for "^fnTrf.nx = "
+sleep 3  # the kept geometry is built in the first frames
+count=$(perf stat -x, -e "$event" -p "$pid" sleep "$seconds" 2>&1 | awk -F, -v e="$event" '$3 == e { print $1 }')
+[[ $count =~ ^[0-9]+$ ]] || { echo "no viewer rate: perf counted nothing ($count)"; exit 1; }
+awk -v n="$count" -v s="$seconds" 'BEGIN { printf "frames-per-second: %.2f\n", n / s }'
