@@ -5,6 +5,7 @@
 #include "render/surface_pixels.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <thread>
@@ -21,9 +22,13 @@ struct WindowVertex {
     bool usable;
 };
 
-// What one thread finds over its rows: the nearest depth at each pixel (kFar where none),
-// the vertex carrying the normal of the quadrilateral seen there, the pixels in the order
-// first covered, and the quadrilaterals left to the renderer.
+// Rows of quadrilaterals that a thread takes at a time. The threads take the blocks in
+// turn from a shared count, so that one slowed down by other work leaves more to the other.
+constexpr int kRowsPerBlock = 8;
+
+// What one thread finds over its blocks: the nearest depth at each pixel (kFar where none),
+// the number of the quadrilateral seen there, the pixels in the order first covered, and
+// the quadrilaterals left to the renderer (ascending, as a thread takes ascending blocks).
 struct Part {
     std::vector<float> depth;
     std::vector<std::uint32_t> owner;
@@ -123,8 +128,6 @@ void findInRows(const SurfaceGrid& grid, const SurfaceView& view, int firstRow, 
                 part.quads.push_back(quad);
                 continue;
             }
-            const std::uint32_t closing = static_cast<std::uint32_t>(i) * static_cast<std::uint32_t>(ny) +
-                                          static_cast<std::uint32_t>(j) + 1;  // P(i, j + 1)
             for (int py = py0; py <= py1; ++py) {
                 const float cy = static_cast<float>(py) + 0.5f;
                 for (int px = px0; px <= px1; ++px) {
@@ -141,14 +144,26 @@ void findInRows(const SurfaceGrid& grid, const SurfaceView& view, int firstRow, 
                     if (nearest == kFar) {
                         part.touched.push_back(static_cast<std::uint32_t>(pixel));
                     } else if (!(z < nearest)) {
-                        continue;  // the depth test keeps the first of equal depths
+                        continue;  // the depth test keeps the first drawn of equal depths
                     }
                     nearest = z;
-                    part.owner[pixel] = closing;
+                    part.owner[pixel] = quad;
                 }
             }
         }
         std::swap(low, high);
+    }
+}
+
+// Takes blocks of rows from next until none is left.
+void findInBlocks(const SurfaceGrid& grid, const SurfaceView& view, std::atomic<int>& next, Part& part)
+{
+    for (;;) {
+        const int first = next.fetch_add(kRowsPerBlock);
+        if (first >= grid.sets) {
+            return;
+        }
+        findInRows(grid, view, first, std::min(first + kRowsPerBlock, grid.sets), part);
     }
 }
 
@@ -175,17 +190,17 @@ void findSurfacePixels(const SurfaceGrid& grid, const SurfaceView& view, Surface
     const std::size_t pixels = static_cast<std::size_t>(view.width) * view.height;
     prepare(parts[0], pixels);
     prepare(parts[1], pixels);
-    // The first part takes the rows drawn first, so that it wins equal depths.
-    const int split = threads >= 2 && grid.sets >= 2 ? grid.sets / 2 : grid.sets;
+    std::atomic<int> next{0};
     std::thread other;
-    if (split < grid.sets) {
-        other = std::thread(findInRows, std::cref(grid), std::cref(view), split, grid.sets, std::ref(parts[1]));
+    if (threads >= 2 && grid.sets > kRowsPerBlock) {
+        other = std::thread(findInBlocks, std::cref(grid), std::cref(view), std::ref(next), std::ref(parts[1]));
     }
-    findInRows(grid, view, 0, split, parts[0]);
+    findInBlocks(grid, view, next, parts[0]);
     if (other.joinable()) {
         other.join();
     }
 
+    // Of equal depths the depth test keeps the first drawn: the lower number.
     Part& first = parts[0];
     Part& second = parts[1];
     for (std::uint32_t pixel : second.touched) {
@@ -193,14 +208,15 @@ void findSurfacePixels(const SurfaceGrid& grid, const SurfaceView& view, Surface
         if (nearest == kFar) {
             first.touched.push_back(pixel);
         }
-        if (second.depth[pixel] < nearest) {
-            nearest = second.depth[pixel];
+        const float z = second.depth[pixel];
+        if (z < nearest || (z == nearest && second.owner[pixel] < first.owner[pixel])) {
+            nearest = z;
             first.owner[pixel] = second.owner[pixel];
         }
         second.depth[pixel] = kFar;
     }
-    out.quads = first.quads;
-    out.quads.insert(out.quads.end(), second.quads.begin(), second.quads.end());
+    out.quads.resize(first.quads.size() + second.quads.size());
+    std::merge(first.quads.begin(), first.quads.end(), second.quads.begin(), second.quads.end(), out.quads.begin());
     out.pixels.resize(first.touched.size() * 3);
     if (grid.normals != nullptr) {
         out.normals.resize(first.touched.size() * 3);
@@ -213,7 +229,11 @@ void findSurfacePixels(const SurfaceGrid& grid, const SurfaceView& view, Surface
         *p++ = static_cast<float>(pixel / width) + 0.5f;
         *p++ = first.depth[pixel];
         if (grid.normals != nullptr) {
-            const float* normal = grid.normals + static_cast<std::size_t>(first.owner[pixel]) * 3;
+            // The normal sits on the quadrilateral's fourth vertex, P(i, j + 1).
+            const std::uint32_t quad = first.owner[pixel];
+            const std::size_t perRow = static_cast<std::size_t>(grid.pointsPerSet) - 1;
+            const std::size_t closing = quad / perRow * grid.pointsPerSet + quad % perRow + 1;
+            const float* normal = grid.normals + closing * 3;
             *n++ = normal[0];
             *n++ = normal[1];
             *n++ = normal[2];

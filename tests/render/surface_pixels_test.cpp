@@ -119,32 +119,36 @@ TEST(SurfacePixels, EachCoveredCentreOnceWithInterpolatedDepthAndItsQuadrilatera
 
 TEST(SurfacePixels, TheNearestWinsAndEqualDepthsKeepTheFirstWithOneOrTwoThreads)
 {
-    // Quadrilaterals 0, 2 and 4 cover the same 8 x 2 pixels; 1 and 3 join them with no area.
-    // 0 and 4 lie at depth 0, 2 runs from 0.5 at x = 4 to -0.5 at x = 12: nearer right of x = 8.
+    // Quadrilaterals 0, 2, ..., 19998 cover the same 8 x 2 pixels, the odd ones join them with
+    // no area; enough rows that two threads share them. All lie at depth 0 but 16, which
+    // runs from 0.5 at x = 4 to -0.5 at x = 12: nearer right of x = 8. Left of it the first
+    // of the equal depths, 0, stays, whichever thread found which.
     Grid g;
-    g.rows = 6;
+    g.rows = 20000;
     g.columns = 2;
-    const float xs[6] = {4.0f, 12.0f, 12.0f, 4.0f, 4.0f, 12.0f};
-    const float depths[6] = {0.0f, 0.0f, -0.5f, 0.5f, 0.0f, 0.0f};
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < g.rows; ++i) {
+        const float x = i % 4 == 0 || i % 4 == 3 ? 4.0f : 12.0f;
+        const float z = i == 16 ? 0.5f : i == 17 ? -0.5f : 0.0f;
         for (int j = 0; j < 2; ++j) {
-            g.vertices.insert(g.vertices.end(), {ndc(xs[i]), ndc(j == 0 ? 4.0f : 6.0f), depths[i]});
+            g.vertices.insert(g.vertices.end(), {ndc(x), ndc(j == 0 ? 4.0f : 6.0f), z});
         }
     }
     g.normals.assign(g.vertices.size(), 0.0f);
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i + 1 < g.rows; ++i) {
         g.normals[(2 * i + 1) * 3] = static_cast<float>(i);  // at P(i, 1)
     }
     for (int threads : {1, 2}) {
-        SurfacePixels found;
-        findSurfacePixels(g.view(), identityView(), found, threads);
-        const auto pixels = byPixel(found);
-        EXPECT_EQ(pixels.size(), 8u * 2u);
-        for (const auto& [pixel, seen] : pixels) {
-            const float x = pixel.first + 0.5f;
-            const bool second = x > 8.0f;
-            EXPECT_EQ(std::get<1>(seen), second ? 2.0f : 0.0f) << "threads " << threads << " x " << x;
-            EXPECT_NEAR(std::get<0>(seen), second ? 0.5f - (x - 4.0f) / 8.0f : 0.0f, 1e-5f);
+        for (int repeat = 0; repeat < 20; ++repeat) {
+            SurfacePixels found;
+            findSurfacePixels(g.view(), identityView(), found, threads);
+            const auto pixels = byPixel(found);
+            ASSERT_EQ(pixels.size(), 8u * 2u);
+            for (const auto& [pixel, seen] : pixels) {
+                const float x = pixel.first + 0.5f;
+                const bool nearer = x > 8.0f;
+                ASSERT_EQ(std::get<1>(seen), nearer ? 16.0f : 0.0f) << "threads " << threads << " x " << x;
+                EXPECT_NEAR(std::get<0>(seen), nearer ? 0.5f - (x - 4.0f) / 8.0f : 0.0f, 1e-5f);
+            }
         }
     }
 }
