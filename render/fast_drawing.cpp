@@ -8,6 +8,7 @@
 #include <GL/glext.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -38,8 +39,9 @@ constexpr double kSplatReach = 4.0;
 constexpr std::size_t kSampleFreeFrom = 1u << 14;
 // From this many points on, two threads find the covered pixels.
 constexpr std::size_t kSplatThreadsFrom = 1u << 17;
-// From this many tubes on, two threads find the faces to draw.
+// From this many tubes on, two threads find the faces to draw, this many tubes at a time.
 constexpr std::size_t kCullingThreadsFrom = 2048;
+constexpr std::size_t kCulledTubeBlock = 256;
 
 void useGroupMaterial(int colorIndex)
 {
@@ -242,7 +244,7 @@ struct Scratch {
     std::vector<float> window;
     std::vector<float> normals;
     std::vector<std::uint32_t> indices;
-    std::vector<std::uint32_t> laterIndices;
+    std::vector<std::vector<std::uint32_t>> blockIndices;
     MeshArrays mesh;
     SurfacePixels surface;
 };
@@ -318,6 +320,23 @@ void splatRange(const float* p, std::size_t count, const SplatView& v, SplatPart
 
 SplatPart splatParts[2];
 
+// Points that a thread takes at a time. The threads take the blocks in turn from a shared
+// count, so that one slowed down by other work (the renderer's threads finishing the pass
+// before) leaves more to the other.
+constexpr std::size_t kSplatBlock = 1u << 14;
+
+void splatBlocks(const float* points, std::size_t count, const SplatView& v, std::atomic<std::size_t>& next,
+                 SplatPart& part)
+{
+    for (;;) {
+        const std::size_t first = next.fetch_add(kSplatBlock);
+        if (first >= count) {
+            return;
+        }
+        splatRange(points + first * 3, std::min(kSplatBlock, count - first), v, part);
+    }
+}
+
 // Smooth points of one colour drawn as the pixels they cover: each covered pixel once, at
 // the nearest depth of the points covering it, which is what the depth test leaves there
 // when all of them are drawn. Points that the picture's edge or the clipping planes cut
@@ -339,13 +358,13 @@ void splatPoints(const GeometryCache& cache, const Transform& t, double reach)
         part.passed.clear();
     }
     const std::size_t count = cache.points.size() / 3;
-    const std::size_t half = count >= kSplatThreadsFrom ? count / 2 : count;
+    std::atomic<std::size_t> next{0};
     std::thread other;
-    if (half < count) {
-        other = std::thread(splatRange, cache.points.data() + half * 3, count - half, std::cref(v),
+    if (count >= kSplatThreadsFrom) {
+        other = std::thread(splatBlocks, cache.points.data(), count, std::cref(v), std::ref(next),
                             std::ref(splatParts[1]));
     }
-    splatRange(cache.points.data(), half, v, splatParts[0]);
+    splatBlocks(cache.points.data(), count, v, next, splatParts[0]);
     if (other.joinable()) {
         other.join();
     }
@@ -922,14 +941,28 @@ void drawTubeRun(const MeshArrays& mesh, std::size_t first, std::size_t end, con
     }
     scratch.indices.clear();
     if (end - first >= kCullingThreadsFrom) {
-        // Two threads share the tubes; the indices keep the tubes' order.
-        const std::size_t middle = first + (end - first) / 2;
-        scratch.laterIndices.clear();
-        std::thread other(appendFrontFaces, std::cref(mesh), middle, end, viewer.segments, viewer.thickness,
-                          std::cref(c), std::ref(scratch.laterIndices));
-        appendFrontFaces(mesh, first, middle, viewer.segments, viewer.thickness, c, scratch.indices);
+        // Two threads take blocks of tubes in turn, each block's faces kept apart, and the
+        // blocks are joined in the tubes' order.
+        const std::size_t blocks = (end - first + kCulledTubeBlock - 1) / kCulledTubeBlock;
+        if (scratch.blockIndices.size() < blocks) {
+            scratch.blockIndices.resize(blocks);
+        }
+        std::atomic<std::size_t> next{0};
+        const auto work = [&]() {
+            for (std::size_t b = next++; b < blocks; b = next++) {
+                const std::size_t from = first + b * kCulledTubeBlock;
+                scratch.blockIndices[b].clear();
+                appendFrontFaces(mesh, from, std::min(end, from + kCulledTubeBlock), viewer.segments,
+                                 viewer.thickness, c, scratch.blockIndices[b]);
+            }
+        };
+        std::thread other(work);
+        work();
         other.join();
-        scratch.indices.insert(scratch.indices.end(), scratch.laterIndices.begin(), scratch.laterIndices.end());
+        for (std::size_t b = 0; b < blocks; ++b) {
+            scratch.indices.insert(scratch.indices.end(), scratch.blockIndices[b].begin(),
+                                   scratch.blockIndices[b].end());
+        }
     } else {
         appendFrontFaces(mesh, first, end, viewer.segments, viewer.thickness, c, scratch.indices);
     }
