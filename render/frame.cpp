@@ -118,6 +118,23 @@ std::vector<unsigned char> viewKey()
 
 enum StereoMode { kMonoView = 0, kAnaglyph = 1, kStereoView = 2 };
 
+// Switches the diagnostics off while held, when asked, and back as they were.
+class DiagnosticsHeld {
+public:
+    explicit DiagnosticsHeld(bool hold) : saved_(viewer.debugPrint)
+    {
+        if (hold) {
+            viewer.debugPrint = 0;
+        }
+    }
+    ~DiagnosticsHeld() { viewer.debugPrint = saved_; }
+    DiagnosticsHeld(const DiagnosticsHeld&) = delete;
+    DiagnosticsHeld& operator=(const DiagnosticsHeld&) = delete;
+
+private:
+    int saved_;
+};
+
 // One eye's pass: its frustum, its draw buffer (0: leave as selected), its colour, its eye.
 void drawPass(const FrameProjection& p, const FrustumLimits& frustum, unsigned int drawBuffer,
               const float colour[4], const Point3d& eye)
@@ -184,10 +201,6 @@ void displayFrame()
     viewer.vp[2] = static_cast<double>(viewer.focalLength);
     const FrameProjection p = frameProjection(viewer.viewportWidth, viewer.viewportHeight, viewer.eyeSeparation,
                                               viewer.focalLength, viewer.vd, viewer.vu);
-    if (p.drawable && viewer.debugPrint) {
-        std::printf("ratio = %lf radians = %lf wd2 = %lf ndfl = %lf\n", p.ratio, p.radians, p.wd2, p.ndfl);
-    }
-
     // A big frame may be drawn in slices, so that the panel windows, served by the same
     // event loop, never wait long for it. An unfinished frame of the same view continues
     // from the back buffer as the last slice left it (nothing swapped it since); the
@@ -200,6 +213,11 @@ void displayFrame()
         resume = pending.unfinished && key == pending.key;
     }
     beginFrameSlice(resume ? pending.resumeAt : 0);
+    // A frame drawn in slices prints its diagnostics once, in its first slice.
+    const DiagnosticsHeld held(resume);
+    if (p.drawable && viewer.debugPrint) {
+        std::printf("ratio = %lf radians = %lf wd2 = %lf ndfl = %lf\n", p.ratio, p.radians, p.wd2, p.ndfl);
+    }
 
     // GL_BACK takes in both back buffers of a stereo window, so each eye starts from the
     // background; a frame in StereoView may have left the back-right buffer selected.

@@ -178,6 +178,20 @@ TEST_F(FrameSlicing, SlicedFramesEqualWholeFrames)
     expectSlicedSame("generated tube meshes", 20);
 }
 
+TEST_F(FrameSlicing, DiagnosticsArePrintedOncePerFrame)
+{
+    loadGrid(200, 200, 0);
+    viewer.displayType = 3;
+    viewer.debugPrint = 1;
+    const std::string whole = printedWhile([] { wholeFrame(); });
+    int slices = 0;
+    const std::string sliced = printedWhile([&] { slices = slicesUntilDone(); });
+    viewer.debugPrint = 0;
+    EXPECT_GE(slices, 3);
+    EXPECT_NE(whole.find("ratio = "), std::string::npos);
+    EXPECT_EQ(sliced, whole) << "a frame in " << slices << " slices prints what a whole frame prints";
+}
+
 TEST_F(FrameSlicing, ChangedViewStartsTheFrameOver)
 {
     loadGrid(200, 200, 0);

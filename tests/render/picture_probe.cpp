@@ -4,6 +4,9 @@
 #include "app/viewer_state.h"
 #include "panel/colors.h"
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 
 Region findRegion(const Picture& picture, const PixelTest& test, int x0, int y0, int x1, int y1)
@@ -78,4 +81,23 @@ void resetViewerForPicture()
     fresh.viewportHeight = viewer.viewportHeight;
     viewer = fresh;
     fillDataColors();
+}
+
+std::string printedWhile(const std::function<void()>& work)
+{
+    std::fflush(stdout);
+    FILE* capture = std::tmpfile();
+    const int saved = dup(fileno(stdout));
+    dup2(fileno(capture), fileno(stdout));
+    work();
+    std::fflush(stdout);
+    dup2(saved, fileno(stdout));
+    close(saved);
+    std::string text;
+    std::rewind(capture);
+    for (int c = std::fgetc(capture); c != EOF; c = std::fgetc(capture)) {
+        text += static_cast<char>(c);
+    }
+    std::fclose(capture);
+    return text;
 }

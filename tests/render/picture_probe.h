@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <vector>
 
 struct Picture {
@@ -34,3 +35,6 @@ PixelTest notColour(int r, int g, int b);
 // Puts every setting back to its default and the data colours as the panel fills them,
 // keeping what the open context owns (the quadric and the viewport size).
 void resetViewerForPicture();
+
+// What standard output received while work ran.
+std::string printedWhile(const std::function<void()>& work);

@@ -337,21 +337,7 @@ TEST_F(SingleBufferPicture, StereoViewWithoutStereoBuffersDrawsBothEyesInOne)
 // Runs one frame and returns what it printed on standard output.
 std::string printedByFrame()
 {
-    std::fflush(stdout);
-    FILE* capture = std::tmpfile();
-    const int saved = dup(fileno(stdout));
-    dup2(fileno(capture), fileno(stdout));
-    displayFrame();
-    std::fflush(stdout);
-    dup2(saved, fileno(stdout));
-    close(saved);
-    std::string text;
-    std::rewind(capture);
-    for (int c = std::fgetc(capture); c != EOF; c = std::fgetc(capture)) {
-        text += static_cast<char>(c);
-    }
-    std::fclose(capture);
-    return text;
+    return printedWhile(displayFrame);
 }
 
 std::vector<std::string> linePrefixes(const std::string& text)
