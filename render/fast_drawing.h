@@ -4,6 +4,7 @@
 // drawing leaves.
 #pragma once
 
+#include "render/chunked_drawing.h"  // the frame slicing that the drawing below takes part in
 #include "render/draw_range.h"
 
 // Points, with the centring translation in force. Many smooth points of one colour are
@@ -23,19 +24,3 @@ void drawSurfaceFast(const DrawRange& range, int displayType);
 
 // The largest on-screen diameter, in pixels, at which a tube is drawn as a line.
 constexpr double kThinTubePixels = 2.0;
-
-// Frame slicing, for the viewer: a big frame is drawn over several display callbacks so
-// that the event loop serves the panel windows in between. The drawing above counts its
-// chunks; once the budget is spent it stops in front of the next chunk, and a later
-// callback of the unchanged view draws the same frame again with colour and depth writes
-// masked up to the chunk where the earlier one stopped, so that the finished back buffer
-// holds exactly the picture drawn in one go. A budget of 0 (the default) draws whole frames.
-void setFrameSliceBudget(double seconds);
-double frameSliceBudget();
-// Begins a callback's slice: chunks before resumeAt are skipped, masked.
-void beginFrameSlice(std::size_t resumeAt);
-// Whether this slice stopped short, and the chunk count at which the next slice resumes.
-bool frameSliceStopped();
-std::size_t frameSliceResumePoint();
-// Unmasks colour and depth writes after a slice.
-void endFrameSlice();

@@ -1,0 +1,41 @@
+// Handing the renderer its work in chunks: the software renderer's memory for the work in
+// flight stays bounded, and a big frame can be drawn in slices over several display
+// callbacks.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Vertices or indices handed to the driver in one call; the software renderer's memory for
+// the work in flight grows with it.
+constexpr std::size_t kChunk = 1u << 14;
+
+// Draws count vertices from first (glDrawArrays), or count indices (glDrawElements with
+// unsigned int indices), in chunks of whole primitives of perPrimitive vertices, each
+// chunk one of the frame's slice chunks; a caller that counts the whole call as one chunk
+// passes sliced false.
+void drawArraysChunked(unsigned int mode, std::size_t first, std::size_t count, std::size_t perPrimitive);
+void drawElementsChunked(unsigned int mode, const std::uint32_t* indices, std::size_t count,
+                         std::size_t perPrimitive, bool sliced = true);
+
+// For drawing that hands over its own chunks: whether the next chunk is to be left out
+// (see below), the hand-over after a chunk's draw call, and the count of a drawn chunk.
+bool chunkSkipped();
+void handOver();
+void chunkDrawn();
+
+// Frame slicing, for the viewer: a big frame is drawn over several display callbacks so
+// that the event loop serves the panel windows in between. The chunked drawing counts its
+// chunks; once the budget is spent it stops in front of the next chunk, and a later
+// callback of the unchanged view draws the same frame again with colour and depth writes
+// masked up to the chunk where the earlier one stopped, so that the finished back buffer
+// holds exactly the picture drawn in one go. A budget of 0 (the default) draws whole frames.
+void setFrameSliceBudget(double seconds);
+double frameSliceBudget();
+// Begins a callback's slice: chunks before resumeAt are skipped, masked.
+void beginFrameSlice(std::size_t resumeAt);
+// Whether this slice stopped short, and the chunk count at which the next slice resumes.
+bool frameSliceStopped();
+std::size_t frameSliceResumePoint();
+// Unmasks colour and depth writes after a slice.
+void endFrameSlice();

@@ -1,0 +1,38 @@
+// Products and inverses of the matrices that the drawing reads back from OpenGL.
+#include "render/matrix_math.h"
+
+#include <cmath>
+
+void multiplyMatrices(const float a[16], const float b[16], float out[16])
+{
+    for (int c = 0; c < 4; ++c) {
+        for (int r = 0; r < 4; ++r) {
+            float s = 0.0f;
+            for (int k = 0; k < 4; ++k) {
+                s += a[k * 4 + r] * b[c * 4 + k];
+            }
+            out[c * 4 + r] = s;
+        }
+    }
+}
+
+bool affineInverse(const float m[16], double out[16])
+{
+    const double a = m[0], b = m[4], c = m[8], d = m[1], e = m[5], f = m[9], g = m[2], h = m[6], i = m[10];
+    const double det = a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g);
+    if (det == 0.0 || !std::isfinite(det)) {
+        return false;
+    }
+    const double l[9] = {(e * i - f * h) / det, (c * h - b * i) / det, (b * f - c * e) / det,
+                         (f * g - d * i) / det, (a * i - c * g) / det, (c * d - a * f) / det,
+                         (d * h - e * g) / det, (b * g - a * h) / det, (a * e - b * d) / det};
+    for (int row = 0; row < 3; ++row) {
+        for (int col = 0; col < 3; ++col) {
+            out[col * 4 + row] = l[row * 3 + col];
+        }
+        out[12 + row] = -(l[row * 3] * m[12] + l[row * 3 + 1] * m[13] + l[row * 3 + 2] * m[14]);
+        out[row * 4 + 3] = 0.0;
+    }
+    out[15] = 1.0;
+    return true;
+}

@@ -1,0 +1,183 @@
+// The drawing's work on the processor, without a renderer: which tube faces are sent, and
+// the pixels that many points cover.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "render/point_splat.h"
+#include "render/tube_faces.h"
+#include "render/tube_mesh.h"
+
+namespace {
+
+constexpr int kWidth = 200;
+constexpr int kHeight = 150;
+
+// A perspective frustum as glFrustum makes it (near 1, far 100), column order.
+void frustum(float left, float right, float bottom, float top, float out[16])
+{
+    const float n = 1.0f, f = 100.0f;
+    for (int k = 0; k < 16; ++k) {
+        out[k] = 0.0f;
+    }
+    out[0] = 2 * n / (right - left);
+    out[5] = 2 * n / (top - bottom);
+    out[8] = (right + left) / (right - left);
+    out[9] = (top + bottom) / (top - bottom);
+    out[10] = -(f + n) / (f - n);
+    out[11] = -1.0f;
+    out[14] = -2 * f * n / (f - n);
+}
+
+// The model moved 20 away from the eye along -z.
+void movedAway(float out[16])
+{
+    for (int k = 0; k < 16; ++k) {
+        out[k] = k % 5 == 0 ? 1.0f : 0.0f;
+    }
+    out[14] = -20.0f;
+}
+
+MeshArrays tubesAlongX(int count, float radius, int segments)
+{
+    MeshArrays mesh;
+    const TubeRing ring = tubeRing(segments);
+    for (int k = 0; k < count; ++k) {
+        const double y = -5.0 + 10.0 * k / count;
+        appendTube(ring, Point3d{-6.0, y, 0.0}, Point3d{6.0, y + 0.01, 0.0}, radius, mesh);
+    }
+    return mesh;
+}
+
+TEST(TubeFaces, ManyTubesOnTwoThreadsKeepTheOrderOfOneThread)
+{
+    float projection[16], modelview[16];
+    frustum(-0.5f, 0.5f, -0.375f, 0.375f, projection);
+    movedAway(modelview);
+    const FaceCulling c = cullingFor(projection, modelview, kWidth, kHeight);
+    ASSERT_TRUE(c.on);
+    const MeshArrays mesh = tubesAlongX(3000, 0.05f, 8);
+    std::vector<std::uint32_t> together;
+    findFrontFaces(mesh, 0, 3000, 8, 0.05f, c, together);
+    std::vector<std::uint32_t> halves;
+    findFrontFaces(mesh, 0, 1500, 8, 0.05f, c, halves);  // below the two-thread size
+    findFrontFaces(mesh, 1500, 3000, 8, 0.05f, c, halves);
+    EXPECT_EQ(together, halves);
+    // Far fewer than all faces: half turn away, and most of the rest cover no pixel centre.
+    EXPECT_GT(together.size(), 0u);
+    EXPECT_LT(together.size(), mesh.indices.size() / 2);
+}
+
+TEST(TubeFaces, WithoutAFrustumOrAnInverseEveryFaceIsSent)
+{
+    float orthographic[16], modelview[16], flat[16];
+    movedAway(modelview);
+    for (int k = 0; k < 16; ++k) {
+        orthographic[k] = k % 5 == 0 ? 0.1f : 0.0f;
+        flat[k] = modelview[k];
+    }
+    flat[0] = flat[5] = flat[10] = 0.0f;  // a scale of 0 squeezes the scene into a point
+    float projection[16];
+    frustum(-0.5f, 0.5f, -0.375f, 0.375f, projection);
+    EXPECT_FALSE(cullingFor(orthographic, modelview, kWidth, kHeight).on);
+    EXPECT_FALSE(cullingFor(projection, flat, kWidth, kHeight).on);
+}
+
+TEST(TubeFaces, TubesThroughTheNearPlaneAreSentWhole)
+{
+    float projection[16], modelview[16];
+    frustum(-0.5f, 0.5f, -0.375f, 0.375f, projection);
+    movedAway(modelview);
+    modelview[14] = 0.0f;  // the eye at the model's origin
+    const FaceCulling c = cullingFor(projection, modelview, kWidth, kHeight);
+    MeshArrays mesh;
+    appendTube(tubeRing(8), Point3d{0.0, 0.0, 5.0}, Point3d{0.0, 0.0, -5.0}, 0.5f, mesh);
+    std::vector<std::uint32_t> sent;
+    findFrontFaces(mesh, 0, 1, 8, 0.5f, c, sent);
+    EXPECT_EQ(sent, mesh.indices);
+}
+
+// Pixel (x, y) -> depth, from the covered list.
+std::map<std::pair<int, int>, float> byPixel(const std::vector<float>& covered)
+{
+    std::map<std::pair<int, int>, float> out;
+    for (std::size_t k = 0; k + 2 < covered.size(); k += 3) {
+        const auto key = std::make_pair(static_cast<int>(covered[k]), static_cast<int>(covered[k + 1]));
+        EXPECT_EQ(out.count(key), 0u) << "a pixel is listed twice";
+        out[key] = covered[k + 2];
+    }
+    return out;
+}
+
+// The identity as projection times model-view: points given in normalised device coordinates.
+void identity(float out[16])
+{
+    for (int k = 0; k < 16; ++k) {
+        out[k] = k % 5 == 0 ? 1.0f : 0.0f;
+    }
+}
+
+TEST(PointSplat, EachCoveredPixelOnceAtTheNearestDepthAndEdgePointsToTheRenderer)
+{
+    float m[16];
+    identity(m);
+    // Window x = (x + 1) * 100, y = (y + 1) * 75: (0, 0) is at pixel corner (100, 75).
+    const std::vector<float> points = {0.0f, 0.0f, 0.5f, 0.0f, 0.0f, -0.25f, 0.0f, 0.0f, 0.75f,
+                                       -0.999f, 0.0f, 0.0f};  // the last one at the left edge
+    std::vector<float> passed, covered;
+    splatPoints(points, m, kWidth, kHeight, 1.0f, passed, covered);
+    EXPECT_EQ(passed, (std::vector<float>{-0.999f, 0.0f, 0.0f}));
+    const auto pixels = byPixel(covered);
+    // Centres strictly within 1 of (100, 75): the four pixels around the corner.
+    ASSERT_EQ(pixels.size(), 4u);
+    for (const auto& [pixel, depth] : pixels) {
+        EXPECT_TRUE(pixel.first == 99 || pixel.first == 100);
+        EXPECT_TRUE(pixel.second == 74 || pixel.second == 75);
+        EXPECT_FLOAT_EQ(depth, -0.25f);
+    }
+}
+
+TEST(PointSplat, ManyPointsOnTwoThreadsGiveTheNearestDepthOfEveryCoveredPixel)
+{
+    float m[16];
+    identity(m);
+    // 200,000 points (two threads) on a spiral; the first 1,000 alone are found by one.
+    std::vector<float> points;
+    for (int k = 0; k < 200000; ++k) {
+        const float t = static_cast<float>(k) * 0.001f;
+        points.insert(points.end(), {0.9f * std::cos(t) * (1.0f - t / 250.0f), 0.9f * std::sin(t) * (1.0f - t / 250.0f),
+                                     std::sin(3.0f * t) * 0.9f});
+    }
+    std::vector<float> passed, covered;
+    splatPoints(points, m, kWidth, kHeight, 1.5f, passed, covered);
+    const auto many = byPixel(covered);
+    // The nearest depth of each pixel, found point by point.
+    std::map<std::pair<int, int>, float> expected;
+    for (std::size_t k = 0; k < points.size(); k += 3) {
+        const float wx = (points[k] + 1.0f) * 100.0f, wy = (points[k + 1] + 1.0f) * 75.0f;
+        for (int py = static_cast<int>(wy) - 2; py <= static_cast<int>(wy) + 2; ++py) {
+            for (int px = static_cast<int>(wx) - 2; px <= static_cast<int>(wx) + 2; ++px) {
+                const float dx = px + 0.5f - wx, dy = py + 0.5f - wy;
+                if (dx * dx + dy * dy < 1.5f * 1.5f) {
+                    const auto key = std::make_pair(px, py);
+                    const auto found = expected.find(key);
+                    if (found == expected.end() || points[k + 2] < found->second) {
+                        expected[key] = points[k + 2];
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_TRUE(passed.empty());
+    ASSERT_EQ(many.size(), expected.size());
+    for (const auto& [pixel, depth] : expected) {
+        ASSERT_EQ(many.count(pixel), 1u);
+        EXPECT_FLOAT_EQ(many.at(pixel), depth);
+    }
+}
+
+}  // namespace
