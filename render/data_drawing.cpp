@@ -266,16 +266,38 @@ Point3d triangleNormal(const Point3d& a, const Point3d& b, const Point3d& c)
     return normalise(n);
 }
 
+namespace {
+
+// The eye displaced by offset from the viewpoint, and the point it looks at.
+void eyeAndCentre(const Point3d& offset, double eye[3], double centre[3])
+{
+    eye[0] = viewer.vp[0] + offset.x;
+    eye[1] = viewer.vp[1] + offset.y;
+    eye[2] = viewer.vp[2] + offset.z;
+    for (int k = 0; k < 3; ++k) {
+        centre[k] = eye[k] + viewer.vd[k];
+    }
+}
+
+}  // namespace
+
+void lookFromEye(const Point3d& offset)
+{
+    double eye[3], centre[3];
+    eyeAndCentre(offset, eye, centre);
+    gluLookAt(eye[0], eye[1], eye[2], centre[0], centre[1], centre[2], viewer.vu[0], viewer.vu[1],
+              viewer.vu[2]);
+}
+
 void drawData(const Point3d& offset)
 {
     glLoadIdentity();
     glPushMatrix();
 
-    const double eye[3] = {viewer.vp[0] + offset.x, viewer.vp[1] + offset.y, viewer.vp[2] + offset.z};
-    const double centre[3] = {eye[0] + viewer.vd[0], eye[1] + viewer.vd[1], eye[2] + viewer.vd[2]};
-    gluLookAt(eye[0], eye[1], eye[2], centre[0], centre[1], centre[2], viewer.vu[0], viewer.vu[1],
-              viewer.vu[2]);
+    lookFromEye(offset);
     if (viewer.debugPrint) {
+        double eye[3], centre[3];
+        eyeAndCentre(offset, eye, centre);
         std::printf("vp: %lf %lf %lf\nvd: %lf %lf %lf\nvu: %lf %lf %lf\n", eye[0], eye[1], eye[2], centre[0],
                     centre[1], centre[2], viewer.vu[0], viewer.vu[1], viewer.vu[2]);
     }

@@ -4,6 +4,8 @@
 #include "data/data_set.h"
 
 void drawData(const Point3d& offset);
+// Multiplies the model-view matrix by the view from the eye displaced by offset.
+void lookFromEye(const Point3d& offset);
 Point3d& normalise(Point3d& v);
 Point3d triangleNormal(const Point3d& a, const Point3d& b, const Point3d& c);
 

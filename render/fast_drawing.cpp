@@ -14,6 +14,7 @@
 #include "render/matrix_math.h"
 #include "render/point_splat.h"
 #include "render/scene_parts.h"
+#include "render/second_eye.h"
 #include "render/surface_pixels.h"
 #include "render/tube_faces.h"
 
@@ -356,17 +357,101 @@ FaceCulling faceCulling()
     return cullingFor(t.projection, t.modelview, t.viewport[2], t.viewport[3]);
 }
 
-// Draws tubes first to end of the mesh, only their faces towards the eye when culling is
-// on; indices is the run of the mesh's indices that holds exactly those tubes.
-void drawTubeRun(const MeshArrays& mesh, std::size_t first, std::size_t end, const ColorGroup& indices,
-                 const FaceCulling& c, bool sliced = true)
+// The culling of the announced second eye's pass (off when none is announced).
+FaceCulling secondEyeCulling()
 {
+    const Transform t = currentTransform();
+    float projection[16], modelview[16];
+    if (!secondEyeTransform(t.modelview, projection, modelview)) {
+        return FaceCulling{};
+    }
+    return cullingFor(projection, modelview, t.viewport[2], t.viewport[3]);
+}
+
+// Whether two cullings agree up to rounding, so that faces found for one serve the other.
+bool sameCulling(const FaceCulling& a, const FaceCulling& b)
+{
+    if (a.on != b.on || a.width != b.width || a.height != b.height) {
+        return false;
+    }
+    const auto near = [](float x, float y) {
+        return std::fabs(x - y) <= 1.0e-5f * (1.0f + std::max(std::fabs(x), std::fabs(y)));
+    };
+    for (int k = 0; k < 16; ++k) {
+        if (!near(a.clipFromModel[k], b.clipFromModel[k])) {
+            return false;
+        }
+    }
+    for (int k = 0; k < 3; ++k) {
+        if (!near(a.eye[k], b.eye[k]) || !near(a.depthRow[k], b.depthRow[k])) {
+            return false;
+        }
+    }
+    return near(a.depthRow[3], b.depthRow[3]) && near(a.scale, b.scale);
+}
+
+// The second eye's faces of one run of tubes of a kept mesh, found in the first eye's pass.
+struct SecondEyeFaces {
+    unsigned long generation = 0;
+    const MeshArrays* mesh = nullptr;
+    std::size_t first = 0, end = 0;
+    int segments = 0;
+    float radius = 0.0f;
+    FaceCulling culling;
+    std::vector<std::uint32_t> indices;
+};
+std::vector<SecondEyeFaces> secondEyeFaces;
+unsigned long runsFoundForSecondEye = 0;
+
+// Puts the faces to draw of tubes first to end into scratch.indices. With a second eye
+// announced, the faces of a kept mesh are found for both eyes at once, and the second
+// eye's pass takes its faces over.
+void findFacesToDraw(const MeshArrays& mesh, std::size_t first, std::size_t end, const FaceCulling& c, bool kept)
+{
+    scratch.indices.clear();
+    const unsigned long generation = secondEyeGeneration();
+    for (auto f = secondEyeFaces.begin(); f != secondEyeFaces.end(); ++f) {
+        if (f->generation == generation && f->mesh == &mesh && f->first == first && f->end == end &&
+            f->segments == viewer.segments && f->radius == viewer.thickness && sameCulling(f->culling, c)) {
+            scratch.indices.swap(f->indices);
+            secondEyeFaces.erase(f);
+            ++runsFoundForSecondEye;
+            return;
+        }
+    }
+    const FaceCulling second = kept ? secondEyeCulling() : FaceCulling{};
+    if (!second.on) {
+        findFrontFaces(mesh, first, end, viewer.segments, viewer.thickness, c, scratch.indices);
+        return;
+    }
+    secondEyeFaces.erase(std::remove_if(secondEyeFaces.begin(), secondEyeFaces.end(),
+                                        [&](const SecondEyeFaces& f) { return f.generation != generation; }),
+                         secondEyeFaces.end());
+    SecondEyeFaces f;
+    f.generation = generation;
+    f.mesh = &mesh;
+    f.first = first;
+    f.end = end;
+    f.segments = viewer.segments;
+    f.radius = viewer.thickness;
+    f.culling = second;
+    findFrontFacesOfTwo(mesh, first, end, viewer.segments, viewer.thickness, c, second, scratch.indices, f.indices);
+    secondEyeFaces.push_back(std::move(f));
+}
+
+// Draws tubes first to end of the mesh, only their faces towards the eye when culling is
+// on; indices is the run of the mesh's indices that holds exactly those tubes. kept: the
+// mesh stays as it is until the frame ends (a generated block is one chunk of a sliced
+// frame as a whole).
+void drawTubeRun(const MeshArrays& mesh, std::size_t first, std::size_t end, const ColorGroup& indices,
+                 const FaceCulling& c, bool kept)
+{
+    const bool sliced = kept;
     if (!c.on) {
         drawMesh(mesh, indices.first, indices.count, sliced);
         return;
     }
-    scratch.indices.clear();
-    findFrontFaces(mesh, first, end, viewer.segments, viewer.thickness, c, scratch.indices);
+    findFacesToDraw(mesh, first, end, c, kept);
     glVertexPointer(3, GL_FLOAT, 0, mesh.positions.data());
     glNormalPointer(GL_FLOAT, 0, mesh.normals.data());
     drawElementsChunked(GL_TRIANGLES, scratch.indices.data(), scratch.indices.size(), 3, sliced);
@@ -382,7 +467,8 @@ void drawTubeMeshes(const GeometryCache& cache)
         for (std::size_t k = 0; k < cache.meshGroups.size(); ++k) {
             const ColorGroup& g = cache.meshGroups[k];
             useGroupMaterial(g.colorIndex);
-            drawTubeRun(*mesh, cache.groups[k].first, cache.groups[k].first + cache.groups[k].count, g, culling);
+            drawTubeRun(*mesh, cache.groups[k].first, cache.groups[k].first + cache.groups[k].count, g, culling,
+                        true);
         }
     } else {
         // Too many tubes to keep their mesh: generate it a few thousand tubes at a time.
@@ -417,6 +503,11 @@ void drawTubeMeshes(const GeometryCache& cache)
 }
 
 }  // namespace
+
+unsigned long tubeRunsFoundForSecondEye()
+{
+    return runsFoundForSecondEye;
+}
 
 void drawPointsFast(const DrawRange& range)
 {

@@ -22,5 +22,9 @@ bool drawTubesFast(const DrawRange& range, int displayType);
 // Surface grid or filled surface, with the centring translation and polygon mode in force.
 void drawSurfaceFast(const DrawRange& range, int displayType);
 
+// How many runs of tubes have been drawn with faces found, together with the first eye's,
+// for the announced second eye (see second_eye.h): tests watch it.
+unsigned long tubeRunsFoundForSecondEye();
+
 // The largest on-screen diameter, in pixels, at which a tube is drawn as a line.
 constexpr double kThinTubePixels = 2.0;

@@ -14,6 +14,7 @@
 #include "render/data_drawing.h"
 #include "render/fast_drawing.h"
 #include "render/scene_parts.h"
+#include "render/second_eye.h"
 
 namespace {
 
@@ -151,6 +152,48 @@ void drawPass(const FrameProjection& p, const FrustumLimits& frustum, unsigned i
     drawData(eye);
 }
 
+// Tells the drawing, before the left eye's pass, how the right eye's will differ from it.
+void announceRightEye(const FrameProjection& p)
+{
+    double projection[16], leftView[16], rightView[16];
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glFrustum(p.rightEye.left, p.rightEye.right, p.bottom, p.top, kNearPlane, kFarPlane);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    lookFromEye(p.l);
+    glGetDoublev(GL_MODELVIEW_MATRIX, leftView);
+    glLoadIdentity();
+    lookFromEye(p.r);
+    glGetDoublev(GL_MODELVIEW_MATRIX, rightView);
+    glPopMatrix();
+    // A view is a turn and a shift: its inverse turns back by the transpose.
+    double inverse[16] = {};
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) {
+            inverse[c * 4 + r] = leftView[r * 4 + c];
+        }
+        inverse[12 + r] = -(leftView[r * 4] * leftView[12] + leftView[r * 4 + 1] * leftView[13] +
+                            leftView[r * 4 + 2] * leftView[14]);
+    }
+    inverse[15] = 1.0;
+    double change[16];
+    for (int c = 0; c < 4; ++c) {
+        for (int r = 0; r < 4; ++r) {
+            double sum = 0.0;
+            for (int k = 0; k < 4; ++k) {
+                sum += rightView[k * 4 + r] * inverse[c * 4 + k];
+            }
+            change[c * 4 + r] = sum;
+        }
+    }
+    announceSecondEye(projection, change);
+}
+
 void printFrustum(const char* name, const FrustumLimits& f, const FrameProjection& p)
 {
     std::printf("%s Frustum: left = %lf right = %lf top = %lf bottom = %lf nearp = %lf farp = %lf\n", name,
@@ -249,15 +292,21 @@ void displayFrame()
             break;
         case kAnaglyph:
             // The right eye is drawn over the left one, depth-tested against it.
+            announceRightEye(p);
             drawPass(p, p.leftEye, GL_BACK, viewer.leftColor, p.l);
+            forgetSecondEye();
             drawPass(p, p.rightEye, 0, viewer.rightColor, p.r);
+            closeSecondEye();
             break;
         case kStereoView:
+            announceRightEye(p);
             drawPass(p, p.leftEye, GL_BACK_LEFT, viewer.leftColor, p.l);
+            forgetSecondEye();
             // The right eye's picture must not be hidden by depths of the left eye's.
             frameOutput.selectDrawBuffer(GL_BACK_RIGHT);
             glClear(GL_DEPTH_BUFFER_BIT);
             drawPass(p, p.rightEye, 0, viewer.rightColor, p.r);
+            closeSecondEye();
             break;
         default:
             break;

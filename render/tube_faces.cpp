@@ -170,58 +170,161 @@ float eyeDepth(const MeshArrays& mesh, std::uint32_t v, const FaceCulling& c)
 // A tube's vertices at the most segments (4 * 60 + 2).
 constexpr std::size_t kMostTubeVertices = 242;
 
-void appendFrontFaces(const MeshArrays& mesh, std::size_t first, std::size_t end, int segments, float radius,
-                      const FaceCulling& c, std::vector<std::uint32_t>& out)
+// Appends the faces to draw of one tube whose window positions are placed: the side's
+// quadrilaterals whose plane faces the eye and the cap that faces it, those of them that
+// may cover a pixel centre. t: the tube's indices, its side's s quadrilaterals (low i,
+// high i, high i + 1, low i, high i + 1, low i + 1), when it has a side (side is then 6 s),
+// then its two caps' fans of s triangles from their centres.
+void appendPlacedTube(const MeshArrays& mesh, const std::uint32_t* t, std::size_t side, std::size_t s,
+                      std::uint32_t base, const float* window, const FaceCulling& c, std::vector<std::uint32_t>& out)
 {
-    const std::size_t s = static_cast<std::size_t>(segments);
-    const float reach = radius * c.scale * 1.01f + static_cast<float>(kNearPlane);
-    const std::uint32_t* indices = mesh.indices.data();
-    for (std::size_t tube = first; tube < end; ++tube) {
-        const std::size_t start = mesh.tubeStarts[tube];
-        const std::size_t stop = tube + 1 < mesh.tubeStarts.size() ? mesh.tubeStarts[tube + 1] : mesh.indices.size();
-        const std::uint32_t* t = indices + start;
-        const std::size_t count = stop - start;
-        const std::size_t side = count == 12 * s ? 6 * s : 0;
-        const bool shaped = count == side + 6 * s;
-        const std::uint32_t* caps = t + side;
-        if (!shaped || eyeDepth(mesh, caps[0], c) <= reach || eyeDepth(mesh, caps[3 * s], c) <= reach) {
-            out.insert(out.end(), t, t + count);  // cut by the near plane: its inside may show
-            continue;
+    for (std::size_t i = 0; i < side; i += 6) {
+        const float* n0 = &mesh.normals[static_cast<std::size_t>(t[i]) * 3];
+        const float* n1 = &mesh.normals[static_cast<std::size_t>(t[i + 5]) * 3];
+        const float n[3] = {n0[0] + n1[0], n0[1] + n1[1], n0[2] + n1[2]};
+        int box[4];
+        // The quadrilateral's four corners are its first triangle's and the last index.
+        const std::uint32_t corners[4] = {t[i], t[i + 1], t[i + 2], t[i + 5]};
+        if (facesEye(mesh, t[i], n, c) && boxHoldsCentre(window, base, corners, 4, box)) {
+            appendCovering(window, base, t + i, 6, out);
         }
-        // A tube's vertices follow each other from its first index on: its side's, then
-        // each cap's centre and rim.
-        const std::uint32_t base = t[0];
-        const std::size_t vertices = (side > 0 ? 2 * s : 0) + 2 * (s + 1);
-        float window[2 * kMostTubeVertices];
-        if (vertices > kMostTubeVertices || !placeInWindow(mesh, base, vertices, c, window)) {
-            out.insert(out.end(), t, t + count);
-            continue;
-        }
-        for (std::size_t i = 0; i < side; i += 6) {
-            const float* n0 = &mesh.normals[static_cast<std::size_t>(t[i]) * 3];
-            const float* n1 = &mesh.normals[static_cast<std::size_t>(t[i + 5]) * 3];
-            const float n[3] = {n0[0] + n1[0], n0[1] + n1[1], n0[2] + n1[2]};
-            int box[4];
-            // The quadrilateral's four corners are its first triangle's and the last index.
-            const std::uint32_t corners[4] = {t[i], t[i + 1], t[i + 2], t[i + 5]};
-            if (facesEye(mesh, t[i], n, c) && boxHoldsCentre(window, base, corners, 4, box)) {
-                appendCovering(window, base, t + i, 6, out);
-            }
-        }
-        for (int cap = 0; cap < 2; ++cap) {
-            const std::uint32_t* fan = caps + cap * 3 * s;
-            // The cap's centre and rim follow each other.
-            int box[4];
-            if (facesEye(mesh, fan[0], &mesh.normals[static_cast<std::size_t>(fan[0]) * 3], c) &&
-                runBoxHoldsCentre(window, base, fan[0], s + 1, box)) {
-                appendCovering(window, base, fan, 3 * s, out);
-            }
+    }
+    const std::uint32_t* caps = t + side;
+    for (int cap = 0; cap < 2; ++cap) {
+        const std::uint32_t* fan = caps + cap * 3 * s;
+        // The cap's centre and rim follow each other.
+        int box[4];
+        if (facesEye(mesh, fan[0], &mesh.normals[static_cast<std::size_t>(fan[0]) * 3], c) &&
+            runBoxHoldsCentre(window, base, fan[0], s + 1, box)) {
+            appendCovering(window, base, fan, 3 * s, out);
         }
     }
 }
 
-// Each block's faces, kept apart until the blocks are joined in order.
-std::vector<std::vector<std::uint32_t>> blockIndices;
+// One tube of the mesh: its indices, its side's index count (0 for a tube of length 0),
+// and whether it has the shape that appendPlacedTube expects.
+struct TubeIndices {
+    const std::uint32_t* t;
+    std::size_t count, side;
+    bool shaped;
+};
+
+TubeIndices tubeIndices(const MeshArrays& mesh, std::size_t tube, std::size_t s)
+{
+    const std::size_t start = mesh.tubeStarts[tube];
+    const std::size_t stop = tube + 1 < mesh.tubeStarts.size() ? mesh.tubeStarts[tube + 1] : mesh.indices.size();
+    TubeIndices ti{mesh.indices.data() + start, stop - start, 0, false};
+    ti.side = ti.count == 12 * s ? 6 * s : 0;
+    ti.shaped = ti.count == ti.side + 6 * s;
+    return ti;
+}
+
+// Whether the tube reaches in front of the near plane, where its inside may show.
+bool cutByNearPlane(const MeshArrays& mesh, const TubeIndices& ti, std::size_t s, float radius, const FaceCulling& c)
+{
+    const float reach = radius * c.scale * 1.01f + static_cast<float>(kNearPlane);
+    const std::uint32_t* caps = ti.t + ti.side;
+    return eyeDepth(mesh, caps[0], c) <= reach || eyeDepth(mesh, caps[3 * s], c) <= reach;
+}
+
+// A tube's vertices follow each other from its first index on: its side's, then each cap's
+// centre and rim.
+std::size_t placedVertexCount(const TubeIndices& ti, std::size_t s)
+{
+    return (ti.side > 0 ? 2 * s : 0) + 2 * (s + 1);
+}
+
+// Appends to out the triangles to draw of tubes first to end.
+void appendFrontFaces(const MeshArrays& mesh, std::size_t first, std::size_t end, int segments, float radius,
+                      const FaceCulling& c, std::vector<std::uint32_t>& out)
+{
+    const std::size_t s = static_cast<std::size_t>(segments);
+    for (std::size_t tube = first; tube < end; ++tube) {
+        const TubeIndices ti = tubeIndices(mesh, tube, s);
+        const std::size_t vertices = placedVertexCount(ti, s);
+        float window[2 * kMostTubeVertices];
+        if (!ti.shaped || cutByNearPlane(mesh, ti, s, radius, c) || vertices > kMostTubeVertices ||
+            !placeInWindow(mesh, ti.t[0], vertices, c, window)) {
+            out.insert(out.end(), ti.t, ti.t + ti.count);
+            continue;
+        }
+        appendPlacedTube(mesh, ti.t, ti.side, s, ti.t[0], window, c, out);
+    }
+}
+
+// The same for two eyes whose clip coordinates differ only in x (see sharesAllButX): the
+// window y and the division by w are worked out once for both.
+void appendFrontFacesOfTwo(const MeshArrays& mesh, std::size_t first, std::size_t end, int segments, float radius,
+                           const FaceCulling& a, const FaceCulling& b, std::vector<std::uint32_t>& outA,
+                           std::vector<std::uint32_t>& outB)
+{
+    const std::size_t s = static_cast<std::size_t>(segments);
+    const float* ma = a.clipFromModel;
+    const float* mb = b.clipFromModel;
+    const float halfWidth = 0.5f * a.width, halfHeight = 0.5f * a.height;
+    for (std::size_t tube = first; tube < end; ++tube) {
+        const TubeIndices ti = tubeIndices(mesh, tube, s);
+        const std::size_t vertices = placedVertexCount(ti, s);
+        const bool wholeA = !ti.shaped || cutByNearPlane(mesh, ti, s, radius, a);
+        const bool wholeB = !ti.shaped || cutByNearPlane(mesh, ti, s, radius, b);
+        bool placed = !(wholeA && wholeB) && vertices <= kMostTubeVertices;
+        float windowA[2 * kMostTubeVertices], windowB[2 * kMostTubeVertices];
+        if (placed) {
+            const float* p = &mesh.positions[static_cast<std::size_t>(ti.t[0]) * 3];
+            for (std::size_t k = 0; k < vertices; ++k, p += 3) {
+                const float cw = ma[3] * p[0] + ma[7] * p[1] + ma[11] * p[2] + ma[15];
+                if (!(cw > 0.0f)) {
+                    placed = false;
+                    break;
+                }
+                const float inv = 1.0f / cw;
+                const float y = ((ma[1] * p[0] + ma[5] * p[1] + ma[9] * p[2] + ma[13]) * inv + 1.0f) * halfHeight;
+                windowA[2 * k] = ((ma[0] * p[0] + ma[4] * p[1] + ma[8] * p[2] + ma[12]) * inv + 1.0f) * halfWidth;
+                windowB[2 * k] = ((mb[0] * p[0] + mb[4] * p[1] + mb[8] * p[2] + mb[12]) * inv + 1.0f) * halfWidth;
+                windowA[2 * k + 1] = y;
+                windowB[2 * k + 1] = y;
+            }
+        }
+        if (wholeA || !placed) {
+            outA.insert(outA.end(), ti.t, ti.t + ti.count);
+        } else {
+            appendPlacedTube(mesh, ti.t, ti.side, s, ti.t[0], windowA, a, outA);
+        }
+        if (wholeB || !placed) {
+            outB.insert(outB.end(), ti.t, ti.t + ti.count);
+        } else {
+            appendPlacedTube(mesh, ti.t, ti.side, s, ti.t[0], windowB, b, outB);
+        }
+    }
+}
+
+// Each block's faces, kept apart until the blocks are joined in order; the second list of
+// each block for a second eye.
+std::vector<std::vector<std::uint32_t>> blockIndices, secondBlockIndices;
+
+void joinBlocks(const std::vector<std::vector<std::uint32_t>>& blocks, std::size_t count,
+                std::vector<std::uint32_t>& out)
+{
+    for (std::size_t b = 0; b < count; ++b) {
+        out.insert(out.end(), blocks[b].begin(), blocks[b].end());
+    }
+}
+
+// Runs work(block) for blocks 0 to count - 1 on two threads taking them in turn, so that
+// one slowed down by other work leaves more to the other.
+template <typename Work>
+void onTwoThreads(std::size_t count, const Work& work)
+{
+    std::atomic<std::size_t> next{0};
+    const auto take = [&]() {
+        for (std::size_t b = next++; b < count; b = next++) {
+            work(b);
+        }
+    };
+    std::thread other(take);
+    take();
+    other.join();
+}
 
 }  // namespace
 
@@ -258,25 +361,58 @@ void findFrontFaces(const MeshArrays& mesh, std::size_t first, std::size_t end, 
         appendFrontFaces(mesh, first, end, segments, radius, c, out);
         return;
     }
-    // Two threads take blocks of tubes in turn, so that one slowed down by other work
-    // leaves more to the other.
     const std::size_t blocks = (end - first + kCulledTubeBlock - 1) / kCulledTubeBlock;
     if (blockIndices.size() < blocks) {
         blockIndices.resize(blocks);
     }
-    std::atomic<std::size_t> next{0};
-    const auto work = [&]() {
-        for (std::size_t b = next++; b < blocks; b = next++) {
-            const std::size_t from = first + b * kCulledTubeBlock;
-            blockIndices[b].clear();
-            appendFrontFaces(mesh, from, std::min(end, from + kCulledTubeBlock), segments, radius, c,
-                             blockIndices[b]);
-        }
-    };
-    std::thread other(work);
-    work();
-    other.join();
-    for (std::size_t b = 0; b < blocks; ++b) {
-        out.insert(out.end(), blockIndices[b].begin(), blockIndices[b].end());
+    onTwoThreads(blocks, [&](std::size_t block) {
+        const std::size_t from = first + block * kCulledTubeBlock;
+        blockIndices[block].clear();
+        appendFrontFaces(mesh, from, std::min(end, from + kCulledTubeBlock), segments, radius, c,
+                         blockIndices[block]);
+    });
+    joinBlocks(blockIndices, blocks, out);
+}
+
+bool sharesAllButX(const FaceCulling& a, const FaceCulling& b)
+{
+    if (!a.on || !b.on || a.width != b.width || a.height != b.height) {
+        return false;
     }
+    for (int row : {1, 3}) {
+        for (int column = 0; column < 4; ++column) {
+            const float x = a.clipFromModel[column * 4 + row], y = b.clipFromModel[column * 4 + row];
+            if (std::fabs(x - y) > 1.0e-6f * (1.0f + std::max(std::fabs(x), std::fabs(y)))) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void findFrontFacesOfTwo(const MeshArrays& mesh, std::size_t first, std::size_t end, int segments, float radius,
+                         const FaceCulling& a, const FaceCulling& b, std::vector<std::uint32_t>& outA,
+                         std::vector<std::uint32_t>& outB)
+{
+    if (!sharesAllButX(a, b)) {
+        findFrontFaces(mesh, first, end, segments, radius, a, outA);
+        findFrontFaces(mesh, first, end, segments, radius, b, outB);
+        return;
+    }
+    if (end - first < kCullingThreadsFrom) {
+        appendFrontFacesOfTwo(mesh, first, end, segments, radius, a, b, outA, outB);
+        return;
+    }
+    const std::size_t blocks = (end - first + kCulledTubeBlock - 1) / kCulledTubeBlock;
+    blockIndices.resize(std::max(blockIndices.size(), blocks));
+    secondBlockIndices.resize(std::max(secondBlockIndices.size(), blocks));
+    onTwoThreads(blocks, [&](std::size_t block) {
+        const std::size_t from = first + block * kCulledTubeBlock;
+        blockIndices[block].clear();
+        secondBlockIndices[block].clear();
+        appendFrontFacesOfTwo(mesh, from, std::min(end, from + kCulledTubeBlock), segments, radius, a, b,
+                              blockIndices[block], secondBlockIndices[block]);
+    });
+    joinBlocks(blockIndices, blocks, outA);
+    joinBlocks(secondBlockIndices, blocks, outB);
 }

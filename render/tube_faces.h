@@ -35,3 +35,13 @@ FaceCulling cullingFor(const float projection[16], const float modelview[16], in
 // threads.
 void findFrontFaces(const MeshArrays& mesh, std::size_t first, std::size_t end, int segments, float radius,
                     const FaceCulling& c, std::vector<std::uint32_t>& out);
+
+// Whether two eyes' clip coordinates differ only in x, as the eyes of an off-axis stereo
+// pair do (same viewport, same window y and w).
+bool sharesAllButX(const FaceCulling& a, const FaceCulling& b);
+
+// findFrontFaces for two such eyes at once, into outA and outB: the window y and the division
+// by w are worked out once for both. Eyes that differ in more are found one after the other.
+void findFrontFacesOfTwo(const MeshArrays& mesh, std::size_t first, std::size_t end, int segments, float radius,
+                         const FaceCulling& a, const FaceCulling& b, std::vector<std::uint32_t>& outA,
+                         std::vector<std::uint32_t>& outB);

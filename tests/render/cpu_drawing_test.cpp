@@ -53,6 +53,18 @@ MeshArrays tubesAlongX(int count, float radius, int segments)
     return mesh;
 }
 
+// count short, slanting tubes spread over the view: their faces are a pixel or two.
+MeshArrays shortTubes(int count, float radius, int segments)
+{
+    MeshArrays mesh;
+    const TubeRing ring = tubeRing(segments);
+    for (int k = 0; k < count; ++k) {
+        const double x = -5.0 + 10.0 * (k % 60) / 60.0, y = -4.0 + 8.0 * (k / 60) / (count / 60 + 1);
+        appendTube(ring, Point3d{x, y, 0.0}, Point3d{x + 0.2, y + 0.15, 0.3}, radius, mesh);
+    }
+    return mesh;
+}
+
 TEST(TubeFaces, ManyTubesOnTwoThreadsKeepTheOrderOfOneThread)
 {
     float projection[16], modelview[16];
@@ -70,6 +82,43 @@ TEST(TubeFaces, ManyTubesOnTwoThreadsKeepTheOrderOfOneThread)
     // Far fewer than all faces: half turn away, and most of the rest cover no pixel centre.
     EXPECT_GT(together.size(), 0u);
     EXPECT_LT(together.size(), mesh.indices.size() / 2);
+}
+
+TEST(TubeFaces, TwoEyesAtOnceFindWhatEachFindsAlone)
+{
+    // Eyes side by side, 2.3 units apart, one of them off-axis: the same y and w in the
+    // clip coordinates, and window positions some 24 pixels apart.
+    float left[16], right[16], leftView[16], rightView[16];
+    frustum(-0.5f, 0.5f, -0.375f, 0.375f, left);
+    frustum(-0.45f, 0.55f, -0.375f, 0.375f, right);
+    movedAway(leftView);
+    movedAway(rightView);
+    leftView[12] = 1.1f;
+    rightView[12] = -1.2f;
+    const FaceCulling a = cullingFor(left, leftView, kWidth, kHeight);
+    const FaceCulling b = cullingFor(right, rightView, kWidth, kHeight);
+    ASSERT_TRUE(sharesAllButX(a, b));
+    for (std::size_t count : {300u, 3000u}) {  // one thread, then two
+        const MeshArrays mesh = shortTubes(static_cast<int>(count), 0.08f, 8);
+        std::vector<std::uint32_t> bothA, bothB, aloneA, aloneB;
+        findFrontFacesOfTwo(mesh, 0, count, 8, 0.08f, a, b, bothA, bothB);
+        findFrontFaces(mesh, 0, count, 8, 0.08f, a, aloneA);
+        findFrontFaces(mesh, 0, count, 8, 0.08f, b, aloneB);
+        EXPECT_EQ(bothA, aloneA) << count;
+        EXPECT_EQ(bothB, aloneB) << count;
+        EXPECT_NE(aloneA, aloneB) << "the eyes see different faces";
+    }
+    // Eyes apart in height share nothing: each is found on its own, with the same result.
+    float high[16];
+    movedAway(high);
+    high[13] = 0.5f;
+    const FaceCulling c = cullingFor(left, high, kWidth, kHeight);
+    EXPECT_FALSE(sharesAllButX(a, c));
+    const MeshArrays mesh = tubesAlongX(500, 0.05f, 8);
+    std::vector<std::uint32_t> bothA, bothC, aloneC;
+    findFrontFacesOfTwo(mesh, 0, 500, 8, 0.05f, a, c, bothA, bothC);
+    findFrontFaces(mesh, 0, 500, 8, 0.05f, c, aloneC);
+    EXPECT_EQ(bothC, aloneC);
 }
 
 TEST(TubeFaces, WithoutAFrustumOrAnInverseEveryFaceIsSent)

@@ -14,6 +14,7 @@
 #include "data/data_set.h"
 #include "panel/colors.h"
 #include "render/data_drawing.h"
+#include "render/fast_drawing.h"
 #include "render/frame.h"
 #include "render/geometry_cache.h"
 #include "render/offscreen_context.h"
@@ -261,8 +262,13 @@ TEST_F(FastPath, TubesAFewPixelsWideLeaveOutOnlyFacesThatCoverNoPixelCentre)
             viewer.displayType = type;
             const std::string what = "segments " + std::to_string(segments) + " type " + std::to_string(type);
             expectSame(compare(), what);
-            viewer.stereoMode = 1;
-            expectSame(compare(), what + " anaglyph");
+            // Two eyes: the right eye's faces are found with the left eye's and taken over.
+            for (int stereoMode : {1, 2}) {
+                viewer.stereoMode = stereoMode;
+                const unsigned long before = tubeRunsFoundForSecondEye();
+                expectSame(compare(), what + " stereo mode " + std::to_string(stereoMode));
+                EXPECT_GT(tubeRunsFoundForSecondEye(), before) << what;
+            }
             viewer.stereoMode = 0;
         }
     }
