@@ -28,21 +28,7 @@ if ! [[ $frames =~ ^[1-9][0-9]*$ && $rounds =~ ^[1-9][0-9]*$ ]]; then
 fi
 
 # --- what it needs -------------------------------------------------------------------------------
-"$root/scripts/install_deps.sh" build
-missing=()
-for p in python3 python3-vtk9 python3-numpy xvfb x11-utils xdotool linux-perf; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "Missing packages: ${missing[*]}; run as root, or install them with apt-get." >&2
-    exit 1
-  fi
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$root/scripts/install_deps.sh" build python3 python3-vtk9 python3-numpy linux-perf
 
 # --- builds and data -----------------------------------------------------------------------------
 if [ ! -f "$build/CMakeCache.txt" ]; then
@@ -72,18 +58,27 @@ report_failure() {
   tail -5 "$out/last-error.log" | sed 's/^/  /' >&2
 }
 
-# Prints the median milliseconds from a "frames: N median-ms: M" line, or "timeout" / "failed".
-frame_time() {
-  local output status=0
-  output=$(timeout "$limit" "$@" 2> "$out/last-error.log") || status=$?
+# For a command's exit status: "timeout" or "failed" (showing what the command said), and
+# false when it succeeded.
+failure_word() {
+  local status=$1
+  shift
   if [ "$status" -eq 124 ]; then
     echo timeout
   elif [ "$status" -ne 0 ]; then
     report_failure "$@"
     echo failed
   else
-    sed -n 's/^frames: [0-9]* median-ms: \([0-9.]*\)$/\1/p' <<< "$output" | tail -1 | grep . || echo failed
+    return 1
   fi
+}
+
+# Prints the median milliseconds from a "frames: N median-ms: M" line, or "timeout" / "failed".
+frame_time() {
+  local output status=0
+  output=$(timeout "$limit" "$@" 2> "$out/last-error.log") || status=$?
+  failure_word "$status" "$@" ||
+    sed -n 's/^frames: [0-9]* median-ms: \([0-9.]*\)$/\1/p' <<< "$output" | tail -1 | grep . || echo failed
 }
 
 # Prints the wall time in seconds of the whole command, or "timeout" / "failed".
@@ -92,14 +87,7 @@ process_time() {
   start=$(date +%s%N)
   timeout "$limit" "$@" > /dev/null 2> "$out/last-error.log" || status=$?
   end=$(date +%s%N)
-  if [ "$status" -eq 124 ]; then
-    echo timeout
-  elif [ "$status" -ne 0 ]; then
-    report_failure "$@"
-    echo failed
-  else
-    awk -v ns=$((end - start)) 'BEGIN { printf "%.3f", ns / 1e9 }'
-  fi
+  failure_word "$status" "$@" || awk -v ns=$((end - start)) 'BEGIN { printf "%.3f", ns / 1e9 }'
 }
 
 # The least of the figures on standard input; a failed or timed-out one counts as the largest.

@@ -93,15 +93,7 @@ void drawSplattedPixels(const Transform& t, const std::vector<float>& pixels, co
     double inverse[16];
     affineInverse(t.modelview, inverse);  // the caller made sure that there is one
     double projection[16];
-    for (int c = 0; c < 4; ++c) {
-        for (int r = 0; r < 4; ++r) {
-            double sum = 0.0;
-            for (int k = 0; k < 4; ++k) {
-                sum += windowToClip[k * 4 + r] * inverse[c * 4 + k];
-            }
-            projection[c * 4 + r] = sum;
-        }
-    }
+    multiplyMatrices(windowToClip, inverse, projection);
     GLfloat size = 1.0f;
     glGetFloatv(GL_POINT_SIZE, &size);
     const GLboolean smooth = glIsEnabled(GL_POINT_SMOOTH);

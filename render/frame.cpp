@@ -13,6 +13,7 @@
 #include "app/viewer_state.h"
 #include "render/data_drawing.h"
 #include "render/fast_drawing.h"
+#include "render/matrix_math.h"
 #include "render/scene_parts.h"
 #include "render/second_eye.h"
 
@@ -182,15 +183,7 @@ void announceRightEye(const FrameProjection& p)
     }
     inverse[15] = 1.0;
     double change[16];
-    for (int c = 0; c < 4; ++c) {
-        for (int r = 0; r < 4; ++r) {
-            double sum = 0.0;
-            for (int k = 0; k < 4; ++k) {
-                sum += rightView[k * 4 + r] * inverse[c * 4 + k];
-            }
-            change[c * 4 + r] = sum;
-        }
-    }
+    multiplyMatrices(rightView, inverse, change);
     announceSecondEye(projection, change);
 }
 

@@ -3,17 +3,32 @@
 
 #include <cmath>
 
-void multiplyMatrices(const float a[16], const float b[16], float out[16])
+namespace {
+
+template <typename Number>
+void multiplyInto(const Number a[16], const Number b[16], Number out[16])
 {
     for (int c = 0; c < 4; ++c) {
         for (int r = 0; r < 4; ++r) {
-            float s = 0.0f;
+            Number s = 0;
             for (int k = 0; k < 4; ++k) {
                 s += a[k * 4 + r] * b[c * 4 + k];
             }
             out[c * 4 + r] = s;
         }
     }
+}
+
+}  // namespace
+
+void multiplyMatrices(const float a[16], const float b[16], float out[16])
+{
+    multiplyInto(a, b, out);
+}
+
+void multiplyMatrices(const double a[16], const double b[16], double out[16])
+{
+    multiplyInto(a, b, out);
 }
 
 bool affineInverse(const float m[16], double out[16])

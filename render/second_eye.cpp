@@ -1,6 +1,8 @@
 // The announced second eye of a frame.
 #include "render/second_eye.h"
 
+#include "render/matrix_math.h"
+
 namespace {
 
 struct SecondEye {
@@ -44,15 +46,14 @@ bool secondEyeTransform(const float modelview[16], float projection[16], float s
     if (!second.announced) {
         return false;
     }
-    for (int c = 0; c < 4; ++c) {
-        for (int r = 0; r < 4; ++r) {
-            double sum = 0.0;
-            for (int k = 0; k < 4; ++k) {
-                sum += second.viewChange[k * 4 + r] * static_cast<double>(modelview[c * 4 + k]);
-            }
-            secondModelview[c * 4 + r] = static_cast<float>(sum);
-            projection[c * 4 + r] = static_cast<float>(second.projection[c * 4 + r]);
-        }
+    double first[16], secondView[16];
+    for (int k = 0; k < 16; ++k) {
+        first[k] = modelview[k];
+    }
+    multiplyMatrices(second.viewChange, first, secondView);
+    for (int k = 0; k < 16; ++k) {
+        secondModelview[k] = static_cast<float>(secondView[k]);
+        projection[k] = static_cast<float>(second.projection[k]);
     }
     return true;
 }

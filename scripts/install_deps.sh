@@ -2,6 +2,7 @@
 # Installs, from Debian's packages, whatever Orvelle needs and is not installed yet.
 #   scripts/install_deps.sh build   what building and testing need
 #   scripts/install_deps.sh run     that, and a folder chooser for the viewer
+#   scripts/install_deps.sh build PACKAGE...   what building needs, and these besides
 set -euo pipefail
 
 purpose=${1:-build}
@@ -15,6 +16,7 @@ packages=(
 if [ "$purpose" = run ]; then
   packages+=(zenity)
 fi
+packages+=("${@:2}")
 
 missing=()
 for p in "${packages[@]}"; do
