@@ -64,8 +64,7 @@ Transform currentTransform()
 
 // Per-frame working memory, kept so that frames do not allocate.
 struct Scratch {
-    std::vector<float> points;
-    std::vector<float> pixels;
+    SplatResult splat;
     std::vector<float> window;
     std::vector<float> normals;
     std::vector<std::uint32_t> indices;
@@ -73,6 +72,9 @@ struct Scratch {
     SurfacePixels surface;
 };
 Scratch scratch;
+
+// How many times a second eye's pass took over work done for it in the first eye's.
+unsigned long passesShared = 0;
 
 // The pixels that a smooth point covers: those whose centres lie nearer than this to the
 // point's position in the window (the renderer's rule, found by probing it), at least a
@@ -363,23 +365,16 @@ FaceCulling secondEyeCulling()
 // Whether two cullings agree up to rounding, so that faces found for one serve the other.
 bool sameCulling(const FaceCulling& a, const FaceCulling& b)
 {
-    if (a.on != b.on || a.width != b.width || a.height != b.height) {
+    if (a.on != b.on || a.width != b.width || a.height != b.height ||
+        !nearlySameMatrix(a.clipFromModel, b.clipFromModel)) {
         return false;
     }
-    const auto near = [](float x, float y) {
-        return std::fabs(x - y) <= 1.0e-5f * (1.0f + std::max(std::fabs(x), std::fabs(y)));
-    };
-    for (int k = 0; k < 16; ++k) {
-        if (!near(a.clipFromModel[k], b.clipFromModel[k])) {
-            return false;
-        }
-    }
     for (int k = 0; k < 3; ++k) {
-        if (!near(a.eye[k], b.eye[k]) || !near(a.depthRow[k], b.depthRow[k])) {
+        if (!nearlyEqual(a.eye[k], b.eye[k]) || !nearlyEqual(a.depthRow[k], b.depthRow[k])) {
             return false;
         }
     }
-    return near(a.depthRow[3], b.depthRow[3]) && near(a.scale, b.scale);
+    return nearlyEqual(a.depthRow[3], b.depthRow[3]) && nearlyEqual(a.scale, b.scale);
 }
 
 // The second eye's faces of one run of tubes of a kept mesh, found in the first eye's pass.
@@ -393,7 +388,7 @@ struct SecondEyeFaces {
     std::vector<std::uint32_t> indices;
 };
 std::vector<SecondEyeFaces> secondEyeFaces;
-unsigned long runsFoundForSecondEye = 0;
+
 
 // Puts the faces to draw of tubes first to end into scratch.indices. With a second eye
 // announced, the faces of a kept mesh are found for both eyes at once, and the second
@@ -407,7 +402,7 @@ void findFacesToDraw(const MeshArrays& mesh, std::size_t first, std::size_t end,
             f->segments == viewer.segments && f->radius == viewer.thickness && sameCulling(f->culling, c)) {
             scratch.indices.swap(f->indices);
             secondEyeFaces.erase(f);
-            ++runsFoundForSecondEye;
+            ++passesShared;
             return;
         }
     }
@@ -494,11 +489,60 @@ void drawTubeMeshes(const GeometryCache& cache)
     glDisableClientState(GL_VERTEX_ARRAY);
 }
 
+// The second eye's pixels of many points, found in the first eye's pass.
+struct SecondEyeSplat {
+    bool ready = false;
+    unsigned long generation = 0;
+    const float* points = nullptr;
+    std::size_t count = 0;
+    float reach = 0.0f;
+    int width = 0, height = 0;
+    float clipFromModel[16] = {};
+    SplatResult found;
+};
+SecondEyeSplat secondEyeSplat;
+
+// Finds the pixels that points cover in this pass into out. With a second eye announced,
+// they are found for both eyes at once and the second eye's pass takes its own over, after
+// checking that they were found for what it draws.
+void splatThisPass(const std::vector<float>& points, const Transform& t, float reach, SplatResult& out)
+{
+    float clipFromModel[16];
+    multiplyMatrices(t.projection, t.modelview, clipFromModel);
+    const int width = t.viewport[2], height = t.viewport[3];
+    SecondEyeSplat& kept = secondEyeSplat;
+    const unsigned long generation = secondEyeGeneration();
+    if (kept.ready && kept.generation == generation && kept.points == points.data() &&
+        kept.count == points.size() && kept.reach == reach && kept.width == width && kept.height == height &&
+        nearlySameMatrix(kept.clipFromModel, clipFromModel)) {
+        kept.ready = false;
+        out.passed.swap(kept.found.passed);
+        out.covered.swap(kept.found.covered);
+        ++passesShared;
+        return;
+    }
+    kept.ready = false;
+    float projection[16], modelview[16];
+    if (!secondEyeTransform(t.modelview, projection, modelview)) {
+        splatPoints(points, clipFromModel, width, height, reach, out);
+        return;
+    }
+    multiplyMatrices(projection, modelview, kept.clipFromModel);
+    splatPointsForTwo(points, clipFromModel, kept.clipFromModel, width, height, reach, out, kept.found);
+    kept.ready = true;
+    kept.generation = generation;
+    kept.points = points.data();
+    kept.count = points.size();
+    kept.reach = reach;
+    kept.width = width;
+    kept.height = height;
+}
+
 }  // namespace
 
-unsigned long tubeRunsFoundForSecondEye()
+unsigned long passesSharedWithSecondEye()
 {
-    return runsFoundForSecondEye;
+    return passesShared;
 }
 
 void drawPointsFast(const DrawRange& range)
@@ -513,14 +557,11 @@ void drawPointsFast(const DrawRange& range)
     double inverse[16];
     if (cache.points.size() / 3 >= kSplatFrom && cache.groups.size() == 1 && smooth && reach <= kSplatReach &&
         affineInverse(t.modelview, inverse)) {
-        float clipFromModel[16];
-        multiplyMatrices(t.projection, t.modelview, clipFromModel);
-        splatPoints(cache.points, clipFromModel, t.viewport[2], t.viewport[3], static_cast<float>(reach),
-                    scratch.points, scratch.pixels);
+        splatThisPass(cache.points, t, static_cast<float>(reach), scratch.splat);
         useGroupMaterial(cache.groups.front().colorIndex);
-        glVertexPointer(3, GL_FLOAT, 0, scratch.points.data());
-        drawArraysChunked(GL_POINTS, 0, scratch.points.size() / 3, 1);
-        drawSplattedPixels(t, scratch.pixels);
+        glVertexPointer(3, GL_FLOAT, 0, scratch.splat.passed.data());
+        drawArraysChunked(GL_POINTS, 0, scratch.splat.passed.size() / 3, 1);
+        drawSplattedPixels(t, scratch.splat.covered);
     } else {
         glVertexPointer(3, GL_FLOAT, 0, cache.points.data());
         for (const ColorGroup& g : cache.groups) {

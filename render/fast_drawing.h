@@ -22,9 +22,9 @@ bool drawTubesFast(const DrawRange& range, int displayType);
 // Surface grid or filled surface, with the centring translation and polygon mode in force.
 void drawSurfaceFast(const DrawRange& range, int displayType);
 
-// How many runs of tubes have been drawn with faces found, together with the first eye's,
-// for the announced second eye (see second_eye.h): tests watch it.
-unsigned long tubeRunsFoundForSecondEye();
+// How many times a second eye's pass (see second_eye.h) has drawn tube faces, point pixels
+// or surface pixels found for it together with the first eye's: tests watch it.
+unsigned long passesSharedWithSecondEye();
 
 // The largest on-screen diameter, in pixels, at which a tube is drawn as a line.
 constexpr double kThinTubePixels = 2.0;

@@ -1,6 +1,7 @@
 // Products and inverses of the matrices that the drawing reads back from OpenGL.
 #include "render/matrix_math.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -49,5 +50,33 @@ bool affineInverse(const float m[16], double out[16])
         out[row * 4 + 3] = 0.0;
     }
     out[15] = 1.0;
+    return true;
+}
+
+bool clipDiffersOnlyInX(const float a[16], const float b[16])
+{
+    for (int row = 1; row < 4; ++row) {
+        for (int column = 0; column < 4; ++column) {
+            const float x = a[column * 4 + row], y = b[column * 4 + row];
+            if (std::fabs(x - y) > 1.0e-6f * (1.0f + std::max(std::fabs(x), std::fabs(y)))) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool nearlyEqual(float x, float y)
+{
+    return std::fabs(x - y) <= 1.0e-5f * (1.0f + std::max(std::fabs(x), std::fabs(y)));
+}
+
+bool nearlySameMatrix(const float a[16], const float b[16])
+{
+    for (int k = 0; k < 16; ++k) {
+        if (!nearlyEqual(a[k], b[k])) {
+            return false;
+        }
+    }
     return true;
 }

@@ -6,10 +6,23 @@
 
 #include <vector>
 
+// What the splatting finds for one eye: the points that the picture's edge or the clipping
+// planes cut, for the renderer (x, y, z each), and the covered pixels as window x, y (the
+// pixel centre) and normalised depth.
+struct SplatResult {
+    std::vector<float> passed;
+    std::vector<float> covered;
+};
+
 // points: x, y, z each; clipFromModel: projection times model-view (column order); the
 // viewport width x height pixels; reach: the distance from a point's window position within
-// which a pixel centre is covered. Points that the picture's edge or the clipping planes
-// cut go to passed, for the renderer; the covered pixels go to covered as window x, y (the
-// pixel centre) and normalised depth. Two threads share the points when there are many.
+// which a pixel centre is covered. Two threads share the points when there are many.
 void splatPoints(const std::vector<float>& points, const float clipFromModel[16], int width, int height,
-                 float reach, std::vector<float>& passed, std::vector<float>& covered);
+                 float reach, SplatResult& out);
+
+// The same for two eyes at once, into first and second. When their clip coordinates differ
+// only in x (clipDiffersOnlyInX), each point's window y, depth and division by w are worked
+// out once for both; otherwise the eyes are splatted one after the other.
+void splatPointsForTwo(const std::vector<float>& points, const float firstClipFromModel[16],
+                       const float secondClipFromModel[16], int width, int height, float reach, SplatResult& first,
+                       SplatResult& second);

@@ -376,18 +376,8 @@ void findFrontFaces(const MeshArrays& mesh, std::size_t first, std::size_t end, 
 
 bool sharesAllButX(const FaceCulling& a, const FaceCulling& b)
 {
-    if (!a.on || !b.on || a.width != b.width || a.height != b.height) {
-        return false;
-    }
-    for (int row : {1, 3}) {
-        for (int column = 0; column < 4; ++column) {
-            const float x = a.clipFromModel[column * 4 + row], y = b.clipFromModel[column * 4 + row];
-            if (std::fabs(x - y) > 1.0e-6f * (1.0f + std::max(std::fabs(x), std::fabs(y)))) {
-                return false;
-            }
-        }
-    }
-    return true;
+    return a.on && b.on && a.width == b.width && a.height == b.height &&
+           clipDiffersOnlyInX(a.clipFromModel, b.clipFromModel);
 }
 
 void findFrontFacesOfTwo(const MeshArrays& mesh, std::size_t first, std::size_t end, int segments, float radius,
