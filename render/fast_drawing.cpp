@@ -298,6 +298,110 @@ void drawGridQuads(const GeometryCache& cache, const std::vector<std::uint32_t>*
     }
 }
 
+// What a pass draws from kept arrays: the arrays, their extent, and a point's reach.
+struct DrawnArrays {
+    const float* data = nullptr;
+    const float* extra = nullptr;
+    std::size_t count = 0;
+    std::size_t columns = 0;
+    float reach = 0.0f;
+
+    bool operator==(const DrawnArrays& o) const
+    {
+        return data == o.data && extra == o.extra && count == o.count && columns == o.columns && reach == o.reach;
+    }
+};
+
+// Work done in the first eye's pass for the second. It serves the second pass only while
+// the frame's second eye is the same, and the pass draws the same arrays under the same
+// transform.
+struct SecondEyeWork {
+    bool ready = false;
+    unsigned long generation = 0;
+    DrawnArrays drawn;
+    int width = 0, height = 0;
+    float clipFromModel[16] = {};
+
+    // Whether the work was done for this pass; it serves once.
+    bool takeFor(const DrawnArrays& passDrawn, const Transform& t, const float passClipFromModel[16])
+    {
+        const bool serves = ready && generation == secondEyeGeneration() && drawn == passDrawn &&
+                            width == t.viewport[2] && height == t.viewport[3] &&
+                            nearlySameMatrix(clipFromModel, passClipFromModel);
+        ready = false;
+        return serves;
+    }
+
+    // Sets clipFromModel to the announced second eye's for the first eye's transform t and
+    // notes what the work is for; false when no second eye is announced.
+    bool startFor(const DrawnArrays& passDrawn, const Transform& t)
+    {
+        float projection[16], modelview[16];
+        if (!secondEyeTransform(t.modelview, projection, modelview)) {
+            return false;
+        }
+        multiplyMatrices(projection, modelview, clipFromModel);
+        ready = true;
+        generation = secondEyeGeneration();
+        drawn = passDrawn;
+        width = t.viewport[2];
+        height = t.viewport[3];
+        return true;
+    }
+};
+
+// The second eye's pixels of many points, found in the first eye's pass.
+SecondEyeWork secondEyeSplat;
+SplatResult secondEyeSplatFound;
+
+// Finds the pixels that points cover in this pass into out. With a second eye announced,
+// they are found for both eyes at once and the second eye's pass takes its own over.
+void splatThisPass(const std::vector<float>& points, const Transform& t, float reach, SplatResult& out)
+{
+    float clipFromModel[16];
+    multiplyMatrices(t.projection, t.modelview, clipFromModel);
+    const int width = t.viewport[2], height = t.viewport[3];
+    const DrawnArrays drawn{points.data(), nullptr, points.size(), 0, reach};
+    if (secondEyeSplat.takeFor(drawn, t, clipFromModel)) {
+        out.passed.swap(secondEyeSplatFound.passed);
+        out.covered.swap(secondEyeSplatFound.covered);
+        ++passesShared;
+    } else if (secondEyeSplat.startFor(drawn, t)) {
+        splatPointsForTwo(points, clipFromModel, secondEyeSplat.clipFromModel, width, height, reach, out,
+                          secondEyeSplatFound);
+    } else {
+        splatPoints(points, clipFromModel, width, height, reach, out);
+    }
+}
+
+// The second eye's pixels of a fine filled surface, found in the first eye's pass and kept
+// by the search until taken.
+SecondEyeWork secondEyeSurface;
+
+// Finds the surface's pixels in this pass into out, shared between two eyes as points are.
+void findSurfacePixelsThisPass(const SurfaceGrid& grid, const Transform& t, SurfacePixels& out)
+{
+    SurfaceView view;
+    multiplyMatrices(t.projection, t.modelview, view.clipFromModel);
+    view.width = t.viewport[2];
+    view.height = t.viewport[3];
+    const DrawnArrays drawn{grid.vertices, grid.normals, static_cast<std::size_t>(grid.sets),
+                            static_cast<std::size_t>(grid.pointsPerSet), 0.0f};
+    if (secondEyeSurface.takeFor(drawn, t, view.clipFromModel) && takeSecondEyePixels(out)) {
+        ++passesShared;
+        return;
+    }
+    if (secondEyeSurface.startFor(drawn, t)) {
+        SurfaceView second = view;
+        std::copy(secondEyeSurface.clipFromModel, secondEyeSurface.clipFromModel + 16, second.clipFromModel);
+        if (findSurfacePixelsForTwo(grid, view, second, out)) {
+            return;
+        }
+        secondEyeSurface.ready = false;
+    }
+    findSurfacePixels(grid, view, out);
+}
+
 // Draws a fine filled surface with its small quadrilaterals as the pixels they cover (see
 // surface_pixels.h) and the others as quadrilaterals; the depth test settles between the
 // two. That holds for opaque, filled quadrilaterals under the usual depth test, drawn in
@@ -321,11 +425,7 @@ bool drawSurfaceAsPixels(const GeometryCache& cache)
     grid.normals = cache.surfaceNormals.empty() ? nullptr : cache.surfaceNormals.data();
     grid.sets = cache.range.lastSet + 1;
     grid.pointsPerSet = cache.range.ny;
-    SurfaceView view;
-    multiplyMatrices(t.projection, t.modelview, view.clipFromModel);
-    view.width = t.viewport[2];
-    view.height = t.viewport[3];
-    findSurfacePixels(grid, view, scratch.surface);
+    findSurfacePixelsThisPass(grid, t, scratch.surface);
     drawGridQuads(cache, &scratch.surface.quads);
     drawSplattedPixels(t, scratch.surface.pixels, grid.normals != nullptr ? scratch.surface.normals.data() : nullptr);
     return true;
@@ -487,55 +587,6 @@ void drawTubeMeshes(const GeometryCache& cache)
     }
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
-}
-
-// The second eye's pixels of many points, found in the first eye's pass.
-struct SecondEyeSplat {
-    bool ready = false;
-    unsigned long generation = 0;
-    const float* points = nullptr;
-    std::size_t count = 0;
-    float reach = 0.0f;
-    int width = 0, height = 0;
-    float clipFromModel[16] = {};
-    SplatResult found;
-};
-SecondEyeSplat secondEyeSplat;
-
-// Finds the pixels that points cover in this pass into out. With a second eye announced,
-// they are found for both eyes at once and the second eye's pass takes its own over, after
-// checking that they were found for what it draws.
-void splatThisPass(const std::vector<float>& points, const Transform& t, float reach, SplatResult& out)
-{
-    float clipFromModel[16];
-    multiplyMatrices(t.projection, t.modelview, clipFromModel);
-    const int width = t.viewport[2], height = t.viewport[3];
-    SecondEyeSplat& kept = secondEyeSplat;
-    const unsigned long generation = secondEyeGeneration();
-    if (kept.ready && kept.generation == generation && kept.points == points.data() &&
-        kept.count == points.size() && kept.reach == reach && kept.width == width && kept.height == height &&
-        nearlySameMatrix(kept.clipFromModel, clipFromModel)) {
-        kept.ready = false;
-        out.passed.swap(kept.found.passed);
-        out.covered.swap(kept.found.covered);
-        ++passesShared;
-        return;
-    }
-    kept.ready = false;
-    float projection[16], modelview[16];
-    if (!secondEyeTransform(t.modelview, projection, modelview)) {
-        splatPoints(points, clipFromModel, width, height, reach, out);
-        return;
-    }
-    multiplyMatrices(projection, modelview, kept.clipFromModel);
-    splatPointsForTwo(points, clipFromModel, kept.clipFromModel, width, height, reach, out, kept.found);
-    kept.ready = true;
-    kept.generation = generation;
-    kept.points = points.data();
-    kept.count = points.size();
-    kept.reach = reach;
-    kept.width = width;
-    kept.height = height;
 }
 
 }  // namespace

@@ -117,19 +117,21 @@ void collect(EyePart& a, EyePart& b, int width, SplatResult& out)
     out.passed = a.passed;
     out.passed.insert(out.passed.end(), b.passed.begin(), b.passed.end());
     out.covered.clear();
-    const std::size_t pixels = a.depth.size();
-    float* da = a.depth.data();
-    float* db = b.depth.data();
-    for (std::size_t k = 0; k < pixels; ++k) {
-        if (da[k] == kFar && db[k] == kFar) {
-            continue;
+    const int height = static_cast<int>(a.depth.size() / static_cast<std::size_t>(std::max(width, 1)));
+    for (int y = 0; y < height; ++y) {
+        float* da = a.depth.data() + static_cast<std::size_t>(y) * width;
+        float* db = b.depth.data() + static_cast<std::size_t>(y) * width;
+        for (int x = 0; x < width; ++x) {
+            if (da[x] == kFar && db[x] == kFar) {
+                continue;
+            }
+            const float z = std::min(da[x], db[x]);
+            da[x] = kFar;
+            db[x] = kFar;
+            out.covered.push_back(static_cast<float>(x) + 0.5f);
+            out.covered.push_back(static_cast<float>(y) + 0.5f);
+            out.covered.push_back(z);
         }
-        const float z = std::min(da[k], db[k]);
-        da[k] = kFar;
-        db[k] = kFar;
-        out.covered.push_back(static_cast<float>(k % static_cast<std::size_t>(width)) + 0.5f);
-        out.covered.push_back(static_cast<float>(k / static_cast<std::size_t>(width)) + 0.5f);
-        out.covered.push_back(z);
     }
 }
 

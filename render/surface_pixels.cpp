@@ -7,9 +7,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <memory>
 #include <thread>
 
+#include "render/matrix_math.h"
 
 namespace {
 
@@ -26,31 +29,72 @@ struct WindowVertex {
 // turn from a shared count, so that one slowed down by other work leaves more to the other.
 constexpr int kRowsPerBlock = 8;
 
-// What one thread finds over its blocks: the nearest depth at each pixel (kFar where none),
-// the number of the quadrilateral seen there, the pixels in the order first covered, and
-// the quadrilaterals left to the renderer (ascending, as a thread takes ascending blocks).
-struct Part {
-    std::vector<float> depth;
-    std::vector<std::uint32_t> owner;
-    std::vector<std::uint32_t> touched;
-    std::vector<std::uint32_t> quads;
-    std::vector<WindowVertex> rows;
+// What a pixel shows, as one number: the depth's bits turned to sort as the depths do,
+// above the quadrilateral seen as the number of the vertex that closes it (and carries its
+// normal; the numbers rise with the quadrilaterals' order). The least number is the nearest
+// quadrilateral and, of equal depths, the first drawn: what the depth test keeps.
+using PixelKey = std::uint64_t;
+constexpr PixelKey kNothing = ~PixelKey{0};
+
+inline PixelKey keyOf(float z, std::uint32_t closing)
+{
+    std::uint32_t bits;
+    const float positiveZero = z + 0.0f;  // -0 and 0 are equal depths
+    std::memcpy(&bits, &positiveZero, sizeof bits);
+    bits = (bits & 0x80000000u) != 0 ? ~bits : bits | 0x80000000u;
+    return static_cast<PixelKey>(bits) << 32 | closing;
+}
+
+inline float depthOf(PixelKey key)
+{
+    std::uint32_t bits = static_cast<std::uint32_t>(key >> 32);
+    bits = (bits & 0x80000000u) != 0 ? bits & 0x7fffffffu : ~bits;
+    float z;
+    std::memcpy(&z, &bits, sizeof z);
+    return z;
+}
+
+// What the search finds for one eye: a key per pixel (kNothing where nothing covers it),
+// lowered by both threads at once, so that one picture's worth of memory serves both.
+struct EyeFinds {
+    std::unique_ptr<std::atomic<PixelKey>[]> keys;
+    std::size_t pixels = 0;
 };
 
-Part parts[2];
+// finds[eye]; quads[thread][eye]: the quadrilaterals left to the renderer (ascending, as a
+// thread takes ascending blocks); rows[thread][eye] holds two rows of vertices in the window.
+EyeFinds finds[2];
+std::vector<std::uint32_t> quadsLeft[2][2];
+std::vector<WindowVertex> rows[2][2];
 
-void placeRow(const SurfaceGrid& grid, const SurfaceView& view, int row, WindowVertex* out)
+// What one thread writes to for one eye.
+struct EyePart {
+    EyeFinds& finds;
+    std::vector<std::uint32_t>& quads;
+};
+
+// The eyes of one search: the second, when there is one, differs from the first only in
+// the window x of each vertex.
+struct Eyes {
+    const SurfaceView* view[2];
+    int count;
+};
+
+// Places a row of vertices in the window of each eye; the second eye's y, depth and
+// division by w are the first eye's.
+void placeRow(const SurfaceGrid& grid, const Eyes& eyes, int row, WindowVertex* out[2])
 {
-    const float* m = view.clipFromModel;
+    const float* m = eyes.view[0]->clipFromModel;
+    const float* n = eyes.view[eyes.count - 1]->clipFromModel;
     const float* p = grid.vertices + static_cast<std::size_t>(row) * grid.pointsPerSet * 3;
-    const float halfWidth = 0.5f * static_cast<float>(view.width);
-    const float halfHeight = 0.5f * static_cast<float>(view.height);
+    const float halfWidth = 0.5f * static_cast<float>(eyes.view[0]->width);
+    const float halfHeight = 0.5f * static_cast<float>(eyes.view[0]->height);
     for (int j = 0; j < grid.pointsPerSet; ++j, p += 3) {
         const float cw = m[3] * p[0] + m[7] * p[1] + m[11] * p[2] + m[15];
         const float cx = m[0] * p[0] + m[4] * p[1] + m[8] * p[2] + m[12];
         const float cy = m[1] * p[0] + m[5] * p[1] + m[9] * p[2] + m[13];
         const float cz = m[2] * p[0] + m[6] * p[1] + m[10] * p[2] + m[14];
-        WindowVertex& w = out[j];
+        WindowVertex& w = out[0][j];
         w.usable = false;
         if (cw > 0.0f) {
             const float inv = 1.0f / cw;
@@ -58,6 +102,15 @@ void placeRow(const SurfaceGrid& grid, const SurfaceView& view, int row, WindowV
             w.y = (cy * inv + 1.0f) * halfHeight;
             w.z = cz * inv;
             w.usable = std::isfinite(w.x) && std::isfinite(w.y) && w.z >= -1.0f && w.z <= 1.0f;
+            if (eyes.count == 2) {
+                WindowVertex& v = out[1][j];
+                v.x = ((n[0] * p[0] + n[4] * p[1] + n[8] * p[2] + n[12]) * inv + 1.0f) * halfWidth;
+                v.y = w.y;
+                v.z = w.z;
+                v.usable = std::isfinite(v.x) && std::isfinite(v.y) && v.z >= -1.0f && v.z <= 1.0f;
+            }
+        } else if (eyes.count == 2) {
+            out[1][j].usable = false;
         }
     }
 }
@@ -91,153 +144,247 @@ inline float depthIn(const WindowVertex& a, const WindowVertex& b, const WindowV
     return inside ? (wa * a.z + wb * b.z + wc * c.z) / area : kFar;
 }
 
-void findInRows(const SurfaceGrid& grid, const SurfaceView& view, int firstRow, int endRow, Part& part)
+// The rows of pixel centres py + 0.5 that a quadrilateral with corners a, b, c, d spans,
+// within the viewport's height: py0 to py1, none when py1 < py0. The eyes of a pair share them.
+inline void centreRows(const WindowVertex& a, const WindowVertex& b, const WindowVertex& c, const WindowVertex& d,
+                       int height, int& py0, int& py1)
 {
+    const float y0 = std::min(std::min(a.y, b.y), std::min(c.y, d.y));
+    const float y1 = std::max(std::max(a.y, b.y), std::max(c.y, d.y));
+    py0 = std::max(ceilingWithin(y0 - 0.5f, height), 0);
+    py1 = std::min(floorWithin(y1 - 0.5f, height), height - 1);
+}
+
+// Quadrilateral quad, closed by vertex closing, with usable corners a, b, c, d in the window
+// and centre rows py0 to py1 (at least one): its covered pixel centres into part when it is
+// small, else its number into part.quads.
+void placeQuad(const WindowVertex& a, const WindowVertex& b, const WindowVertex& c, const WindowVertex& d,
+               std::uint32_t quad, std::uint32_t closing, int py0, int py1, const SurfaceView& view,
+               EyePart& part)
+{
+    const float x0 = std::min(std::min(a.x, b.x), std::min(c.x, d.x));
+    const float x1 = std::max(std::max(a.x, b.x), std::max(c.x, d.x));
+    // Centres px + 0.5 within [x0, x1], and inside the viewport.
+    const int px0 = std::max(ceilingWithin(x0 - 0.5f, view.width), 0);
+    const int px1 = std::min(floorWithin(x1 - 0.5f, view.width), view.width - 1);
+    if (px1 < px0) {
+        return;  // no pixel centre: nothing to draw
+    }
+    if ((px1 - px0 + 1) * (py1 - py0 + 1) > kMostCentresPerSmallQuad) {
+        part.quads.push_back(quad);
+        return;
+    }
+    for (int py = py0; py <= py1; ++py) {
+        const float cy = static_cast<float>(py) + 0.5f;
+        const std::size_t rowStart = static_cast<std::size_t>(py) * view.width;
+        for (int px = px0; px <= px1; ++px) {
+            const float cx = static_cast<float>(px) + 0.5f;
+            float z = depthIn(a, b, d, cx, cy);
+            if (z == kFar) {
+                z = depthIn(b, c, d, cx, cy);
+            }
+            if (z == kFar) {
+                continue;
+            }
+            std::atomic<PixelKey>& cell = part.finds.keys[rowStart + px];
+            const PixelKey key = keyOf(z, closing);
+            PixelKey seen = cell.load(std::memory_order_relaxed);
+            while (key < seen && !cell.compare_exchange_weak(seen, key, std::memory_order_relaxed)) {
+            }
+        }
+    }
+}
+
+void findInRows(const SurfaceGrid& grid, const Eyes& eyes, int firstRow, int endRow, int thread)
+{
+    EyePart part[2] = {{finds[0], quadsLeft[thread][0]}, {finds[1], quadsLeft[thread][1]}};
+    std::vector<WindowVertex>* rowsOfEyes = rows[thread];
     const int ny = grid.pointsPerSet;
-    part.rows.resize(static_cast<std::size_t>(ny) * 2);
-    WindowVertex* low = part.rows.data();
-    WindowVertex* high = low + ny;
-    placeRow(grid, view, firstRow, low);
-    const int lastX = view.width - 1, lastY = view.height - 1;
+    const int height = eyes.view[0]->height;
+    WindowVertex* low[2];
+    WindowVertex* high[2];
+    for (int e = 0; e < eyes.count; ++e) {
+        rowsOfEyes[e].resize(static_cast<std::size_t>(ny) * 2);
+        low[e] = rowsOfEyes[e].data();
+        high[e] = low[e] + ny;
+    }
+    placeRow(grid, eyes, firstRow, low);
     for (int i = firstRow; i < endRow; ++i) {
-        placeRow(grid, view, i + 1, high);
+        placeRow(grid, eyes, i + 1, high);
         const std::uint32_t firstQuad = static_cast<std::uint32_t>(i) * static_cast<std::uint32_t>(ny - 1);
         for (int j = 0; j + 1 < ny; ++j) {
+            // Quadrilateral i * (ny - 1) + j is closed by vertex P(i, j + 1), i * ny + j + 1.
             const std::uint32_t quad = firstQuad + static_cast<std::uint32_t>(j);
-            const WindowVertex& a = low[j];
-            const WindowVertex& b = high[j];
-            const WindowVertex& c = high[j + 1];
-            const WindowVertex& d = low[j + 1];
-            if (!(a.usable && b.usable && c.usable && d.usable)) {
-                part.quads.push_back(quad);  // the renderer clips it
+            const std::uint32_t closing = quad + static_cast<std::uint32_t>(i) + 1;
+            bool usable[2];
+            for (int e = 0; e < eyes.count; ++e) {
+                usable[e] = low[e][j].usable && high[e][j].usable && high[e][j + 1].usable && low[e][j + 1].usable;
+                if (!usable[e]) {
+                    part[e].quads.push_back(quad);  // the renderer clips it
+                }
+            }
+            // The eyes differ only in x, so the rows of centres are those of a usable eye.
+            const int e = usable[0] ? 0 : eyes.count - 1;
+            if (!usable[e]) {
                 continue;
             }
-            const float x0 = std::min(std::min(a.x, b.x), std::min(c.x, d.x));
-            const float x1 = std::max(std::max(a.x, b.x), std::max(c.x, d.x));
-            const float y0 = std::min(std::min(a.y, b.y), std::min(c.y, d.y));
-            const float y1 = std::max(std::max(a.y, b.y), std::max(c.y, d.y));
-            // Centres px + 0.5 within [x0, x1], and inside the viewport.
-            const int px0 = std::max(ceilingWithin(x0 - 0.5f, view.width), 0);
-            const int px1 = std::min(floorWithin(x1 - 0.5f, view.width), lastX);
-            const int py0 = std::max(ceilingWithin(y0 - 0.5f, view.height), 0);
-            const int py1 = std::min(floorWithin(y1 - 0.5f, view.height), lastY);
-            if (px1 < px0 || py1 < py0) {
+            int py0 = 0, py1 = -1;
+            centreRows(low[e][j], high[e][j], high[e][j + 1], low[e][j + 1], height, py0, py1);
+            if (py1 < py0) {
                 continue;  // no pixel centre: nothing to draw
             }
-            if ((px1 - px0 + 1) * (py1 - py0 + 1) > kMostCentresPerSmallQuad) {
-                part.quads.push_back(quad);
-                continue;
-            }
-            for (int py = py0; py <= py1; ++py) {
-                const float cy = static_cast<float>(py) + 0.5f;
-                for (int px = px0; px <= px1; ++px) {
-                    const float cx = static_cast<float>(px) + 0.5f;
-                    float z = depthIn(a, b, d, cx, cy);
-                    if (z == kFar) {
-                        z = depthIn(b, c, d, cx, cy);
-                        if (z == kFar) {
-                            continue;
-                        }
-                    }
-                    const std::size_t pixel = static_cast<std::size_t>(py) * view.width + px;
-                    float& nearest = part.depth[pixel];
-                    if (nearest == kFar) {
-                        part.touched.push_back(static_cast<std::uint32_t>(pixel));
-                    } else if (!(z < nearest)) {
-                        continue;  // the depth test keeps the first drawn of equal depths
-                    }
-                    nearest = z;
-                    part.owner[pixel] = quad;
+            for (int e = 0; e < eyes.count; ++e) {
+                if (usable[e]) {
+                    placeQuad(low[e][j], high[e][j], high[e][j + 1], low[e][j + 1], quad, closing, py0, py1,
+                              *eyes.view[e], part[e]);
                 }
             }
         }
-        std::swap(low, high);
+        for (int e = 0; e < eyes.count; ++e) {
+            std::swap(low[e], high[e]);
+        }
     }
 }
 
 // Takes blocks of rows from next until none is left.
-void findInBlocks(const SurfaceGrid& grid, const SurfaceView& view, std::atomic<int>& next, Part& part)
+void findInBlocks(const SurfaceGrid& grid, const Eyes& eyes, std::atomic<int>& next, int thread)
 {
     for (;;) {
         const int first = next.fetch_add(kRowsPerBlock);
         if (first >= grid.sets) {
             return;
         }
-        findInRows(grid, view, first, std::min(first + kRowsPerBlock, grid.sets), part);
+        findInRows(grid, eyes, first, std::min(first + kRowsPerBlock, grid.sets), thread);
     }
 }
 
-void prepare(Part& part, std::size_t pixels)
+void clear(EyeFinds& f)
 {
-    if (part.depth.size() != pixels) {
-        part.depth.assign(pixels, kFar);
-        part.owner.assign(pixels, 0);
+    for (std::size_t k = 0; k < f.pixels; ++k) {
+        f.keys[k].store(kNothing, std::memory_order_relaxed);
     }
-    part.touched.clear();
-    part.quads.clear();
+}
+
+void prepare(EyeFinds& f, std::size_t pixels)
+{
+    if (f.pixels != pixels) {
+        f.keys.reset(new std::atomic<PixelKey>[pixels]);
+        f.pixels = pixels;
+        clear(f);
+    }
+}
+
+// Lead the normals by this many pixels: neighbouring pixels show quadrilaterals far apart in
+// the grid.
+constexpr int kNormalsAhead = 16;
+
+// One eye's pixels in pixel order and the quadrilaterals that both threads left to the
+// renderer, leaving every key at kNothing for the next search.
+void collect(const SurfaceGrid& grid, int width, EyeFinds& f, const std::vector<std::uint32_t>& firstQuads,
+             const std::vector<std::uint32_t>& secondQuads, SurfacePixels& out)
+{
+    out.quads.resize(firstQuads.size() + secondQuads.size());
+    std::merge(firstQuads.begin(), firstQuads.end(), secondQuads.begin(), secondQuads.end(), out.quads.begin());
+    const int height = static_cast<int>(f.pixels / static_cast<std::size_t>(width));
+    for (int y = 0; y < height; ++y) {
+        std::atomic<PixelKey>* row = f.keys.get() + static_cast<std::size_t>(y) * width;
+        for (int x = 0; x < width; ++x) {
+            const PixelKey key = row[x].load(std::memory_order_relaxed);
+            if (key == kNothing) {
+                continue;
+            }
+            row[x].store(kNothing, std::memory_order_relaxed);
+            const std::uint32_t closing = static_cast<std::uint32_t>(key);
+            if (grid.normals != nullptr && x + kNormalsAhead < width) {
+                const auto ahead = static_cast<std::uint32_t>(row[x + kNormalsAhead].load(std::memory_order_relaxed));
+                __builtin_prefetch(grid.normals + static_cast<std::size_t>(ahead) * 3);
+            }
+            out.pixels.push_back(static_cast<float>(x) + 0.5f);
+            out.pixels.push_back(static_cast<float>(y) + 0.5f);
+            out.pixels.push_back(depthOf(key));
+            if (grid.normals != nullptr) {
+                const float* normal = grid.normals + static_cast<std::size_t>(closing) * 3;
+                out.normals.push_back(normal[0]);
+                out.normals.push_back(normal[1]);
+                out.normals.push_back(normal[2]);
+            }
+        }
+    }
+}
+
+// The second eye's finds of the last search for two, left in finds[1] and quadsLeft[t][1]
+// until taken (a search for one eye uses finds[0] only).
+struct PendingSecondEye {
+    bool pending = false;
+    SurfaceGrid grid;
+    int width = 0;
+};
+PendingSecondEye secondEye;
+
+void find(const SurfaceGrid& grid, const Eyes& eyes, SurfacePixels& out, int threads)
+{
+    out.pixels.clear();
+    out.normals.clear();
+    out.quads.clear();
+    const SurfaceView& view = *eyes.view[0];
+    if (grid.sets <= 0 || grid.pointsPerSet < 2 || view.width <= 0 || view.height <= 0) {
+        return;
+    }
+    const std::size_t pixels = static_cast<std::size_t>(view.width) * view.height;
+    for (int e = 0; e < eyes.count; ++e) {
+        prepare(finds[e], pixels);
+        quadsLeft[0][e].clear();
+        quadsLeft[1][e].clear();
+    }
+    if (eyes.count == 2 && secondEye.pending) {
+        clear(finds[1]);  // finds of a second eye that were never taken must not mix with the new ones
+    }
+    std::atomic<int> next{0};
+    std::thread other;
+    if (threads >= 2 && grid.sets > kRowsPerBlock) {
+        other = std::thread(findInBlocks, std::cref(grid), std::cref(eyes), std::ref(next), 1);
+    }
+    findInBlocks(grid, eyes, next, 0);
+    if (other.joinable()) {
+        other.join();
+    }
+    collect(grid, view.width, finds[0], quadsLeft[0][0], quadsLeft[1][0], out);
+    if (eyes.count == 2) {
+        secondEye.pending = true;
+        secondEye.grid = grid;
+        secondEye.width = view.width;
+    }
 }
 
 }  // namespace
 
 void findSurfacePixels(const SurfaceGrid& grid, const SurfaceView& view, SurfacePixels& out, int threads)
 {
+    const Eyes eyes{{&view, &view}, 1};
+    find(grid, eyes, out, threads);
+}
+
+bool findSurfacePixelsForTwo(const SurfaceGrid& grid, const SurfaceView& first, const SurfaceView& second,
+                             SurfacePixels& firstOut, int threads)
+{
+    if (first.width != second.width || first.height != second.height ||
+        !clipDiffersOnlyInX(first.clipFromModel, second.clipFromModel)) {
+        return false;
+    }
+    const Eyes eyes{{&first, &second}, 2};
+    find(grid, eyes, firstOut, threads);
+    return true;
+}
+
+bool takeSecondEyePixels(SurfacePixels& out)
+{
+    if (!secondEye.pending) {
+        return false;
+    }
     out.pixels.clear();
     out.normals.clear();
     out.quads.clear();
-    if (grid.sets <= 0 || grid.pointsPerSet < 2 || view.width <= 0 || view.height <= 0) {
-        return;
-    }
-    const std::size_t pixels = static_cast<std::size_t>(view.width) * view.height;
-    prepare(parts[0], pixels);
-    prepare(parts[1], pixels);
-    std::atomic<int> next{0};
-    std::thread other;
-    if (threads >= 2 && grid.sets > kRowsPerBlock) {
-        other = std::thread(findInBlocks, std::cref(grid), std::cref(view), std::ref(next), std::ref(parts[1]));
-    }
-    findInBlocks(grid, view, next, parts[0]);
-    if (other.joinable()) {
-        other.join();
-    }
-
-    // Of equal depths the depth test keeps the first drawn: the lower number.
-    Part& first = parts[0];
-    Part& second = parts[1];
-    for (std::uint32_t pixel : second.touched) {
-        float& nearest = first.depth[pixel];
-        if (nearest == kFar) {
-            first.touched.push_back(pixel);
-        }
-        const float z = second.depth[pixel];
-        if (z < nearest || (z == nearest && second.owner[pixel] < first.owner[pixel])) {
-            nearest = z;
-            first.owner[pixel] = second.owner[pixel];
-        }
-        second.depth[pixel] = kFar;
-    }
-    out.quads.resize(first.quads.size() + second.quads.size());
-    std::merge(first.quads.begin(), first.quads.end(), second.quads.begin(), second.quads.end(), out.quads.begin());
-    out.pixels.resize(first.touched.size() * 3);
-    if (grid.normals != nullptr) {
-        out.normals.resize(first.touched.size() * 3);
-    }
-    const std::uint32_t width = static_cast<std::uint32_t>(view.width);
-    float* p = out.pixels.data();
-    float* n = out.normals.data();
-    for (std::uint32_t pixel : first.touched) {
-        *p++ = static_cast<float>(pixel % width) + 0.5f;
-        *p++ = static_cast<float>(pixel / width) + 0.5f;
-        *p++ = first.depth[pixel];
-        if (grid.normals != nullptr) {
-            // The normal sits on the quadrilateral's fourth vertex, P(i, j + 1).
-            const std::uint32_t quad = first.owner[pixel];
-            const std::size_t perRow = static_cast<std::size_t>(grid.pointsPerSet) - 1;
-            const std::size_t closing = quad / perRow * grid.pointsPerSet + quad % perRow + 1;
-            const float* normal = grid.normals + closing * 3;
-            *n++ = normal[0];
-            *n++ = normal[1];
-            *n++ = normal[2];
-        }
-        first.depth[pixel] = kFar;
-    }
+    collect(secondEye.grid, secondEye.width, finds[1], quadsLeft[0][1], quadsLeft[1][1], out);
+    secondEye.pending = false;
+    return true;
 }

@@ -35,3 +35,15 @@ constexpr int kMostCentresPerSmallQuad = 16;
 
 // Two threads share the rows when threads is 2.
 void findSurfacePixels(const SurfaceGrid& grid, const SurfaceView& view, SurfacePixels& out, int threads = 2);
+
+// The same for two eyes at once when their clip coordinates differ only in x
+// (clipDiffersOnlyInX): each vertex's window y, depth and division by w are worked out once
+// for both. The first eye's pixels go to firstOut; the second eye's are kept here, in the
+// form of the search (no more memory than the search itself), until takeSecondEyePixels.
+// False, finding nothing, for eyes that differ in more.
+bool findSurfacePixelsForTwo(const SurfaceGrid& grid, const SurfaceView& first, const SurfaceView& second,
+                             SurfacePixels& firstOut, int threads = 2);
+
+// The second eye's pixels of the last findSurfacePixelsForTwo into out, once; false when
+// there are none (taken already). Searches for one eye in between do not disturb them.
+bool takeSecondEyePixels(SurfacePixels& out);

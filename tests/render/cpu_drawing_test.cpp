@@ -13,36 +13,12 @@
 #include "render/point_splat.h"
 #include "render/tube_faces.h"
 #include "render/tube_mesh.h"
+#include "stereo_pair.h"
 
 namespace {
 
 constexpr int kWidth = 200;
 constexpr int kHeight = 150;
-
-// A perspective frustum as glFrustum makes it (near 1, far 100), column order.
-void frustum(float left, float right, float bottom, float top, float out[16])
-{
-    const float n = 1.0f, f = 100.0f;
-    for (int k = 0; k < 16; ++k) {
-        out[k] = 0.0f;
-    }
-    out[0] = 2 * n / (right - left);
-    out[5] = 2 * n / (top - bottom);
-    out[8] = (right + left) / (right - left);
-    out[9] = (top + bottom) / (top - bottom);
-    out[10] = -(f + n) / (f - n);
-    out[11] = -1.0f;
-    out[14] = -2 * f * n / (f - n);
-}
-
-// The model moved 20 away from the eye along -z.
-void movedAway(float out[16])
-{
-    for (int k = 0; k < 16; ++k) {
-        out[k] = k % 5 == 0 ? 1.0f : 0.0f;
-    }
-    out[14] = -20.0f;
-}
 
 MeshArrays tubesAlongX(int count, float radius, int segments)
 {
@@ -91,12 +67,7 @@ TEST(TubeFaces, TwoEyesAtOnceFindWhatEachFindsAlone)
     // Eyes side by side, 2.3 units apart, one of them off-axis: the same y and w in the
     // clip coordinates, and window positions some 24 pixels apart.
     float left[16], right[16], leftView[16], rightView[16];
-    frustum(-0.5f, 0.5f, -0.375f, 0.375f, left);
-    frustum(-0.45f, 0.55f, -0.375f, 0.375f, right);
-    movedAway(leftView);
-    movedAway(rightView);
-    leftView[12] = 1.1f;
-    rightView[12] = -1.2f;
+    offAxisPair(left, leftView, right, rightView);
     const FaceCulling a = cullingFor(left, leftView, kWidth, kHeight);
     const FaceCulling b = cullingFor(right, rightView, kWidth, kHeight);
     ASSERT_TRUE(sharesAllButX(a, b));
@@ -246,15 +217,8 @@ TEST(PointSplat, TwoEyesAtOnceFindWhatEachFindsAlone)
 {
     // An off-axis pair 2.3 units apart looking at a cloud wider than the view: some points
     // are cut by the picture's edge for one eye only.
-    float left[16], right[16], leftView[16], rightView[16], leftClip[16], rightClip[16];
-    frustum(-0.5f, 0.5f, -0.375f, 0.375f, left);
-    frustum(-0.45f, 0.55f, -0.375f, 0.375f, right);
-    movedAway(leftView);
-    movedAway(rightView);
-    leftView[12] = 1.1f;
-    rightView[12] = -1.2f;
-    multiplyMatrices(left, leftView, leftClip);
-    multiplyMatrices(right, rightView, rightClip);
+    float leftClip[16], rightClip[16];
+    offAxisPair(leftClip, rightClip);
     ASSERT_TRUE(clipDiffersOnlyInX(leftClip, rightClip));
     for (int count : {1000, 200000}) {  // one thread, then two
         std::vector<float> points;

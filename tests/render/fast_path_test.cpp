@@ -168,8 +168,11 @@ TEST_F(FastPath, FineSurfacesLookAsInImmediateMode)
             viewer.thickness = 0.01f;
             const std::string what = "format " + std::to_string(format) + " type " + std::to_string(type);
             expectSame(compare(), what);
+            // The right eye's pixels of a filled surface of one colour are found with the left eye's.
             viewer.stereoMode = 1;
+            const unsigned long before = passesSharedWithSecondEye();
             expectSame(compare(), what + " anaglyph");
+            EXPECT_EQ(passesSharedWithSecondEye() > before, type == 4 && format != 2) << what;
             viewer.stereoMode = 0;
             viewer.scale = -1.4f;
             expectSame(compare(), what + " scale -1.4");

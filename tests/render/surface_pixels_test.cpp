@@ -2,12 +2,14 @@
 // the normal seen, and what is left to the renderer.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <tuple>
 #include <vector>
 
 #include "render/surface_pixels.h"
+#include "stereo_pair.h"
 
 namespace {
 
@@ -192,6 +194,52 @@ TEST(SurfacePixels, LargeCutAndBackwardQuadrilateralsAreLeftToTheRendererAndEmpt
     EXPECT_EQ(edge.pixels.size(), 2u * 3u);  // pixel 0 of rows 5 and 6
     for (std::size_t k = 0; k < edge.pixels.size(); k += 3) {
         EXPECT_FLOAT_EQ(edge.pixels[k], 0.5f);
+    }
+}
+
+TEST(SurfacePixels, TwoEyesAtOnceFindWhatEachFindsAlone)
+{
+    // A wavy 300 x 300 sheet 24 units wide, seen by an off-axis pair in a 200 x 150 view:
+    // most quadrilaterals are small, those near the eyes' edges of the view are cut by one
+    // eye's picture edge only, and a fold near the front reaches behind the near plane.
+    constexpr int kPoints = 300;
+    std::vector<float> vertices, normals;
+    for (int i = 0; i < kPoints; ++i) {
+        for (int j = 0; j < kPoints; ++j) {
+            const float x = -12.0f + 24.0f * i / (kPoints - 1), y = -9.0f + 18.0f * j / (kPoints - 1);
+            const float z = 2.0f * std::sin(0.7f * x) * std::cos(0.5f * y) + (x > 10.0f ? 19.5f : 0.0f);
+            vertices.insert(vertices.end(), {x, y, z});
+            normals.insert(normals.end(), {static_cast<float>(i), static_cast<float>(j), 1.0f});
+        }
+    }
+    SurfaceGrid grid;
+    grid.vertices = vertices.data();
+    grid.normals = normals.data();
+    grid.sets = kPoints - 1;
+    grid.pointsPerSet = kPoints;
+    SurfaceView left, right;
+    offAxisPair(left.clipFromModel, right.clipFromModel);
+    left.width = right.width = 200;
+    left.height = right.height = 150;
+    for (int threads : {1, 2}) {
+        SurfacePixels bothLeft, bothRight, aloneLeft, aloneRight;
+        // The eyes the other way round, never taken: nothing of it may stay behind.
+        ASSERT_TRUE(findSurfacePixelsForTwo(grid, right, left, bothLeft, threads));
+        ASSERT_TRUE(findSurfacePixelsForTwo(grid, left, right, bothLeft, threads));
+        // A search for one eye in between leaves the second eye's finds to be taken.
+        findSurfacePixels(grid, left, aloneLeft, threads);
+        ASSERT_TRUE(takeSecondEyePixels(bothRight));
+        EXPECT_FALSE(takeSecondEyePixels(bothRight)) << "taken once";
+        findSurfacePixels(grid, right, aloneRight, threads);
+        EXPECT_EQ(bothLeft.pixels, aloneLeft.pixels) << threads;
+        EXPECT_EQ(bothLeft.normals, aloneLeft.normals) << threads;
+        EXPECT_EQ(bothLeft.quads, aloneLeft.quads) << threads;
+        EXPECT_EQ(bothRight.pixels, aloneRight.pixels) << threads;
+        EXPECT_EQ(bothRight.normals, aloneRight.normals) << threads;
+        EXPECT_EQ(bothRight.quads, aloneRight.quads) << threads;
+        EXPECT_NE(aloneLeft.pixels, aloneRight.pixels) << "the eyes see the sheet in different places";
+        EXPECT_NE(aloneLeft.quads, aloneRight.quads) << "the picture's edges cut different quadrilaterals";
+        EXPECT_GT(aloneLeft.pixels.size(), 3u * 10000u);
     }
 }
 
