@@ -139,7 +139,10 @@ void appendCovering(const float* window, std::uint32_t base, const std::uint32_t
 {
     for (std::size_t k = 0; k < count; k += 3) {
         if (mayCoverPixelCentre(window, base, t + k)) {
-            out.insert(out.end(), t + k, t + k + 3);
+            // One at a time: a three-element insert costs a library copy call per face.
+            out.push_back(t[k]);
+            out.push_back(t[k + 1]);
+            out.push_back(t[k + 2]);
         }
     }
 }
