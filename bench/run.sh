@@ -3,7 +3,7 @@
 # frame times at 800x600 and the whole-process time to the first picture, with the ratios Orvelle/VTK
 # and the goals they are held against.
 #   bench/run.sh [FRAMES]        FRAMES timed frames per case (default 10)
-# Environment: BENCH_ROUNDS (rounds of the frame-time cases, the least median counts; default 3),
+# Environment: BENCH_ROUNDS (rounds of the frame-time cases, the least median counts; default 5),
 # BENCH_BUILD (build folder, default build-bench), BENCH_TIMEOUT (seconds one command may
 # take, default 150), BENCH_BIG_JOINED_FRAMES (frames of 10^6 points as joined line sets, default 3),
 # BENCH_ANGLES (turn of the scene about x,y,z in degrees, default 30,0,0), BENCH_MEMORY (0 leaves out
@@ -13,7 +13,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 frames=${1:-10}
-rounds=${BENCH_ROUNDS:-3}
+rounds=${BENCH_ROUNDS:-5}
 build=${BENCH_BUILD:-$root/build-bench}
 limit=${BENCH_TIMEOUT:-150}
 big_joined_frames=${BENCH_BIG_JOINED_FRAMES:-3}
