@@ -26,6 +26,9 @@ constexpr std::size_t kStreamedTubes = 2048;
 // drawing the points; up to this reach in pixels the covered pixels are quick to find.
 constexpr std::size_t kSplatFrom = 1u << 15;
 constexpr double kSplatReach = 4.0;
+// The pixels of a fine surface are handed over this many at a time, in whole chunks, so
+// that they are never all held besides the search that found them.
+constexpr std::size_t kPixelBatch = 4 * kChunk;
 // From this many quadrilaterals on, a filled surface leaves out those that cover no
 // pixel centre.
 constexpr std::size_t kSampleFreeFrom = 1u << 14;
@@ -387,19 +390,19 @@ void findSurfacePixelsThisPass(const SurfaceGrid& grid, const Transform& t, Surf
     view.height = t.viewport[3];
     const DrawnArrays drawn{grid.vertices, grid.normals, static_cast<std::size_t>(grid.sets),
                             static_cast<std::size_t>(grid.pointsPerSet), 0.0f};
-    if (secondEyeSurface.takeFor(drawn, t, view.clipFromModel) && takeSecondEyePixels(out)) {
+    if (secondEyeSurface.takeFor(drawn, t, view.clipFromModel) && takeSecondEyePixels(out, kPixelBatch)) {
         ++passesShared;
         return;
     }
     if (secondEyeSurface.startFor(drawn, t)) {
         SurfaceView second = view;
         std::copy(secondEyeSurface.clipFromModel, secondEyeSurface.clipFromModel + 16, second.clipFromModel);
-        if (findSurfacePixelsForTwo(grid, view, second, out)) {
+        if (findSurfacePixelsForTwo(grid, view, second, out, 2, kPixelBatch)) {
             return;
         }
         secondEyeSurface.ready = false;
     }
-    findSurfacePixels(grid, view, out);
+    findSurfacePixels(grid, view, out, 2, kPixelBatch);
 }
 
 // Draws a fine filled surface with its small quadrilaterals as the pixels they cover (see
@@ -427,7 +430,10 @@ bool drawSurfaceAsPixels(const GeometryCache& cache)
     grid.pointsPerSet = cache.range.ny;
     findSurfacePixelsThisPass(grid, t, scratch.surface);
     drawGridQuads(cache, &scratch.surface.quads);
-    drawSplattedPixels(t, scratch.surface.pixels, grid.normals != nullptr ? scratch.surface.normals.data() : nullptr);
+    do {
+        drawSplattedPixels(t, scratch.surface.pixels,
+                           grid.normals != nullptr ? scratch.surface.normals.data() : nullptr);
+    } while (moreSurfacePixels(scratch.surface, kPixelBatch));
     return true;
 }
 

@@ -278,23 +278,52 @@ void prepare(EyeFinds& f, std::size_t pixels)
 // the grid.
 constexpr int kNormalsAhead = 16;
 
-// One eye's pixels in pixel order and the quadrilaterals that both threads left to the
-// renderer, leaving every key at kNothing for the next search.
-void collect(const SurfaceGrid& grid, int width, EyeFinds& f, const std::vector<std::uint32_t>& firstQuads,
-             const std::vector<std::uint32_t>& secondQuads, SurfacePixels& out)
+// The quadrilaterals that both threads left to the renderer, in order.
+void mergeQuads(const std::vector<std::uint32_t>& firstQuads, const std::vector<std::uint32_t>& secondQuads,
+                std::vector<std::uint32_t>& out)
 {
-    out.quads.resize(firstQuads.size() + secondQuads.size());
-    std::merge(firstQuads.begin(), firstQuads.end(), secondQuads.begin(), secondQuads.end(), out.quads.begin());
-    const int height = static_cast<int>(f.pixels / static_cast<std::size_t>(width));
-    for (int y = 0; y < height; ++y) {
-        std::atomic<PixelKey>* row = f.keys.get() + static_cast<std::size_t>(y) * width;
-        for (int x = 0; x < width; ++x) {
+    out.resize(firstQuads.size() + secondQuads.size());
+    std::merge(firstQuads.begin(), firstQuads.end(), secondQuads.begin(), secondQuads.end(), out.begin());
+}
+
+// The pixels of one eye's finds being handed over, in pixel order and in batches: the next
+// pixel to look at, and the grid whose normals they show. Each pixel's key is set back to
+// kNothing as it is handed over, so that the finds are ready for the next search once all
+// are; a search clears finds left part-way.
+struct Handing {
+    EyeFinds* finds = nullptr;
+    SurfaceGrid grid;
+    int width = 0;
+    std::size_t next = 0;
+
+    bool unfinished(const EyeFinds& f) const { return finds == &f && next < f.pixels; }
+};
+Handing handing;
+
+// Hands the next pixels of the finds being handed over to out, at most most of them.
+void handOn(std::size_t most, SurfacePixels& out)
+{
+    out.pixels.clear();
+    out.normals.clear();
+    if (handing.finds == nullptr) {
+        return;
+    }
+    const SurfaceGrid& grid = handing.grid;
+    const int width = handing.width;
+    const int height = static_cast<int>(handing.finds->pixels / static_cast<std::size_t>(width));
+    std::size_t count = 0;
+    // Row by row, so that no pixel costs a division.
+    int y = static_cast<int>(handing.next / static_cast<std::size_t>(width));
+    int x = static_cast<int>(handing.next % static_cast<std::size_t>(width));
+    for (; y < height && count < most; ++y, x = 0) {
+        std::atomic<PixelKey>* row = handing.finds->keys.get() + static_cast<std::size_t>(y) * width;
+        for (; x < width && count < most; ++x) {
             const PixelKey key = row[x].load(std::memory_order_relaxed);
             if (key == kNothing) {
                 continue;
             }
             row[x].store(kNothing, std::memory_order_relaxed);
-            const std::uint32_t closing = static_cast<std::uint32_t>(key);
+            ++count;
             if (grid.normals != nullptr && x + kNormalsAhead < width) {
                 const auto ahead = static_cast<std::uint32_t>(row[x + kNormalsAhead].load(std::memory_order_relaxed));
                 __builtin_prefetch(grid.normals + static_cast<std::size_t>(ahead) * 3);
@@ -303,13 +332,36 @@ void collect(const SurfaceGrid& grid, int width, EyeFinds& f, const std::vector<
             out.pixels.push_back(static_cast<float>(y) + 0.5f);
             out.pixels.push_back(depthOf(key));
             if (grid.normals != nullptr) {
-                const float* normal = grid.normals + static_cast<std::size_t>(closing) * 3;
+                const float* normal = grid.normals + static_cast<std::size_t>(static_cast<std::uint32_t>(key)) * 3;
                 out.normals.push_back(normal[0]);
                 out.normals.push_back(normal[1]);
                 out.normals.push_back(normal[2]);
             }
         }
+        if (x < width) {
+            break;  // the batch is full within this row
+        }
     }
+    handing.next = std::min(static_cast<std::size_t>(y) * width + x, handing.finds->pixels);
+}
+
+// Ends the handing over, clearing finds left part-way so that they are ready for a search.
+void stopHanding()
+{
+    if (handing.finds != nullptr && handing.unfinished(*handing.finds)) {
+        clear(*handing.finds);
+    }
+    handing.finds = nullptr;
+}
+
+// Starts handing over the pixels of f.
+void startHanding(EyeFinds& f, const SurfaceGrid& grid, int width)
+{
+    stopHanding();
+    handing.finds = &f;
+    handing.grid = grid;
+    handing.width = width;
+    handing.next = 0;
 }
 
 // The second eye's finds of the last search for two, left in finds[1] and quadsLeft[t][1]
@@ -321,12 +373,13 @@ struct PendingSecondEye {
 };
 PendingSecondEye secondEye;
 
-void find(const SurfaceGrid& grid, const Eyes& eyes, SurfacePixels& out, int threads)
+void find(const SurfaceGrid& grid, const Eyes& eyes, SurfacePixels& out, std::size_t most, int threads)
 {
     out.pixels.clear();
     out.normals.clear();
     out.quads.clear();
     const SurfaceView& view = *eyes.view[0];
+    stopHanding();
     if (grid.sets <= 0 || grid.pointsPerSet < 2 || view.width <= 0 || view.height <= 0) {
         return;
     }
@@ -348,7 +401,9 @@ void find(const SurfaceGrid& grid, const Eyes& eyes, SurfacePixels& out, int thr
     if (other.joinable()) {
         other.join();
     }
-    collect(grid, view.width, finds[0], quadsLeft[0][0], quadsLeft[1][0], out);
+    mergeQuads(quadsLeft[0][0], quadsLeft[1][0], out.quads);
+    startHanding(finds[0], grid, view.width);
+    handOn(most, out);
     if (eyes.count == 2) {
         secondEye.pending = true;
         secondEye.grid = grid;
@@ -358,33 +413,44 @@ void find(const SurfaceGrid& grid, const Eyes& eyes, SurfacePixels& out, int thr
 
 }  // namespace
 
-void findSurfacePixels(const SurfaceGrid& grid, const SurfaceView& view, SurfacePixels& out, int threads)
+void findSurfacePixels(const SurfaceGrid& grid, const SurfaceView& view, SurfacePixels& out, int threads,
+                       std::size_t most)
 {
     const Eyes eyes{{&view, &view}, 1};
-    find(grid, eyes, out, threads);
+    find(grid, eyes, out, most, threads);
 }
 
 bool findSurfacePixelsForTwo(const SurfaceGrid& grid, const SurfaceView& first, const SurfaceView& second,
-                             SurfacePixels& firstOut, int threads)
+                             SurfacePixels& firstOut, int threads, std::size_t most)
 {
     if (first.width != second.width || first.height != second.height ||
         !clipDiffersOnlyInX(first.clipFromModel, second.clipFromModel)) {
         return false;
     }
     const Eyes eyes{{&first, &second}, 2};
-    find(grid, eyes, firstOut, threads);
+    find(grid, eyes, firstOut, most, threads);
     return true;
 }
 
-bool takeSecondEyePixels(SurfacePixels& out)
+bool takeSecondEyePixels(SurfacePixels& out, std::size_t most)
 {
     if (!secondEye.pending) {
         return false;
     }
-    out.pixels.clear();
-    out.normals.clear();
-    out.quads.clear();
-    collect(secondEye.grid, secondEye.width, finds[1], quadsLeft[0][1], quadsLeft[1][1], out);
     secondEye.pending = false;
+    mergeQuads(quadsLeft[0][1], quadsLeft[1][1], out.quads);
+    startHanding(finds[1], secondEye.grid, secondEye.width);
+    handOn(most, out);
     return true;
+}
+
+bool moreSurfacePixels(SurfacePixels& out, std::size_t most)
+{
+    if (handing.finds == nullptr || !handing.unfinished(*handing.finds)) {
+        out.pixels.clear();
+        out.normals.clear();
+        return false;
+    }
+    handOn(most, out);
+    return !out.pixels.empty();
 }

@@ -6,6 +6,7 @@
 // are left to the renderer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -33,8 +34,12 @@ struct SurfacePixels {
 // centres; larger ones are cheaper for the renderer.
 constexpr int kMostCentresPerSmallQuad = 16;
 
-// Two threads share the rows when threads is 2.
-void findSurfacePixels(const SurfaceGrid& grid, const SurfaceView& view, SurfacePixels& out, int threads = 2);
+// Finds the pixels and the quadrilaterals left to the renderer into out. Two threads share
+// the rows when threads is 2. At most most pixels are handed over at once, in pixel order:
+// moreSurfacePixels replaces them with the next ones, so that a picture's worth of pixels
+// need not be held twice.
+void findSurfacePixels(const SurfaceGrid& grid, const SurfaceView& view, SurfacePixels& out, int threads = 2,
+                       std::size_t most = SIZE_MAX);
 
 // The same for two eyes at once when their clip coordinates differ only in x
 // (clipDiffersOnlyInX): each vertex's window y, depth and division by w are worked out once
@@ -42,8 +47,13 @@ void findSurfacePixels(const SurfaceGrid& grid, const SurfaceView& view, Surface
 // form of the search (no more memory than the search itself), until takeSecondEyePixels.
 // False, finding nothing, for eyes that differ in more.
 bool findSurfacePixelsForTwo(const SurfaceGrid& grid, const SurfaceView& first, const SurfaceView& second,
-                             SurfacePixels& firstOut, int threads = 2);
+                             SurfacePixels& firstOut, int threads = 2, std::size_t most = SIZE_MAX);
 
-// The second eye's pixels of the last findSurfacePixelsForTwo into out, once; false when
-// there are none (taken already). Searches for one eye in between do not disturb them.
-bool takeSecondEyePixels(SurfacePixels& out);
+// The second eye's quadrilaterals and first pixels of the last findSurfacePixelsForTwo into
+// out, once; false when there are none (taken already). Searches for one eye in between do
+// not disturb them.
+bool takeSecondEyePixels(SurfacePixels& out, std::size_t most = SIZE_MAX);
+
+// The next pixels, at most most of them, of the search or the second eye handed over last
+// into out (its quadrilaterals stay); false, with none, when all are handed over.
+bool moreSurfacePixels(SurfacePixels& out, std::size_t most = SIZE_MAX);

@@ -197,30 +197,52 @@ TEST(SurfacePixels, LargeCutAndBackwardQuadrilateralsAreLeftToTheRendererAndEmpt
     }
 }
 
+// A wavy 300 x 300 sheet 24 units wide for the off-axis pair of stereo_pair.h in a 200 x 150
+// view: most quadrilaterals are small, those near the eyes' edges of the view are cut by one
+// eye's picture edge only, and a fold near the front reaches behind the near plane. A
+// quadrilateral's normal names its row and column.
+struct WavySheet {
+    static constexpr int kPoints = 300;
+    std::vector<float> vertices, normals;
+    SurfaceGrid grid;
+    SurfaceView left, right;
+
+    WavySheet()
+    {
+        for (int i = 0; i < kPoints; ++i) {
+            for (int j = 0; j < kPoints; ++j) {
+                const float x = -12.0f + 24.0f * i / (kPoints - 1), y = -9.0f + 18.0f * j / (kPoints - 1);
+                const float z = 2.0f * std::sin(0.7f * x) * std::cos(0.5f * y) + (x > 10.0f ? 19.5f : 0.0f);
+                vertices.insert(vertices.end(), {x, y, z});
+                normals.insert(normals.end(), {static_cast<float>(i), static_cast<float>(j), 1.0f});
+            }
+        }
+        grid.vertices = vertices.data();
+        grid.normals = normals.data();
+        grid.sets = kPoints - 1;
+        grid.pointsPerSet = kPoints;
+        offAxisPair(left.clipFromModel, right.clipFromModel);
+        left.width = right.width = 200;
+        left.height = right.height = 150;
+    }
+};
+
+// The pixels and normals of out followed by those of every further batch.
+void appendBatches(SurfacePixels& out, std::size_t most, std::vector<float>& pixels, std::vector<float>& normals)
+{
+    do {
+        EXPECT_LE(out.pixels.size(), most * 3);
+        pixels.insert(pixels.end(), out.pixels.begin(), out.pixels.end());
+        normals.insert(normals.end(), out.normals.begin(), out.normals.end());
+    } while (moreSurfacePixels(out, most));
+}
+
 TEST(SurfacePixels, TwoEyesAtOnceFindWhatEachFindsAlone)
 {
-    // A wavy 300 x 300 sheet 24 units wide, seen by an off-axis pair in a 200 x 150 view:
-    // most quadrilaterals are small, those near the eyes' edges of the view are cut by one
-    // eye's picture edge only, and a fold near the front reaches behind the near plane.
-    constexpr int kPoints = 300;
-    std::vector<float> vertices, normals;
-    for (int i = 0; i < kPoints; ++i) {
-        for (int j = 0; j < kPoints; ++j) {
-            const float x = -12.0f + 24.0f * i / (kPoints - 1), y = -9.0f + 18.0f * j / (kPoints - 1);
-            const float z = 2.0f * std::sin(0.7f * x) * std::cos(0.5f * y) + (x > 10.0f ? 19.5f : 0.0f);
-            vertices.insert(vertices.end(), {x, y, z});
-            normals.insert(normals.end(), {static_cast<float>(i), static_cast<float>(j), 1.0f});
-        }
-    }
-    SurfaceGrid grid;
-    grid.vertices = vertices.data();
-    grid.normals = normals.data();
-    grid.sets = kPoints - 1;
-    grid.pointsPerSet = kPoints;
-    SurfaceView left, right;
-    offAxisPair(left.clipFromModel, right.clipFromModel);
-    left.width = right.width = 200;
-    left.height = right.height = 150;
+    const WavySheet sheet;
+    const SurfaceGrid& grid = sheet.grid;
+    const SurfaceView& left = sheet.left;
+    const SurfaceView& right = sheet.right;
     for (int threads : {1, 2}) {
         SurfacePixels bothLeft, bothRight, aloneLeft, aloneRight;
         // The eyes the other way round, never taken: nothing of it may stay behind.
@@ -241,6 +263,50 @@ TEST(SurfacePixels, TwoEyesAtOnceFindWhatEachFindsAlone)
         EXPECT_NE(aloneLeft.quads, aloneRight.quads) << "the picture's edges cut different quadrilaterals";
         EXPECT_GT(aloneLeft.pixels.size(), 3u * 10000u);
     }
+}
+
+TEST(SurfacePixels, PixelsHandedOverInBatchesAreThoseFoundAtOnce)
+{
+    const WavySheet sheet;
+    SurfacePixels whole, batch;
+    findSurfacePixels(sheet.grid, sheet.left, whole);
+    ASSERT_GT(whole.pixels.size(), 3u * 10000u);
+    std::vector<float> pixels, normals;
+    findSurfacePixels(sheet.grid, sheet.left, batch, 2, 1000);
+    EXPECT_EQ(batch.quads, whole.quads);
+    appendBatches(batch, 1000, pixels, normals);
+    EXPECT_EQ(pixels, whole.pixels);
+    EXPECT_EQ(normals, whole.normals);
+    EXPECT_FALSE(moreSurfacePixels(batch, 1000));
+    EXPECT_TRUE(batch.pixels.empty());
+
+    // Pixels left part-way must not show in the next search, of another view.
+    SurfaceView shifted = sheet.left;
+    shifted.clipFromModel[12] += 0.3f;
+    SurfacePixels alone;
+    findSurfacePixels(sheet.grid, shifted, alone);
+    findSurfacePixels(sheet.grid, sheet.left, batch, 2, 1000);
+    findSurfacePixels(sheet.grid, shifted, batch);
+    EXPECT_EQ(batch.pixels, alone.pixels);
+
+    // The same for the second eye: taken in batches, left part-way by a search for one eye,
+    // then searched again for two.
+    SurfacePixels aloneRight;
+    findSurfacePixels(sheet.grid, sheet.right, aloneRight);
+    ASSERT_TRUE(findSurfacePixelsForTwo(sheet.grid, sheet.left, sheet.right, batch, 2, 1000));
+    ASSERT_TRUE(takeSecondEyePixels(batch, 1000));
+    pixels.clear();
+    normals.clear();
+    appendBatches(batch, 1000, pixels, normals);
+    EXPECT_EQ(pixels, aloneRight.pixels);
+    EXPECT_EQ(normals, aloneRight.normals);
+    EXPECT_EQ(batch.quads, aloneRight.quads);
+    ASSERT_TRUE(findSurfacePixelsForTwo(sheet.grid, sheet.right, sheet.left, batch, 2, 1000));
+    ASSERT_TRUE(takeSecondEyePixels(batch, 1000));
+    findSurfacePixels(sheet.grid, shifted, batch, 2, 1000);
+    ASSERT_TRUE(findSurfacePixelsForTwo(sheet.grid, sheet.left, sheet.right, batch));
+    ASSERT_TRUE(takeSecondEyePixels(batch));
+    EXPECT_EQ(batch.pixels, aloneRight.pixels);
 }
 
 }  // namespace
