@@ -55,23 +55,25 @@ inline float depthOf(PixelKey key)
 }
 
 // What the search finds for one eye: a key per pixel (kNothing where nothing covers it),
-// lowered by both threads at once, so that one picture's worth of memory serves both.
+// lowered by both threads at once, so that one picture's worth of memory serves both; and
+// a bit per quadrilateral, set for those left to the renderer (far fewer bytes than their
+// numbers when most are, and in order however the threads shared the rows).
 struct EyeFinds {
     std::unique_ptr<std::atomic<PixelKey>[]> keys;
     std::size_t pixels = 0;
+    std::vector<std::atomic<std::uint64_t>> left;
 };
 
-// finds[eye]; quads[thread][eye]: the quadrilaterals left to the renderer (ascending, as a
-// thread takes ascending blocks); rows[thread][eye] holds two rows of vertices in the window.
+// finds[eye]; rows[thread][eye] holds two rows of vertices in the window.
 EyeFinds finds[2];
-std::vector<std::uint32_t> quadsLeft[2][2];
 std::vector<WindowVertex> rows[2][2];
 
-// What one thread writes to for one eye.
-struct EyePart {
-    EyeFinds& finds;
-    std::vector<std::uint32_t>& quads;
-};
+// Leaves quadrilateral quad to the renderer.
+inline void leave(EyeFinds& f, std::uint32_t quad)
+{
+    // Blocks of rows meet within a word, so two threads may set bits of the same one.
+    f.left[quad >> 6].fetch_or(std::uint64_t{1} << (quad & 63u), std::memory_order_relaxed);
+}
 
 // The eyes of one search: the second, when there is one, differs from the first only in
 // the window x of each vertex.
@@ -160,7 +162,7 @@ inline void centreRows(const WindowVertex& a, const WindowVertex& b, const Windo
 // small, else its number into part.quads.
 void placeQuad(const WindowVertex& a, const WindowVertex& b, const WindowVertex& c, const WindowVertex& d,
                std::uint32_t quad, std::uint32_t closing, int py0, int py1, const SurfaceView& view,
-               EyePart& part)
+               EyeFinds& part)
 {
     const float x0 = std::min(std::min(a.x, b.x), std::min(c.x, d.x));
     const float x1 = std::max(std::max(a.x, b.x), std::max(c.x, d.x));
@@ -171,7 +173,7 @@ void placeQuad(const WindowVertex& a, const WindowVertex& b, const WindowVertex&
         return;  // no pixel centre: nothing to draw
     }
     if ((px1 - px0 + 1) * (py1 - py0 + 1) > kMostCentresPerSmallQuad) {
-        part.quads.push_back(quad);
+        leave(part, quad);
         return;
     }
     for (int py = py0; py <= py1; ++py) {
@@ -186,7 +188,7 @@ void placeQuad(const WindowVertex& a, const WindowVertex& b, const WindowVertex&
             if (z == kFar) {
                 continue;
             }
-            std::atomic<PixelKey>& cell = part.finds.keys[rowStart + px];
+            std::atomic<PixelKey>& cell = part.keys[rowStart + px];
             const PixelKey key = keyOf(z, closing);
             PixelKey seen = cell.load(std::memory_order_relaxed);
             while (key < seen && !cell.compare_exchange_weak(seen, key, std::memory_order_relaxed)) {
@@ -197,7 +199,7 @@ void placeQuad(const WindowVertex& a, const WindowVertex& b, const WindowVertex&
 
 void findInRows(const SurfaceGrid& grid, const Eyes& eyes, int firstRow, int endRow, int thread)
 {
-    EyePart part[2] = {{finds[0], quadsLeft[thread][0]}, {finds[1], quadsLeft[thread][1]}};
+    EyeFinds* part = finds;
     std::vector<WindowVertex>* rowsOfEyes = rows[thread];
     const int ny = grid.pointsPerSet;
     const int height = eyes.view[0]->height;
@@ -220,7 +222,7 @@ void findInRows(const SurfaceGrid& grid, const Eyes& eyes, int firstRow, int end
             for (int e = 0; e < eyes.count; ++e) {
                 usable[e] = low[e][j].usable && high[e][j].usable && high[e][j + 1].usable && low[e][j + 1].usable;
                 if (!usable[e]) {
-                    part[e].quads.push_back(quad);  // the renderer clips it
+                    leave(part[e], quad);  // the renderer clips it
                 }
             }
             // The eyes differ only in x, so the rows of centres are those of a usable eye.
@@ -278,12 +280,18 @@ void prepare(EyeFinds& f, std::size_t pixels)
 // the grid.
 constexpr int kNormalsAhead = 16;
 
-// The quadrilaterals that both threads left to the renderer, in order.
-void mergeQuads(const std::vector<std::uint32_t>& firstQuads, const std::vector<std::uint32_t>& secondQuads,
-                std::vector<std::uint32_t>& out)
+// The quadrilaterals left to the renderer, in order.
+void listLeft(const EyeFinds& f, std::vector<std::uint32_t>& out)
 {
-    out.resize(firstQuads.size() + secondQuads.size());
-    std::merge(firstQuads.begin(), firstQuads.end(), secondQuads.begin(), secondQuads.end(), out.begin());
+    out.clear();
+    for (std::size_t w = 0; w < f.left.size(); ++w) {
+        std::uint64_t bits = f.left[w].load(std::memory_order_relaxed);
+        while (bits != 0) {
+            const int bit = __builtin_ctzll(bits);
+            out.push_back(static_cast<std::uint32_t>(w * 64 + static_cast<std::size_t>(bit)));
+            bits &= bits - 1;
+        }
+    }
 }
 
 // The pixels of one eye's finds being handed over, in pixel order and in batches: the next
@@ -364,7 +372,7 @@ void startHanding(EyeFinds& f, const SurfaceGrid& grid, int width)
     handing.next = 0;
 }
 
-// The second eye's finds of the last search for two, left in finds[1] and quadsLeft[t][1]
+// The second eye's finds of the last search for two, left in finds[1]
 // until taken (a search for one eye uses finds[0] only).
 struct PendingSecondEye {
     bool pending = false;
@@ -384,10 +392,16 @@ void find(const SurfaceGrid& grid, const Eyes& eyes, SurfacePixels& out, std::si
         return;
     }
     const std::size_t pixels = static_cast<std::size_t>(view.width) * view.height;
+    const std::size_t quadWords = (static_cast<std::size_t>(grid.sets) * (grid.pointsPerSet - 1) + 63) / 64;
     for (int e = 0; e < eyes.count; ++e) {
         prepare(finds[e], pixels);
-        quadsLeft[0][e].clear();
-        quadsLeft[1][e].clear();
+        std::vector<std::atomic<std::uint64_t>>& left = finds[e].left;
+        if (left.size() != quadWords) {
+            std::vector<std::atomic<std::uint64_t>>(quadWords).swap(left);  // zeroed
+        }
+        for (std::atomic<std::uint64_t>& word : left) {
+            word.store(0, std::memory_order_relaxed);
+        }
     }
     if (eyes.count == 2 && secondEye.pending) {
         clear(finds[1]);  // finds of a second eye that were never taken must not mix with the new ones
@@ -401,7 +415,7 @@ void find(const SurfaceGrid& grid, const Eyes& eyes, SurfacePixels& out, std::si
     if (other.joinable()) {
         other.join();
     }
-    mergeQuads(quadsLeft[0][0], quadsLeft[1][0], out.quads);
+    listLeft(finds[0], out.quads);
     startHanding(finds[0], grid, view.width);
     handOn(most, out);
     if (eyes.count == 2) {
@@ -438,7 +452,7 @@ bool takeSecondEyePixels(SurfacePixels& out, std::size_t most)
         return false;
     }
     secondEye.pending = false;
-    mergeQuads(quadsLeft[0][1], quadsLeft[1][1], out.quads);
+    listLeft(finds[1], out.quads);
     startHanding(finds[1], secondEye.grid, secondEye.width);
     handOn(most, out);
     return true;
