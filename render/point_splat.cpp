@@ -136,7 +136,7 @@ void collect(EyePart& a, EyePart& b, int width, SplatResult& out)
 }
 
 // Splats for the first eye into first and, when the view has a second, for it into second.
-void splat(const std::vector<float>& points, const SplatView& v, SplatResult& first, SplatResult& second)
+void splat(const std::vector<float>& points, const SplatView& v, SplatResult& first, SplatResult* second)
 {
     const int eyes = v.second != nullptr ? 2 : 1;
     const std::size_t pixels = static_cast<std::size_t>(v.width) * v.height;
@@ -160,7 +160,7 @@ void splat(const std::vector<float>& points, const SplatView& v, SplatResult& fi
     }
     collect(parts[0][0], parts[1][0], v.width, first);
     if (eyes == 2) {
-        collect(parts[0][1], parts[1][1], v.width, second);
+        collect(parts[0][1], parts[1][1], v.width, *second);
     }
 }
 
@@ -170,7 +170,7 @@ void splatPoints(const std::vector<float>& points, const float clipFromModel[16]
                  float reach, SplatResult& out)
 {
     const SplatView v{clipFromModel, nullptr, std::max(width, 0), std::max(height, 0), reach};
-    splat(points, v, out, out);
+    splat(points, v, out, nullptr);
 }
 
 void splatPointsForTwo(const std::vector<float>& points, const float firstClipFromModel[16],
@@ -183,5 +183,5 @@ void splatPointsForTwo(const std::vector<float>& points, const float firstClipFr
         return;
     }
     const SplatView v{firstClipFromModel, secondClipFromModel, std::max(width, 0), std::max(height, 0), reach};
-    splat(points, v, first, second);
+    splat(points, v, first, &second);
 }

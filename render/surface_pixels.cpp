@@ -103,13 +103,14 @@ void placeRow(const SurfaceGrid& grid, const Eyes& eyes, int row, WindowVertex* 
             w.x = (cx * inv + 1.0f) * halfWidth;
             w.y = (cy * inv + 1.0f) * halfHeight;
             w.z = cz * inv;
-            w.usable = std::isfinite(w.x) && std::isfinite(w.y) && w.z >= -1.0f && w.z <= 1.0f;
+            const bool heightAndDepthUsable = std::isfinite(w.y) && w.z >= -1.0f && w.z <= 1.0f;
+            w.usable = std::isfinite(w.x) && heightAndDepthUsable;
             if (eyes.count == 2) {
                 WindowVertex& v = out[1][j];
                 v.x = ((n[0] * p[0] + n[4] * p[1] + n[8] * p[2] + n[12]) * inv + 1.0f) * halfWidth;
                 v.y = w.y;
                 v.z = w.z;
-                v.usable = std::isfinite(v.x) && std::isfinite(v.y) && v.z >= -1.0f && v.z <= 1.0f;
+                v.usable = std::isfinite(v.x) && heightAndDepthUsable;
             }
         } else if (eyes.count == 2) {
             out[1][j].usable = false;
@@ -159,7 +160,7 @@ inline void centreRows(const WindowVertex& a, const WindowVertex& b, const Windo
 
 // Quadrilateral quad, closed by vertex closing, with usable corners a, b, c, d in the window
 // and centre rows py0 to py1 (at least one): its covered pixel centres into part when it is
-// small, else its number into part.quads.
+// small, else it is left to the renderer.
 void placeQuad(const WindowVertex& a, const WindowVertex& b, const WindowVertex& c, const WindowVertex& d,
                std::uint32_t quad, std::uint32_t closing, int py0, int py1, const SurfaceView& view,
                EyeFinds& part)
@@ -226,12 +227,12 @@ void findInRows(const SurfaceGrid& grid, const Eyes& eyes, int firstRow, int end
                 }
             }
             // The eyes differ only in x, so the rows of centres are those of a usable eye.
-            const int e = usable[0] ? 0 : eyes.count - 1;
-            if (!usable[e]) {
+            const int seen = usable[0] ? 0 : eyes.count - 1;
+            if (!usable[seen]) {
                 continue;
             }
             int py0 = 0, py1 = -1;
-            centreRows(low[e][j], high[e][j], high[e][j + 1], low[e][j + 1], height, py0, py1);
+            centreRows(low[seen][j], high[seen][j], high[seen][j + 1], low[seen][j + 1], height, py0, py1);
             if (py1 < py0) {
                 continue;  // no pixel centre: nothing to draw
             }
@@ -276,10 +277,6 @@ void prepare(EyeFinds& f, std::size_t pixels)
     }
 }
 
-// Lead the normals by this many pixels: neighbouring pixels show quadrilaterals far apart in
-// the grid.
-constexpr int kNormalsAhead = 16;
-
 // The quadrilaterals left to the renderer, in order.
 void listLeft(const EyeFinds& f, std::vector<std::uint32_t>& out)
 {
@@ -307,6 +304,10 @@ struct Handing {
     bool unfinished(const EyeFinds& f) const { return finds == &f && next < f.pixels; }
 };
 Handing handing;
+
+// The handing over fetches normals this many pixels ahead: neighbouring pixels show
+// quadrilaterals far apart in the grid.
+constexpr int kNormalsAhead = 16;
 
 // Hands the next pixels of the finds being handed over to out, at most most of them.
 void handOn(std::size_t most, SurfacePixels& out)
