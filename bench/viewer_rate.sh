@@ -51,14 +51,8 @@ wait_for() {
   exit 1
 }
 
-click() {
-  xdotool mousemove --window "$1" "$2" "$3"
-  sleep 0.3
-  xdotool mousedown 1
-  sleep 0.3
-  xdotool mouseup 1
-  sleep 0.7
-}
+# click WINDOW X Y: a press and a release apart in time, as a hand makes them.
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/hand_click.sh"
 
 wait_for "^GLUI version"
 sleep 1

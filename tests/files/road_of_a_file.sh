@@ -65,15 +65,8 @@ wait_for_windows() {
   fail "expected $count windows \"$title\", found $(count_windows "$title")"
 }
 
-# A press and a release apart in time, as a hand makes them.
-click() {
-  xdotool mousemove --window "$1" "$2" "$3"
-  sleep 0.3
-  xdotool mousedown 1
-  sleep 0.3
-  xdotool mouseup 1
-  sleep 0.7
-}
+# click WINDOW X Y: a press and a release apart in time, as a hand makes them.
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/hand_click.sh"
 
 window_height() {
   xdotool getwindowgeometry "$1" | awk '/Geometry:/ { split($2, size, "x"); print size[2] }'
