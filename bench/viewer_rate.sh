@@ -9,6 +9,8 @@
 # Needs root (for the probe), perf, xdotool.
 set -uo pipefail
 
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)  # before the script changes folder
+
 viewer=$(realpath "$1")
 file=$2
 seconds=${3:-10}
@@ -52,7 +54,7 @@ wait_for() {
 }
 
 # click WINDOW X Y: a press and a release apart in time, as a hand makes them.
-source "$(dirname "${BASH_SOURCE[0]}")/../scripts/hand_click.sh"
+source "$here/../scripts/hand_click.sh"
 
 wait_for "^GLUI version"
 sleep 1

@@ -8,6 +8,8 @@
 # the rollouts and controls. Each click is checked by what it must cause.
 set -u
 
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)  # before the script changes folder
+
 if [ -z "${DISPLAY:-}" ]; then
   echo "no X display: skipped"
   exit 77
@@ -66,7 +68,7 @@ wait_for_windows() {
 }
 
 # click WINDOW X Y: a press and a release apart in time, as a hand makes them.
-source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/hand_click.sh"
+source "$here/../../scripts/hand_click.sh"
 
 window_height() {
   xdotool getwindowgeometry "$1" | awk '/Geometry:/ { split($2, size, "x"); print size[2] }'
