@@ -11,9 +11,9 @@
 #include "app/viewer_state.h"
 #include "glui/glui.h"
 #include "panel/control_panel.h"
-#include "render/fast_drawing.h"
-#include "render/frame.h"
-#include "render/scene_parts.h"
+#include "render/gl/fast_drawing.h"
+#include "render/gl/frame.h"
+#include "render/gl/scene_parts.h"
 
 namespace {
 

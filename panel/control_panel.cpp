@@ -8,10 +8,10 @@
 #include <string>
 
 #include "app/viewer_state.h"
-#include "data/file_list.h"
+#include "app/file_list.h"
 #include "glui/glui.h"
-#include "panel/colors.h"
-#include "panel/control_actions.h"
+#include "core/colors.h"
+#include "app/control_actions.h"
 
 // A float spinner clamped to [low, high], in the order create, limits, speed, alignment.
 static GLUI_Spinner* addFloatSpinner(GLUI* window, GLUI_Panel* parent, const char* label,

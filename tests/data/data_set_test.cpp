@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/viewer_state.h"
-#include "data/data_set.h"
+#include "core/data_set.h"
 #include "tests/data/test_support.h"
 
 namespace {

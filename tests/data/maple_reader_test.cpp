@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "app/viewer_state.h"
-#include "data/data_set.h"
-#include "data/maple_reader.h"
+#include "core/data_set.h"
+#include "io/maple_reader.h"
 #include "tests/data/test_support.h"
 
 namespace {

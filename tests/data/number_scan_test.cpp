@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "data/number_scan.h"
+#include "io/number_scan.h"
 
 namespace {
 

@@ -17,10 +17,10 @@
 #include <gtest/gtest.h>
 
 #include "app/viewer_state.h"
-#include "data/color_reader.h"
-#include "data/data_set.h"
-#include "data/maple_reader.h"
-#include "data/plain_reader.h"
+#include "io/color_reader.h"
+#include "core/data_set.h"
+#include "io/maple_reader.h"
+#include "io/plain_reader.h"
 #include "tests/data/test_support.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 #include "app/viewer_state.h"
-#include "data/data_set.h"
+#include "core/data_set.h"
 
 TempDir::TempDir(const std::string& base)
 {

@@ -1,6 +1,6 @@
 // The file list on real folders: what a listing shows in the "Files:" list box, the
 // failures of a listing, and loading a listed file after a reset of the view.
-#include "data/file_list.h"
+#include "app/file_list.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <filesystem>
 
 #include "app/viewer_state.h"
-#include "data/data_set.h"
-#include "data/platform_dirs.h"
+#include "core/data_set.h"
+#include "io/platform_dirs.h"
 #include "glui/glui.h"
 #include "tests/files/temp_folder.h"
 

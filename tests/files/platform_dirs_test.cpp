@@ -1,6 +1,6 @@
 // The platform layer on real folders: wildcard matching, the directory search, the
 // current directory, and the folder chooser run through fake zenity/kdialog programs.
-#include "data/platform_dirs.h"
+#include "io/platform_dirs.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -7,8 +7,8 @@
 #include <iterator>
 
 #include "app/viewer_state.h"
-#include "panel/colors.h"
-#include "panel/control_actions.h"
+#include "core/colors.h"
+#include "app/control_actions.h"
 #include "panel_window.h"
 
 namespace {

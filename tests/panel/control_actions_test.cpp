@@ -11,8 +11,8 @@
 
 #include "app/navigation.h"
 #include "app/viewer_state.h"
-#include "data/platform_dirs.h"
-#include "panel/control_actions.h"
+#include "io/platform_dirs.h"
+#include "app/control_actions.h"
 #include "panel_window.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/viewer_state.h"
-#include "panel/control_actions.h"
+#include "app/control_actions.h"
 #include "panel_window.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include "app/viewer_state.h"
 #include "panel/control_panel.h"
-#include "render/scene_parts.h"
+#include "render/gl/scene_parts.h"
 
 namespace fs = std::filesystem;
 

@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "render/matrix_math.h"
-#include "render/point_splat.h"
-#include "render/tube_faces.h"
-#include "render/tube_mesh.h"
+#include "core/matrix_math.h"
+#include "render/cpu/point_splat.h"
+#include "render/cpu/tube_faces.h"
+#include "render/cpu/tube_mesh.h"
 #include "stereo_pair.h"
 
 namespace {

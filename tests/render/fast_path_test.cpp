@@ -11,13 +11,13 @@
 
 #include "app/navigation.h"
 #include "app/viewer_state.h"
-#include "data/data_set.h"
-#include "panel/colors.h"
-#include "render/data_drawing.h"
-#include "render/fast_drawing.h"
-#include "render/frame.h"
-#include "render/geometry_cache.h"
-#include "render/offscreen_context.h"
+#include "core/data_set.h"
+#include "core/colors.h"
+#include "render/gl/data_drawing.h"
+#include "render/gl/fast_drawing.h"
+#include "render/gl/frame.h"
+#include "render/cpu/geometry_cache.h"
+#include "render/gl/offscreen_context.h"
 
 #include "picture_probe.h"
 

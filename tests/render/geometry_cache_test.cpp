@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "app/viewer_state.h"
-#include "data/data_set.h"
-#include "panel/colors.h"
-#include "render/data_drawing.h"
-#include "render/geometry_cache.h"
+#include "core/data_set.h"
+#include "core/colors.h"
+#include "render/gl/data_drawing.h"
+#include "render/cpu/geometry_cache.h"
 
 namespace {
 

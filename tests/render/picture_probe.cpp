@@ -2,7 +2,7 @@
 #include "picture_probe.h"
 
 #include "app/viewer_state.h"
-#include "panel/colors.h"
+#include "core/colors.h"
 
 #include <unistd.h>
 

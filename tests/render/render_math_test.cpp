@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-#include "render/data_drawing.h"
-#include "render/frame.h"
-#include "render/scene_parts.h"
+#include "render/gl/data_drawing.h"
+#include "render/gl/frame.h"
+#include "render/gl/scene_parts.h"
 
 namespace {
 

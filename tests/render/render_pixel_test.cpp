@@ -12,11 +12,11 @@
 
 #include "app/navigation.h"
 #include "app/viewer_state.h"
-#include "data/data_set.h"
-#include "panel/colors.h"
+#include "core/data_set.h"
+#include "core/colors.h"
 #include "picture_probe.h"
-#include "render/frame.h"
-#include "render/offscreen_context.h"
+#include "render/gl/frame.h"
+#include "render/gl/offscreen_context.h"
 
 namespace {
 

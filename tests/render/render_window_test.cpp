@@ -12,11 +12,11 @@
 #endif
 
 #include "app/viewer_state.h"
-#include "data/data_set.h"
-#include "panel/colors.h"
+#include "core/data_set.h"
+#include "core/colors.h"
 #include "picture_probe.h"
-#include "render/frame.h"
-#include "render/scene_parts.h"
+#include "render/gl/frame.h"
+#include "render/gl/scene_parts.h"
 
 namespace {
 

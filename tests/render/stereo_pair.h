@@ -2,7 +2,7 @@
 // off-axis stereo pair looking at a model 20 units away.
 #pragma once
 
-#include "render/matrix_math.h"
+#include "core/matrix_math.h"
 
 // A perspective frustum as glFrustum makes it (near 1, far 100), column order.
 inline void frustum(float left, float right, float bottom, float top, float out[16])

@@ -8,7 +8,7 @@
 #include <tuple>
 #include <vector>
 
-#include "render/surface_pixels.h"
+#include "render/cpu/surface_pixels.h"
 #include "stereo_pair.h"
 
 namespace {

@@ -9,14 +9,14 @@
 #include <stb_image_write.h>
 
 #include "app/viewer_state.h"
-#include "data/color_reader.h"
-#include "data/data_set.h"
-#include "data/maple_reader.h"
-#include "data/plain_reader.h"
-#include "panel/colors.h"
-#include "render/data_drawing.h"
-#include "render/frame.h"
-#include "render/offscreen_context.h"
+#include "io/color_reader.h"
+#include "core/data_set.h"
+#include "io/maple_reader.h"
+#include "io/plain_reader.h"
+#include "core/colors.h"
+#include "render/gl/data_drawing.h"
+#include "render/gl/frame.h"
+#include "render/gl/offscreen_context.h"
 #include "render_options.h"
 
 namespace {

@@ -14,10 +14,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "data/color_reader.h"
-#include "data/file_buffer.h"
-#include "data/maple_reader.h"
-#include "data/plain_reader.h"
+#include "io/color_reader.h"
+#include "io/file_buffer.h"
+#include "io/maple_reader.h"
+#include "io/plain_reader.h"
 
 namespace {
 

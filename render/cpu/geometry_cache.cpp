@@ -1,0 +1,486 @@
+// Building the vertex arrays of each display type and deciding when they are out of date.
+#include "render/cpu/geometry_cache.h"
+
+#include <array>
+#include <cmath>
+#include <cstring>
+
+#include "render/gl/data_drawing.h"
+
+namespace {
+
+GeometryCache cache;
+unsigned long builds = 0;
+std::size_t keptMeshLimit = kKeptMeshBytes;
+
+std::uint64_t mix(std::uint64_t h, std::uint64_t v)
+{
+    h ^= v + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2);
+    return h * 0x100000001b3ull;
+}
+
+std::uint64_t bitsOf(float f)
+{
+    std::uint32_t u = 0;
+    std::memcpy(&u, &f, sizeof u);
+    return u;
+}
+
+std::uint64_t bitsOf(double d)
+{
+    std::uint64_t u = 0;
+    std::memcpy(&u, &d, sizeof u);
+    return u;
+}
+
+// Everything the arrays are built from. Besides the load counter, a sample of the points
+// and data values catches data that were put in place without a load (tests do that).
+std::uint64_t geometryKey(const DrawRange& range, int displayType)
+{
+    std::uint64_t h = 0xcbf29ce484222325ull;
+    h = mix(h, dataSet.generation);
+    h = mix(h, reinterpret_cast<std::uintptr_t>(dataSet.coordArray.data()));
+    h = mix(h, dataSet.coordArray.size());
+    h = mix(h, dataSet.groupArray.size());
+    h = mix(h, static_cast<std::uint64_t>(dataSet.loadedFormat));
+    h = mix(h, static_cast<std::uint64_t>(range.lastSet) * 0x10000u + static_cast<std::uint64_t>(range.ny));
+    h = mix(h, static_cast<std::uint64_t>(displayType));
+    h = mix(h, bitsOf(viewer.thickness));
+    h = mix(h, static_cast<std::uint64_t>(viewer.segments));
+    h = mix(h, bitsOf(dataSet.ymin));
+    h = mix(h, bitsOf(dataSet.tx) ^ (bitsOf(dataSet.ty) << 32));
+    h = mix(h, bitsOf(dataSet.tz));
+    for (const DataColor& c : viewer.dataColors) {
+        h = mix(h, bitsOf(c.r) ^ (bitsOf(c.g) << 32));
+        h = mix(h, bitsOf(c.b) ^ (bitsOf(c.a) << 32));
+    }
+    const std::size_t n = dataSet.coordArray.size();
+    const std::size_t step = n / 256 + 1;
+    for (std::size_t k = 0; k < n; k += step) {
+        const Point3d& p = dataSet.coordArray[k];
+        h = mix(h, bitsOf(p.x) ^ (bitsOf(p.y) >> 1) ^ (bitsOf(p.z) << 1));
+        if (k < dataSet.groupArray.size()) {
+            h = mix(h, static_cast<std::uint64_t>(static_cast<std::uint32_t>(dataSet.groupArray[k])));
+        }
+    }
+    return h;
+}
+
+void pushPoint(std::vector<float>& out, const Point3d& p)
+{
+    out.push_back(static_cast<float>(p.x));
+    out.push_back(static_cast<float>(p.y));
+    out.push_back(static_cast<float>(p.z));
+}
+
+int colorOf(const DrawRange& range, int i, int j)
+{
+    return range.colored ? dataColorIndex(groupAt(range, i, j)) : -1;
+}
+
+// A stable sort of items by colour entry that costs one byte an item: the items are added
+// in data order, then visited again in data order to be put in their places.
+struct ColorSort {
+    std::vector<std::uint8_t> keys;  // colour entry + 1, so that -1 (no colour) is 0
+    std::array<std::size_t, kDataColorCount + 1> next{};
+
+    void add(int color) { keys.push_back(static_cast<std::uint8_t>(color + 1)); }
+
+    std::vector<ColorGroup> groups()
+    {
+        std::array<std::size_t, kDataColorCount + 1> counts{};
+        for (std::uint8_t key : keys) {
+            ++counts[key];
+        }
+        std::vector<ColorGroup> result;
+        std::size_t first = 0;
+        for (std::size_t c = 0; c < counts.size(); ++c) {
+            next[c] = first;
+            if (counts[c] > 0) {
+                result.push_back(ColorGroup{static_cast<int>(c) - 1, first, counts[c]});
+            }
+            first += counts[c];
+        }
+        return result;
+    }
+
+    // The place of item k in the sorted order; each item is asked for once, in data order.
+    std::size_t place(std::size_t k) { return next[keys[k]]++; }
+    int last() const { return keys.empty() ? -1 : static_cast<int>(keys.back()) - 1; }
+};
+
+void buildPoints(const DrawRange& range)
+{
+    ColorSort colors;
+    for (int i = 0; i <= range.lastSet; ++i) {
+        for (int j = 0; j < range.ny; ++j) {
+            colors.add(colorOf(range, i, j));
+        }
+    }
+    cache.groups = colors.groups();
+    cache.points.assign(colors.keys.size() * 3, 0.0f);
+    std::size_t k = 0;
+    for (int i = 0; i <= range.lastSet; ++i) {
+        for (int j = 0; j < range.ny; ++j, ++k) {
+            const Point3d& p = pointAt(range, i, j);
+            float* out = &cache.points[colors.place(k) * 3];
+            out[0] = static_cast<float>(p.x);
+            out[1] = static_cast<float>(p.y);
+            out[2] = static_cast<float>(p.z);
+        }
+    }
+    cache.lastColorIndex = colors.last();
+}
+
+void buildSurface(const DrawRange& range, int displayType)
+{
+    const bool plain = dataSet.loadedFormat == kPlain;
+    const int quadsPerSet = range.ny - 1;
+    if (range.lastSet < 0 || quadsPerSet <= 0) {
+        return;
+    }
+    cache.surfaceShared = !range.colored;
+    if (!range.colored) {
+        // Each quadrilateral's fourth vertex, P(i, j + 1), closes no other one, so flat
+        // shading can take the quadrilateral's normal from it.
+        const int sets = range.lastSet + 2;
+        cache.surfaceVertices.reserve(static_cast<std::size_t>(sets) * range.ny * 3);
+        for (int i = 0; i < sets; ++i) {
+            for (int j = 0; j < range.ny; ++j) {
+                pushPoint(cache.surfaceVertices, pointAt(range, i, j));
+            }
+        }
+        if (plain) {
+            cache.surfaceNormals.assign(cache.surfaceVertices.size(), 0.0f);
+        }
+        cache.surfaceQuads = static_cast<std::size_t>(range.lastSet + 1) * quadsPerSet;
+        if (plain) {
+            for (int i = 0; i <= range.lastSet; ++i) {
+                for (int j = 0; j < quadsPerSet; ++j) {
+                    const Point3d n = triangleNormal(pointAt(range, i, j), pointAt(range, i + 1, j),
+                                                     pointAt(range, i + 1, j + 1));
+                    float* out = &cache.surfaceNormals[pointIndex(range, i, j + 1) * 3];
+                    out[0] = static_cast<float>(n.x);
+                    out[1] = static_cast<float>(n.y);
+                    out[2] = static_cast<float>(n.z);
+                    cache.lastNormal[0] = out[0];
+                    cache.lastNormal[1] = out[1];
+                    cache.lastNormal[2] = out[2];
+                }
+            }
+        }
+        cache.groups.push_back(ColorGroup{-1, 0, cache.surfaceQuads * 4});
+        cache.leavesNormal = plain;
+        return;
+    }
+    ColorSort colors;
+    for (int i = 0; i <= range.lastSet; ++i) {
+        for (int j = 0; j < quadsPerSet; ++j) {
+            colors.add(colorOf(range, i, j));
+        }
+    }
+    const bool keepOrder = displayType == kGrid;
+    if (keepOrder) {
+        // Neighbouring outlines share their edges at equal depth, where the first one drawn
+        // stays: the quadrilaterals keep their order, in runs of one colour.
+        for (std::size_t k = 0; k < colors.keys.size(); ++k) {
+            const int color = static_cast<int>(colors.keys[k]) - 1;
+            if (cache.groups.empty() || cache.groups.back().colorIndex != color) {
+                cache.groups.push_back(ColorGroup{color, k, 0});
+            }
+            ++cache.groups.back().count;
+        }
+    } else {
+        cache.groups = colors.groups();
+    }
+    for (ColorGroup& g : cache.groups) {
+        g.first *= 4;
+        g.count *= 4;
+    }
+    cache.surfaceVertices.assign(colors.keys.size() * 12, 0.0f);
+    std::size_t k = 0;
+    for (int i = 0; i <= range.lastSet; ++i) {
+        for (int j = 0; j < quadsPerSet; ++j, ++k) {
+            const Point3d* corners[4] = {&pointAt(range, i, j), &pointAt(range, i + 1, j),
+                                         &pointAt(range, i + 1, j + 1), &pointAt(range, i, j + 1)};
+            float* out = &cache.surfaceVertices[(keepOrder ? k : colors.place(k)) * 12];
+            for (const Point3d* p : corners) {
+                *out++ = static_cast<float>(p->x);
+                *out++ = static_cast<float>(p->y);
+                *out++ = static_cast<float>(p->z);
+            }
+        }
+    }
+    cache.lastColorIndex = colors.last();
+}
+
+// Where a thin line's vertex stands and which way the tube runs there.
+struct LineVertex {
+    std::uint64_t id;
+    Point3d position;
+    Point3d direction;
+};
+
+Point3d footOf(const Point3d& p)
+{
+    return Point3d{p.x, static_cast<double>(dataSet.ymin), p.z};
+}
+
+Point3d difference(const Point3d& b, const Point3d& a)
+{
+    return Point3d{b.x - a.x, b.y - a.y, b.z - a.z};
+}
+
+// The vertex at point j of a set's polyline (along the points, or along their feet),
+// facing along the chord of its neighbours.
+LineVertex polylineVertex(const DrawRange& range, int i, int j, bool feet, std::uint64_t tag)
+{
+    const int before = j > 0 ? j - 1 : j;
+    const int after = j + 1 < range.ny ? j + 1 : j;
+    Point3d a = pointAt(range, i, before), b = pointAt(range, i, after), p = pointAt(range, i, j);
+    if (feet) {
+        a = footOf(a);
+        b = footOf(b);
+        p = footOf(p);
+    }
+    const std::uint64_t n = dataSet.coordArray.size();
+    return LineVertex{tag * n + pointIndex(range, i, j), p, difference(b, a)};
+}
+
+void pushLineVertex(const LineVertex& v)
+{
+    pushPoint(cache.lineVertices, v.position);
+    Point3d d = v.direction;
+    normalise(d);
+    for (double c : {d.x, d.y, d.z}) {
+        cache.lineTangents.push_back(static_cast<std::int16_t>(std::lround(c * kTangentUnit)));
+    }
+}
+
+void buildTubes(const DrawRange& range, int displayType)
+{
+    // The tubes in data order, twice: once for their colours, once to put them in place.
+    const auto eachTube = [&](auto visit) {
+        for (int i = 0; i <= range.lastSet; ++i) {
+            for (int j = 0; j < range.ny; ++j) {
+                const std::uint32_t k = static_cast<std::uint32_t>(pointIndex(range, i, j));
+                const int color = colorOf(range, i, j);
+                if (displayType == kJoined) {
+                    if (j + 1 < range.ny) {
+                        visit(TubeSegment{k, TubeSegment::Joined}, color);
+                    }
+                } else {
+                    visit(TubeSegment{k, TubeSegment::Floor}, color);
+                    visit(TubeSegment{k, TubeSegment::Needle}, color);
+                }
+            }
+        }
+    };
+    ColorSort colors;
+    eachTube([&](const TubeSegment&, int color) { colors.add(color); });
+    cache.groups = colors.groups();
+    cache.tubes.assign(colors.keys.size(), TubeSegment{0, TubeSegment::Joined});
+    std::size_t k = 0;
+    eachTube([&](const TubeSegment& segment, int) { cache.tubes[colors.place(k++)] = segment; });
+    cache.lastColorIndex = colors.last();
+    cache.leavesNormal = !cache.tubes.empty();
+
+    const double t[3] = {dataSet.tx, dataSet.ty, dataSet.tz};
+    double farthest = 0.0;
+    for (int i = 0; i <= range.lastSet; ++i) {
+        for (int j = 0; j < range.ny; ++j) {
+            const Point3d& p = pointAt(range, i, j);
+            const double ys[2] = {p.y, static_cast<double>(dataSet.ymin)};
+            // Needles reach down to the floor; joined tubes only run between the points.
+            const int ends = displayType == kNeedled ? 2 : 1;
+            for (int e = 0; e < ends; ++e) {
+                const double y = ys[e];
+                const double x = p.x + t[0], yy = y + t[1], z = p.z + t[2];
+                farthest = std::fmax(farthest, x * x + yy * yy + z * z);
+            }
+        }
+    }
+    cache.boundRadius = std::sqrt(farthest);
+}
+
+// The thin lines of the kept tubes: consecutive tubes of one colour share their common
+// vertex. Counted first, so that the arrays are allocated once at their size.
+void buildThinLines()
+{
+    const DrawRange& range = cache.range;
+    const int ny = range.ny;
+    std::size_t vertexCount = 0, indexCount = 0;
+    const auto eachLine = [&](bool fill) {
+        for (const ColorGroup& g : cache.groups) {
+            ColorGroup lines{g.colorIndex, indexCount, 0};
+            std::uint64_t lastId = ~0ull;
+            for (std::size_t s = g.first; s < g.first + g.count; ++s) {
+                const TubeSegment& seg = cache.tubes[s];
+                const int i = static_cast<int>(seg.point / static_cast<std::uint32_t>(ny));
+                const int j = static_cast<int>(seg.point % static_cast<std::uint32_t>(ny));
+                LineVertex a, b;
+                if (seg.kind == TubeSegment::Joined) {
+                    a = polylineVertex(range, i, j, false, 0);
+                    b = polylineVertex(range, i, j + 1, false, 0);
+                } else if (seg.kind == TubeSegment::Floor) {
+                    if (j == 0) {
+                        continue;  // of length 0: the needle standing on it covers its caps
+                    }
+                    a = polylineVertex(range, i, j - 1, true, 1);
+                    b = polylineVertex(range, i, j, true, 1);
+                } else {
+                    const Point3d& p = pointAt(range, i, j);
+                    const Point3d foot = footOf(p);
+                    if (p.y == foot.y) {
+                        continue;
+                    }
+                    const std::uint64_t n = dataSet.coordArray.size();
+                    a = LineVertex{2 * n + seg.point, foot, difference(p, foot)};
+                    b = LineVertex{3 * n + seg.point, p, difference(p, foot)};
+                }
+                if (a.id != lastId) {
+                    if (fill) {
+                        pushLineVertex(a);
+                    }
+                    ++vertexCount;
+                }
+                if (fill) {
+                    pushLineVertex(b);
+                    const std::uint32_t start = static_cast<std::uint32_t>(vertexCount - 1);
+                    cache.lineIndices.push_back(start);
+                    cache.lineIndices.push_back(start + 1);
+                }
+                ++vertexCount;
+                indexCount += 2;
+                lastId = b.id;
+            }
+            lines.count = indexCount - lines.first;
+            if (fill && lines.count > 0) {
+                cache.lineGroups.push_back(lines);
+            }
+        }
+    };
+    eachLine(false);
+    cache.lineVertices.reserve(vertexCount * 3);
+    cache.lineTangents.reserve(vertexCount * 3);
+    cache.lineIndices.reserve(indexCount);
+    vertexCount = indexCount = 0;
+    eachLine(true);
+}
+
+}  // namespace
+
+void tubeSegmentEnds(const TubeSegment& segment, Point3d& a, Point3d& b)
+{
+    const Point3d& p = dataSet.coordArray[segment.point];
+    switch (segment.kind) {
+    case TubeSegment::Joined:
+        a = p;
+        b = dataSet.coordArray[segment.point + 1];
+        break;
+    case TubeSegment::Floor: {
+        const bool firstOfSet = segment.point % static_cast<std::uint32_t>(dataSet.fnTrf.pointsPerSet) == 0;
+        a = footOf(firstOfSet ? p : dataSet.coordArray[segment.point - 1]);
+        b = footOf(p);
+        break;
+    }
+    case TubeSegment::Needle:
+        a = footOf(p);
+        b = p;
+        break;
+    }
+}
+
+const GeometryCache& cachedGeometry(const DrawRange& range, int displayType)
+{
+    const std::uint64_t key = geometryKey(range, displayType);
+    if (cache.valid && cache.key == key) {
+        return cache;
+    }
+    clearGeometryCache();
+    cache.key = key;
+    cache.valid = true;
+    cache.displayType = displayType;
+    cache.range = range;
+    ++builds;
+    switch (displayType) {
+    case kPoints:
+        buildPoints(range);
+        break;
+    case kJoined:
+    case kNeedled:
+        buildTubes(range, displayType);
+        break;
+    case kGrid:
+    case kFilled:
+        buildSurface(range, displayType);
+        break;
+    default:
+        break;
+    }
+    return cache;
+}
+
+const GeometryCache& keptThinLines()
+{
+    if (!cache.linesBuilt) {
+        cache.mesh.clear();
+        cache.meshGroups.clear();
+        cache.meshBuilt = false;
+        buildThinLines();
+        cache.linesBuilt = true;
+    }
+    return cache;
+}
+
+const MeshArrays* keptTubeMesh()
+{
+    if (cache.meshBuilt) {
+        return &cache.mesh;
+    }
+    // Only one of the two drawings of the tubes is kept at a time.
+    cache.lineVertices = std::vector<float>();
+    cache.lineTangents = std::vector<std::int16_t>();
+    cache.lineIndices = std::vector<std::uint32_t>();
+    cache.lineGroups.clear();
+    cache.linesBuilt = false;
+    const int segments = viewer.segments;
+    const std::size_t perTube = static_cast<std::size_t>(tubeVertexCount(segments)) * 6 * sizeof(float) +
+                                (static_cast<std::size_t>(tubeIndexCount(segments)) + 1) * sizeof(std::uint32_t);
+    if (cache.tubes.size() * perTube > keptMeshLimit) {
+        return nullptr;
+    }
+    const TubeRing ring = tubeRing(segments);
+    cache.mesh.positions.reserve(cache.tubes.size() * tubeVertexCount(segments) * 3);
+    cache.mesh.normals.reserve(cache.tubes.size() * tubeVertexCount(segments) * 3);
+    cache.mesh.indices.reserve(cache.tubes.size() * tubeIndexCount(segments));
+    cache.mesh.tubeStarts.reserve(cache.tubes.size());
+    for (const ColorGroup& g : cache.groups) {
+        ColorGroup meshGroup{g.colorIndex, cache.mesh.indices.size(), 0};
+        for (std::size_t s = g.first; s < g.first + g.count; ++s) {
+            Point3d a, b;
+            tubeSegmentEnds(cache.tubes[s], a, b);
+            appendTube(ring, a, b, viewer.thickness, cache.mesh);
+        }
+        meshGroup.count = cache.mesh.indices.size() - meshGroup.first;
+        cache.meshGroups.push_back(meshGroup);
+    }
+    cache.meshBuilt = true;
+    return &cache.mesh;
+}
+
+void clearGeometryCache()
+{
+    cache = GeometryCache{};
+}
+
+void setKeptMeshLimit(std::size_t bytes)
+{
+    keptMeshLimit = bytes == 0 ? kKeptMeshBytes : bytes;
+    clearGeometryCache();
+}
+
+unsigned long geometryBuildCount()
+{
+    return builds;
+}

@@ -1,0 +1,109 @@
+// What the fast drawing keeps between frames: the vertex arrays of the current display
+// type, rebuilt only when the data, the display type, thickness, segments, the floor or
+// the data colours change.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "render/cpu/draw_range.h"
+#include "render/cpu/tube_mesh.h"
+
+// A run of primitives drawn in one material: colorIndex is the entry of the data colours,
+// or -1 for the pass's own material. first and count are in the unit of the array they
+// describe (points, vertices, indices or tubes).
+struct ColorGroup {
+    int colorIndex = -1;
+    std::size_t first = 0;
+    std::size_t count = 0;
+};
+
+// One tube of a line set, told by the point it belongs to: four bytes, compact enough to
+// keep for millions of tubes, from which the tube's ends are found again in the data set.
+struct TubeSegment {
+    enum Kind : std::uint32_t { Joined, Floor, Needle };
+    // Joined: from this point to the next; floor: from the foot of the set's previous point
+    // (of length 0 for a set's first point) to this point's foot; needle: from the foot up
+    // to the point.
+    std::uint32_t point : 30;
+    std::uint32_t kind : 2;
+};
+void tubeSegmentEnds(const TubeSegment& segment, Point3d& a, Point3d& b);
+
+struct GeometryCache {
+    std::uint64_t key = 0;
+    bool valid = false;
+    int displayType = -1;
+    DrawRange range{-1, 0, false};
+
+    // Points: positions grouped by colour (groups count points).
+    std::vector<float> points;
+
+    // Surfaces. Plain and Maple data share the grid's vertices (surfaceVertices, one per
+    // point; plain data add surfaceNormals: per vertex the normal of the quadrilateral
+    // that the vertex closes, for flat shading) and draw surfaceQuads quadrilaterals
+    // (gridQuad) as GL_QUADS. Coloured data keep four vertices per quadrilateral, grouped
+    // by colour.
+    std::vector<float> surfaceVertices;
+    std::vector<float> surfaceNormals;
+    std::size_t surfaceQuads = 0;
+    bool surfaceShared = false;
+
+    // Line sets: the tubes grouped by colour (groups count tubes); the vertices of the
+    // thin-line drawing with their directions (lineGroups count line indices), or the tube
+    // mesh when it fits (meshGroups count indices), whichever was asked for last.
+    std::vector<TubeSegment> tubes;
+    std::vector<float> lineVertices;
+    std::vector<std::int16_t> lineTangents;  // unit directions times kTangentUnit
+    std::vector<std::uint32_t> lineIndices;
+    std::vector<ColorGroup> lineGroups;
+    bool linesBuilt = false;
+    double boundRadius = 0.0;  // farthest drawn point from the centre of the data
+    MeshArrays mesh;
+    std::vector<ColorGroup> meshGroups;
+    bool meshBuilt = false;
+
+    std::vector<ColorGroup> groups;
+    int lastColorIndex = -1;  // the material the last primitive leaves set, -1 for none
+    bool leavesNormal = false;  // the last primitive sets the current normal to lastNormal
+    float lastNormal[3] = {0.0f, 0.0f, 1.0f};
+};
+
+// The vertex indices of quadrilateral k of a shared grid of rows of pointsPerSet vertices,
+// counted row by row: P(i, j), P(i + 1, j), P(i + 1, j + 1), P(i, j + 1). They follow from k,
+// so they are made when drawn rather than kept.
+inline void gridQuad(int pointsPerSet, std::size_t k, std::uint32_t out[4])
+{
+    const std::size_t perRow = static_cast<std::size_t>(pointsPerSet) - 1;
+    const std::size_t i = k / perRow, j = k % perRow;
+    out[0] = static_cast<std::uint32_t>(i * pointsPerSet + j);
+    out[1] = static_cast<std::uint32_t>(out[0] + pointsPerSet);
+    out[2] = out[1] + 1;
+    out[3] = out[0] + 1;
+}
+
+// The geometry of the display type for the range, built if the kept one is out of date.
+const GeometryCache& cachedGeometry(const DrawRange& range, int displayType);
+
+// The kept line sets with their thin lines built (and any kept tube mesh given back).
+const GeometryCache& keptThinLines();
+
+// The tube mesh of the kept line sets (any thin lines given back) (groups in meshGroups), built on first use when it
+// fits the limit below; null when the tubes are to be generated per frame instead.
+const MeshArrays* keptTubeMesh();
+
+// Forgets everything kept (its memory is given back).
+void clearGeometryCache();
+
+// How many times geometry has been built since the start: tests watch it to see that
+// a change rebuilds and that an unchanged frame does not.
+unsigned long geometryBuildCount();
+
+// The scale of the thin lines' stored directions: a direction only steers the lighting of a
+// line, and two bytes a component keep it within a thousandth of a radian.
+constexpr double kTangentUnit = 32767.0;
+
+// The largest memory the tube mesh may keep; more tubes are generated per frame in chunks.
+constexpr std::size_t kKeptMeshBytes = 48u << 20;
+// Tests lower the limit to see the per-frame generation at work; 0 restores kKeptMeshBytes.
+void setKeptMeshLimit(std::size_t bytes);

@@ -1,0 +1,187 @@
+// Smooth points of one colour as the pixels they cover, found on the processor.
+#include "render/cpu/point_splat.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <limits>
+#include <thread>
+
+#include "core/matrix_math.h"
+
+namespace {
+
+constexpr float kFar = std::numeric_limits<float>::infinity();
+
+// From this many points on, two threads find the covered pixels.
+constexpr std::size_t kSplatThreadsFrom = 1u << 17;
+
+// Points that a thread takes at a time. The threads take the blocks in turn from a shared
+// count, so that one slowed down by other work (the renderer's threads finishing the pass
+// before) leaves more to the other.
+constexpr std::size_t kSplatBlock = 1u << 14;
+
+// What one thread finds for one eye: the nearest depth of each pixel (kFar where none
+// covers it) and the points it left to the renderer.
+struct EyePart {
+    std::vector<float> depth;
+    std::vector<float> passed;
+};
+
+struct SplatView {
+    const float* first;   // projection times model-view of the first eye
+    const float* second;  // of the second eye, differing only in x; null for one eye
+    int width, height;
+    float reach;
+};
+
+// parts[thread][eye]
+EyePart parts[2][2];
+
+// Lowers the depth of every pixel whose centre lies nearer than the reach to (wx, wy) to z,
+// the cover test and the depth test taken without branches: the pixels around a point are
+// a handful, and whether each is covered is a toss-up.
+inline void splatAt(float* depth, int width, float wx, float wy, float z, float r, float r2)
+{
+    // Pixel centres px + 0.5 strictly within r of wx: px from above wx - r - 0.5 to below
+    // wx + r - 0.5 (the distance settles the corners).
+    const int x0 = static_cast<int>(wx - r + 0.5f), x1 = static_cast<int>(wx + r - 0.5f);
+    const int y0 = static_cast<int>(wy - r + 0.5f), y1 = static_cast<int>(wy + r - 0.5f);
+    for (int py = y0; py <= y1; ++py) {
+        const float dy = static_cast<float>(py) + 0.5f - wy;
+        const float dy2 = dy * dy;
+        float* row = depth + static_cast<std::size_t>(py) * width;
+        for (int px = x0; px <= x1; ++px) {
+            const float dx = static_cast<float>(px) + 0.5f - wx;
+            const float candidate = dx * dx + dy2 < r2 ? z : kFar;
+            row[px] = std::min(row[px], candidate);
+        }
+    }
+}
+
+// Whether a point at window (wx, wy) and depth z lies wholly inside the picture and the
+// depth range, reach r from every edge.
+inline bool wellInside(float wx, float wy, float z, float r, int width, int height)
+{
+    return wx > r && wx < static_cast<float>(width) - r && wy > r && wy < static_cast<float>(height) - r &&
+           z >= -1.0f && z <= 1.0f;
+}
+
+void splatRange(const float* p, std::size_t count, const SplatView& v, EyePart* eye)
+{
+    const float* m = v.first;
+    const float* n = v.second;
+    const float r = v.reach, r2 = r * r;
+    const float halfWidth = 0.5f * static_cast<float>(v.width);
+    const float halfHeight = 0.5f * static_cast<float>(v.height);
+    for (std::size_t k = 0; k < count; ++k, p += 3) {
+        const float cw = m[3] * p[0] + m[7] * p[1] + m[11] * p[2] + m[15];
+        const float cy = m[1] * p[0] + m[5] * p[1] + m[9] * p[2] + m[13];
+        const float cz = m[2] * p[0] + m[6] * p[1] + m[10] * p[2] + m[14];
+        float wy = -1.0f, z = 0.0f, inv = 0.0f;
+        const bool ahead = cw > 0.0f;
+        if (ahead) {
+            inv = 1.0f / cw;
+            wy = (cy * inv + 1.0f) * halfHeight;
+            z = cz * inv;
+        }
+        for (int e = 0; e < (n != nullptr ? 2 : 1); ++e) {
+            const float* q = e == 0 ? m : n;
+            const float wx = ahead ? ((q[0] * p[0] + q[4] * p[1] + q[8] * p[2] + q[12]) * inv + 1.0f) * halfWidth
+                                   : -1.0f;
+            if (wellInside(wx, wy, z, r, v.width, v.height)) {
+                splatAt(eye[e].depth.data(), v.width, wx, wy, z, r, r2);
+            } else {
+                eye[e].passed.insert(eye[e].passed.end(), p, p + 3);
+            }
+        }
+    }
+}
+
+void splatBlocks(const float* points, std::size_t count, const SplatView& v, std::atomic<std::size_t>& next,
+                 EyePart* eye)
+{
+    for (;;) {
+        const std::size_t first = next.fetch_add(kSplatBlock);
+        if (first >= count) {
+            return;
+        }
+        splatRange(points + first * 3, std::min(kSplatBlock, count - first), v, eye);
+    }
+}
+
+// The covered pixels of one eye from both threads' depths, in pixel order, leaving the
+// depths at kFar for the next frame; the points passed by both threads.
+void collect(EyePart& a, EyePart& b, int width, SplatResult& out)
+{
+    out.passed = a.passed;
+    out.passed.insert(out.passed.end(), b.passed.begin(), b.passed.end());
+    out.covered.clear();
+    const int height = static_cast<int>(a.depth.size() / static_cast<std::size_t>(std::max(width, 1)));
+    for (int y = 0; y < height; ++y) {
+        float* da = a.depth.data() + static_cast<std::size_t>(y) * width;
+        float* db = b.depth.data() + static_cast<std::size_t>(y) * width;
+        for (int x = 0; x < width; ++x) {
+            if (da[x] == kFar && db[x] == kFar) {
+                continue;
+            }
+            const float z = std::min(da[x], db[x]);
+            da[x] = kFar;
+            db[x] = kFar;
+            out.covered.push_back(static_cast<float>(x) + 0.5f);
+            out.covered.push_back(static_cast<float>(y) + 0.5f);
+            out.covered.push_back(z);
+        }
+    }
+}
+
+// Splats for the first eye into first and, when the view has a second, for it into second.
+void splat(const std::vector<float>& points, const SplatView& v, SplatResult& first, SplatResult* second)
+{
+    const int eyes = v.second != nullptr ? 2 : 1;
+    const std::size_t pixels = static_cast<std::size_t>(v.width) * v.height;
+    for (auto& thread : parts) {
+        for (int e = 0; e < eyes; ++e) {
+            if (thread[e].depth.size() != pixels) {
+                thread[e].depth.assign(pixels, kFar);
+            }
+            thread[e].passed.clear();
+        }
+    }
+    const std::size_t count = points.size() / 3;
+    std::atomic<std::size_t> next{0};
+    std::thread other;
+    if (count >= kSplatThreadsFrom) {
+        other = std::thread(splatBlocks, points.data(), count, std::cref(v), std::ref(next), parts[1]);
+    }
+    splatBlocks(points.data(), count, v, next, parts[0]);
+    if (other.joinable()) {
+        other.join();
+    }
+    collect(parts[0][0], parts[1][0], v.width, first);
+    if (eyes == 2) {
+        collect(parts[0][1], parts[1][1], v.width, *second);
+    }
+}
+
+}  // namespace
+
+void splatPoints(const std::vector<float>& points, const float clipFromModel[16], int width, int height,
+                 float reach, SplatResult& out)
+{
+    const SplatView v{clipFromModel, nullptr, std::max(width, 0), std::max(height, 0), reach};
+    splat(points, v, out, nullptr);
+}
+
+void splatPointsForTwo(const std::vector<float>& points, const float firstClipFromModel[16],
+                       const float secondClipFromModel[16], int width, int height, float reach, SplatResult& first,
+                       SplatResult& second)
+{
+    if (!clipDiffersOnlyInX(firstClipFromModel, secondClipFromModel)) {
+        splatPoints(points, firstClipFromModel, width, height, reach, first);
+        splatPoints(points, secondClipFromModel, width, height, reach, second);
+        return;
+    }
+    const SplatView v{firstClipFromModel, secondClipFromModel, std::max(width, 0), std::max(height, 0), reach};
+    splat(points, v, first, &second);
+}
