@@ -1,0 +1,77 @@
+// The viewer's modes and choices, each an enum class whose values are the values the panel's
+// radio groups and list boxes hold (a radio group's value is the index of its button).
+#pragma once
+
+// "Mono/Stereo": how many eyes a frame draws and where their pictures go.
+enum class ViewMode : int {
+    Mono = 0,      // one picture from the centre
+    Anaglyph = 1,  // both eyes over each other in the left and right material colours
+    Stereo = 2,    // quad-buffered stereo where the display offers it
+};
+
+// "Data Display": how the data set is drawn.
+enum class DisplayType : int {
+    Points = 0,
+    Joined = 1,   // line sets of tubes from point to point
+    Needled = 2,  // line sets of tubes standing on the floor under each point
+    Grid = 3,     // surface as a wire grid
+    Filled = 4,   // surface as filled quadrilaterals
+};
+
+// "Data Format": which reader a file is read with.
+enum class DataFormat : int {
+    Plain = 0,    // "Data"
+    Maple = 1,    // "Maple": a GRID structure
+    Colored = 2,  // "Data with Color"
+};
+
+// "Axis Scaling": each axis scaled into the cube by itself, or all by the smallest scale.
+enum class AxisScaling : int {
+    Individual = 0,
+    Uniform = 1,
+};
+
+// "Apply Color To:": which colour "Apply Color Settings" changes.
+enum class ColorTarget : int {
+    Background = 0,
+    Left = 1,
+    Right = 2,
+    Light1 = 3,
+    Light2 = 4,
+    DataColor = 5,
+};
+
+// The buffer mode of the open display window.
+enum class WindowMode : int {
+    DoubleBuffered = 1,
+    QuadBuffered = 2,
+    NoWindowYet = 10,  // differs from every request, so the first set-up always opens a window
+};
+
+// The ids by which panel controls reach the control action; -1 means none, 0 is "Quit".
+enum class ControlId : int {
+    None = -1,
+    Quit = 0,
+    Light1Enabled = 200,
+    Light2Enabled = 201,
+    Light1Intensity = 250,
+    Light2Intensity = 251,
+    ShowMovementControls = 300,
+    ResetView = 301,
+    DataFormat = 401,
+    BrowseFolder = 402,
+    FileList = 403,
+    FolderOrFilter = 404,
+    ColorName = 502,
+    ApplyColor = 503,
+    DataValue = 504,
+    FocalLength = 601,
+    EyeSeparation = 602,
+    ViewMode = 701,
+    AxisScaling = 801,
+};
+
+constexpr int toInt(ControlId id)
+{
+    return static_cast<int>(id);
+}
