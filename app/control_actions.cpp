@@ -9,16 +9,19 @@
 #include <string>
 
 #include "app/display_window.h"
+#include "app/file_list.h"
 #include "app/navigation.h"
 #include "app/viewer_state.h"
-#include "app/file_list.h"
-#include "glui/glui.h"
 #include "core/colors.h"
+#include "core/modes.h"
+#include "glui/glui.h"
+
+namespace {
 
 // What the overlay shows after a new folder is chosen: blanks, so the old name goes.
-static const char* const kBlankFileName = "\t\t\t         ";
+const char* const kBlankFileName = "\t\t\t         ";
 
-static void switchLight(GLenum light, int enabled, GLUI_Spinner* intensitySpinner)
+void switchLight(GLenum light, int enabled, GLUI_Spinner* intensitySpinner)
 {
     if (enabled) {
         glEnable(light);
@@ -32,21 +35,20 @@ static void switchLight(GLenum light, int enabled, GLUI_Spinner* intensitySpinne
 }
 
 // The stored diffuse colour stays as it is, so a later higher intensity restores it.
-static void applyIntensity(GLenum light, const float diffuse[4], float intensity)
+void applyIntensity(GLenum light, const float diffuse[4], float intensity)
 {
-    const float scaled[4] = {diffuse[0] * intensity, diffuse[1] * intensity,
-                             diffuse[2] * intensity, diffuse[3]};
+    const float scaled[4] = {diffuse[0] * intensity, diffuse[1] * intensity, diffuse[2] * intensity, diffuse[3]};
     glLightfv(light, GL_DIFFUSE, scaled);
 }
 
-static void loadChosenItem()
+void loadChosenItem()
 {
     viewer.loadedListitem = viewer.chosen_listitem;
     if (viewer.chosen_listitem > 0)
         loadListItem(viewer.chosen_listitem);
 }
 
-static void browseForFolder()
+void browseForFolder()
 {
     const char* chosen = chooseFolder("Select Directory");
     viewer.filedir = chosen ? chosen : "";
@@ -70,7 +72,7 @@ static void browseForFolder()
 // focal length moves. A ratio that would not be a positive finite number (an eye
 // separation of 0, or a focal length of 0) is not stored; the last one is kept, so
 // no infinity or NaN reaches the frame.
-static void focalLengthChanged()
+void focalLengthChanged()
 {
     if (viewer.eyeSeparation == 0.0f)
         return;
@@ -79,21 +81,69 @@ static void focalLengthChanged()
         viewer.eyeSeparation = eye;
 }
 
-static void eyeSeparationChanged()
+void eyeSeparationChanged()
 {
     const float ratio = viewer.focalLength / viewer.eyeSeparation;
     if (std::isfinite(ratio) && ratio > 0.0f)
         viewer.focalRatio = ratio;
 }
 
+// The spinner clamps, shows and writes its live variable; before the panel
+// exists there is no spinner, and the field is written directly.
+void setWorkingComponent(GLUI_Spinner* spinner, float& field, float value)
+{
+    if (spinner)
+        spinner->set_float_val(value);
+    else
+        field = value;
+}
+
+void copyWorkingColor(float* target)
+{
+    target[0] = viewer.colorRed;
+    target[1] = viewer.colorGreen;
+    target[2] = viewer.colorBlue;
+}
+
+}  // namespace
+
+void applyColorSettings()
+{
+    if (viewer.colorName > 0 && viewer.colorName < numColorNames) {
+        const int row = viewer.colorName - 1;
+        const NamedColorTable& t = namedColorTable;
+        setWorkingComponent(viewer.redSpinner, viewer.colorRed, t.colorRedTable[row]);
+        setWorkingComponent(viewer.greenSpinner, viewer.colorGreen, t.colorGreenTable[row]);
+        setWorkingComponent(viewer.blueSpinner, viewer.colorBlue, t.colorBlueTable[row]);
+    }
+
+    // Only red, green and blue of a target change; its fourth float keeps its value.
+    switch (viewer.applyColorTo.get()) {
+    case ColorTarget::Background: copyWorkingColor(viewer.bgColor); break;
+    case ColorTarget::Left: copyWorkingColor(viewer.leftColor); break;
+    case ColorTarget::Right: copyWorkingColor(viewer.rightColor); break;
+    case ColorTarget::Light1: copyWorkingColor(viewer.light1Diffuse); break;
+    case ColorTarget::Light2: copyWorkingColor(viewer.light2Diffuse); break;
+    case ColorTarget::DataColor:
+        viewer.curDataValue = viewer.dataValue;
+        if (viewer.curDataValue >= 0 && viewer.curDataValue < kDataColorCount) {
+            DataColor& c = viewer.dataColors[viewer.curDataValue];
+            c.r = viewer.colorRed;
+            c.g = viewer.colorGreen;
+            c.b = viewer.colorBlue;
+        }
+        break;
+    }
+}
+
 void controlAction(int id)
 {
-    switch (id) {
-    case 200: switchLight(GL_LIGHT0, viewer.light1Enabled, viewer.light1IntensitySpinner); break;
-    case 201: switchLight(GL_LIGHT1, viewer.light2Enabled, viewer.light2IntensitySpinner); break;
-    case 250: applyIntensity(GL_LIGHT0, viewer.light1Diffuse, viewer.light1Intensity); break;
-    case 251: applyIntensity(GL_LIGHT1, viewer.light2Diffuse, viewer.light2Intensity); break;
-    case 300:
+    switch (static_cast<ControlId>(id)) {
+    case ControlId::Light1Enabled: switchLight(GL_LIGHT0, viewer.light1Enabled, viewer.light1IntensitySpinner); break;
+    case ControlId::Light2Enabled: switchLight(GL_LIGHT1, viewer.light2Enabled, viewer.light2IntensitySpinner); break;
+    case ControlId::Light1Intensity: applyIntensity(GL_LIGHT0, viewer.light1Diffuse, viewer.light1Intensity); break;
+    case ControlId::Light2Intensity: applyIntensity(GL_LIGHT1, viewer.light2Diffuse, viewer.light2Intensity); break;
+    case ControlId::ShowMovementControls:
         if (viewer.movementWindow) {
             if (viewer.showMovementControls == 1)
                 viewer.movementWindow->show();
@@ -101,23 +151,20 @@ void controlAction(int id)
                 viewer.movementWindow->hide();
         }
         break;
-    case 301: resetView(); break;
-    case 401:
-    case 403: loadChosenItem(); break;
-    case 402: browseForFolder(); break;
-    case 404: refreshFileList(); break;
-    case 503: applyColorSettings(); break;
-    case 601: focalLengthChanged(); break;
-    case 602: eyeSeparationChanged(); break;
-    case 701: openDisplayWindow(); break;
-    case 801:
+    case ControlId::ResetView: resetView(); break;
+    case ControlId::DataFormat:
+    case ControlId::FileList: loadChosenItem(); break;
+    case ControlId::BrowseFolder: browseForFolder(); break;
+    case ControlId::FolderOrFilter: refreshFileList(); break;
+    case ControlId::ApplyColor: applyColorSettings(); break;
+    case ControlId::FocalLength: focalLengthChanged(); break;
+    case ControlId::EyeSeparation: eyeSeparationChanged(); break;
+    case ControlId::ViewMode: openDisplayWindow(); break;
+    case ControlId::AxisScaling:
         if (viewer.loadedListitem > 0)
             loadListItem(viewer.loadedListitem);
         break;
-    default: break;  // 502 and 504 wait for "Apply Color Settings"; other ids do nothing
+    default: break;  // the colour name and data value wait for "Apply Color Settings"
     }
-    // GLUI makes the display window current before the call; without any window
-    // (the actions run from tests and tools too) there is nothing to redraw.
-    if (glutGet(GLUT_INIT_STATE) && glutGetWindow() != 0)
-        glutPostRedisplay();
+    requestRedisplay();
 }

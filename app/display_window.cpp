@@ -7,11 +7,13 @@
 
 #include <cstdio>
 
+#include "app/control_actions.h"
+#include "app/file_list.h"
 #include "app/navigation.h"
 #include "app/viewer_state.h"
 #include "glui/glui.h"
 #include "panel/control_panel.h"
-#include "render/gl/fast_drawing.h"
+#include "render/gl/chunked_drawing.h"
 #include "render/gl/frame.h"
 #include "render/gl/scene_parts.h"
 
@@ -21,36 +23,32 @@ namespace {
 constexpr unsigned int kStereoRequest = GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH | GLUT_STEREO;
 constexpr unsigned int kFallbackRequest = GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH;
 
-constexpr int kNoWindowYet = 10;
-constexpr int kDoubleBuffered = 1;
-constexpr int kQuadBuffered = 2;
-constexpr int kStereoView = 2;
 constexpr double kFrameSliceSeconds = 0.1;
 
 // Creating a window with a mode the display cannot give ends the process inside the
 // toolkit, so the answer to the stereo request decides which request is made.
 void createWindow()
 {
-    if (viewer.possible != 0 && viewer.stereoMode == kStereoView) {
+    if (viewer.possible != 0 && viewer.stereoMode == ViewMode::Stereo) {
         std::printf("Stereo OK -- set to quad buffer\n");
         viewer.mainWindow = glutCreateWindow("Orvelle<stereo>");
-        viewer.windowMode = kQuadBuffered;
+        viewer.windowMode = WindowMode::QuadBuffered;
         return;
     }
-    if (viewer.stereoMode < kStereoView) {
+    if (viewer.stereoMode.raw < static_cast<int>(ViewMode::Stereo)) {
         std::printf("Stereo buffer off -- set to double buffer\n");
     } else {
         std::printf("No stereo -- set to double buffer\n");
     }
     glutInitDisplayMode(kFallbackRequest);
     viewer.mainWindow = glutCreateWindow("Orvelle<no stereo>");
-    viewer.windowMode = kDoubleBuffered;
+    viewer.windowMode = WindowMode::DoubleBuffered;
 }
 
 // Acts on the current window, which is the display window right after its creation.
 void wireCallbacks()
 {
-    glutDisplayFunc(displayFrame);
+    glutDisplayFunc(displayViewerFrame);
     GLUI_Master.set_glutReshapeFunc(onReshape);
     GLUI_Master.set_glutKeyboardFunc(onKeyboard);
     GLUI_Master.set_glutSpecialFunc(onSpecialKey);
@@ -58,20 +56,49 @@ void wireCallbacks()
     glutMotionFunc(onMotion);
 }
 
+// A control's user change has written a setting: what is built from it is out of date.
+void liveVariableChanged(void* field)
+{
+    settingChanged(field);
+}
+
 }  // namespace
+
+void buildViewerPanels()
+{
+    PanelWiring wiring;
+    wiring.action = controlAction;
+    wiring.mainWindow = viewer.mainWindow;
+    const char* folder = getCurrentFolder();
+    wiring.startFolder = folder ? folder : "";
+    wiring.fileFilter = viewer.fileFilter;
+    wiring.listFiles = refreshFileList;
+    wiring.chosenListItem = &viewer.chosen_listitem;
+    buildControlPanel(viewer, viewer, wiring);
+}
 
 bool displayWindowFits(int windowMode, int stereoMode)
 {
-    return windowMode == stereoMode || (windowMode < kStereoView && stereoMode < kStereoView);
+    const int stereo = static_cast<int>(ViewMode::Stereo);
+    return windowMode == stereoMode || (windowMode < stereo && stereoMode < stereo);
+}
+
+void requestRedisplay()
+{
+    // The actions and the loads also run without any window (tools, tests), where the
+    // toolkit must not be asked for a redisplay.
+    if (glutGet(GLUT_INIT_STATE) && glutGetWindow() != 0) {
+        glutPostRedisplay();
+    }
 }
 
 int openDisplayWindow()
 {
-    if (displayWindowFits(viewer.windowMode, viewer.stereoMode)) {
-        return viewer.windowMode;
+    if (displayWindowFits(viewer.windowMode.raw, viewer.stereoMode.raw)) {
+        return viewer.windowMode.raw;
     }
     // Only the very first window starts the event loop; later ones join the running loop.
-    const bool firstRun = viewer.windowMode == kNoWindowYet;
+    const bool firstRun = viewer.windowMode == WindowMode::NoWindowYet;
 
     glutInitDisplayMode(kStereoRequest);
     glutInitWindowPosition(viewer.windowX, viewer.windowY);
@@ -86,10 +113,11 @@ int openDisplayWindow()
     setFrameSliceBudget(kFrameSliceSeconds);
     // The two lights, depth test, normalised normals, smooth lines and shading: the same
     // set-up as every picture drawn without a window.
-    setUpDisplayState();
+    setUpDisplayState(viewer);
     // The panel opens windows of its own, so it comes after everything that acts on
     // the display window as the current window.
-    buildControlPanel();
+    GLUI_Master.set_live_change_func(liveVariableChanged);
+    buildViewerPanels();
     // A quadric holds no GL objects, so the one of an earlier window can go.
     if (viewer.quadric) {
         gluDeleteQuadric(viewer.quadric);
@@ -100,5 +128,5 @@ int openDisplayWindow()
     if (firstRun) {
         glutMainLoop();
     }
-    return viewer.windowMode;
+    return viewer.windowMode.raw;
 }

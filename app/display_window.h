@@ -8,3 +8,11 @@ int openDisplayWindow();
 // mode, or both double-buffered (MonoView and Anaglyph share a window). No window yet (10)
 // fits nothing.
 bool displayWindowFits(int windowMode, int stereoMode);
+
+// Asks for the display window to be drawn again, when there is one (the actions and loads
+// also run without any window).
+void requestRedisplay();
+
+// Builds both panel windows for the display window, wired to the viewer's record, the control
+// action and the file list.
+void buildViewerPanels();

@@ -2,20 +2,21 @@
 // filter, and loads the file of a chosen item with the reader of the chosen format.
 #include "app/file_list.h"
 
-#include <GL/freeglut.h>
-
 #include <cstdio>
 
+#include "app/display_window.h"
 #include "app/navigation.h"
 #include "app/viewer_state.h"
-#include "io/color_reader.h"
-#include "io/maple_reader.h"
-#include "io/platform_dirs.h"
-#include "io/plain_reader.h"
 #include "glui/glui.h"
+#include "io/data_loader.h"
+#include "io/platform_dirs.h"
 
 std::vector<std::string> fileNames;
 int fileCount = 0;
+
+// The folder of the last successful listing, as an absolute path: a load opens the listed
+// name inside it, whatever the process's current directory.
+static std::string listedFolder;
 
 // The texts handed out by getCurrentFolder and chooseFolder; each stays valid until
 // the next call of the same function.
@@ -52,6 +53,7 @@ int listFiles(const char* pattern)
         std::printf("Invalid File Handle. Get Last Error reports %d\n", error);
         return 0;
     }
+    listedFolder = currentDirectory();
     for (const std::string& name : found) {
         // Drops "." and ".." along with hidden files.
         if (name[0] != '.') {
@@ -82,14 +84,6 @@ void refreshFileList()
     }
 }
 
-// The file list also runs without any window (tools, tests), where GLUT must not be called.
-static void requestRedisplay()
-{
-    if (glutGet(GLUT_INIT_STATE) && glutGetWindow() != 0) {
-        glutPostRedisplay();
-    }
-}
-
 void loadListItem(int n)
 {
     // An item number can outlive its list (a new listing, then an axis-scaling reload).
@@ -100,19 +94,11 @@ void loadListItem(int n)
     std::printf("list=%d\n", n);
     viewer.filename = fileNames[static_cast<std::size_t>(n - 1)];
     resetView();
-    const char* path = viewer.filename.c_str();
-    switch (viewer.dataFormat) {
-    case 0:
-        readDataFile(path);
-        break;
-    case 1:
-        readMapleFile(path);
-        break;
-    case 2:
-        readColorDataFile(path);
-        break;
-    default:
-        break;
-    }
+    loadFileNamed(listedFolder.empty() ? viewer.filename : listedFolder + "/" + viewer.filename);
     requestRedisplay();
+}
+
+bool loadFileNamed(const std::string& path)
+{
+    return loadDataFile(DataFile{path.c_str(), viewer.filename.c_str()}, loadSettingsFrom(viewer), dataSet);
 }

@@ -15,3 +15,6 @@ const char* chooseFolder(const char* title);
 int listFiles(const char* pattern);
 void refreshFileList();
 void loadListItem(int n);
+// Reads the file at path with the reader of the chosen format into the data set, printing
+// the load report under the name viewer.filename; false when nothing was loaded.
+bool loadFileNamed(const std::string& path);

@@ -6,24 +6,16 @@
 
 #include <algorithm>
 #include <climits>
-#include <cmath>
 #include <cstdio>
 
+#include "app/display_window.h"
 #include "app/viewer_state.h"
+#include "core/settings_table.h"
 #include "glui/glui.h"
 
 namespace {
 
 constexpr unsigned char kEscape = 27;
-
-// Resetting the view also runs from the loaders, which tools and tests call without
-// any window; the toolkit ends the process on a redisplay with no current window.
-void requestRedisplay()
-{
-    if (glutGetWindow() != 0) {
-        glutPostRedisplay();
-    }
-}
 
 // Pixel arithmetic in 64 bits, stored back clamped, so that no coordinate the toolkit
 // hands over can overflow an int.
@@ -54,40 +46,11 @@ void printMatCur()
 
 }  // namespace
 
-void buildRotation(double angleX, double angleY, double angleZ, float out[16])
-{
-    const double a = angleX * kDegreesToRadians;
-    const double b = angleY * kDegreesToRadians;
-    const double c = angleZ * kDegreesToRadians;
-    const double ca = std::cos(a), sa = std::sin(a);
-    const double cb = std::cos(b), sb = std::sin(b);
-    const double cc = std::cos(c), sc = std::sin(c);
-
-    const double m[16] = {
-        cb * cc, cb * sc, -sb, 0.0,
-        sa * sb * cc - ca * sc, sa * sb * sc + ca * cc, sa * cb, 0.0,
-        ca * sb * cc + sa * sc, ca * sb * sc - sa * cc, ca * cb, 0.0,
-        0.0, 0.0, 0.0, 1.0,
-    };
-    for (int i = 0; i < 16; ++i) {
-        out[i] = static_cast<float>(m[i]);
-    }
-}
-
 void resetViewValues()
 {
-    for (float& t : viewer.objTrans) {
-        t = 0.0f;
-    }
-    viewer.angleX = viewer.angleY = viewer.angleZ = 0.0f;
-    viewer.scale = 1.0f;
-    viewer.thickness = 0.02f;
-    viewer.focalLength = 20.0f;
-    viewer.focalRatio = 20.0f;
-    viewer.eyeSeparation = viewer.focalLength / viewer.focalRatio;
+    resetViewSettings(viewer, viewer.versions);
     viewer.lastX = 0;
     viewer.lastY = 0;
-    rebuildAngleMat();
 }
 
 void resetView()

@@ -1,8 +1,8 @@
 // Keys, mouse drags, reshape and idle of the display window: the view navigation.
 #pragma once
 
-// Rotation Rz(c)·Ry(b)·Rx(a) from three angles in degrees, 16 floats in column order.
-void buildRotation(double angleX, double angleY, double angleZ, float out[16]);
+#include "core/view_maths.h"
+
 void resetView();
 
 void onKeyboard(unsigned char key, int x, int y);
@@ -15,7 +15,6 @@ void onIdle();
 // The arithmetic behind the callbacks, free of toolkit calls so that it runs without a window.
 // The callbacks above read the window size from the toolkit and pass it in.
 
-constexpr double kDegreesToRadians = 0.0174532925;
 constexpr double kKeyAngleStep = 1.0;
 constexpr double kKeyScaleStep = 0.1;
 constexpr double kArrowStep = 0.1;

@@ -1,4 +1,30 @@
-// The one settings record of the process.
+// The one settings record, the one data set and the display window's frame state.
 #include "app/viewer_state.h"
 
 ViewerState viewer;
+DataSet dataSet;
+FrameState displayState;
+
+void settingChanged(const void* field)
+{
+    if (const SettingRow* row = rowOfField(viewer, field)) {
+        noteSettingChanged(*row, viewer.versions);
+    }
+}
+
+FrameInputs displayFrameInputs()
+{
+    FrameInputs in{viewer, dataSet};
+    in.geometryVersion = viewer.versions.geometry;
+    in.viewportWidth = viewer.viewportWidth;
+    in.viewportHeight = viewer.viewportHeight;
+    in.fileName = viewer.filename;
+    in.quadric = viewer.quadric;
+    in.window = viewer.mainWindow;
+    return in;
+}
+
+void displayViewerFrame()
+{
+    displayFrame(displayFrameInputs(), displayState);
+}

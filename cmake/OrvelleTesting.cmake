@@ -10,7 +10,7 @@ function(orvelle_gtest)
     set(T_TIMEOUT 120)
   endif()
   add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE orvelle_core GTest::gtest GTest::gtest_main)
+  target_link_libraries(${T_NAME} PRIVATE orvelle_app GTest::gtest GTest::gtest_main)
   target_compile_definitions(${T_NAME} PRIVATE
     ORVELLE_SOURCE_DIR="${CMAKE_SOURCE_DIR}" ORVELLE_BINARY_DIR="${CMAKE_BINARY_DIR}")
   # Tests on the shared X display (one pointer, one keyboard focus) run one at a time.

@@ -1,5 +1,7 @@
-// The named colours, the data colour table and applying a colour to its target.
+// The named colours of the "Color Name:" list and the starting data colours.
 #pragma once
+
+#include "core/settings.h"
 
 constexpr int numColorNames = 11;
 
@@ -13,5 +15,8 @@ struct NamedColorTable {
 extern const NamedColorTable namedColorTable;
 
 // Entries 0 to 10 from the colour rows, 11 to 49 black; the fourth float is left alone.
-void fillDataColors();
-void applyColorSettings();
+void fillDataColors(DataColor (&dataColors)[kDataColorCount]);
+
+// The entry of the 50 data colours that a data value is drawn in: negative values take
+// entry 0, values of 50 and more repeat the table (value % 50).
+int dataColorIndex(int value);

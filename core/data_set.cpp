@@ -1,14 +1,9 @@
-// The one data set, and the normalisation that maps it into the cube from -5 to 5.
+// The normalisation that maps a data set into the cube from -5 to 5.
 #include "core/data_set.h"
 
 #include <cfloat>
 #include <cmath>
-#include <cstdio>
 #include <limits>
-
-#include "app/viewer_state.h"
-
-DataSet dataSet;
 
 namespace {
 
@@ -31,11 +26,6 @@ bool axisHasValues(const Bounds& b, int axis)
     return b.min[axis] <= b.max[axis];
 }
 
-void printDiagnosticTriple(const char* format, const double v[3])
-{
-    std::printf(format, v[0], v[1], v[2]);
-}
-
 }  // namespace
 
 void resetBounds(Bounds& bounds)
@@ -46,10 +36,9 @@ void resetBounds(Bounds& bounds)
     }
 }
 
-void axisScales(const double min[3], const double max[3])
+AxisScales axisScales(const double min[3], const double max[3])
 {
-    // An axis has an extent when its reciprocal is a usable single-precision scale. An axis
-    // without one takes the common scale of this same call, never a value left by an earlier load.
+    // An axis has an extent when its reciprocal is a usable single-precision scale.
     float scale[3];
     bool hasExtent[3];
     float common = 0.0f;
@@ -72,49 +61,37 @@ void axisScales(const double min[3], const double max[3])
             scale[a] = common;
         }
     }
-    dataSet.sx = scale[0];
-    dataSet.sy = scale[1];
-    dataSet.sz = scale[2];
-    const float m = dataSet.sy < dataSet.sz ? dataSet.sy : dataSet.sz;
-    dataSet.scaleFactor = dataSet.sx < m ? dataSet.sx : m;
+    AxisScales s;
+    s.sx = scale[0];
+    s.sy = scale[1];
+    s.sz = scale[2];
+    const float m = s.sy < s.sz ? s.sy : s.sz;
+    s.scaleFactor = s.sx < m ? s.sx : m;
+    return s;
 }
 
-void printRawBounds(const double min[3], const double max[3])
+NormaliseReport normaliseDataSet(DataSet& data, std::size_t count, const Bounds& raw, AxisScaling scaling)
 {
-    printDiagnosticTriple("Before min = %lf %lf %lf\n", min);
-    printDiagnosticTriple("Before max = %lf %lf %lf\n", max);
-}
+    NormaliseReport report;
+    report.raw = raw;
+    report.scaling = scaling;
+    report.rawScales = axisScales(raw.min, raw.max);
+    const AxisScales& s = report.rawScales;
 
-void normaliseDataSet(std::size_t count, const double min[3], const double max[3])
-{
-    normaliseDataSet(count, min, max, true);
-}
-
-void normaliseDataSet(std::size_t count, const double min[3], const double max[3],
-                      bool printNormalisedBounds)
-{
-    axisScales(min, max);
-    if (viewer.debugPrint) {
-        printRawBounds(min, max);
-        std::printf("Before scaleFactor= %lf sx = %lf sy = %lf  sz = %lf\n", dataSet.scaleFactor,
-                    dataSet.sx, dataSet.sy, dataSet.sz);
-        std::printf("axis_data = %d\n", viewer.axis_data);
-    }
-
-    double scale[3] = {dataSet.sx, dataSet.sy, dataSet.sz};
-    if (viewer.axis_data != 0) {
-        scale[0] = scale[1] = scale[2] = dataSet.scaleFactor;
+    double scale[3] = {s.sx, s.sy, s.sz};
+    if (scaling != AxisScaling::Individual) {
+        scale[0] = scale[1] = scale[2] = s.scaleFactor;
     }
     // An axis that took no value (an empty set) has infinite bounds; its offset does not matter.
     double offset[3];
     for (int a = 0; a < 3; ++a) {
-        offset[a] = std::isfinite(min[a]) ? min[a] : 0.0;
+        offset[a] = std::isfinite(raw.min[a]) ? raw.min[a] : 0.0;
     }
 
-    Bounds normalised;
+    Bounds& normalised = report.normalised;
     resetBounds(normalised);
-    Point3d* points = dataSet.coordArray.data();
-    const std::size_t n = count < dataSet.coordArray.size() ? count : dataSet.coordArray.size();
+    Point3d* points = data.coordArray.data();
+    const std::size_t n = count < data.coordArray.size() ? count : data.coordArray.size();
     for (std::size_t k = 0; k < n; ++k) {
         Point3d& p = points[k];
         p.x = (p.x - offset[0]) * scale[0] * 10.0 - 5.0;
@@ -123,7 +100,11 @@ void normaliseDataSet(std::size_t count, const double min[3], const double max[3
         includeInBounds(normalised, p);
     }
 
-    axisScales(normalised.min, normalised.max);
+    const AxisScales after = axisScales(normalised.min, normalised.max);
+    data.sx = after.sx;
+    data.sy = after.sy;
+    data.sz = after.sz;
+    data.scaleFactor = after.scaleFactor;
     float translation[3];
     float minimum[3];
     for (int a = 0; a < 3; ++a) {
@@ -131,21 +112,11 @@ void normaliseDataSet(std::size_t count, const double min[3], const double max[3
         translation[a] = filled ? toFloat(-(normalised.max[a] + normalised.min[a]) / 2.0) : 0.0f;
         minimum[a] = filled ? toFloat(normalised.min[a]) : 0.0f;
     }
-    dataSet.tx = translation[0];
-    dataSet.ty = translation[1];
-    dataSet.tz = translation[2];
-    dataSet.xmin = minimum[0];
-    dataSet.ymin = minimum[1];
-    dataSet.zmin = minimum[2];
-
-    if (viewer.debugPrint) {
-        if (printNormalisedBounds) {
-            printDiagnosticTriple("After min = %lf %lf %lf\n", normalised.min);
-            printDiagnosticTriple("After max = %lf %lf %lf\n", normalised.max);
-        }
-        std::printf("%s\n", viewer.filename.c_str());
-        std::printf("scaleFactor= %lf sx = %lf sy = %lf  sz = %lf\n", dataSet.scaleFactor, dataSet.sx,
-                    dataSet.sy, dataSet.sz);
-        std::printf("translate:\ttx = %lf ty = %lf tz = %lf\n", dataSet.tx, dataSet.ty, dataSet.tz);
-    }
+    data.tx = translation[0];
+    data.ty = translation[1];
+    data.tz = translation[2];
+    data.xmin = minimum[0];
+    data.ymin = minimum[1];
+    data.zmin = minimum[2];
+    return report;
 }

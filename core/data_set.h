@@ -1,13 +1,12 @@
-// The one loaded data set and the normalisation that ends every load.
+// The loaded data set and the normalisation that ends every load.
 #pragma once
 
 #include <cmath>
 #include <cstddef>
 #include <vector>
 
-struct Point3d {
-    double x = 0.0, y = 0.0, z = 0.0;
-};
+#include "core/modes.h"
+#include "core/vector_maths.h"
 
 // The two dimensions of a data set: nx sets of pointsPerSet points each.
 struct FnTrf {
@@ -18,22 +17,19 @@ struct FnTrf {
 struct DataSet {
     // Point p of set s is element s * pointsPerSet + p of both arrays.
     std::vector<Point3d> coordArray;
-    std::vector<int> groupArray;  // only the coloured reader fills it
+    std::vector<int> groupArray;  // only coloured data fill it
     FnTrf fnTrf;
-    int loadedFormat = 0;  // 0 Data, 1 Maple, 2 Data with Color
+    int loadedFormat = 0;  // how the drawing treats the points: 0 Data, 1 Maple, 2 Data with Color
 
     float scaleFactor = 0.0f;
     float sx = 0.0f, sy = 0.0f, sz = 0.0f;
     float tx = 0.0f, ty = 0.0f, tz = 0.0f;
     float xmin = 0.0f, ymin = 0.0f, zmin = 0.0f;
 
-    // Raised by every completed load, so that anything built from the points
-    // (cached geometry) knows when it is out of date.
+    // Raised by every change of the points (each completed load), so that anything built
+    // from them (the kept geometry) knows when it is out of date.
     unsigned long generation = 0;
 };
-
-// The one instance; empty until the first load.
-extern DataSet dataSet;
 
 // Per-axis bounds of raw or normalised data, x, y, z.
 struct Bounds {
@@ -58,15 +54,24 @@ inline void includeInBounds(Bounds& bounds, const Point3d& p)
         }
     }
 }
-// Per-axis reciprocal extents into sx, sy, sz and their smallest into scaleFactor. An axis
-// without extent takes the smallest scale of the axes that have one (1.0 when none has),
-// never a value left by an earlier load.
-void axisScales(const double min[3], const double max[3]);
-// Maps the first count points into the cube from -5 to 5 and sets the centring translation.
-void normaliseDataSet(std::size_t count, const double min[3], const double max[3]);
-// As above; printNormalisedBounds says whether the diagnostics include the "After" lines,
-// which only the plain reader shows.
-void normaliseDataSet(std::size_t count, const double min[3], const double max[3],
-                      bool printNormalisedBounds);
-// The "Before min/max" diagnostic lines of raw bounds.
-void printRawBounds(const double min[3], const double max[3]);
+
+// Per-axis reciprocal extents and their smallest.
+struct AxisScales {
+    float sx = 0.0f, sy = 0.0f, sz = 0.0f;
+    float scaleFactor = 0.0f;
+};
+// An axis without extent takes the smallest scale of the axes that have one (1.0 when none
+// has), never a value left by an earlier load.
+AxisScales axisScales(const double min[3], const double max[3]);
+
+// What the normalisation found, for its diagnostics.
+struct NormaliseReport {
+    Bounds raw{};
+    AxisScales rawScales;
+    AxisScaling scaling = AxisScaling::Individual;
+    Bounds normalised{};
+};
+
+// Maps the first count points of data into the cube from -5 to 5 (each axis by itself, or
+// all by the smallest scale) and sets its scales, centring translation and minima.
+NormaliseReport normaliseDataSet(DataSet& data, std::size_t count, const Bounds& raw, AxisScaling scaling);

@@ -60,6 +60,7 @@ void GLUI_Control::sync_live()
 void GLUI_Control::notify_user_change()
 {
     write_live();
+    GLUI_Master.live_changed(liveVar_);
     if (!callback_)
         return;
     // The callback's GL and GLUT calls are meant for the main graphics window, not the panel.

@@ -9,6 +9,8 @@
 //     viewer's idle function runs on every pass, followed by one step of every spinning
 //     trackball), get_viewport_area (0, 0 and the current window's size: panels are windows
 //     of their own), sync_live_all.
+//   Beyond GLUI: GLUI_Master.set_live_change_func, told of every live variable a user change
+//     writes.
 //   GLUI (a panel window): add_rollout, add_rollout_to_panel, add_panel, add_panel_to_panel,
 //     add_spinner(_to_panel), add_radiogroup(_to_panel), add_radiobutton_to_group,
 //     add_checkbox(_to_panel), add_listbox(_to_panel), add_button(_to_panel),
@@ -481,6 +483,16 @@ public:
     void get_viewport_area(int* x, int* y, int* width, int* height);
     void sync_live_all();
 
+    // Beyond GLUI: f is called with a live variable's address each time a user change has
+    // written it, before the control's callback, so that the program learns of every change
+    // a control makes to its variables (what is built from them can be marked out of date).
+    void set_live_change_func(void (*f)(void* liveVar)) { liveChangeFunc_ = f; }
+    void live_changed(void* liveVar) const
+    {
+        if (liveChangeFunc_ != nullptr && liveVar != nullptr)
+            liveChangeFunc_(liveVar);
+    }
+
     const std::vector<std::unique_ptr<GLUI>>& windows() const { return windows_; }
 
     // One pass of the idle function installed by set_glutIdleFunc: the viewer's idle
@@ -493,6 +505,7 @@ private:
 
     std::vector<std::unique_ptr<GLUI>> windows_;
     void (*idleFunc_)() = nullptr;
+    void (*liveChangeFunc_)(void* liveVar) = nullptr;
     bool idleInstalled_ = false;
 };
 

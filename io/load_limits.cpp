@@ -2,9 +2,10 @@
 #include "io/load_limits.h"
 
 #include <climits>
-#include <cstdio>
 
 #include <unistd.h>
+
+#include "io/report_text.h"
 
 std::size_t loadByteLimit()
 {
@@ -16,17 +17,18 @@ std::size_t loadByteLimit()
     return static_cast<std::size_t>(pages) / 2 * static_cast<std::size_t>(pageSize);
 }
 
-bool dimensionsLoadable(const char* path, long long rows, long long columns, std::size_t bytesPerPoint)
+bool dimensionsLoadable(const char* path, long long rows, long long columns, std::size_t bytesPerPoint,
+                        std::string& error)
 {
     if (rows < 0 || columns < 0) {
-        std::printf("File %s: dimensions %lld x %lld are negative; nothing is loaded\n", path, rows, columns);
+        error = formatLine("File %s: dimensions %lld x %lld are negative; nothing is loaded", path, rows, columns);
         return false;
     }
     // Both factors are below 2^32 here, so the product cannot overflow a long long.
     const bool countsFit = rows <= INT_MAX && columns <= INT_MAX && rows * columns <= INT_MAX;
     if (!countsFit || static_cast<std::size_t>(rows * columns) > loadByteLimit() / bytesPerPoint) {
-        std::printf("File %s: dimensions %lld x %lld are too large to load; nothing is loaded\n", path, rows,
-                    columns);
+        error = formatLine("File %s: dimensions %lld x %lld are too large to load; nothing is loaded", path, rows,
+                           columns);
         return false;
     }
     return true;

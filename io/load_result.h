@@ -10,6 +10,13 @@
 
 #include "core/data_set.h"
 
+// A file to read: the path it is opened by, and the name its report lines give it (the
+// name the user picked, which the viewer's messages have always quoted).
+struct DataFile {
+    const char* path;
+    const char* name;
+};
+
 struct LoadResult {
     // True when data holds a new data set; false when nothing was loaded (see error).
     bool loaded = false;

@@ -4,19 +4,18 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <new>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "app/viewer_state.h"
 #include "core/data_set.h"
 #include "io/file_buffer.h"
 #include "io/load_limits.h"
 #include "io/number_scan.h"
 #include "io/reader_common.h"
+#include "io/report_text.h"
 
 namespace {
 
@@ -189,11 +188,13 @@ private:
 
 }  // namespace
 
-void readMapleFile(const char* path)
+LoadResult readMapleFile(const DataFile& source)
 {
+    const char* path = source.name;
+    LoadResult result;
     FileBuffer file;
-    if (!openReaderFile(path, file)) {
-        return;
+    if (!openReaderFile(source, file, result)) {
+        return result;
     }
     PieceReader pieces(file.begin(), file.end());
     std::string_view piece;
@@ -201,40 +202,37 @@ void readMapleFile(const char* path)
 
     const std::size_t grid = piece.find("GRID(");
     if (grid == std::string_view::npos) {
-        std::printf("File %s holds no Maple GRID structure: no \"GRID(\" in its first line\n", path);
-        return;
+        return loadFailure(formatLine("File %s holds no Maple GRID structure: no \"GRID(\" in its first line", path));
     }
     const std::size_t array = piece.find("Array", grid + 5);
     const std::size_t open = array == std::string_view::npos ? array : piece.find("[[", array + 5);
     if (open == std::string_view::npos) {
-        std::printf("File %s: the first line of the GRID lacks \"Array\" or \"[[\"; nothing is loaded\n", path);
-        return;
+        return loadFailure(
+            formatLine("File %s: the first line of the GRID lacks \"Array\" or \"[[\"; nothing is loaded", path));
     }
     double range[4];
     if (!scanRanges(piece.substr(grid + 5, array - (grid + 5)), range)) {
-        std::printf("File %s: the x and y ranges of the GRID do not scan; nothing is loaded\n", path);
-        return;
+        return loadFailure(formatLine("File %s: the x and y ranges of the GRID do not scan; nothing is loaded", path));
     }
     int index[4];
     if (!scanIndexRanges(piece.substr(std::min(array + 6, piece.size())), index)) {
-        std::printf("File %s: the index ranges of the GRID do not scan; nothing is loaded\n", path);
-        return;
+        return loadFailure(formatLine("File %s: the index ranges of the GRID do not scan; nothing is loaded", path));
     }
     const long long rows = static_cast<long long>(index[1]) - index[0] + 1;
     const long long columns = static_cast<long long>(index[3]) - index[2] + 1;
     if (rows <= 0 || columns <= 0) {
-        std::printf("File %s: the index ranges %d..%d,%d..%d hold no grid node; nothing is loaded\n", path,
-                    index[0], index[1], index[2], index[3]);
-        return;
+        return loadFailure(formatLine("File %s: the index ranges %d..%d,%d..%d hold no grid node; nothing is loaded",
+                                      path, index[0], index[1], index[2], index[3]));
     }
-    if (!dimensionsLoadable(path, rows, columns, sizeof(Point3d))) {
-        return;
+    if (!dimensionsLoadable(path, rows, columns, sizeof(Point3d), result.error)) {
+        return result;
     }
 
-    std::vector<Point3d> nodes;
-    if (!allocateZeroed(nodes, static_cast<std::size_t>(rows * columns),
-                        "Can't allocate space for coordinate array\n")) {
-        return;
+    std::vector<Point3d>& nodes = result.data.coordArray;
+    if (!allocateZeroed(nodes, static_cast<std::size_t>(rows * columns), "Can't allocate space for coordinate array",
+                        result)) {
+        nodes = std::vector<Point3d>();
+        return result;
     }
     GridFiller filler(nodes, range, index);
 
@@ -250,8 +248,8 @@ void readMapleFile(const char* path)
     }
     while (!closed) {
         if (!pieces.next(piece)) {
-            std::printf("File %s ends before the closing \"]]\" of the grid values; nothing is loaded\n", path);
-            return;
+            return loadFailure(
+                formatLine("File %s ends before the closing \"]]\" of the grid values; nothing is loaded", path));
         }
         close = piece.find("]]");
         closed = close != std::string_view::npos;
@@ -269,22 +267,25 @@ void readMapleFile(const char* path)
     }
 
     const std::size_t count = nodes.size();
-    reportShortRead(path, filler.numbers(), count, "grid values");
+    warnShortRead(path, filler.numbers(), count, "grid values", result);
     if (filler.surplus() > 0) {
-        std::printf("File %s holds %zu values beyond its %zu grid nodes; they are ignored\n", path,
-                    filler.surplus(), count);
+        result.warnings.push_back(formatLine("File %s holds %zu values beyond its %zu grid nodes; they are ignored",
+                                             path, filler.surplus(), count));
     }
 
     // The x and y bounds are the declared ranges, taken in ascending order; z follows the values.
-    const double rawMin[3] = {std::min(range[0], range[1]), std::min(range[2], range[3]), filler.zMin()};
-    const double rawMax[3] = {std::max(range[0], range[1]), std::max(range[2], range[3]), filler.zMax()};
-    if (viewer.debugPrint) {
-        printRawBounds(rawMin, rawMax);
-    }
-    dataSet.coordArray.swap(nodes);
-    normaliseDataSet(filler.stored(), rawMin, rawMax, false);
-    dataSet.fnTrf.nx = static_cast<int>(rows);
-    dataSet.fnTrf.pointsPerSet = static_cast<int>(columns);
-    dataSet.loadedFormat = 1;
-    ++dataSet.generation;
+    Bounds& raw = result.rawBounds;
+    raw.min[0] = std::min(range[0], range[1]);
+    raw.min[1] = std::min(range[2], range[3]);
+    raw.min[2] = filler.zMin();
+    raw.max[0] = std::max(range[0], range[1]);
+    raw.max[1] = std::max(range[2], range[3]);
+    raw.max[2] = filler.zMax();
+    result.normaliseCount = filler.stored();
+    result.data.fnTrf.nx = static_cast<int>(rows);
+    result.data.fnTrf.pointsPerSet = static_cast<int>(columns);
+    result.data.loadedFormat = static_cast<int>(DataFormat::Maple);
+    result.rawBoundsBeforeNormalising = true;
+    result.loaded = true;
+    return result;
 }

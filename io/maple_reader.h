@@ -1,4 +1,7 @@
-// Reader of a sampled surface written as a Maple GRID structure.
+// Reader of a sampled surface written by Maple as a GRID structure: the x and y ranges, the
+// index ranges of an Array, then one z value per grid node in row order.
 #pragma once
 
-void readMapleFile(const char* path);
+#include "io/load_result.h"
+
+LoadResult readMapleFile(const DataFile& file);

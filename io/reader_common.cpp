@@ -1,35 +1,34 @@
 // Opening a data file and reading the header line of the "Data" formats.
 #include "io/reader_common.h"
 
-#include <cstdio>
 #include <cstring>
 
-#include "app/viewer_state.h"
 #include "io/load_limits.h"
 #include "io/number_scan.h"
+#include "io/report_text.h"
 
-bool openReaderFile(const char* path, FileBuffer& file)
+bool openReaderFile(const DataFile& source, FileBuffer& file, LoadResult& result)
 {
-    std::printf("\nfilename = %s\n", path);
-    switch (readWholeFile(path, file)) {
+    const char* path = source.name;
+    switch (readWholeFile(source.path, file)) {
     case FileReadResult::ok:
         break;
     case FileReadResult::unreadable:
-        std::printf("File %s does not exist\n", path);
+        result.error = formatLine("File %s does not exist", path);
         return false;
     case FileReadResult::tooLarge:
-        std::printf("File %s is too large to read into memory\n", path);
+        result.error = formatLine("File %s is too large to read into memory", path);
         return false;
     }
     if (file.size == 0) {
-        std::printf("File %s is empty; nothing is loaded\n", path);
+        result.error = formatLine("File %s is empty; nothing is loaded", path);
         return false;
     }
     return true;
 }
 
-bool readDataHeader(const char* path, const FileBuffer& file, std::size_t bytesPerPoint, FnTrf& dims,
-                    const char*& points)
+bool readDataHeader(const char* name, const FileBuffer& file, std::size_t bytesPerPoint, FnTrf& dims,
+                    const char*& points, LoadResult& result)
 {
     // The header is the whole first line, however long; the points start after its line end.
     const char* lineEnd = static_cast<const char*>(std::memchr(file.begin(), '\n', file.size));
@@ -43,16 +42,15 @@ bool readDataHeader(const char* path, const FileBuffer& file, std::size_t bytesP
     if (scanInt(p, textEnd, dims.nx)) {
         scanInt(p, textEnd, dims.pointsPerSet);
     }
-
-    std::printf("fnTrf.nx = %d points per set = %d\n", dims.nx, dims.pointsPerSet);
-    std::printf("scale = %lf segments = %d thickness = %lf\n", viewer.scale, viewer.segments, viewer.thickness);
-    return dimensionsLoadable(path, dims.nx, dims.pointsPerSet, bytesPerPoint);
+    result.headerRead = true;
+    result.header = dims;
+    return dimensionsLoadable(name, dims.nx, dims.pointsPerSet, bytesPerPoint, result.error);
 }
 
-void reportShortRead(const char* path, std::size_t read, std::size_t expected, const char* what)
+void warnShortRead(const char* name, std::size_t read, std::size_t expected, const char* what, LoadResult& result)
 {
     if (read < expected) {
-        std::printf("File %s ends early or holds text that is not a number: %zu of %zu %s read\n", path, read,
-                    expected, what);
+        result.warnings.push_back(formatLine("File %s ends early or holds text that is not a number: %zu of %zu %s read",
+                                             name, read, expected, what));
     }
 }

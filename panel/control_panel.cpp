@@ -1,5 +1,6 @@
-// Builds the "Control Display" and "Movement Controls" panel windows: every control,
-// bound to its settings field, with its id and, where the id matters, controlAction.
+// Builds the "Control Display" and "Movement Controls" panel windows: every control bound
+// to its settings field, with its id and, where the id matters, the action callback.
+// Spinner limits and steps come from the settings table.
 #include "panel/control_panel.h"
 
 #include <cstdio>
@@ -7,201 +8,213 @@
 #include <initializer_list>
 #include <string>
 
-#include "app/viewer_state.h"
-#include "app/file_list.h"
-#include "glui/glui.h"
 #include "core/colors.h"
-#include "app/control_actions.h"
+#include "core/modes.h"
+#include "core/settings_table.h"
+#include "glui/glui.h"
 
-// A float spinner clamped to [low, high], in the order create, limits, speed, alignment.
-static GLUI_Spinner* addFloatSpinner(GLUI* window, GLUI_Panel* parent, const char* label,
-                                     float* field, int id, float low, float high, float speed)
+namespace {
+
+// The callback of the controls whose id matters; the others have none.
+GLUI_Update_CB actionFor(const PanelWiring& wiring, ControlId id)
 {
-    GLUI_Spinner* spinner = window->add_spinner_to_panel(
-        parent, label, GLUI_SPINNER_FLOAT, field, id, id == -1 ? nullptr : controlAction);
-    spinner->set_float_limits(low, high, GLUI_LIMIT_CLAMP);
-    spinner->set_speed(speed);
-    spinner->set_alignment(GLUI_ALIGN_RIGHT);
+    return id == ControlId::None ? nullptr : wiring.action;
+}
+
+// A spinner bound to a setting, with the limits (clamped) and step of the setting's row,
+// in the order create, limits, speed.
+GLUI_Spinner* addSettingSpinner(GLUI* window, GLUI_Panel* parent, const char* label, Settings& settings,
+                                const SettingRow& row, ControlId id, const PanelWiring& wiring)
+{
+    const bool whole = row.kind == SettingKind::Int;
+    void* field = whole ? static_cast<void*>(intOf(settings, row)) : static_cast<void*>(floatsOf(settings, row));
+    GLUI_Spinner* spinner = window->add_spinner_to_panel(parent, label, whole ? GLUI_SPINNER_INT : GLUI_SPINNER_FLOAT,
+                                                         field, toInt(id), actionFor(wiring, id));
+    if (whole) {
+        spinner->set_int_limits(static_cast<int>(row.low), static_cast<int>(row.high), GLUI_LIMIT_CLAMP);
+    } else {
+        spinner->set_float_limits(row.low, row.high, GLUI_LIMIT_CLAMP);
+    }
+    spinner->set_speed(row.step);
     return spinner;
 }
 
-static GLUI_RadioGroup* addRadioGroup(GLUI* window, GLUI_Panel* parent, int* field, int id,
-                                      std::initializer_list<const char*> buttons)
+GLUI_RadioGroup* addRadioGroup(GLUI* window, GLUI_Panel* parent, int* field, ControlId id,
+                               const PanelWiring& wiring, std::initializer_list<const char*> buttons)
 {
-    GLUI_RadioGroup* group =
-        window->add_radiogroup_to_panel(parent, field, id, id == -1 ? nullptr : controlAction);
+    GLUI_RadioGroup* group = window->add_radiogroup_to_panel(parent, field, toInt(id), actionFor(wiring, id));
     for (const char* name : buttons)
         window->add_radiobutton_to_group(group, name);
     return group;
 }
 
-static void buildObjectProperties(GLUI* window)
+void buildObjectProperties(GLUI* window, Settings& s, PanelHandles& h, const PanelWiring& w)
 {
     GLUI_Rollout* rollout = window->add_rollout("Object Properties", false);
-
-    GLUI_Spinner* segments =
-        window->add_spinner_to_panel(rollout, "Segments:", GLUI_SPINNER_INT, &viewer.segments, -1);
-    segments->set_int_limits(3, 60, GLUI_LIMIT_CLAMP);
-    segments->set_alignment(GLUI_ALIGN_RIGHT);
-
-    viewer.scaleSpinner =
-        addFloatSpinner(window, rollout, "Scale:", &viewer.scale, -1, -1000.0f, 1000.0f, 0.001f);
-    viewer.thicknessSpinner =
-        addFloatSpinner(window, rollout, "Thickness:", &viewer.thickness, -1, 0.001f, 10.0f, 0.05f);
+    addSettingSpinner(window, rollout, "Segments:", s, settingRow(&Settings::segments), ControlId::None, w)
+        ->set_alignment(GLUI_ALIGN_RIGHT);
+    h.scaleSpinner =
+        addSettingSpinner(window, rollout, "Scale:", s, settingRow(&Settings::scale), ControlId::None, w);
+    h.scaleSpinner->set_alignment(GLUI_ALIGN_RIGHT);
+    h.thicknessSpinner =
+        addSettingSpinner(window, rollout, "Thickness:", s, settingRow(&Settings::thickness), ControlId::None, w);
+    h.thicknessSpinner->set_alignment(GLUI_ALIGN_RIGHT);
 }
 
-static void buildDisplayOptions(GLUI* window)
+void buildDisplayOptions(GLUI* window, Settings& s, PanelHandles& h, const PanelWiring& w)
 {
     GLUI_Rollout* rollout = window->add_rollout("Display Options", false);
 
     GLUI_Rollout* stereo = window->add_rollout_to_panel(rollout, "Mono/Stereo", false);
-    addRadioGroup(window, stereo, &viewer.stereoMode, 701, {"MonoView ", "Anaglyph", "StereoView"});
+    addRadioGroup(window, stereo, &s.stereoMode.raw, ControlId::ViewMode, w, {"MonoView ", "Anaglyph", "StereoView"});
 
     GLUI_Rollout* scaling = window->add_rollout_to_panel(rollout, "Axis Scaling", false);
-    viewer.axisScalingRadio =
-        addRadioGroup(window, scaling, &viewer.axis_data, 801, {"Individual", "Uniform "});
+    h.axisScalingRadio =
+        addRadioGroup(window, scaling, &s.axis_data.raw, ControlId::AxisScaling, w, {"Individual", "Uniform "});
 
     GLUI_Rollout* display = window->add_rollout_to_panel(rollout, "Data Display", false);
-    viewer.displayTypeRadio = addRadioGroup(
-        window, display, &viewer.displayType, -1,
-        {"Points ", "Line Sets:Joined ", "Line Sets:Needled ", "Surface grid ", "Surface filled "});
+    h.displayTypeRadio =
+        addRadioGroup(window, display, &s.displayType.raw, ControlId::None, w,
+                      {"Points ", "Line Sets:Joined ", "Line Sets:Needled ", "Surface grid ", "Surface filled "});
 
-    viewer.eyeSepSpinner = addFloatSpinner(window, rollout, "Eye Separation:",
-                                           &viewer.eyeSeparation, 602, 0.0f, 45.0f, 0.05f);
-    viewer.focalLengthSpinner = addFloatSpinner(window, rollout, "FocalLength:",
-                                                &viewer.focalLength, 601, 0.0f, 500.0f, 0.05f);
+    h.eyeSepSpinner = addSettingSpinner(window, rollout, "Eye Separation:", s, settingRow(&Settings::eyeSeparation),
+                                        ControlId::EyeSeparation, w);
+    h.eyeSepSpinner->set_alignment(GLUI_ALIGN_RIGHT);
+    h.focalLengthSpinner = addSettingSpinner(window, rollout, "FocalLength:", s, settingRow(&Settings::focalLength),
+                                             ControlId::FocalLength, w);
+    h.focalLengthSpinner->set_alignment(GLUI_ALIGN_RIGHT);
 
-    window->add_checkbox_to_panel(rollout, "Show axes", &viewer.showAxes, -1);
-    window->add_checkbox_to_panel(rollout, "Show file name", &viewer.showFileName, -1);
-    window->add_checkbox_to_panel(rollout, "Show movement controls", &viewer.showMovementControls,
-                                  300, controlAction);
+    window->add_checkbox_to_panel(rollout, "Show axes", &s.showAxes, toInt(ControlId::None));
+    window->add_checkbox_to_panel(rollout, "Show file name", &s.showFileName, toInt(ControlId::None));
+    window->add_checkbox_to_panel(rollout, "Show movement controls", &s.showMovementControls,
+                                  toInt(ControlId::ShowMovementControls), w.action);
 }
 
 // A working-colour spinner, starting at 1.0: every build begins with white.
-static GLUI_Spinner* addColorSpinner(GLUI* window, GLUI_Panel* parent, const char* label,
-                                     float* field)
+GLUI_Spinner* addColorSpinner(GLUI* window, GLUI_Panel* parent, const char* label, Settings& s, float Settings::*field,
+                              const PanelWiring& w)
 {
-    GLUI_Spinner* spinner = addFloatSpinner(window, parent, label, field, 502, 0.0f, 1.0f, 0.001f);
+    GLUI_Spinner* spinner = addSettingSpinner(window, parent, label, s, settingRow(field), ControlId::ColorName, w);
+    spinner->set_alignment(GLUI_ALIGN_RIGHT);
     spinner->set_float_val(1.0f);
     return spinner;
 }
 
-static void buildColors(GLUI* window)
+void buildColors(GLUI* window, Settings& s, PanelHandles& h, const PanelWiring& w)
 {
     GLUI_Rollout* rollout = window->add_rollout("Colors", false);
 
-    viewer.colorNameList =
-        window->add_listbox_to_panel(rollout, "Color Name:", &viewer.colorName, 502, controlAction);
+    h.colorNameList = window->add_listbox_to_panel(rollout, "Color Name:", &s.colorName, toInt(ControlId::ColorName),
+                                                   w.action);
     for (int i = 0; i < numColorNames; ++i)
-        viewer.colorNameList->add_item(i, namedColorTable.colorNames[i]);
-    fillDataColors();
+        h.colorNameList->add_item(i, namedColorTable.colorNames[i]);
+    fillDataColors(s.dataColors);
 
     GLUI_Rollout* rgb = window->add_rollout_to_panel(rollout, "rgb", false);
-    viewer.redSpinner = addColorSpinner(window, rgb, "red:", &viewer.colorRed);
-    viewer.greenSpinner = addColorSpinner(window, rgb, "green:", &viewer.colorGreen);
-    viewer.blueSpinner = addColorSpinner(window, rgb, "blue:", &viewer.colorBlue);
+    h.redSpinner = addColorSpinner(window, rgb, "red:", s, &Settings::colorRed, w);
+    h.greenSpinner = addColorSpinner(window, rgb, "green:", s, &Settings::colorGreen, w);
+    h.blueSpinner = addColorSpinner(window, rgb, "blue:", s, &Settings::colorBlue, w);
 
     GLUI_Rollout* target = window->add_rollout_to_panel(rollout, "Apply Color To:", true);
-    viewer.applyColorRadio =
-        addRadioGroup(window, target, &viewer.applyColorTo, -1,
-                      {"Background", "Left", "Right", "Light 1", "Light 2", "Data Color"});
-    viewer.dataValueList =
-        window->add_listbox_to_panel(target, " Data Value:", &viewer.dataValue, 504, controlAction);
+    h.applyColorRadio = addRadioGroup(window, target, &s.applyColorTo.raw, ControlId::None, w,
+                                      {"Background", "Left", "Right", "Light 1", "Light 2", "Data Color"});
+    h.dataValueList = window->add_listbox_to_panel(target, " Data Value:", &s.dataValue, toInt(ControlId::DataValue),
+                                                   w.action);
     for (int i = 0; i <= 9; ++i)
-        viewer.dataValueList->add_item(i, std::to_string(i).c_str());
+        h.dataValueList->add_item(i, std::to_string(i).c_str());
 
-    window->add_button_to_panel(rollout, "Apply Color Settings", 503, controlAction);
+    window->add_button_to_panel(rollout, "Apply Color Settings", toInt(ControlId::ApplyColor), w.action);
 }
 
-static void buildLights(GLUI* window)
+void buildLights(GLUI* window, Settings& s, PanelHandles& h, const PanelWiring& w)
 {
     GLUI_Rollout* rollout = window->add_rollout("Lights", false);
     GLUI_Panel* light1 = window->add_panel_to_panel(rollout, "Light 1", GLUI_PANEL_EMBOSSED);
     GLUI_Panel* light2 = window->add_panel_to_panel(rollout, "Light 2", GLUI_PANEL_EMBOSSED);
 
-    window->add_checkbox_to_panel(light1, "Enabled", &viewer.light1Enabled, 200, controlAction);
-    viewer.light1IntensitySpinner = window->add_spinner_to_panel(
-        light1, "Intensity:", GLUI_SPINNER_FLOAT, &viewer.light1Intensity, 250, controlAction);
-    viewer.light1IntensitySpinner->set_float_limits(0.0f, 1.0f, GLUI_LIMIT_CLAMP);
+    window->add_checkbox_to_panel(light1, "Enabled", &s.light1Enabled, toInt(ControlId::Light1Enabled), w.action);
+    h.light1IntensitySpinner = addSettingSpinner(window, light1, "Intensity:", s,
+                                                 settingRow(&Settings::light1Intensity), ControlId::Light1Intensity, w);
 
-    window->add_checkbox_to_panel(light2, "Enabled", &viewer.light2Enabled, 201, controlAction);
-    viewer.light2IntensitySpinner = window->add_spinner_to_panel(
-        light2, "Intensity:", GLUI_SPINNER_FLOAT, &viewer.light2Intensity, 251, controlAction);
-    viewer.light2IntensitySpinner->set_float_limits(0.0f, 1.0f, GLUI_LIMIT_CLAMP);
+    window->add_checkbox_to_panel(light2, "Enabled", &s.light2Enabled, toInt(ControlId::Light2Enabled), w.action);
+    h.light2IntensitySpinner = addSettingSpinner(window, light2, "Intensity:", s,
+                                                 settingRow(&Settings::light2Intensity), ControlId::Light2Intensity, w);
 }
 
-static void buildDataFile(GLUI* window)
+void buildDataFile(GLUI* window, Settings& s, PanelHandles& h, const PanelWiring& w)
 {
     GLUI_Rollout* rollout = window->add_rollout("Specify Data File", true);
     // A top-level control: it stands below the whole rollout, as an empty line.
     window->add_statictext("");
 
-    window->add_button_to_panel(rollout, "Browse for folder", 402, controlAction);
+    window->add_button_to_panel(rollout, "Browse for folder", toInt(ControlId::BrowseFolder), w.action);
 
     // The texts are read with get_text by the file list, so the boxes have no live variable.
-    viewer.folderText = window->add_edittext_to_panel(rollout, "Folder:", GLUI_EDITTEXT_TEXT,
-                                                      nullptr, 404, controlAction);
-    viewer.folderText->set_w(200);
-    const char* folder = getCurrentFolder();
-    viewer.folderText->set_text(folder ? folder : "");
-    viewer.filterText = window->add_edittext_to_panel(rollout, "File filter:", GLUI_EDITTEXT_TEXT,
-                                                      nullptr, 404, controlAction);
-    viewer.filterText->set_text(viewer.fileFilter.c_str());
+    h.folderText = window->add_edittext_to_panel(rollout, "Folder:", GLUI_EDITTEXT_TEXT, nullptr,
+                                                 toInt(ControlId::FolderOrFilter), w.action);
+    h.folderText->set_w(200);
+    h.folderText->set_text(w.startFolder.c_str());
+    h.filterText = window->add_edittext_to_panel(rollout, "File filter:", GLUI_EDITTEXT_TEXT, nullptr,
+                                                 toInt(ControlId::FolderOrFilter), w.action);
+    h.filterText->set_text(w.fileFilter.c_str());
 
     GLUI_Rollout* format = window->add_rollout_to_panel(rollout, "Data Format", true);
-    viewer.dataFormatRadio = addRadioGroup(window, format, &viewer.dataFormat, 401,
-                                           {"Data ", "Maple", "Data with Color"});
+    h.dataFormatRadio = addRadioGroup(window, format, &s.dataFormat.raw, ControlId::DataFormat, w,
+                                      {"Data ", "Maple", "Data with Color"});
 
-    viewer.fileList = window->add_listbox_to_panel(rollout, "Files:", &viewer.chosen_listitem,
-                                                   403, controlAction);
-    viewer.fileList->add_item(0, "Choose Model");
-    refreshFileList();
+    h.fileList = window->add_listbox_to_panel(rollout, "Files:", w.chosenListItem, toInt(ControlId::FileList), w.action);
+    h.fileList->add_item(0, "Choose Model");
+    if (w.listFiles)
+        w.listFiles();
 }
 
-static void buildWindowButtons(GLUI* window)
+void buildWindowButtons(GLUI* window, const PanelWiring& w)
 {
     window->add_statictext("");
-    window->add_button("Reset View", 301, controlAction);
+    window->add_button("Reset View", toInt(ControlId::ResetView), w.action);
     // GLUI calls the callback with the button's id 0: the process ends with status 0.
-    window->add_button("Quit", 0, std::exit);
+    window->add_button("Quit", toInt(ControlId::Quit), std::exit);
 }
 
 // A translation control of the "Movement Controls" window, all with the same speed.
-static void addTranslation(GLUI* window, const char* label, int type, float* field)
+void addTranslation(GLUI* window, const char* label, int type, float* field)
 {
-    window->add_translation(label, type, field, -1)->set_speed(0.005f);
+    window->add_translation(label, type, field, toInt(ControlId::None))->set_speed(0.005f);
 }
 
-static void buildMovementControls(GLUI* window)
+void buildMovementControls(GLUI* window, Settings& s, PanelHandles& h)
 {
-    viewer.rotateControl = window->add_rotation("Rotate", viewer.rotateMat, -1);
-    viewer.rotateControl->set_spin(1.0f);
+    h.rotateControl = window->add_rotation("Rotate", s.rotateMat, toInt(ControlId::None));
+    h.rotateControl->set_spin(1.0f);
     window->add_column(0);
-    addTranslation(window, "Objects XY", GLUI_TRANSLATION_XY, &viewer.objTrans[0]);
+    addTranslation(window, "Objects XY", GLUI_TRANSLATION_XY, &s.objTrans[0]);
     window->add_column(0);
-    addTranslation(window, "Objects X", GLUI_TRANSLATION_X, &viewer.objTrans[0]);
+    addTranslation(window, "Objects X", GLUI_TRANSLATION_X, &s.objTrans[0]);
     window->add_column(0);
-    addTranslation(window, "Objects Y", GLUI_TRANSLATION_Y, &viewer.objTrans[1]);
+    addTranslation(window, "Objects Y", GLUI_TRANSLATION_Y, &s.objTrans[1]);
     window->add_column(0);
-    addTranslation(window, "Objects Z", GLUI_TRANSLATION_Z, &viewer.objTrans[2]);
+    addTranslation(window, "Objects Z", GLUI_TRANSLATION_Z, &s.objTrans[2]);
     window->add_column(0);
-    window->add_rotation("Light 1", viewer.lightRotateMat, -1)->set_spin(0.82f);
+    window->add_rotation("Light 1", s.lightRotateMat, toInt(ControlId::None))->set_spin(0.82f);
 }
 
-void buildControlPanel()
+}  // namespace
+
+void buildControlPanel(Settings& settings, PanelHandles& handles, const PanelWiring& wiring)
 {
     std::printf("GLUI version: %3.2f\n", GLUI_Master.get_version());
 
-    viewer.controlWindow = GLUI_Master.create_glui("Control Display", 0, 860, 50);
-    buildObjectProperties(viewer.controlWindow);
-    buildDisplayOptions(viewer.controlWindow);
-    buildColors(viewer.controlWindow);
-    buildLights(viewer.controlWindow);
-    buildDataFile(viewer.controlWindow);
-    buildWindowButtons(viewer.controlWindow);
-    viewer.controlWindow->set_main_gfx_window(viewer.mainWindow);
+    handles.controlWindow = GLUI_Master.create_glui("Control Display", 0, 860, 50);
+    GLUI* control = handles.controlWindow;
+    buildObjectProperties(control, settings, handles, wiring);
+    buildDisplayOptions(control, settings, handles, wiring);
+    buildColors(control, settings, handles, wiring);
+    buildLights(control, settings, handles, wiring);
+    buildDataFile(control, settings, handles, wiring);
+    buildWindowButtons(control, wiring);
+    control->set_main_gfx_window(wiring.mainWindow);
 
-    viewer.movementWindow = GLUI_Master.create_glui("Movement Controls", 0, 50, 650);
-    viewer.movementWindow->set_main_gfx_window(viewer.mainWindow);
-    buildMovementControls(viewer.movementWindow);
+    handles.movementWindow = GLUI_Master.create_glui("Movement Controls", 0, 50, 650);
+    handles.movementWindow->set_main_gfx_window(wiring.mainWindow);
+    buildMovementControls(handles.movementWindow, settings, handles);
 }

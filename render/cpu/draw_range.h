@@ -4,14 +4,12 @@
 
 #include <cstddef>
 
-#include "app/viewer_state.h"
 #include "core/data_set.h"
+#include "core/modes.h"
 
-enum DisplayType { kPoints = 0, kJoined = 1, kNeedled = 2, kGrid = 3, kFilled = 4 };
-enum DataFormat { kPlain = 0, kMaple = 1, kColored = 2 };
-
-// Sets 0 to lastSet of ny points each; colored when every point carries a data value.
+// Sets 0 to lastSet of ny points each of data; colored when every point carries a data value.
 struct DrawRange {
+    const DataSet* data;
     int lastSet;
     int ny;
     bool colored;
@@ -24,11 +22,18 @@ inline std::size_t pointIndex(const DrawRange& range, int i, int j)
 
 inline const Point3d& pointAt(const DrawRange& range, int i, int j)
 {
-    return dataSet.coordArray[pointIndex(range, i, j)];
+    return range.data->coordArray[pointIndex(range, i, j)];
 }
 
 inline int groupAt(const DrawRange& range, int i, int j)
 {
     const std::size_t k = pointIndex(range, i, j);
-    return k < dataSet.groupArray.size() ? dataSet.groupArray[k] : 0;
+    return k < range.data->groupArray.size() ? range.data->groupArray[k] : 0;
 }
+
+// The last set (counted from 0) that a data format shows in a display type, or -1 for none.
+int lastSetDrawn(int loadedFormat, DisplayType displayType, int nx);
+
+// The range that the display type draws of data; false when it draws nothing (no set to
+// draw, or arrays that do not hold every point the dimensions announce).
+bool drawRangeOf(const DataSet& data, DisplayType displayType, DrawRange& range);

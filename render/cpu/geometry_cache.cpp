@@ -3,68 +3,10 @@
 
 #include <array>
 #include <cmath>
-#include <cstring>
 
-#include "render/gl/data_drawing.h"
+#include "core/colors.h"
 
 namespace {
-
-GeometryCache cache;
-unsigned long builds = 0;
-std::size_t keptMeshLimit = kKeptMeshBytes;
-
-std::uint64_t mix(std::uint64_t h, std::uint64_t v)
-{
-    h ^= v + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2);
-    return h * 0x100000001b3ull;
-}
-
-std::uint64_t bitsOf(float f)
-{
-    std::uint32_t u = 0;
-    std::memcpy(&u, &f, sizeof u);
-    return u;
-}
-
-std::uint64_t bitsOf(double d)
-{
-    std::uint64_t u = 0;
-    std::memcpy(&u, &d, sizeof u);
-    return u;
-}
-
-// Everything the arrays are built from. Besides the load counter, a sample of the points
-// and data values catches data that were put in place without a load (tests do that).
-std::uint64_t geometryKey(const DrawRange& range, int displayType)
-{
-    std::uint64_t h = 0xcbf29ce484222325ull;
-    h = mix(h, dataSet.generation);
-    h = mix(h, reinterpret_cast<std::uintptr_t>(dataSet.coordArray.data()));
-    h = mix(h, dataSet.coordArray.size());
-    h = mix(h, dataSet.groupArray.size());
-    h = mix(h, static_cast<std::uint64_t>(dataSet.loadedFormat));
-    h = mix(h, static_cast<std::uint64_t>(range.lastSet) * 0x10000u + static_cast<std::uint64_t>(range.ny));
-    h = mix(h, static_cast<std::uint64_t>(displayType));
-    h = mix(h, bitsOf(viewer.thickness));
-    h = mix(h, static_cast<std::uint64_t>(viewer.segments));
-    h = mix(h, bitsOf(dataSet.ymin));
-    h = mix(h, bitsOf(dataSet.tx) ^ (bitsOf(dataSet.ty) << 32));
-    h = mix(h, bitsOf(dataSet.tz));
-    for (const DataColor& c : viewer.dataColors) {
-        h = mix(h, bitsOf(c.r) ^ (bitsOf(c.g) << 32));
-        h = mix(h, bitsOf(c.b) ^ (bitsOf(c.a) << 32));
-    }
-    const std::size_t n = dataSet.coordArray.size();
-    const std::size_t step = n / 256 + 1;
-    for (std::size_t k = 0; k < n; k += step) {
-        const Point3d& p = dataSet.coordArray[k];
-        h = mix(h, bitsOf(p.x) ^ (bitsOf(p.y) >> 1) ^ (bitsOf(p.z) << 1));
-        if (k < dataSet.groupArray.size()) {
-            h = mix(h, static_cast<std::uint64_t>(static_cast<std::uint32_t>(dataSet.groupArray[k])));
-        }
-    }
-    return h;
-}
 
 void pushPoint(std::vector<float>& out, const Point3d& p)
 {
@@ -109,7 +51,7 @@ struct ColorSort {
     int last() const { return keys.empty() ? -1 : static_cast<int>(keys.back()) - 1; }
 };
 
-void buildPoints(const DrawRange& range)
+void buildPoints(GeometryCache& cache, const DrawRange& range)
 {
     ColorSort colors;
     for (int i = 0; i <= range.lastSet; ++i) {
@@ -132,9 +74,9 @@ void buildPoints(const DrawRange& range)
     cache.lastColorIndex = colors.last();
 }
 
-void buildSurface(const DrawRange& range, int displayType)
+void buildSurface(GeometryCache& cache, const DrawRange& range, DisplayType displayType)
 {
-    const bool plain = dataSet.loadedFormat == kPlain;
+    const bool plain = range.data->loadedFormat == static_cast<int>(DataFormat::Plain);
     const int quadsPerSet = range.ny - 1;
     if (range.lastSet < 0 || quadsPerSet <= 0) {
         return;
@@ -179,7 +121,7 @@ void buildSurface(const DrawRange& range, int displayType)
             colors.add(colorOf(range, i, j));
         }
     }
-    const bool keepOrder = displayType == kGrid;
+    const bool keepOrder = displayType == DisplayType::Grid;
     if (keepOrder) {
         // Neighbouring outlines share their edges at equal depth, where the first one drawn
         // stays: the quadrilaterals keep their order, in runs of one colour.
@@ -221,9 +163,9 @@ struct LineVertex {
     Point3d direction;
 };
 
-Point3d footOf(const Point3d& p)
+Point3d footOf(const DataSet& data, const Point3d& p)
 {
-    return Point3d{p.x, static_cast<double>(dataSet.ymin), p.z};
+    return Point3d{p.x, static_cast<double>(data.ymin), p.z};
 }
 
 Point3d difference(const Point3d& b, const Point3d& a)
@@ -239,15 +181,15 @@ LineVertex polylineVertex(const DrawRange& range, int i, int j, bool feet, std::
     const int after = j + 1 < range.ny ? j + 1 : j;
     Point3d a = pointAt(range, i, before), b = pointAt(range, i, after), p = pointAt(range, i, j);
     if (feet) {
-        a = footOf(a);
-        b = footOf(b);
-        p = footOf(p);
+        a = footOf(*range.data, a);
+        b = footOf(*range.data, b);
+        p = footOf(*range.data, p);
     }
-    const std::uint64_t n = dataSet.coordArray.size();
+    const std::uint64_t n = range.data->coordArray.size();
     return LineVertex{tag * n + pointIndex(range, i, j), p, difference(b, a)};
 }
 
-void pushLineVertex(const LineVertex& v)
+void pushLineVertex(GeometryCache& cache, const LineVertex& v)
 {
     pushPoint(cache.lineVertices, v.position);
     Point3d d = v.direction;
@@ -257,7 +199,7 @@ void pushLineVertex(const LineVertex& v)
     }
 }
 
-void buildTubes(const DrawRange& range, int displayType)
+void buildTubes(GeometryCache& cache, const DrawRange& range, DisplayType displayType)
 {
     // The tubes in data order, twice: once for their colours, once to put them in place.
     const auto eachTube = [&](auto visit) {
@@ -265,7 +207,7 @@ void buildTubes(const DrawRange& range, int displayType)
             for (int j = 0; j < range.ny; ++j) {
                 const std::uint32_t k = static_cast<std::uint32_t>(pointIndex(range, i, j));
                 const int color = colorOf(range, i, j);
-                if (displayType == kJoined) {
+                if (displayType == DisplayType::Joined) {
                     if (j + 1 < range.ny) {
                         visit(TubeSegment{k, TubeSegment::Joined}, color);
                     }
@@ -285,14 +227,15 @@ void buildTubes(const DrawRange& range, int displayType)
     cache.lastColorIndex = colors.last();
     cache.leavesNormal = !cache.tubes.empty();
 
-    const double t[3] = {dataSet.tx, dataSet.ty, dataSet.tz};
+    const DataSet& data = *range.data;
+    const double t[3] = {data.tx, data.ty, data.tz};
     double farthest = 0.0;
     for (int i = 0; i <= range.lastSet; ++i) {
         for (int j = 0; j < range.ny; ++j) {
             const Point3d& p = pointAt(range, i, j);
-            const double ys[2] = {p.y, static_cast<double>(dataSet.ymin)};
+            const double ys[2] = {p.y, static_cast<double>(data.ymin)};
             // Needles reach down to the floor; joined tubes only run between the points.
-            const int ends = displayType == kNeedled ? 2 : 1;
+            const int ends = displayType == DisplayType::Needled ? 2 : 1;
             for (int e = 0; e < ends; ++e) {
                 const double y = ys[e];
                 const double x = p.x + t[0], yy = y + t[1], z = p.z + t[2];
@@ -305,7 +248,7 @@ void buildTubes(const DrawRange& range, int displayType)
 
 // The thin lines of the kept tubes: consecutive tubes of one colour share their common
 // vertex. Counted first, so that the arrays are allocated once at their size.
-void buildThinLines()
+void buildThinLines(GeometryCache& cache)
 {
     const DrawRange& range = cache.range;
     const int ny = range.ny;
@@ -330,22 +273,22 @@ void buildThinLines()
                     b = polylineVertex(range, i, j, true, 1);
                 } else {
                     const Point3d& p = pointAt(range, i, j);
-                    const Point3d foot = footOf(p);
+                    const Point3d foot = footOf(*range.data, p);
                     if (p.y == foot.y) {
                         continue;
                     }
-                    const std::uint64_t n = dataSet.coordArray.size();
+                    const std::uint64_t n = range.data->coordArray.size();
                     a = LineVertex{2 * n + seg.point, foot, difference(p, foot)};
                     b = LineVertex{3 * n + seg.point, p, difference(p, foot)};
                 }
                 if (a.id != lastId) {
                     if (fill) {
-                        pushLineVertex(a);
+                        pushLineVertex(cache, a);
                     }
                     ++vertexCount;
                 }
                 if (fill) {
-                    pushLineVertex(b);
+                    pushLineVertex(cache, b);
                     const std::uint32_t start = static_cast<std::uint32_t>(vertexCount - 1);
                     cache.lineIndices.push_back(start);
                     cache.lineIndices.push_back(start + 1);
@@ -370,117 +313,126 @@ void buildThinLines()
 
 }  // namespace
 
-void tubeSegmentEnds(const TubeSegment& segment, Point3d& a, Point3d& b)
+void tubeSegmentEnds(const DataSet& data, const TubeSegment& segment, Point3d& a, Point3d& b)
 {
-    const Point3d& p = dataSet.coordArray[segment.point];
+    const Point3d& p = data.coordArray[segment.point];
     switch (segment.kind) {
     case TubeSegment::Joined:
         a = p;
-        b = dataSet.coordArray[segment.point + 1];
+        b = data.coordArray[segment.point + 1];
         break;
     case TubeSegment::Floor: {
-        const bool firstOfSet = segment.point % static_cast<std::uint32_t>(dataSet.fnTrf.pointsPerSet) == 0;
-        a = footOf(firstOfSet ? p : dataSet.coordArray[segment.point - 1]);
-        b = footOf(p);
+        const bool firstOfSet = segment.point % static_cast<std::uint32_t>(data.fnTrf.pointsPerSet) == 0;
+        a = footOf(data, firstOfSet ? p : data.coordArray[segment.point - 1]);
+        b = footOf(data, p);
         break;
     }
     case TubeSegment::Needle:
-        a = footOf(p);
+        a = footOf(data, p);
         b = p;
         break;
     }
 }
 
-const GeometryCache& cachedGeometry(const DrawRange& range, int displayType)
+GeometryStore::GeometryStore(std::size_t keptMeshBytes) : meshLimit_(keptMeshBytes) {}
+
+const GeometryCache& GeometryStore::geometryFor(const DrawRange& range, DisplayType displayType,
+                                               const GeometryInputs& inputs)
 {
-    const std::uint64_t key = geometryKey(range, displayType);
-    if (cache.valid && cache.key == key) {
-        return cache;
+    // What is kept is told by the data set's generation and the settings' geometry version
+    // when it is out of date: every load raises the one, every change of a setting that the
+    // arrays are built from the other.
+    if (cache_.valid && cache_.data == range.data && cache_.dataGeneration == range.data->generation &&
+        cache_.settingsVersion == inputs.settingsVersion && cache_.displayType == displayType) {
+        return cache_;
     }
-    clearGeometryCache();
-    cache.key = key;
-    cache.valid = true;
-    cache.displayType = displayType;
-    cache.range = range;
-    ++builds;
+    clear();
+    cache_.valid = true;
+    cache_.data = range.data;
+    cache_.dataGeneration = range.data->generation;
+    cache_.settingsVersion = inputs.settingsVersion;
+    cache_.thickness = inputs.thickness;
+    cache_.segments = inputs.segments;
+    cache_.displayType = displayType;
+    cache_.range = range;
+    ++builds_;
     switch (displayType) {
-    case kPoints:
-        buildPoints(range);
+    case DisplayType::Points:
+        buildPoints(cache_, range);
         break;
-    case kJoined:
-    case kNeedled:
-        buildTubes(range, displayType);
+    case DisplayType::Joined:
+    case DisplayType::Needled:
+        buildTubes(cache_, range, displayType);
         break;
-    case kGrid:
-    case kFilled:
-        buildSurface(range, displayType);
-        break;
-    default:
+    case DisplayType::Grid:
+    case DisplayType::Filled:
+        buildSurface(cache_, range, displayType);
         break;
     }
-    return cache;
+    return cache_;
 }
 
-const GeometryCache& keptThinLines()
+const GeometryCache& GeometryStore::keptThinLines()
 {
-    if (!cache.linesBuilt) {
-        cache.mesh.clear();
-        cache.meshGroups.clear();
-        cache.meshBuilt = false;
-        buildThinLines();
-        cache.linesBuilt = true;
+    if (!cache_.linesBuilt) {
+        cache_.mesh.clear();
+        cache_.meshGroups.clear();
+        cache_.meshBuilt = false;
+        buildThinLines(cache_);
+        cache_.linesBuilt = true;
     }
-    return cache;
+    return cache_;
 }
 
-const MeshArrays* keptTubeMesh()
+const MeshArrays* GeometryStore::keptTubeMesh()
 {
-    if (cache.meshBuilt) {
-        return &cache.mesh;
+    if (cache_.meshBuilt) {
+        return &cache_.mesh;
     }
     // Only one of the two drawings of the tubes is kept at a time.
-    cache.lineVertices = std::vector<float>();
-    cache.lineTangents = std::vector<std::int16_t>();
-    cache.lineIndices = std::vector<std::uint32_t>();
-    cache.lineGroups.clear();
-    cache.linesBuilt = false;
-    const int segments = viewer.segments;
+    cache_.lineVertices = std::vector<float>();
+    cache_.lineTangents = std::vector<std::int16_t>();
+    cache_.lineIndices = std::vector<std::uint32_t>();
+    cache_.lineGroups.clear();
+    cache_.linesBuilt = false;
+    const int segments = cache_.segments;
     const std::size_t perTube = static_cast<std::size_t>(tubeVertexCount(segments)) * 6 * sizeof(float) +
                                 (static_cast<std::size_t>(tubeIndexCount(segments)) + 1) * sizeof(std::uint32_t);
-    if (cache.tubes.size() * perTube > keptMeshLimit) {
+    if (cache_.tubes.size() * perTube > meshLimit_) {
         return nullptr;
     }
     const TubeRing ring = tubeRing(segments);
-    cache.mesh.positions.reserve(cache.tubes.size() * tubeVertexCount(segments) * 3);
-    cache.mesh.normals.reserve(cache.tubes.size() * tubeVertexCount(segments) * 3);
-    cache.mesh.indices.reserve(cache.tubes.size() * tubeIndexCount(segments));
-    cache.mesh.tubeStarts.reserve(cache.tubes.size());
-    for (const ColorGroup& g : cache.groups) {
-        ColorGroup meshGroup{g.colorIndex, cache.mesh.indices.size(), 0};
+    MeshArrays& mesh = cache_.mesh;
+    mesh.positions.reserve(cache_.tubes.size() * tubeVertexCount(segments) * 3);
+    mesh.normals.reserve(cache_.tubes.size() * tubeVertexCount(segments) * 3);
+    mesh.indices.reserve(cache_.tubes.size() * tubeIndexCount(segments));
+    mesh.tubeStarts.reserve(cache_.tubes.size());
+    for (const ColorGroup& g : cache_.groups) {
+        ColorGroup meshGroup{g.colorIndex, mesh.indices.size(), 0};
         for (std::size_t s = g.first; s < g.first + g.count; ++s) {
             Point3d a, b;
-            tubeSegmentEnds(cache.tubes[s], a, b);
-            appendTube(ring, a, b, viewer.thickness, cache.mesh);
+            tubeSegmentEnds(*cache_.data, cache_.tubes[s], a, b);
+            appendTube(ring, a, b, cache_.thickness, mesh);
         }
-        meshGroup.count = cache.mesh.indices.size() - meshGroup.first;
-        cache.meshGroups.push_back(meshGroup);
+        meshGroup.count = mesh.indices.size() - meshGroup.first;
+        cache_.meshGroups.push_back(meshGroup);
     }
-    cache.meshBuilt = true;
-    return &cache.mesh;
+    cache_.meshBuilt = true;
+    return &mesh;
 }
 
-void clearGeometryCache()
+void GeometryStore::clear()
 {
-    cache = GeometryCache{};
+    cache_ = GeometryCache{};
 }
 
-void setKeptMeshLimit(std::size_t bytes)
+void GeometryStore::setKeptMeshLimit(std::size_t bytes)
 {
-    keptMeshLimit = bytes == 0 ? kKeptMeshBytes : bytes;
-    clearGeometryCache();
+    meshLimit_ = bytes == 0 ? kKeptMeshBytes : bytes;
+    clear();
 }
 
-unsigned long geometryBuildCount()
+unsigned long GeometryStore::buildCount() const
 {
-    return builds;
+    return builds_;
 }

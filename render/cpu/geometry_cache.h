@@ -1,6 +1,7 @@
 // What the fast drawing keeps between frames: the vertex arrays of the current display
-// type, rebuilt only when the data, the display type, thickness, segments, the floor or
-// the data colours change.
+// type, rebuilt only when told that what they are built from changed: the data set (its
+// generation), the display type, or a setting they are built from (the settings' geometry
+// version: thickness, segments).
 #pragma once
 
 #include <cstdint>
@@ -28,13 +29,18 @@ struct TubeSegment {
     std::uint32_t point : 30;
     std::uint32_t kind : 2;
 };
-void tubeSegmentEnds(const TubeSegment& segment, Point3d& a, Point3d& b);
+void tubeSegmentEnds(const DataSet& data, const TubeSegment& segment, Point3d& a, Point3d& b);
 
 struct GeometryCache {
-    std::uint64_t key = 0;
+    // What the arrays were built from.
     bool valid = false;
-    int displayType = -1;
-    DrawRange range{-1, 0, false};
+    const DataSet* data = nullptr;
+    unsigned long dataGeneration = 0;
+    unsigned long settingsVersion = 0;
+    DisplayType displayType = DisplayType::Points;
+    float thickness = 0.0f;
+    int segments = 0;
+    DrawRange range{nullptr, -1, 0, false};
 
     // Points: positions grouped by colour (groups count points).
     std::vector<float> points;
@@ -82,28 +88,52 @@ inline void gridQuad(int pointsPerSet, std::size_t k, std::uint32_t out[4])
     out[3] = out[0] + 1;
 }
 
-// The geometry of the display type for the range, built if the kept one is out of date.
-const GeometryCache& cachedGeometry(const DrawRange& range, int displayType);
+// The largest memory the tube mesh may keep; more tubes are generated per frame in chunks.
+constexpr std::size_t kKeptMeshBytes = 48u << 20;
 
-// The kept line sets with their thin lines built (and any kept tube mesh given back).
-const GeometryCache& keptThinLines();
+// The settings the arrays are built from, and the version of the settings that says when
+// any of them changed (SettingsVersions::geometry).
+struct GeometryInputs {
+    float thickness = 0.02f;
+    int segments = 8;
+    unsigned long settingsVersion = 0;
+};
 
-// The tube mesh of the kept line sets (any thin lines given back) (groups in meshGroups), built on first use when it
-// fits the limit below; null when the tubes are to be generated per frame instead.
-const MeshArrays* keptTubeMesh();
+// The kept geometry of one display (a window or a picture without one).
+class GeometryStore {
+public:
+    explicit GeometryStore(std::size_t keptMeshBytes = kKeptMeshBytes);
 
-// Forgets everything kept (its memory is given back).
-void clearGeometryCache();
+    // The geometry of the display type for the range, built again only when the data set,
+    // its generation, the display type or the settings version differ from what the kept
+    // arrays were built from.
+    const GeometryCache& geometryFor(const DrawRange& range, DisplayType displayType, const GeometryInputs& inputs);
 
-// How many times geometry has been built since the start: tests watch it to see that
-// a change rebuilds and that an unchanged frame does not.
-unsigned long geometryBuildCount();
+    // The kept line sets with their thin lines built (and any kept tube mesh given back).
+    const GeometryCache& keptThinLines();
+
+    // The tube mesh of the kept line sets (any thin lines given back) (groups in meshGroups),
+    // built on first use when it fits the mesh limit; null when the tubes are to be
+    // generated per frame instead.
+    const MeshArrays* keptTubeMesh();
+
+    // Forgets everything kept (its memory is given back).
+    void clear();
+
+    // A lower limit shows the per-frame generation of tubes at work (0 restores
+    // kKeptMeshBytes); forgets what is kept.
+    void setKeptMeshLimit(std::size_t bytes);
+
+    // How many times geometry has been built: a change rebuilds, an unchanged frame does not.
+    unsigned long buildCount() const;
+
+private:
+    GeometryCache cache_;
+    std::size_t meshLimit_;
+    unsigned long builds_ = 0;
+};
 
 // The scale of the thin lines' stored directions: a direction only steers the lighting of a
 // line, and two bytes a component keep it within a thousandth of a radian.
 constexpr double kTangentUnit = 32767.0;
 
-// The largest memory the tube mesh may keep; more tubes are generated per frame in chunks.
-constexpr std::size_t kKeptMeshBytes = 48u << 20;
-// Tests lower the limit to see the per-frame generation at work; 0 restores kKeptMeshBytes.
-void setKeptMeshLimit(std::size_t bytes);

@@ -2,12 +2,11 @@
 #include "render/cpu/point_splat.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <limits>
-#include <thread>
 
 #include "core/matrix_math.h"
+#include "render/cpu/block_runner.h"
 
 namespace {
 
@@ -16,9 +15,7 @@ constexpr float kFar = std::numeric_limits<float>::infinity();
 // From this many points on, two threads find the covered pixels.
 constexpr std::size_t kSplatThreadsFrom = 1u << 17;
 
-// Points that a thread takes at a time. The threads take the blocks in turn from a shared
-// count, so that one slowed down by other work (the renderer's threads finishing the pass
-// before) leaves more to the other.
+// Points that a thread takes at a time (see block_runner.h).
 constexpr std::size_t kSplatBlock = 1u << 14;
 
 // What one thread finds for one eye: the nearest depth of each pixel (kFar where none
@@ -98,18 +95,6 @@ void splatRange(const float* p, std::size_t count, const SplatView& v, EyePart* 
     }
 }
 
-void splatBlocks(const float* points, std::size_t count, const SplatView& v, std::atomic<std::size_t>& next,
-                 EyePart* eye)
-{
-    for (;;) {
-        const std::size_t first = next.fetch_add(kSplatBlock);
-        if (first >= count) {
-            return;
-        }
-        splatRange(points + first * 3, std::min(kSplatBlock, count - first), v, eye);
-    }
-}
-
 // The covered pixels of one eye from both threads' depths, in pixel order, leaving the
 // depths at kFar for the next frame; the points passed by both threads.
 void collect(EyePart& a, EyePart& b, int width, SplatResult& out)
@@ -149,15 +134,11 @@ void splat(const std::vector<float>& points, const SplatView& v, SplatResult& fi
         }
     }
     const std::size_t count = points.size() / 3;
-    std::atomic<std::size_t> next{0};
-    std::thread other;
-    if (count >= kSplatThreadsFrom) {
-        other = std::thread(splatBlocks, points.data(), count, std::cref(v), std::ref(next), parts[1]);
-    }
-    splatBlocks(points.data(), count, v, next, parts[0]);
-    if (other.joinable()) {
-        other.join();
-    }
+    const std::size_t blocks = (count + kSplatBlock - 1) / kSplatBlock;
+    runBlocks(blocks, count >= kSplatThreadsFrom, [&](std::size_t block, int thread) {
+        const std::size_t first = block * kSplatBlock;
+        splatRange(points.data() + first * 3, std::min(kSplatBlock, count - first), v, parts[thread]);
+    });
     collect(parts[0][0], parts[1][0], v.width, first);
     if (eyes == 2) {
         collect(parts[0][1], parts[1][1], v.width, *second);

@@ -1,59 +1,80 @@
-// The announced second eye of a frame.
+// The announced second eye of a frame and the work kept for its pass.
 #include "render/cpu/second_eye.h"
 
 #include "core/matrix_math.h"
 
-namespace {
-
-struct SecondEye {
-    bool announced = false;
-    unsigned long generation = 0;
-    double projection[16] = {};
-    double viewChange[16] = {};
-};
-SecondEye second;
-
-}  // namespace
-
-void announceSecondEye(const double projection[16], const double viewChange[16])
+void SecondEye::announce(const double projection[16], const double viewChange[16])
 {
     for (int k = 0; k < 16; ++k) {
-        second.projection[k] = projection[k];
-        second.viewChange[k] = viewChange[k];
+        projection_[k] = projection[k];
+        viewChange_[k] = viewChange[k];
     }
-    second.announced = true;
-    ++second.generation;
+    announced_ = true;
+    ++generation_;
 }
 
-void forgetSecondEye()
+void SecondEye::forget()
 {
-    second.announced = false;
+    announced_ = false;
 }
 
-void closeSecondEye()
+void SecondEye::close()
 {
-    second.announced = false;
-    ++second.generation;
+    announced_ = false;
+    ++generation_;
 }
 
-unsigned long secondEyeGeneration()
+bool SecondEye::transform(const float modelview[16], float projection[16], float secondModelview[16]) const
 {
-    return second.generation;
-}
-
-bool secondEyeTransform(const float modelview[16], float projection[16], float secondModelview[16])
-{
-    if (!second.announced) {
+    if (!announced_) {
         return false;
     }
     double first[16], secondView[16];
     for (int k = 0; k < 16; ++k) {
         first[k] = modelview[k];
     }
-    multiplyMatrices(second.viewChange, first, secondView);
+    multiplyMatrices(viewChange_, first, secondView);
     for (int k = 0; k < 16; ++k) {
         secondModelview[k] = static_cast<float>(secondView[k]);
-        projection[k] = static_cast<float>(second.projection[k]);
+        projection[k] = static_cast<float>(projection_[k]);
     }
     return true;
+}
+
+bool SecondEyeWork::takeFor(const SecondEye& eye, const DrawnArrays& passDrawn, const PassTransform& t,
+                            const float passClipFromModel[16])
+{
+    const bool serves = ready && generation == eye.generation() && drawn == passDrawn && width == t.viewport[2] &&
+                        height == t.viewport[3] && nearlySameMatrix(clipFromModel, passClipFromModel);
+    ready = false;
+    return serves;
+}
+
+bool SecondEyeWork::startFor(const SecondEye& eye, const DrawnArrays& passDrawn, const PassTransform& t)
+{
+    float projection[16], modelview[16];
+    if (!eye.transform(t.modelview, projection, modelview)) {
+        return false;
+    }
+    multiplyMatrices(projection, modelview, clipFromModel);
+    ready = true;
+    generation = eye.generation();
+    drawn = passDrawn;
+    width = t.viewport[2];
+    height = t.viewport[3];
+    return true;
+}
+
+bool sameCulling(const FaceCulling& a, const FaceCulling& b)
+{
+    if (a.on != b.on || a.width != b.width || a.height != b.height ||
+        !nearlySameMatrix(a.clipFromModel, b.clipFromModel)) {
+        return false;
+    }
+    for (int k = 0; k < 3; ++k) {
+        if (!nearlyEqual(a.eye[k], b.eye[k]) || !nearlyEqual(a.depthRow[k], b.depthRow[k])) {
+            return false;
+        }
+    }
+    return nearlyEqual(a.depthRow[3], b.depthRow[3]) && nearlyEqual(a.scale, b.scale);
 }

@@ -3,22 +3,103 @@
 // differ, so that the drawing can do the second eye's share of the work that both eyes
 // have in common (the window y and the division by w of every vertex) together with the
 // first eye's. Nothing announced is trusted: the second pass uses work done for it only when
-// its own transform matches.
+// its own transform matches. The frame owns one SecondEye record; the drawing is handed it.
 #pragma once
 
-// projection: the second pass's projection matrix; viewChange: the view of the second eye
-// times the inverse of the first eye's view, so that the second pass's model-view is
-// viewChange times the first pass's. Both in column order.
-void announceSecondEye(const double projection[16], const double viewChange[16]);
-// After the first eye's pass: no further pass is announced.
-void forgetSecondEye();
-// After the second eye's pass: work done for it is out of date from now on.
-void closeSecondEye();
+#include <cstddef>
+#include <cstdint>
+#include <vector>
 
-// The second eye's projection and model-view for the first eye's model-view; false when
-// no second eye is announced.
-bool secondEyeTransform(const float modelview[16], float projection[16], float secondModelview[16]);
+#include "render/cpu/point_splat.h"
+#include "render/cpu/tube_faces.h"
 
-// Counts the announcements and closings: work done for a second eye is valid only while
-// this stays what it was when the work was done.
-unsigned long secondEyeGeneration();
+// The transform of a pass: model-view and projection (column order) and the viewport.
+struct PassTransform {
+    float modelview[16];
+    float projection[16];
+    int viewport[4];
+};
+
+// What a pass draws from kept arrays: the arrays, their extent, and a point's reach.
+struct DrawnArrays {
+    const float* data = nullptr;
+    const float* extra = nullptr;
+    std::size_t count = 0;
+    std::size_t columns = 0;
+    float reach = 0.0f;
+
+    bool operator==(const DrawnArrays& o) const
+    {
+        return data == o.data && extra == o.extra && count == o.count && columns == o.columns && reach == o.reach;
+    }
+};
+
+class SecondEye;
+
+// Work done in the first eye's pass for the second. It serves the second pass only while
+// the frame's second eye is the same, and the pass draws the same arrays under the same
+// transform.
+struct SecondEyeWork {
+    bool ready = false;
+    unsigned long generation = 0;
+    DrawnArrays drawn;
+    int width = 0, height = 0;
+    float clipFromModel[16] = {};
+
+    // Whether the work was done for this pass; it serves once.
+    bool takeFor(const SecondEye& eye, const DrawnArrays& passDrawn, const PassTransform& t,
+                 const float passClipFromModel[16]);
+    // Sets clipFromModel to the announced second eye's for the first eye's transform t and
+    // notes what the work is for; false when no second eye is announced.
+    bool startFor(const SecondEye& eye, const DrawnArrays& passDrawn, const PassTransform& t);
+};
+
+// The second eye's faces of one run of tubes of a kept mesh, found in the first eye's pass.
+struct SecondEyeFaces {
+    unsigned long generation = 0;
+    const MeshArrays* mesh = nullptr;
+    std::size_t first = 0, end = 0;
+    int segments = 0;
+    float radius = 0.0f;
+    FaceCulling culling;
+    std::vector<std::uint32_t> indices;
+};
+
+// Whether two cullings agree up to rounding, so that faces found for one serve the other.
+bool sameCulling(const FaceCulling& a, const FaceCulling& b);
+
+class SecondEye {
+public:
+    // projection: the second pass's projection matrix; viewChange: the view of the second
+    // eye times the inverse of the first eye's view, so that the second pass's model-view is
+    // viewChange times the first pass's. Both in column order.
+    void announce(const double projection[16], const double viewChange[16]);
+    // After the first eye's pass: no further pass is announced.
+    void forget();
+    // After the second eye's pass: work done for it is out of date from now on.
+    void close();
+
+    // The second eye's projection and model-view for the first eye's model-view; false when
+    // no second eye is announced.
+    bool transform(const float modelview[16], float projection[16], float secondModelview[16]) const;
+
+    // Counts the announcements and closings: work done for a second eye is valid only while
+    // this stays what it was when the work was done.
+    unsigned long generation() const { return generation_; }
+
+    // The work kept for the second pass, by kind of drawing.
+    SecondEyeWork splat;
+    SplatResult splatFound;
+    SecondEyeWork surface;
+    std::vector<SecondEyeFaces> faces;
+
+    // How many times a second eye's pass has drawn tube faces, point pixels or surface
+    // pixels found for it together with the first eye's.
+    unsigned long sharedPasses = 0;
+
+private:
+    bool announced_ = false;
+    unsigned long generation_ = 0;
+    double projection_[16] = {};
+    double viewChange_[16] = {};
+};

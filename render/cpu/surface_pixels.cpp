@@ -10,9 +10,9 @@
 #include <cstring>
 #include <limits>
 #include <memory>
-#include <thread>
 
 #include "core/matrix_math.h"
+#include "render/cpu/block_runner.h"
 
 namespace {
 
@@ -249,18 +249,6 @@ void findInRows(const SurfaceGrid& grid, const Eyes& eyes, int firstRow, int end
     }
 }
 
-// Takes blocks of rows from next until none is left.
-void findInBlocks(const SurfaceGrid& grid, const Eyes& eyes, std::atomic<int>& next, int thread)
-{
-    for (;;) {
-        const int first = next.fetch_add(kRowsPerBlock);
-        if (first >= grid.sets) {
-            return;
-        }
-        findInRows(grid, eyes, first, std::min(first + kRowsPerBlock, grid.sets), thread);
-    }
-}
-
 void clear(EyeFinds& f)
 {
     for (std::size_t k = 0; k < f.pixels; ++k) {
@@ -407,15 +395,11 @@ void find(const SurfaceGrid& grid, const Eyes& eyes, SurfacePixels& out, std::si
     if (eyes.count == 2 && secondEye.pending) {
         clear(finds[1]);  // finds of a second eye that were never taken must not mix with the new ones
     }
-    std::atomic<int> next{0};
-    std::thread other;
-    if (threads >= 2 && grid.sets > kRowsPerBlock) {
-        other = std::thread(findInBlocks, std::cref(grid), std::cref(eyes), std::ref(next), 1);
-    }
-    findInBlocks(grid, eyes, next, 0);
-    if (other.joinable()) {
-        other.join();
-    }
+    const std::size_t blocks = static_cast<std::size_t>((grid.sets + kRowsPerBlock - 1) / kRowsPerBlock);
+    runBlocks(blocks, threads >= 2 && grid.sets > kRowsPerBlock, [&](std::size_t block, int thread) {
+        const int first = static_cast<int>(block) * kRowsPerBlock;
+        findInRows(grid, eyes, first, std::min(first + kRowsPerBlock, grid.sets), thread);
+    });
     listLeft(finds[0], out.quads);
     startHanding(finds[0], grid, view.width);
     handOn(most, out);

@@ -2,12 +2,11 @@
 #include "render/cpu/tube_faces.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <thread>
 
-#include "render/gl/frame.h"
 #include "core/matrix_math.h"
+#include "render/cpu/block_runner.h"
+#include "render/cpu/stereo_projection.h"
 
 namespace {
 
@@ -313,22 +312,6 @@ void joinBlocks(const std::vector<std::vector<std::uint32_t>>& blocks, std::size
     }
 }
 
-// Runs work(block) for blocks 0 to count - 1 on two threads taking them in turn, so that
-// one slowed down by other work leaves more to the other.
-template <typename Work>
-void onTwoThreads(std::size_t count, const Work& work)
-{
-    std::atomic<std::size_t> next{0};
-    const auto take = [&]() {
-        for (std::size_t b = next++; b < count; b = next++) {
-            work(b);
-        }
-    };
-    std::thread other(take);
-    take();
-    other.join();
-}
-
 }  // namespace
 
 FaceCulling cullingFor(const float projection[16], const float modelview[16], int width, int height)
@@ -368,7 +351,7 @@ void findFrontFaces(const MeshArrays& mesh, std::size_t first, std::size_t end, 
     if (blockIndices.size() < blocks) {
         blockIndices.resize(blocks);
     }
-    onTwoThreads(blocks, [&](std::size_t block) {
+    runBlocks(blocks, true, [&](std::size_t block, int) {
         const std::size_t from = first + block * kCulledTubeBlock;
         blockIndices[block].clear();
         appendFrontFaces(mesh, from, std::min(end, from + kCulledTubeBlock), segments, radius, c,
@@ -399,7 +382,7 @@ void findFrontFacesOfTwo(const MeshArrays& mesh, std::size_t first, std::size_t 
     const std::size_t blocks = (end - first + kCulledTubeBlock - 1) / kCulledTubeBlock;
     blockIndices.resize(std::max(blockIndices.size(), blocks));
     secondBlockIndices.resize(std::max(secondBlockIndices.size(), blocks));
-    onTwoThreads(blocks, [&](std::size_t block) {
+    runBlocks(blocks, true, [&](std::size_t block, int) {
         const std::size_t from = first + block * kCulledTubeBlock;
         blockIndices[block].clear();
         secondBlockIndices[block].clear();

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "render/gl/scene_parts.h"
+#include "core/vector_maths.h"
 
 namespace {
 

@@ -9,20 +9,18 @@
 #include <cstddef>
 #include <cstdio>
 
-#include "app/viewer_state.h"
+#include "core/colors.h"
 #include "render/cpu/draw_range.h"
+#include "render/cpu/stereo_projection.h"
 #include "render/gl/fast_drawing.h"
 #include "render/gl/scene_parts.h"
 
 namespace {
 
-// Off in the viewer; tests and orvelle-render --reference switch it on.
-bool immediateModeOnly = false;
-
-void setPointColor(const DrawRange& range, int i, int j)
+void setPointColor(const DrawContext& c, const DrawRange& range, int i, int j)
 {
-    const DataColor& c = viewer.dataColors[dataColorIndex(groupAt(range, i, j))];
-    setMaterial(c.r, c.g, c.b, c.a);
+    const DataColor& colour = c.settings.dataColors[dataColorIndex(groupAt(range, i, j))];
+    setMaterial(colour.r, colour.g, colour.b, colour.a);
 }
 
 void vertexOf(const Point3d& p)
@@ -31,26 +29,31 @@ void vertexOf(const Point3d& p)
 }
 
 // Shift, rotations, trackball and scale: everything but the data's own centring.
-void applyViewTransform()
+void applyViewTransform(const Settings& s)
 {
-    glTranslatef(viewer.objTrans[0], viewer.objTrans[1], -viewer.objTrans[2]);
-    glMultMatrixf(viewer.angleMat);
-    glMultMatrixf(viewer.rotateMat);
-    glScalef(viewer.scale, viewer.scale, viewer.scale);
+    glTranslatef(s.objTrans[0], s.objTrans[1], -s.objTrans[2]);
+    glMultMatrixf(s.angleMat);
+    glMultMatrixf(s.rotateMat);
+    glScalef(s.scale, s.scale, s.scale);
 }
 
-void applyCentring()
+void applyCentring(const DataSet& data)
 {
-    glTranslated(dataSet.tx, dataSet.ty, dataSet.tz);
+    glTranslated(data.tx, data.ty, data.tz);
 }
 
-void emitPoints(const DrawRange& range)
+Point3d centring(const DataSet& data)
+{
+    return Point3d{data.tx, data.ty, data.tz};
+}
+
+void emitPoints(const DrawContext& c, const DrawRange& range)
 {
     glBegin(GL_POINTS);
     for (int i = 0; i <= range.lastSet; ++i) {
         for (int j = 0; j < range.ny; ++j) {
             if (range.colored) {
-                setPointColor(range, i, j);
+                setPointColor(c, range, i, j);
             }
             vertexOf(pointAt(range, i, j));
         }
@@ -58,62 +61,64 @@ void emitPoints(const DrawRange& range)
     glEnd();
 }
 
-void printTubeColor(const DrawRange& range, int i, int j)
+void printTubeColor(const DrawContext& c, const DrawRange& range, int i, int j)
 {
     const Point3d& a = pointAt(range, i, j);
     const Point3d& b = pointAt(range, i, j + 1);
     const int g = groupAt(range, i, j);
-    const double s = viewer.scale;
+    const double s = c.settings.scale;
     std::printf("color %d %lf xyz = %5.1lf %5.1lf %5.1lf to xyz = %5.1lf %5.1lf %5.1lf\n", g,
-                viewer.dataColors[dataColorIndex(g)].r, s * a.x, s * a.y, s * a.z, s * b.x, s * b.y, s * b.z);
+                c.settings.dataColors[dataColorIndex(g)].r, s * a.x, s * a.y, s * a.z, s * b.x, s * b.y, s * b.z);
 }
 
 // The diagnostics of coloured joined line sets, one line per tube, when drawn from arrays.
-void printTubeColors(const DrawRange& range)
+void printTubeColors(const DrawContext& c, const DrawRange& range)
 {
     for (int i = 0; i <= range.lastSet; ++i) {
         for (int j = 0; j + 1 < range.ny; ++j) {
-            printTubeColor(range, i, j);
+            printTubeColor(c, range, i, j);
         }
     }
 }
 
-void emitJoinedTubes(const DrawRange& range)
+void emitJoinedTubes(const DrawContext& c, const DrawRange& range)
 {
-    const float radius = viewer.thickness;
+    const float radius = c.settings.thickness;
     for (int i = 0; i <= range.lastSet; ++i) {
         for (int j = 0; j + 1 < range.ny; ++j) {
             if (range.colored) {
-                setPointColor(range, i, j);
+                setPointColor(c, range, i, j);
             }
-            drawTube(pointAt(range, i, j), pointAt(range, i, j + 1), radius);
-            if (range.colored && viewer.debugPrint) {
-                printTubeColor(range, i, j);
+            drawTube(c.quadric, centring(c.data), pointAt(range, i, j), pointAt(range, i, j + 1), radius,
+                     c.settings.segments);
+            if (range.colored && c.diagnostics) {
+                printTubeColor(c, range, i, j);
             }
         }
     }
 }
 
-void emitNeedles(const DrawRange& range)
+void emitNeedles(const DrawContext& c, const DrawRange& range)
 {
-    const float radius = viewer.thickness;
-    const double floorY = dataSet.ymin;
+    const float radius = c.settings.thickness;
+    const double floorY = c.data.ymin;
+    const Point3d offset = centring(c.data);
     for (int i = 0; i <= range.lastSet; ++i) {
         Point3d prev{pointAt(range, i, 0).x, floorY, pointAt(range, i, 0).z};
         for (int j = 0; j < range.ny; ++j) {
             const Point3d& p = pointAt(range, i, j);
             const Point3d foot{p.x, floorY, p.z};
             if (range.colored) {
-                setPointColor(range, i, j);
+                setPointColor(c, range, i, j);
             }
-            drawTube(prev, foot, radius);
-            drawTube(foot, p, radius);
+            drawTube(c.quadric, offset, prev, foot, radius, c.settings.segments);
+            drawTube(c.quadric, offset, foot, p, radius, c.settings.segments);
             prev = foot;
         }
     }
 }
 
-void emitSurface(const DrawRange& range, bool flatNormals)
+void emitSurface(const DrawContext& c, const DrawRange& range, bool flatNormals)
 {
     glBegin(GL_QUADS);
     for (int i = 0; i <= range.lastSet; ++i) {
@@ -127,7 +132,7 @@ void emitSurface(const DrawRange& range, bool flatNormals)
                 glNormal3f(static_cast<float>(n.x), static_cast<float>(n.y), static_cast<float>(n.z));
             }
             if (range.colored) {
-                setPointColor(range, i, j);
+                setPointColor(c, range, i, j);
             }
             vertexOf(p00);
             vertexOf(p10);
@@ -138,176 +143,105 @@ void emitSurface(const DrawRange& range, bool flatNormals)
     glEnd();
 }
 
-// True when the arrays hold every point that the dimensions announce.
-bool dataSetComplete()
+void drawLoadedData(const DrawContext& c)
 {
-    const FnTrf& f = dataSet.fnTrf;
-    if (f.nx <= 0 || f.pointsPerSet <= 0) {
-        return false;
-    }
-    const std::size_t count = static_cast<std::size_t>(f.nx) * static_cast<std::size_t>(f.pointsPerSet);
-    return count <= dataSet.coordArray.size();
-}
-
-void drawLoadedData()
-{
-    const int format = dataSet.loadedFormat;
-    const int type = viewer.displayType;
-    const int lastSet = lastSetDrawn(format, type, dataSet.fnTrf.nx);
-    if (lastSet < 0 || !dataSetComplete()) {
+    const Settings& settings = c.settings;
+    const DisplayType type = settings.displayType;
+    DrawRange range;
+    if (!drawRangeOf(c.data, type, range)) {
         return;
     }
-    const DrawRange range{lastSet, dataSet.fnTrf.pointsPerSet, format == kColored};
-    const float pixels = viewer.thickness * 100.0f;
+    const float pixels = settings.thickness * 100.0f;
 
     switch (type) {
-    case kPoints:
+    case DisplayType::Points:
         glPointSize(pixels);
         glEnable(GL_POINT_SMOOTH);
         glPushMatrix();
-        applyViewTransform();
-        applyCentring();
-        if (immediateModeOnly) {
-            emitPoints(range);
+        applyViewTransform(settings);
+        applyCentring(c.data);
+        if (c.reference) {
+            emitPoints(c, range);
         } else {
-            drawPointsFast(range);
+            drawPointsFast(c, range);
         }
         glPopMatrix();
         break;
-    case kJoined:
-    case kNeedled:
+    case DisplayType::Joined:
+    case DisplayType::Needled:
         // Each tube adds the centring translation itself.
         glPushMatrix();
-        applyViewTransform();
-        if (!immediateModeOnly && drawTubesFast(range, type)) {
-            if (type == kJoined && range.colored && viewer.debugPrint) {
-                printTubeColors(range);
+        applyViewTransform(settings);
+        if (!c.reference && drawTubesFast(c, range, type)) {
+            if (type == DisplayType::Joined && range.colored && c.diagnostics) {
+                printTubeColors(c, range);
             }
-        } else if (type == kJoined) {
-            emitJoinedTubes(range);
+        } else if (type == DisplayType::Joined) {
+            emitJoinedTubes(c, range);
         } else {
-            emitNeedles(range);
+            emitNeedles(c, range);
         }
         glPopMatrix();
         break;
-    case kGrid:
-    case kFilled:
+    case DisplayType::Grid:
+    case DisplayType::Filled:
         glLineWidth(pixels);
         glPushMatrix();
-        applyViewTransform();
-        applyCentring();
-        glPolygonMode(GL_FRONT_AND_BACK, type == kGrid ? GL_LINE : GL_FILL);
-        if (immediateModeOnly) {
-            emitSurface(range, format == kPlain);
+        applyViewTransform(settings);
+        applyCentring(c.data);
+        glPolygonMode(GL_FRONT_AND_BACK, type == DisplayType::Grid ? GL_LINE : GL_FILL);
+        if (c.reference) {
+            emitSurface(c, range, c.data.loadedFormat == static_cast<int>(DataFormat::Plain));
         } else {
-            drawSurfaceFast(range, type);
+            drawSurfaceFast(c, range, type);
         }
         glPopMatrix();
         break;
-    default:
-        break;
     }
 }
-
-}  // namespace
-
-int lastSetDrawn(int loadedFormat, int displayType, int nx)
-{
-    if (loadedFormat < kPlain || loadedFormat > kColored || displayType < kPoints || displayType > kFilled) {
-        return -1;
-    }
-    if (displayType == kGrid || displayType == kFilled || loadedFormat == kMaple) {
-        return nx - 2;
-    }
-    if (displayType == kNeedled && loadedFormat == kColored) {
-        return nx - 2;
-    }
-    return nx - 1;
-}
-
-void setReferenceDrawing(bool on)
-{
-    immediateModeOnly = on;
-}
-
-bool referenceDrawing()
-{
-    return immediateModeOnly;
-}
-
-int dataColorIndex(int value)
-{
-    if (value < 0) {
-        return 0;
-    }
-    return value % kDataColorCount;
-}
-
-Point3d& normalise(Point3d& v)
-{
-    const double length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-    if (length == 0.0) {
-        v = Point3d{};
-        return v;
-    }
-    v.x /= length;
-    v.y /= length;
-    v.z /= length;
-    return v;
-}
-
-Point3d triangleNormal(const Point3d& a, const Point3d& b, const Point3d& c)
-{
-    Point3d u{b.x - a.x, b.y - a.y, b.z - a.z};
-    Point3d w{c.x - a.x, c.y - a.y, c.z - a.z};
-    normalise(u);
-    normalise(w);
-    Point3d n{u.y * w.z - u.z * w.y, u.z * w.x - u.x * w.z, u.x * w.y - u.y * w.x};
-    return normalise(n);
-}
-
-namespace {
 
 // The eye displaced by offset from the viewpoint, and the point it looks at.
-void eyeAndCentre(const Point3d& offset, double eye[3], double centre[3])
+void eyeAndCentre(float focalLength, const Point3d& offset, double eye[3], double centre[3])
 {
-    eye[0] = viewer.vp[0] + offset.x;
-    eye[1] = viewer.vp[1] + offset.y;
-    eye[2] = viewer.vp[2] + offset.z;
+    // The viewpoint is (0, 0, focal length); adding the offset to it (not taking the offset
+    // alone) keeps the sign of a zero component what gluLookAt has always been given.
+    const double viewpoint[3] = {0.0, 0.0, static_cast<double>(focalLength)};
+    eye[0] = viewpoint[0] + offset.x;
+    eye[1] = viewpoint[1] + offset.y;
+    eye[2] = viewpoint[2] + offset.z;
     for (int k = 0; k < 3; ++k) {
-        centre[k] = eye[k] + viewer.vd[k];
+        centre[k] = eye[k] + kViewDirection[k];
     }
 }
 
 }  // namespace
 
-void lookFromEye(const Point3d& offset)
+void lookFromEye(float focalLength, const Point3d& offset)
 {
     double eye[3], centre[3];
-    eyeAndCentre(offset, eye, centre);
-    gluLookAt(eye[0], eye[1], eye[2], centre[0], centre[1], centre[2], viewer.vu[0], viewer.vu[1],
-              viewer.vu[2]);
+    eyeAndCentre(focalLength, offset, eye, centre);
+    gluLookAt(eye[0], eye[1], eye[2], centre[0], centre[1], centre[2], kViewUp[0], kViewUp[1], kViewUp[2]);
 }
 
-void drawData(const Point3d& offset)
+void drawData(const DrawContext& c, const Point3d& offset)
 {
     glLoadIdentity();
     glPushMatrix();
 
-    lookFromEye(offset);
-    if (viewer.debugPrint) {
+    lookFromEye(c.settings.focalLength, offset);
+    if (c.diagnostics) {
         double eye[3], centre[3];
-        eyeAndCentre(offset, eye, centre);
+        eyeAndCentre(c.settings.focalLength, offset, eye, centre);
         std::printf("vp: %lf %lf %lf\nvd: %lf %lf %lf\nvu: %lf %lf %lf\n", eye[0], eye[1], eye[2], centre[0],
-                    centre[1], centre[2], viewer.vu[0], viewer.vu[1], viewer.vu[2]);
+                    centre[1], centre[2], kViewUp[0], kViewUp[1], kViewUp[2]);
     }
 
-    drawLoadedData();
+    drawLoadedData(c);
 
     // The axes stand at the centre of the data and turn, shift and scale with it.
-    if (viewer.showAxes) {
+    if (c.settings.showAxes) {
         glPushMatrix();
-        applyViewTransform();
+        applyViewTransform(c.settings);
         drawAxes(2.0f);
         glPopMatrix();
     }

@@ -1,30 +1,27 @@
 // Drawing each display type from the kept vertex arrays: the pictures of the immediate-mode
 // drawing at a fraction of its cost. Each expects the model transform of its display type
 // (as data_drawing sets it) and leaves the material and normal that the immediate-mode
-// drawing leaves.
+// drawing leaves. Points are in point_drawing.cpp, line sets in tube_drawing.cpp, surfaces
+// in surface_drawing.cpp.
 #pragma once
 
-#include "render/gl/chunked_drawing.h"  // the frame slicing that the drawing below takes part in
 #include "render/cpu/draw_range.h"
+#include "render/gl/draw_context.h"
 
 // Points, with the centring translation in force. Many smooth points of one colour are
 // drawn as the pixels they cover, each once at the depth that the nearest of them leaves:
 // they all have the same lit colour, so the picture and the depths are those of all points.
-void drawPointsFast(const DrawRange& range);
+void drawPointsFast(const DrawContext& c, const DrawRange& range);
 
 // Joined or needled line sets, with the view transform but not the centring in force.
 // Tubes thinner on screen than kThinTubePixels become lit lines of the tubes' width;
 // others are drawn as meshes of one stack and one loop, filled ones with only the faces
 // turned towards the eye (the others are hidden behind them). Returns false, drawing nothing,
 // for thick tubes in the wire-outline state, whose outlines show every stack and loop.
-bool drawTubesFast(const DrawRange& range, int displayType);
+bool drawTubesFast(const DrawContext& c, const DrawRange& range, DisplayType displayType);
 
 // Surface grid or filled surface, with the centring translation and polygon mode in force.
-void drawSurfaceFast(const DrawRange& range, int displayType);
-
-// How many times a second eye's pass (see second_eye.h) has drawn tube faces, point pixels
-// or surface pixels found for it together with the first eye's: tests watch it.
-unsigned long passesSharedWithSecondEye();
+void drawSurfaceFast(const DrawContext& c, const DrawRange& range, DisplayType displayType);
 
 // The largest on-screen diameter, in pixels, at which a tube is drawn as a line.
 constexpr double kThinTubePixels = 2.0;

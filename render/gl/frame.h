@@ -1,39 +1,57 @@
-// One complete frame: clear, light, one or two eye passes, file name, swap.
+// One complete frame: clear, light, one or two eye passes, file name, hand-over.
 #pragma once
 
+#include <cstddef>
+#include <string>
+#include <vector>
+
 #include "core/data_set.h"
+#include "core/settings.h"
+#include "render/cpu/geometry_cache.h"
+#include "render/cpu/second_eye.h"
+#include "render/cpu/stereo_projection.h"
 
-void displayFrame();
+struct GLUquadric;
 
-// While a frame is drawn in slices (see setFrameSliceBudget), each unfinished slice asks for
-// the display callback again through this (a GLUT redisplay in the viewer).
+// Everything a frame is drawn from.
+struct FrameInputs {
+    const Settings& settings;
+    const DataSet& data;
+    // SettingsVersions::geometry of the settings: the kept arrays are rebuilt when it moves on.
+    unsigned long geometryVersion = 0;
+    int viewportWidth = 0;
+    int viewportHeight = 0;
+    // The file whose name the overlay writes (empty: none).
+    std::string fileName;
+    // The quadric of the immediate-mode tubes.
+    GLUquadric* quadric = nullptr;
+    // The window drawn into: a frame drawn in slices continues only in the window it began in.
+    int window = 0;
+};
+
+// What a display (a window, or a picture without one) keeps from frame to frame.
+struct FrameState {
+    GeometryStore geometry;
+    SecondEye secondEye;
+    // Immediate mode for every primitive on every pass, nothing kept between frames: the
+    // reference that the drawing from kept vertex arrays is held against (tests and
+    // orvelle-render --reference switch it on; the viewer leaves it off).
+    bool referenceDrawing = false;
+    // A frame left unfinished by a slice, to be continued while everything it is drawn from
+    // stays the same.
+    bool unfinished = false;
+    std::vector<unsigned char> unfinishedKey;
+    std::size_t resumeAt = 0;
+};
+
+// The display callback's work: one complete picture per call, in MonoView, Anaglyph or
+// StereoView, with off-axis frustums for the two eyes. While a frame is drawn in slices (see
+// setFrameSliceBudget), a call may leave it unfinished (state.unfinished), with nothing
+// handed over, and ask for the next slice through requestFrameSlice.
+void displayFrame(const FrameInputs& inputs, FrameState& state);
+
+// How an unfinished slice asks for the display callback again (a GLUT redisplay in the viewer).
 extern void (*requestFrameSlice)();
-// Whether the last displayFrame left its frame unfinished, with nothing handed over.
-bool frameUnfinished();
-
-// Fixed camera constants of every frame.
-constexpr double kFieldOfView = 45.0;
-constexpr double kNearPlane = 0.1;
-constexpr double kFarPlane = 100000.0;
-constexpr double kFrameDegreesToRadians = 0.0174532925;
-
-// Left and right limits of one eye's viewing frustum at the near plane.
-struct FrustumLimits {
-    double left = 0.0, right = 0.0;
-};
-
-// Everything a frame works out before drawing: the shared frustum height, the three
-// off-axis frustums and the two eye displacements. drawable is false when the viewport
-// has no area or the focal length is 0; the other numbers are then not meaningful.
-struct FrameProjection {
-    bool drawable = false;
-    double ratio = 0.0, radians = 0.0, wd2 = 0.0, ndfl = 0.0;
-    double top = 0.0, bottom = 0.0;
-    FrustumLimits leftEye, center, rightEye;
-    Point3d r, l;
-};
-FrameProjection frameProjection(int viewportWidth, int viewportHeight, float eyeSeparation,
-                                float focalLength, const double vd[3], const double vu[3]);
 
 // The steps in which a window on screen and a headless picture differ. The defaults serve
 // the viewer's GLUT window; a headless renderer replaces them before its first frame.

@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/viewer_state.h"
 #include "render/gl/frame.h"
 #include "render/gl/overlay_font.h"
 #include "render/gl/scene_parts.h"
@@ -44,6 +43,7 @@ struct Offscreen {
     int height = 0;
     bool twoEyes = false;
     FrameOutput windowOutput{};
+    GLUquadric* quadric = nullptr;
     FboCalls gl;
 };
 Offscreen offscreen;
@@ -178,7 +178,7 @@ bool openFramebuffer(std::string& error)
 
 }  // namespace
 
-bool openOffscreenContext(int width, int height, bool twoEyes, std::string& error)
+bool openOffscreenContext(int width, int height, bool twoEyes, const Settings& settings, std::string& error)
 {
     if (offscreen.display != EGL_NO_DISPLAY) {
         error = "an offscreen context is already open";
@@ -202,10 +202,8 @@ bool openOffscreenContext(int width, int height, bool twoEyes, std::string& erro
     frameOutput.finishFrame = finishOffscreenFrame;
 
     glViewport(0, 0, width, height);
-    viewer.viewportWidth = width;
-    viewer.viewportHeight = height;
-    setUpDisplayState();
-    viewer.quadric = gluNewQuadric();
+    setUpDisplayState(settings);
+    offscreen.quadric = gluNewQuadric();
     return true;
 }
 
@@ -219,9 +217,8 @@ void closeOffscreenContext()
     }
     if (offscreen.context != EGL_NO_CONTEXT &&
         eglGetCurrentContext() == offscreen.context) {
-        if (viewer.quadric != nullptr) {
-            gluDeleteQuadric(viewer.quadric);
-            viewer.quadric = nullptr;
+        if (offscreen.quadric != nullptr) {
+            gluDeleteQuadric(offscreen.quadric);
         }
         FboCalls& gl = offscreen.gl;
         if (offscreen.framebuffer != 0) {
@@ -263,4 +260,9 @@ std::vector<unsigned char> readOffscreenPicture(int eye)
                     &bottomUp[static_cast<std::size_t>(height - 1 - y) * row], row);
     }
     return picture;
+}
+
+GLUquadric* offscreenQuadric()
+{
+    return offscreen.quadric;
 }

@@ -5,11 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "core/settings.h"
+
+struct GLUquadric;
+
 // Opens the context with one colour buffer, or two for the left and right eyes, of
 // width by height pixels, sets it up as the viewer sets up its display window
-// (lights, fixed state, tube quadric, viewport) and points the frame's output at it.
-// On failure returns false and says why in error.
-bool openOffscreenContext(int width, int height, bool twoEyes, std::string& error);
+// (lights of the settings, fixed state, tube quadric, viewport) and points the frame's
+// output at it. On failure returns false and says why in error.
+bool openOffscreenContext(int width, int height, bool twoEyes, const Settings& settings, std::string& error);
+
+// The quadric of the open context's immediate-mode tubes (null when none is open).
+GLUquadric* offscreenQuadric();
 
 // Gives back the context and restores the frame's window output.
 void closeOffscreenContext();

@@ -7,31 +7,30 @@
 
 #include <cmath>
 
-#include "app/viewer_state.h"
-#include "render/gl/frame.h"
 
-void initLights()
+
+void initLights(const Settings& settings)
 {
     glEnable(GL_LIGHTING);
     glEnable(GL_NORMALIZE);
     glEnable(GL_LIGHT0);
-    glLightfv(GL_LIGHT0, GL_AMBIENT, viewer.light1Ambient);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, viewer.light1Diffuse);
-    glLightfv(GL_LIGHT0, GL_POSITION, viewer.light1Position);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, settings.light1Ambient);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, settings.light1Diffuse);
+    glLightfv(GL_LIGHT0, GL_POSITION, settings.light1Position);
 
     glEnable(GL_LIGHT1);
-    glLightfv(GL_LIGHT1, GL_AMBIENT, viewer.light2Ambient);
-    glLightfv(GL_LIGHT1, GL_DIFFUSE, viewer.light2Diffuse);
-    glLightfv(GL_LIGHT1, GL_POSITION, viewer.light2Position);
+    glLightfv(GL_LIGHT1, GL_AMBIENT, settings.light2Ambient);
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, settings.light2Diffuse);
+    glLightfv(GL_LIGHT1, GL_POSITION, settings.light2Position);
 }
 
-void setUpDisplayState()
+void setUpDisplayState(const Settings& settings)
 {
     // The light positions are given under an identity model-view matrix, so that
     // Light 2 stays fixed relative to the viewer.
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    initLights();
+    initLights(settings);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_NORMALIZE);
     glEnable(GL_LINE_SMOOTH);
@@ -46,54 +45,16 @@ void setMaterial(float r, float g, float b, float a)
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 60.0f);
 }
 
-Point3d unitCross(const Point3d& a, const Point3d& b)
+void drawTube(GLUquadric* quadric, const Point3d& offset, const Point3d& a, const Point3d& b, float radius,
+              int segments)
 {
-    Point3d c{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-    const double length = std::sqrt(c.x * c.x + c.y * c.y + c.z * c.z);
-    c.x /= length;
-    c.y /= length;
-    c.z /= length;
-    return c;
-}
-
-TubeTurn tubeTurn(const Point3d& a, const Point3d& b)
-{
-    TubeTurn turn;
-    const Point3d d{b.x - a.x, b.y - a.y, b.z - a.z};
-    turn.length = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
-    if (turn.length == 0.0) {
-        return turn;
-    }
-    if (d.x == 0.0 && d.z == 0.0) {
-        // A vertical tube: the frame below would need a cross product with the y axis,
-        // which vanishes, so a quarter turn about x does it.
-        turn.kind = TubeTurn::AboutX;
-        turn.angle = a.y < b.y ? -90.0 : 90.0;
-        return turn;
-    }
-    const Point3d side = unitCross(Point3d{0.0, 1.0, 0.0}, d);
-    const Point3d lift = unitCross(d, side);
-    const Point3d u{d.x / turn.length, d.y / turn.length, d.z / turn.length};
-    const double columns[16] = {side.x, side.y, side.z, 0.0, lift.x, lift.y, lift.z, 0.0,
-                                u.x,    u.y,    u.z,    0.0, 0.0,    0.0,    0.0,    1.0};
-    turn.kind = TubeTurn::Frame;
-    for (int k = 0; k < 16; ++k) {
-        turn.matrix[k] = columns[k];
-    }
-    return turn;
-}
-
-void drawTube(const Point3d& a, const Point3d& b, float radius)
-{
-    GLUquadric* quadric = viewer.quadric;
     if (quadric == nullptr) {
         return;  // no display context has been set up yet
     }
     const TubeTurn turn = tubeTurn(a, b);
-    const int segments = viewer.segments;
 
     glPushMatrix();
-    glTranslated(dataSet.tx + a.x, dataSet.ty + a.y, dataSet.tz + a.z);
+    glTranslated(offset.x + a.x, offset.y + a.y, offset.z + a.z);
     if (turn.kind == TubeTurn::AboutX) {
         glRotated(turn.angle, 1.0, 0.0, 0.0);
     } else if (turn.kind == TubeTurn::Frame) {
@@ -149,7 +110,7 @@ std::string fileNameText(const std::string& path)
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-void drawFileName()
+void drawFileName(const float bgColor[4], const std::string& fileName, void (*drawText)(const char* text))
 {
     glDisable(GL_LIGHTING);
     glMatrixMode(GL_PROJECTION);
@@ -158,11 +119,11 @@ void drawFileName()
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     // The raster colour is taken when the position is set, so the colour comes first.
-    glColor3f(1.0f - viewer.bgColor[0], 1.0f - viewer.bgColor[1], 1.0f - viewer.bgColor[2]);
+    glColor3f(1.0f - bgColor[0], 1.0f - bgColor[1], 1.0f - bgColor[2]);
     glRasterPos2i(10, 10);
-    if (viewer.filename.empty()) {
+    if (fileName.empty()) {
         return;
     }
-    const std::string text = fileNameText(viewer.filename);
-    frameOutput.drawText(text.c_str());
+    const std::string text = fileNameText(fileName);
+    drawText(text.c_str());
 }

@@ -3,28 +3,26 @@
 
 #include <string>
 
-#include "core/data_set.h"
+#include "core/settings.h"
+#include "core/vector_maths.h"
 
-void initLights();
+struct GLUquadric;
+
+// Switches both lights on with their stored colours and positions.
+void initLights(const Settings& settings);
 void setMaterial(float r, float g, float b, float a);
-Point3d unitCross(const Point3d& a, const Point3d& b);
-void drawTube(const Point3d& a, const Point3d& b, float radius);
+// A capped tube from a to b of the given radius and slices, shifted by offset (the data
+// set's centring translation).
+void drawTube(GLUquadric* quadric, const Point3d& offset, const Point3d& a, const Point3d& b, float radius,
+              int segments);
 void drawAxes(float size);
-void drawFileName();
+// Writes the bare name of fileName at the lower left in the inverse of the background colour,
+// with drawText at the current raster position.
+void drawFileName(const float bgColor[4], const std::string& fileName, void (*drawText)(const char* text));
 
 // The lights and the fixed OpenGL state that every new display context gets:
 // initLights, depth testing, normalised normals, line antialiasing, smooth shading.
-void setUpDisplayState();
-
-// How drawTube turns its local z axis onto the direction from a to b.
-struct TubeTurn {
-    enum Kind { None, AboutX, Frame };
-    Kind kind = None;
-    double length = 0.0;
-    double angle = 0.0;       // degrees about x, for AboutX
-    double matrix[16] = {};   // column order: side, lift, direction, origin; for Frame
-};
-TubeTurn tubeTurn(const Point3d& a, const Point3d& b);
+void setUpDisplayState(const Settings& settings);
 
 // The text that the overlay writes for a path: the part after the last forward slash,
 // else after the last backslash, else the whole path.

@@ -52,8 +52,8 @@ TEST(DisplayWindowSwitch, StereoWithoutAStereoVisualOpensAnotherDoubleBufferedWi
     // As after start-up: a double-buffered window is open and the event loop runs,
     // so this run must return instead of entering the loop.
     viewer = ViewerState{};
-    viewer.windowMode = 1;
-    viewer.stereoMode = 2;
+    viewer.windowMode = WindowMode::DoubleBuffered;
+    viewer.stereoMode = ViewMode::Stereo;
 
     testing::internal::CaptureStdout();
     const int mode = openDisplayWindow();
@@ -65,9 +65,9 @@ TEST(DisplayWindowSwitch, StereoWithoutAStereoVisualOpensAnotherDoubleBufferedWi
     } else {
         EXPECT_EQ(out.rfind("\npossible= 0\nNo stereo -- set to double buffer\n", 0), 0u) << out;
         EXPECT_EQ(mode, 1);
-        EXPECT_EQ(viewer.stereoMode, 2);  // the choice stays, the window falls back
+        EXPECT_EQ(viewer.stereoMode, ViewMode::Stereo);  // the choice stays, the window falls back
     }
-    EXPECT_EQ(viewer.windowMode, mode);
+    EXPECT_EQ(viewer.windowMode.raw, mode);
     EXPECT_NE(out.find("GLUI version: 2.01\n"), std::string::npos) << out;
     EXPECT_NE(viewer.quadric, nullptr);
     EXPECT_NE(viewer.controlWindow, nullptr);
@@ -90,7 +90,7 @@ TEST(DisplayWindowSwitch, StereoWithoutAStereoVisualOpensAnotherDoubleBufferedWi
     // Back to MonoView from the fallback window: both modes are double-buffered, nothing opens.
     if (mode == 1) {
         const int window = viewer.mainWindow;
-        viewer.stereoMode = 0;
+        viewer.stereoMode = ViewMode::Mono;
         testing::internal::CaptureStdout();
         EXPECT_EQ(openDisplayWindow(), 1);
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "");

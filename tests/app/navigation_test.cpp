@@ -210,9 +210,9 @@ TEST_F(Navigation, ResetRestoresTheViewAndKeepsTheRest)
     viewer.lastX = 100;
     viewer.lastY = 200;
     viewer.dragMode = 1;
-    viewer.displayType = 3;
+    viewer.displayType = DisplayType::Grid;
     viewer.segments = 20;
-    viewer.stereoMode = 1;
+    viewer.stereoMode = ViewMode::Anaglyph;
 
     // Without any window: the reset must not need one (loaders run it in tools and tests).
     resetView();
@@ -230,9 +230,9 @@ TEST_F(Navigation, ResetRestoresTheViewAndKeepsTheRest)
     EXPECT_EQ(viewer.lastX, 0);
     EXPECT_EQ(viewer.lastY, 0);
     EXPECT_EQ(viewer.dragMode, 1);
-    EXPECT_EQ(viewer.displayType, 3);
+    EXPECT_EQ(viewer.displayType, DisplayType::Grid);
     EXPECT_EQ(viewer.segments, 20);
-    EXPECT_EQ(viewer.stereoMode, 1);
+    EXPECT_EQ(viewer.stereoMode, ViewMode::Anaglyph);
 }
 
 TEST_F(Navigation, LeftDragTurnsByFortyDegreesPerWindow)

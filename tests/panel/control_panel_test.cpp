@@ -11,7 +11,7 @@
 
 #include "app/viewer_state.h"
 #include "app/control_actions.h"
-#include "panel_window.h"
+#include "tests/panel/panel_window.h"
 
 namespace {
 
@@ -141,16 +141,16 @@ std::vector<Row> controlDisplayRows()
         spinner(1, "Thickness:", &v.thickness, -1, F, 0.001f, 10.0f, 0.05f, true),
         rollout(0, "Display Options", false),
         rollout(1, "Mono/Stereo", false),
-        group(2, &v.stereoMode, 701),
+        group(2, &v.stereoMode.raw, 701),
         plain(K::RadioButton, 3, "MonoView "),
         plain(K::RadioButton, 3, "Anaglyph"),
         plain(K::RadioButton, 3, "StereoView"),
         rollout(1, "Axis Scaling", false),
-        group(2, &v.axis_data, 801),
+        group(2, &v.axis_data.raw, 801),
         plain(K::RadioButton, 3, "Individual"),
         plain(K::RadioButton, 3, "Uniform "),
         rollout(1, "Data Display", false),
-        group(2, &v.displayType, -1),
+        group(2, &v.displayType.raw, -1),
         plain(K::RadioButton, 3, "Points "),
         plain(K::RadioButton, 3, "Line Sets:Joined "),
         plain(K::RadioButton, 3, "Line Sets:Needled "),
@@ -168,7 +168,7 @@ std::vector<Row> controlDisplayRows()
         spinner(2, "green:", &v.colorGreen, 502, F, 0.0f, 1.0f, 0.001f, true),
         spinner(2, "blue:", &v.colorBlue, 502, F, 0.0f, 1.0f, 0.001f, true),
         rollout(1, "Apply Color To:", true),
-        group(2, &v.applyColorTo, -1),
+        group(2, &v.applyColorTo.raw, -1),
     };
     for (const char* name : {"Background", "Left", "Right", "Light 1", "Light 2", "Data Color"})
         rows.push_back(plain(K::RadioButton, 3, name));
@@ -187,7 +187,7 @@ std::vector<Row> controlDisplayRows()
         bound(K::EditText, 1, "Folder:", nullptr, 404),
         bound(K::EditText, 1, "File filter:", nullptr, 404),
         rollout(1, "Data Format", true),
-        group(2, &v.dataFormat, 401),
+        group(2, &v.dataFormat.raw, 401),
         plain(K::RadioButton, 3, "Data "),
         plain(K::RadioButton, 3, "Maple"),
         plain(K::RadioButton, 3, "Data with Color"),
@@ -305,7 +305,7 @@ TEST_F(ControlPanel, ANewBuildResetsColoursAndTurnsButKeepsOtherSettings)
     viewer.rotateMat[0] = 0.5f;
     viewer.lightRotateMat[5] = 0.5f;
     viewer.eyeSeparation = 5.0f;
-    viewer.displayType = 4;
+    viewer.displayType = DisplayType::Filled;
     GLUI* first = viewer.controlWindow;
 
     buildPanel();

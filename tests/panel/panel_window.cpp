@@ -1,5 +1,5 @@
 // The shared set-up of the panel tests: toolkit, display window, lights, data folder.
-#include "panel_window.h"
+#include "tests/panel/panel_window.h"
 
 #include <GL/freeglut.h>
 #include <unistd.h>
@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/display_window.h"
 #include "app/viewer_state.h"
 #include "panel/control_panel.h"
 #include "render/gl/scene_parts.h"
@@ -45,8 +46,8 @@ void PanelWindowTest::SetUp()
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(200, 150);
     viewer.mainWindow = glutCreateWindow("panel test display");
-    viewer.windowMode = 1;  // a double-buffered display window is open
-    initLights();
+    viewer.windowMode = WindowMode::DoubleBuffered;  // a double-buffered display window is open
+    initLights(viewer);
 
     startFolder_ = fs::current_path().string();
     char pattern[] = "/tmp/orvelle_panel_XXXXXX";
@@ -66,7 +67,7 @@ void PanelWindowTest::TearDown()
 
 void PanelWindowTest::buildPanel()
 {
-    buildControlPanel();
+    buildViewerPanels();
     glutSetWindow(viewer.mainWindow);
 }
 

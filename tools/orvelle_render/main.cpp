@@ -8,13 +8,8 @@
 
 #include <stb_image_write.h>
 
-#include "app/viewer_state.h"
-#include "io/color_reader.h"
 #include "core/data_set.h"
-#include "io/maple_reader.h"
-#include "io/plain_reader.h"
-#include "core/colors.h"
-#include "render/gl/data_drawing.h"
+#include "io/data_loader.h"
 #include "render/gl/frame.h"
 #include "render/gl/offscreen_context.h"
 #include "render_options.h"
@@ -23,23 +18,12 @@ namespace {
 
 enum ExitStatus { kWritten = 0, kFailed = 1, kUsage = 2 };
 
-// Loads as the viewer does after a file is picked; true when the reader completed a load.
-bool loadFile(const RenderOptions& options)
+// Loads as the viewer does after a file is picked, with the same report; true when the
+// reader completed a load.
+bool loadFile(const RenderOptions& options, DataSet& data)
 {
-    viewer.filename = options.file;
-    const unsigned long before = dataSet.generation;
-    switch (options.dataFormat) {
-    case 1:
-        readMapleFile(options.file.c_str());
-        break;
-    case 2:
-        readColorDataFile(options.file.c_str());
-        break;
-    default:
-        readDataFile(options.file.c_str());
-        break;
-    }
-    return dataSet.generation != before;
+    const DataFile file{options.file.c_str(), options.file.c_str()};
+    return loadDataFile(file, loadSettingsFrom(options.settings), data);
 }
 
 double medianOf(std::vector<double> values)
@@ -67,17 +51,17 @@ unsigned long long peakResidentBytes()
     return kilobytes * 1024ull;
 }
 
-void drawFrames(int count)
+void drawFrames(const FrameInputs& in, FrameState& state, int count)
 {
     // The first frame builds the geometry that later frames draw again; it is timed apart.
     const auto buildStart = std::chrono::steady_clock::now();
-    displayFrame();
+    displayFrame(in, state);
     const auto buildEnd = std::chrono::steady_clock::now();
     std::printf("first-frame-ms: %.2f\n", std::chrono::duration<double, std::milli>(buildEnd - buildStart).count());
     std::vector<double> milliseconds;
     for (int k = 0; k < count; ++k) {
         const auto start = std::chrono::steady_clock::now();
-        displayFrame();
+        displayFrame(in, state);
         const auto end = std::chrono::steady_clock::now();
         milliseconds.push_back(std::chrono::duration<double, std::milli>(end - start).count());
     }
@@ -90,7 +74,7 @@ bool writePicture(const RenderOptions& options)
 {
     const int width = options.width;
     const int height = options.height;
-    if (options.view != PictureView::SideBySide) {
+    if (options.settings.stereoMode != ViewMode::Stereo) {
         const std::vector<unsigned char> picture = readOffscreenPicture(0);
         return !picture.empty() &&
                stbi_write_png(options.output.c_str(), width, height, 3, picture.data(), width * 3) != 0;
@@ -123,27 +107,32 @@ int main(int argc, char** argv)
         return kUsage;
     }
     if (options.help) {
-        std::fputs(kRenderUsage, stdout);
+        std::fputs(renderUsage().c_str(), stdout);
         return kWritten;
     }
 
-    // The data colours start as the panel fills them; the options may change some.
-    fillDataColors();
-    applyRenderOptions(options);
-    setReferenceDrawing(options.reference);
-
-    if (!loadFile(options)) {
+    DataSet data;
+    if (!loadFile(options, data)) {
         std::fprintf(stderr, "orvelle-render: could not load %s\n", options.file.c_str());
         return kFailed;
     }
-    if (!openOffscreenContext(options.width, options.height, options.view == PictureView::SideBySide, error)) {
+    const Settings& settings = options.settings;
+    const bool twoEyes = settings.stereoMode == ViewMode::Stereo;
+    if (!openOffscreenContext(options.width, options.height, twoEyes, settings, error)) {
         std::fprintf(stderr, "orvelle-render: no offscreen picture: %s\n", error.c_str());
         return kFailed;
     }
+    FrameState state;
+    state.referenceDrawing = options.reference;
+    FrameInputs in{settings, data};
+    in.viewportWidth = options.width;
+    in.viewportHeight = options.height;
+    in.fileName = options.file;
+    in.quadric = offscreenQuadric();
     if (options.frames > 0) {
-        drawFrames(options.frames);
+        drawFrames(in, state, options.frames);
     } else {
-        displayFrame();
+        displayFrame(in, state);
     }
     const bool written = writePicture(options);
     closeOffscreenContext();

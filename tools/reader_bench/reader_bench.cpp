@@ -14,10 +14,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "io/color_reader.h"
+#include "core/modes.h"
+#include "io/data_loader.h"
 #include "io/file_buffer.h"
-#include "io/maple_reader.h"
-#include "io/plain_reader.h"
 
 namespace {
 
@@ -153,7 +152,7 @@ void fscanfMaple(const std::string& path)
 }
 
 void report(const char* label, const std::string& path, std::size_t bytes, const std::function<void()>& scan,
-            void (*reader)(const char*))
+            DataFormat format)
 {
     const double mb = bytes / 1e6;
     const double floor = secondsOf([&] {
@@ -162,7 +161,10 @@ void report(const char* label, const std::string& path, std::size_t bytes, const
     });
     const double scanf = secondsOf(scan);
     double parse = 0.0;
-    quietly([&] { parse = secondsOf([&] { reader(path.c_str()); }); });
+    const DataSet nothingShown;
+    quietly([&] {
+        parse = secondsOf([&] { readDataFileAs(DataFile{path.c_str(), path.c_str()}, format, nothingShown); });
+    });
     std::printf("%-22s %8.1f %12.0f %12.0f %12.0f %8.1fx\n", label, mb, mb / floor, mb / scanf, mb / parse,
                 scanf / parse);
 }
@@ -190,15 +192,15 @@ int main(int argc, char** argv)
         const std::string plain = pointsText(points, false, rng);
         const std::string plainPath = writeFile(folder + "/points-" + count + ".dat", plain);
         report(("Data " + count).c_str(), plainPath, plain.size(), [&] { fscanfPoints(plainPath, false); },
-               readDataFile);
+               DataFormat::Plain);
         const std::string colored = pointsText(points, true, rng);
         const std::string coloredPath = writeFile(folder + "/points-" + count + ".cdat", colored);
         report(("Data with Color " + count).c_str(), coloredPath, colored.size(),
-               [&] { fscanfPoints(coloredPath, true); }, readColorDataFile);
+               [&] { fscanfPoints(coloredPath, true); }, DataFormat::Colored);
     }
     const std::string grid = mapleText(1000, rng);
     const std::string gridPath = writeFile(folder + "/grid-1000.mpl", grid);
-    report("Maple 1000 x 1000", gridPath, grid.size(), [&] { fscanfMaple(gridPath); }, readMapleFile);
+    report("Maple 1000 x 1000", gridPath, grid.size(), [&] { fscanfMaple(gridPath); }, DataFormat::Maple);
     if (argc <= 1) {
         for (const char* name : {"points-10000", "points-100000", "points-1000000"}) {
             std::remove((folder + "/" + name + ".dat").c_str());

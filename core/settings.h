@@ -1,0 +1,85 @@
+// Every user setting of the viewer in one record, with its default. What each setting is
+// called, its range and step, its command-line option and what a change of it makes out of
+// date are declared once, in the settings table (settings_table.h), which the panels, the
+// programs' options and the resets read.
+#pragma once
+
+#include "core/modes.h"
+
+constexpr int kDataColorCount = 50;
+
+struct DataColor {
+    float r = 0.0f, g = 0.0f, b = 0.0f, a = 0.0f;
+};
+
+// An enum-valued setting kept as the int that a radio group or list box is bound to.
+// It reads and compares as its enum, so code never meets the bare number.
+template <typename Enum>
+struct Choice {
+    int raw;
+
+    constexpr Choice(Enum value = Enum{}) : raw(static_cast<int>(value)) {}
+    constexpr operator Enum() const { return static_cast<Enum>(raw); }
+    constexpr Enum get() const { return static_cast<Enum>(raw); }
+    Choice& operator=(Enum value)
+    {
+        raw = static_cast<int>(value);
+        return *this;
+    }
+};
+
+struct Settings {
+    // ---- View: the turn, shift and size of the scene ----
+    float angleX = 0.0f, angleY = 0.0f, angleZ = 0.0f;  // degrees, never wrapped
+    float objTrans[3] = {0.0f, 0.0f, 0.0f};
+    float rotateMat[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // the "Rotate" trackball
+    float lightRotateMat[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // the "Light 1" trackball
+    float scale = 1.0f;
+    float thickness = 0.02f;
+    int segments = 8;
+
+    // ---- Stereo and projection ----
+    Choice<ViewMode> stereoMode{ViewMode::Mono};
+    float eyeSeparation = 2.0f;
+    float focalLength = 20.0f;
+    // Focal length over eye separation: the link that keeps the two in proportion when the
+    // focal length moves, and that a reset of the view restores.
+    float focalRatio = 20.0f;
+
+    // ---- Display choices ----
+    Choice<DisplayType> displayType{DisplayType::Joined};
+    Choice<AxisScaling> axis_data{AxisScaling::Individual};
+    int showAxes = 0;
+    int showFileName = 1;
+    int showMovementControls = 1;
+    int debugPrint = 0;
+
+    // ---- Colours and lights ("Light 1" is GL_LIGHT0, "Light 2" is GL_LIGHT1) ----
+    float bgColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    float leftColor[4] = {1.0f, 0.0f, 0.0f, 1.0f};
+    float rightColor[4] = {0.0f, 0.0f, 1.0f, 1.0f};
+    float light1Ambient[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    float light1Diffuse[4] = {0.6f, 0.6f, 1.0f, 1.0f};
+    float light1Position[4] = {0.5f, 0.5f, 1.0f, 0.0f};
+    float light2Ambient[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    float light2Diffuse[4] = {0.9f, 0.6f, 0.0f, 1.0f};
+    float light2Position[4] = {-1.0f, -1.0f, 1.0f, 0.0f};
+    int light1Enabled = 1;
+    int light2Enabled = 1;
+    float light1Intensity = 1.0f;
+    float light2Intensity = 0.4f;
+    // The colour being edited in the "Colors" rollout and where "Apply Color Settings" puts it.
+    int colorName = 0;
+    float colorRed = 0.0f, colorGreen = 0.0f, colorBlue = 0.0f;
+    Choice<ColorTarget> applyColorTo{ColorTarget::Background};
+    int dataValue = 0;
+    int curDataValue = 0;
+    // Black until the panel (or a program without one) fills them from the colour table.
+    DataColor dataColors[kDataColorCount];
+
+    // ---- Data file ----
+    Choice<DataFormat> dataFormat{DataFormat::Plain};
+
+    // ---- Derived: kept in step with the angles by every writer of them, not a setting ----
+    float angleMat[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+};

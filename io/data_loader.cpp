@@ -1,0 +1,70 @@
+// The reader of each format, installing what it read, and the whole load with its report.
+#include "io/data_loader.h"
+
+#include <utility>
+
+#include "io/maple_reader.h"
+#include "io/point_readers.h"
+
+LoadResult readDataFileAs(const DataFile& file, DataFormat format, const DataSet& shown)
+{
+    switch (format) {
+    case DataFormat::Plain:
+        return readDataFile(file, shown.fnTrf);
+    case DataFormat::Maple:
+        return readMapleFile(file);
+    case DataFormat::Colored:
+        return readColorDataFile(file, shown.fnTrf);
+    }
+    return loadFailure("");
+}
+
+NormaliseReport installLoad(LoadResult& result, DataSet& shown, AxisScaling scaling)
+{
+    DataSet& read = result.data;
+    const NormaliseReport report = normaliseDataSet(read, result.normaliseCount, result.rawBounds, scaling);
+    shown.coordArray.swap(read.coordArray);
+    if (read.loadedFormat == static_cast<int>(DataFormat::Colored)) {
+        shown.groupArray.swap(read.groupArray);
+    }
+    shown.fnTrf = read.fnTrf;
+    shown.loadedFormat = read.loadedFormat;
+    shown.scaleFactor = read.scaleFactor;
+    shown.sx = read.sx;
+    shown.sy = read.sy;
+    shown.sz = read.sz;
+    shown.tx = read.tx;
+    shown.ty = read.ty;
+    shown.tz = read.tz;
+    shown.xmin = read.xmin;
+    shown.ymin = read.ymin;
+    shown.zmin = read.zmin;
+    ++shown.generation;
+    read = DataSet{};
+    return report;
+}
+
+LoadSettings loadSettingsFrom(const Settings& settings)
+{
+    LoadSettings load;
+    load.format = settings.dataFormat;
+    load.scaling = settings.axis_data;
+    load.quoted = ReportedSettings{settings.scale, settings.segments, settings.thickness};
+    load.diagnostics = settings.debugPrint != 0;
+    return load;
+}
+
+bool loadDataFile(const DataFile& file, const LoadSettings& settings, DataSet& shown)
+{
+    LoadResult result = readDataFileAs(file, settings.format, shown);
+    printLoadReport(file.name, result, settings.quoted);
+    if (!result.loaded) {
+        return false;
+    }
+    const NormaliseReport report = installLoad(result, shown, settings.scaling);
+    if (settings.diagnostics) {
+        printNormaliseDiagnostics(report, shown, file.name, result.rawBoundsBeforeNormalising,
+                                  result.showNormalisedBounds);
+    }
+    return true;
+}

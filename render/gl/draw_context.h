@@ -1,0 +1,33 @@
+// What the drawing of a frame's passes is handed: the settings it draws with, the data set,
+// and the state the display keeps between frames (kept geometry, the second eye's work).
+#pragma once
+
+#include "core/data_set.h"
+#include "core/settings.h"
+#include "render/cpu/geometry_cache.h"
+#include "render/cpu/second_eye.h"
+
+struct GLUquadric;
+
+struct DrawContext {
+    const Settings& settings;
+    const DataSet& data;
+    // The settings' geometry version (SettingsVersions::geometry): the kept arrays are built
+    // again when it moves on.
+    unsigned long geometryVersion;
+    // The quadric of the immediate-mode tubes; null draws none of them.
+    GLUquadric* quadric;
+    // Whether the drawing prints its diagnostics: the switch is on, and this is the first
+    // slice of the frame.
+    bool diagnostics;
+    // Immediate mode for every primitive, nothing kept: the reference of the fast drawing.
+    bool reference;
+    GeometryStore& geometry;
+    SecondEye& secondEye;
+};
+
+// The inputs of the kept geometry from the settings.
+inline GeometryInputs geometryInputs(const DrawContext& c)
+{
+    return GeometryInputs{c.settings.thickness, c.settings.segments, c.geometryVersion};
+}

@@ -1,0 +1,69 @@
+// The state of a pass that the drawing from kept arrays reads and leaves.
+#include "render/gl/pass_state.h"
+
+#include <GL/gl.h>
+
+#include "core/matrix_math.h"
+#include "render/gl/chunked_drawing.h"
+#include "render/gl/scene_parts.h"
+
+PassTransform currentTransform()
+{
+    PassTransform t;
+    glGetFloatv(GL_MODELVIEW_MATRIX, t.modelview);
+    glGetFloatv(GL_PROJECTION_MATRIX, t.projection);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    for (int k = 0; k < 4; ++k) {
+        t.viewport[k] = viewport[k];
+    }
+    return t;
+}
+
+void useGroupMaterial(const Settings& settings, int colorIndex)
+{
+    if (colorIndex >= 0) {
+        const DataColor& c = settings.dataColors[colorIndex];
+        setMaterial(c.r, c.g, c.b, c.a);
+    }
+}
+
+void leaveStateAsDrawn(const Settings& settings, const GeometryCache& cache)
+{
+    useGroupMaterial(settings, cache.lastColorIndex);
+    if (cache.leavesNormal) {
+        glNormal3fv(cache.lastNormal);
+    }
+}
+
+void drawSplattedPixels(const PassTransform& t, const std::vector<float>& pixels, const float* normals)
+{
+    const double w = t.viewport[2], h = t.viewport[3];
+    const double windowToClip[16] = {2.0 / w, 0, 0, 0, 0, 2.0 / h, 0, 0, 0, 0, 1, 0, -1, -1, 0, 1};
+    double inverse[16];
+    affineInverse(t.modelview, inverse);  // the caller made sure that there is one
+    double projection[16];
+    multiplyMatrices(windowToClip, inverse, projection);
+    GLfloat size = 1.0f;
+    glGetFloatv(GL_POINT_SIZE, &size);
+    const GLboolean smooth = glIsEnabled(GL_POINT_SMOOTH);
+    glDisable(GL_POINT_SMOOTH);
+    glPointSize(1.0f);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadMatrixd(projection);
+    glMatrixMode(GL_MODELVIEW);
+    glVertexPointer(3, GL_FLOAT, 0, pixels.data());
+    if (normals != nullptr) {
+        glNormalPointer(GL_FLOAT, 0, normals);
+    }
+    drawArraysChunked(GL_POINTS, 0, pixels.size() / 3, 1);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPointSize(size);
+    if (smooth) {
+        glEnable(GL_POINT_SMOOTH);
+    }
+}
+

@@ -1,0 +1,26 @@
+// What the drawing from kept arrays reads of the current pass and leaves behind: its
+// transform, the material of a colour group, the state the immediate-mode drawing leaves,
+// and single pixels drawn lit as the surface that covers them.
+#pragma once
+
+#include <vector>
+
+#include "core/settings.h"
+#include "render/cpu/geometry_cache.h"
+#include "render/cpu/second_eye.h"
+
+// The model-view, projection and viewport in force.
+PassTransform currentTransform();
+
+// The material of data colour colorIndex; -1 keeps the pass's own material.
+void useGroupMaterial(const Settings& settings, int colorIndex);
+
+// The material and normal that the immediate-mode drawing leaves behind.
+void leaveStateAsDrawn(const Settings& settings, const GeometryCache& cache);
+
+// Draws pixels (window x, y and normalised depth), one pixel each, lit as what covers them:
+// the model-view matrix (and so the transformed normal) stays, and the projection takes its
+// inverse back out. The lights are directional and the viewer infinitely far, so the lit
+// colour depends on the normal alone. normals: one per pixel, or null for the current one.
+// The model-view must have an inverse.
+void drawSplattedPixels(const PassTransform& t, const std::vector<float>& pixels, const float* normals = nullptr);

@@ -1,0 +1,289 @@
+// Joined and needled line sets drawn from the kept vertex arrays: thin tubes as lit lines,
+// others as meshes of which only the faces towards the eye are sent.
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/matrix_math.h"
+#include "render/cpu/stereo_projection.h"
+#include "render/cpu/tube_faces.h"
+#include "render/cpu/tube_mesh.h"
+#include "render/gl/chunked_drawing.h"
+#include "render/gl/fast_drawing.h"
+#include "render/gl/pass_state.h"
+
+namespace {
+
+// Tubes generated per call when their mesh is not kept.
+constexpr std::size_t kStreamedTubes = 2048;
+
+// Per-frame working memory, kept so that frames do not allocate.
+std::vector<float> scratchNormals;
+std::vector<std::uint32_t> scratchIndices;
+MeshArrays scratchMesh;
+
+// The eye in the coordinates of the current model-view matrix.
+Point3d eyeInModel(const float m[16])
+{
+    double inverse[16];
+    if (!affineInverse(m, inverse)) {
+        return Point3d{0.0, 0.0, 1.0e6};  // everything squeezed into one point: any side faces it
+    }
+    return Point3d{inverse[12], inverse[13], inverse[14]};
+}
+
+// The on-screen width of the tubes when all of them are thin enough to be lines, else 0.
+// Expects the view transform without the centring in force, so that the data's centre
+// is the model origin.
+float thinTubeWidth(const GeometryCache& cache, float thickness)
+{
+    const PassTransform t = currentTransform();
+    const float* m = t.modelview;
+    const double scale = std::sqrt(double(m[0]) * m[0] + double(m[1]) * m[1] + double(m[2]) * m[2]);
+    const double centreDepth = -m[14];
+    const double nearest = centreDepth - scale * cache.boundRadius;
+    if (!(nearest > kNearPlane) || t.viewport[3] <= 0) {
+        return 0.0f;
+    }
+    const double pixelsPerUnit = 0.5 * t.viewport[3] * t.projection[5];
+    const double diameter = 2.0 * static_cast<double>(thickness) * scale * pixelsPerUnit;
+    if (diameter / nearest > kThinTubePixels) {
+        return 0.0f;
+    }
+    return static_cast<float>(diameter / centreDepth);
+}
+
+// The normal of each thin line's vertex from first to end: the tube's surface normal that
+// faces the eye, the one that the middle of the tube's picture shows.
+void lineNormals(const GeometryCache& cache, const Point3d& eye, std::size_t first, std::size_t end)
+{
+    scratchNormals.resize((end - first) * 3);
+    const float* p = &cache.lineVertices[first * 3];
+    const std::int16_t* t = &cache.lineTangents[first * 3];
+    constexpr float unit = static_cast<float>(1.0 / kTangentUnit);
+    float* n = scratchNormals.data();
+    const float ex = static_cast<float>(eye.x), ey = static_cast<float>(eye.y), ez = static_cast<float>(eye.z);
+    for (std::size_t k = first; k < end; ++k, p += 3, t += 3, n += 3) {
+        const float d[3] = {t[0] * unit, t[1] * unit, t[2] * unit};
+        const float wx = ex - p[0], wy = ey - p[1], wz = ez - p[2];
+        const float along = wx * d[0] + wy * d[1] + wz * d[2];
+        n[0] = wx - along * d[0];
+        n[1] = wy - along * d[1];
+        n[2] = wz - along * d[2];
+        if (n[0] * n[0] + n[1] * n[1] + n[2] * n[2] <= 1.0e-12f * (wx * wx + wy * wy + wz * wz)) {
+            // Seen end-on: the cap faces the eye.
+            n[0] = wx;
+            n[1] = wy;
+            n[2] = wz;
+        }
+    }
+}
+
+// Lit lines in place of thin tubes. The normals depend on the eye, so they are worked out
+// per frame, a chunk at a time over the vertices that the chunk's lines use.
+void drawThinTubes(const DrawContext& c, float width)
+{
+    const GeometryCache& cache = c.geometry.keptThinLines();
+    float m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    const Point3d eye = eyeInModel(m);
+    GLfloat oldWidth = 1.0f;
+    glGetFloatv(GL_LINE_WIDTH, &oldWidth);
+    const GLboolean smooth = glIsEnabled(GL_LINE_SMOOTH);
+    // Without smoothing a line is drawn a whole number of pixels wide.
+    glDisable(GL_LINE_SMOOTH);
+    glLineWidth(std::max(1.0f, std::round(width)));
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    for (const ColorGroup& g : cache.lineGroups) {
+        useGroupMaterial(c.settings, g.colorIndex);
+        for (std::size_t done = 0; done < g.count; done += kChunk) {
+            if (chunkSkipped()) {
+                continue;
+            }
+            const std::uint32_t* indices = &cache.lineIndices[g.first + done];
+            const std::size_t n = std::min(kChunk, g.count - done);
+            const auto bounds = std::minmax_element(indices, indices + n);
+            const std::uint32_t low = *bounds.first;
+            lineNormals(cache, eye, low, static_cast<std::size_t>(*bounds.second) + 1);
+            scratchIndices.resize(n);
+            for (std::size_t k = 0; k < n; ++k) {
+                scratchIndices[k] = indices[k] - low;
+            }
+            glVertexPointer(3, GL_FLOAT, 0, &cache.lineVertices[static_cast<std::size_t>(low) * 3]);
+            glNormalPointer(GL_FLOAT, 0, scratchNormals.data());
+            glDrawElements(GL_LINES, static_cast<GLsizei>(n), GL_UNSIGNED_INT, scratchIndices.data());
+            handOver();
+            chunkDrawn();
+        }
+    }
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glLineWidth(oldWidth);
+    if (smooth) {
+        glEnable(GL_LINE_SMOOTH);
+    }
+}
+
+void drawMesh(const MeshArrays& mesh, std::size_t firstIndex, std::size_t indexCount, bool sliced = true)
+{
+    glVertexPointer(3, GL_FLOAT, 0, mesh.positions.data());
+    glNormalPointer(GL_FLOAT, 0, mesh.normals.data());
+    drawElementsChunked(GL_TRIANGLES, mesh.indices.data() + firstIndex, indexCount, 3, sliced);
+}
+
+// The culling of the current pass: only for filled, opaque tubes under the depth test.
+FaceCulling faceCulling()
+{
+    GLint polygonMode[2] = {GL_FILL, GL_FILL};
+    glGetIntegerv(GL_POLYGON_MODE, polygonMode);
+    if (polygonMode[0] != GL_FILL || polygonMode[1] != GL_FILL || glIsEnabled(GL_BLEND) ||
+        !glIsEnabled(GL_DEPTH_TEST)) {
+        return FaceCulling{};
+    }
+    const PassTransform t = currentTransform();
+    return cullingFor(t.projection, t.modelview, t.viewport[2], t.viewport[3]);
+}
+
+// The culling of the announced second eye's pass (off when none is announced).
+FaceCulling secondEyeCulling(const SecondEye& secondEye)
+{
+    const PassTransform t = currentTransform();
+    float projection[16], modelview[16];
+    if (!secondEye.transform(t.modelview, projection, modelview)) {
+        return FaceCulling{};
+    }
+    return cullingFor(projection, modelview, t.viewport[2], t.viewport[3]);
+}
+
+// Puts the faces to draw of tubes first to end into scratchIndices. With a second eye
+// announced, the faces of a kept mesh are found for both eyes at once, and the second
+// eye's pass takes its faces over.
+void findFacesToDraw(const DrawContext& context, const MeshArrays& mesh, std::size_t first, std::size_t end,
+                     const FaceCulling& c, bool kept)
+{
+    SecondEye& eye = context.secondEye;
+    std::vector<SecondEyeFaces>& secondEyeFaces = eye.faces;
+    const int segments = context.settings.segments;
+    const float thickness = context.settings.thickness;
+    scratchIndices.clear();
+    const unsigned long generation = eye.generation();
+    for (auto f = secondEyeFaces.begin(); f != secondEyeFaces.end(); ++f) {
+        if (f->generation == generation && f->mesh == &mesh && f->first == first && f->end == end &&
+            f->segments == segments && f->radius == thickness && sameCulling(f->culling, c)) {
+            scratchIndices.swap(f->indices);
+            secondEyeFaces.erase(f);
+            ++eye.sharedPasses;
+            return;
+        }
+    }
+    const FaceCulling second = kept ? secondEyeCulling(eye) : FaceCulling{};
+    if (!second.on) {
+        findFrontFaces(mesh, first, end, segments, thickness, c, scratchIndices);
+        return;
+    }
+    secondEyeFaces.erase(std::remove_if(secondEyeFaces.begin(), secondEyeFaces.end(),
+                                        [&](const SecondEyeFaces& f) { return f.generation != generation; }),
+                         secondEyeFaces.end());
+    SecondEyeFaces f;
+    f.generation = generation;
+    f.mesh = &mesh;
+    f.first = first;
+    f.end = end;
+    f.segments = segments;
+    f.radius = thickness;
+    f.culling = second;
+    findFrontFacesOfTwo(mesh, first, end, segments, thickness, c, second, scratchIndices, f.indices);
+    secondEyeFaces.push_back(std::move(f));
+}
+
+// Draws tubes first to end of the mesh, only their faces towards the eye when culling is
+// on; indices is the run of the mesh's indices that holds exactly those tubes. kept: the
+// mesh stays as it is until the frame ends (a generated block is one chunk of a sliced
+// frame as a whole).
+void drawTubeRun(const DrawContext& context, const MeshArrays& mesh, std::size_t first, std::size_t end, const ColorGroup& indices,
+                 const FaceCulling& c, bool kept)
+{
+    const bool sliced = kept;
+    if (!c.on) {
+        drawMesh(mesh, indices.first, indices.count, sliced);
+        return;
+    }
+    findFacesToDraw(context, mesh, first, end, c, kept);
+    glVertexPointer(3, GL_FLOAT, 0, mesh.positions.data());
+    glNormalPointer(GL_FLOAT, 0, mesh.normals.data());
+    drawElementsChunked(GL_TRIANGLES, scratchIndices.data(), scratchIndices.size(), 3, sliced);
+}
+
+void drawTubeMeshes(const DrawContext& c, const GeometryCache& cache)
+{
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    const FaceCulling culling = faceCulling();
+    if (const MeshArrays* mesh = c.geometry.keptTubeMesh()) {
+        // The mesh's groups hold the tubes of the tube groups, in their order.
+        for (std::size_t k = 0; k < cache.meshGroups.size(); ++k) {
+            const ColorGroup& g = cache.meshGroups[k];
+            useGroupMaterial(c.settings, g.colorIndex);
+            drawTubeRun(c, *mesh, cache.groups[k].first, cache.groups[k].first + cache.groups[k].count, g, culling,
+                        true);
+        }
+    } else {
+        // Too many tubes to keep their mesh: generate it a few thousand tubes at a time.
+        const TubeRing ring = tubeRing(c.settings.segments);
+        for (const ColorGroup& g : cache.groups) {
+            useGroupMaterial(c.settings, g.colorIndex);
+            for (std::size_t s = g.first; s < g.first + g.count;) {
+                const std::size_t end = std::min(g.first + g.count, s + kStreamedTubes);
+                // A block of generated tubes is one chunk of a sliced frame, so that a
+                // resumed slice does not generate the blocks drawn before.
+                if (chunkSkipped()) {
+                    s = end;
+                    continue;
+                }
+                scratchMesh.positions.clear();
+                scratchMesh.normals.clear();
+                scratchMesh.indices.clear();
+                scratchMesh.tubeStarts.clear();
+                for (; s < end; ++s) {
+                    Point3d a, b;
+                    tubeSegmentEnds(c.data, cache.tubes[s], a, b);
+                    appendTube(ring, a, b, c.settings.thickness, scratchMesh);
+                }
+                const ColorGroup block{g.colorIndex, 0, scratchMesh.indices.size()};
+                drawTubeRun(c, scratchMesh, 0, scratchMesh.tubeStarts.size(), block, culling, false);
+                chunkDrawn();
+            }
+        }
+    }
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+}  // namespace
+
+bool drawTubesFast(const DrawContext& c, const DrawRange& range, DisplayType displayType)
+{
+    const GeometryCache& cache = c.geometry.geometryFor(range, displayType, geometryInputs(c));
+    if (cache.tubes.empty()) {
+        return true;
+    }
+    const float width = thinTubeWidth(cache, c.settings.thickness);
+    GLint polygonMode[2] = {GL_FILL, GL_FILL};
+    glGetIntegerv(GL_POLYGON_MODE, polygonMode);
+    if (width <= 0.0f && polygonMode[0] != GL_FILL) {
+        return false;
+    }
+    glPushMatrix();
+    glTranslated(c.data.tx, c.data.ty, c.data.tz);
+    if (width > 0.0f) {
+        drawThinTubes(c, width);
+    } else {
+        drawTubeMeshes(c, cache);
+    }
+    glPopMatrix();
+    leaveStateAsDrawn(c.settings, cache);
+    return true;
+}
+

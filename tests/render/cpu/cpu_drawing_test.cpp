@@ -1,0 +1,244 @@
+// The drawing's work on the processor, without a renderer: which tube faces are sent, and
+// the pixels that many points cover.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "core/matrix_math.h"
+#include "render/cpu/point_splat.h"
+#include "render/cpu/tube_faces.h"
+#include "render/cpu/tube_mesh.h"
+#include "tests/render/stereo_pair.h"
+
+namespace {
+
+constexpr int kWidth = 200;
+constexpr int kHeight = 150;
+
+MeshArrays tubesAlongX(int count, float radius, int segments)
+{
+    MeshArrays mesh;
+    const TubeRing ring = tubeRing(segments);
+    for (int k = 0; k < count; ++k) {
+        const double y = -5.0 + 10.0 * k / count;
+        appendTube(ring, Point3d{-6.0, y, 0.0}, Point3d{6.0, y + 0.01, 0.0}, radius, mesh);
+    }
+    return mesh;
+}
+
+// count short, slanting tubes spread over the view: their faces are a pixel or two.
+MeshArrays shortTubes(int count, float radius, int segments)
+{
+    MeshArrays mesh;
+    const TubeRing ring = tubeRing(segments);
+    for (int k = 0; k < count; ++k) {
+        const double x = -5.0 + 10.0 * (k % 60) / 60.0, y = -4.0 + 8.0 * (k / 60) / (count / 60 + 1);
+        appendTube(ring, Point3d{x, y, 0.0}, Point3d{x + 0.2, y + 0.15, 0.3}, radius, mesh);
+    }
+    return mesh;
+}
+
+TEST(TubeFaces, ManyTubesOnTwoThreadsKeepTheOrderOfOneThread)
+{
+    float projection[16], modelview[16];
+    frustum(-0.5f, 0.5f, -0.375f, 0.375f, projection);
+    movedAway(modelview);
+    const FaceCulling c = cullingFor(projection, modelview, kWidth, kHeight);
+    ASSERT_TRUE(c.on);
+    const MeshArrays mesh = tubesAlongX(3000, 0.05f, 8);
+    std::vector<std::uint32_t> together;
+    findFrontFaces(mesh, 0, 3000, 8, 0.05f, c, together);
+    std::vector<std::uint32_t> halves;
+    findFrontFaces(mesh, 0, 1500, 8, 0.05f, c, halves);  // below the two-thread size
+    findFrontFaces(mesh, 1500, 3000, 8, 0.05f, c, halves);
+    EXPECT_EQ(together, halves);
+    // Far fewer than all faces: half turn away, and most of the rest cover no pixel centre.
+    EXPECT_GT(together.size(), 0u);
+    EXPECT_LT(together.size(), mesh.indices.size() / 2);
+}
+
+TEST(TubeFaces, TwoEyesAtOnceFindWhatEachFindsAlone)
+{
+    // Eyes side by side, 2.3 units apart, one of them off-axis: the same y and w in the
+    // clip coordinates, and window positions some 24 pixels apart.
+    float left[16], right[16], leftView[16], rightView[16];
+    offAxisPair(left, leftView, right, rightView);
+    const FaceCulling a = cullingFor(left, leftView, kWidth, kHeight);
+    const FaceCulling b = cullingFor(right, rightView, kWidth, kHeight);
+    ASSERT_TRUE(sharesAllButX(a, b));
+    for (std::size_t count : {300u, 3000u}) {  // one thread, then two
+        const MeshArrays mesh = shortTubes(static_cast<int>(count), 0.08f, 8);
+        std::vector<std::uint32_t> bothA, bothB, aloneA, aloneB;
+        findFrontFacesOfTwo(mesh, 0, count, 8, 0.08f, a, b, bothA, bothB);
+        findFrontFaces(mesh, 0, count, 8, 0.08f, a, aloneA);
+        findFrontFaces(mesh, 0, count, 8, 0.08f, b, aloneB);
+        EXPECT_EQ(bothA, aloneA) << count;
+        EXPECT_EQ(bothB, aloneB) << count;
+        EXPECT_NE(aloneA, aloneB) << "the eyes see different faces";
+    }
+    // Eyes apart in height share nothing: each is found on its own, with the same result.
+    float high[16];
+    movedAway(high);
+    high[13] = 0.5f;
+    const FaceCulling c = cullingFor(left, high, kWidth, kHeight);
+    EXPECT_FALSE(sharesAllButX(a, c));
+    const MeshArrays mesh = tubesAlongX(500, 0.05f, 8);
+    std::vector<std::uint32_t> bothA, bothC, aloneC;
+    findFrontFacesOfTwo(mesh, 0, 500, 8, 0.05f, a, c, bothA, bothC);
+    findFrontFaces(mesh, 0, 500, 8, 0.05f, c, aloneC);
+    EXPECT_EQ(bothC, aloneC);
+}
+
+TEST(TubeFaces, WithoutAFrustumOrAnInverseEveryFaceIsSent)
+{
+    float orthographic[16], modelview[16], flat[16];
+    movedAway(modelview);
+    for (int k = 0; k < 16; ++k) {
+        orthographic[k] = k % 5 == 0 ? 0.1f : 0.0f;
+        flat[k] = modelview[k];
+    }
+    flat[0] = flat[5] = flat[10] = 0.0f;  // a scale of 0 squeezes the scene into a point
+    float projection[16];
+    frustum(-0.5f, 0.5f, -0.375f, 0.375f, projection);
+    EXPECT_FALSE(cullingFor(orthographic, modelview, kWidth, kHeight).on);
+    EXPECT_FALSE(cullingFor(projection, flat, kWidth, kHeight).on);
+}
+
+TEST(TubeFaces, TubesThroughTheNearPlaneAreSentWhole)
+{
+    float projection[16], modelview[16];
+    frustum(-0.5f, 0.5f, -0.375f, 0.375f, projection);
+    movedAway(modelview);
+    modelview[14] = 0.0f;  // the eye at the model's origin
+    const FaceCulling c = cullingFor(projection, modelview, kWidth, kHeight);
+    MeshArrays mesh;
+    appendTube(tubeRing(8), Point3d{0.0, 0.0, 5.0}, Point3d{0.0, 0.0, -5.0}, 0.5f, mesh);
+    std::vector<std::uint32_t> sent;
+    findFrontFaces(mesh, 0, 1, 8, 0.5f, c, sent);
+    EXPECT_EQ(sent, mesh.indices);
+}
+
+// Pixel (x, y) -> depth, from the covered list.
+std::map<std::pair<int, int>, float> byPixel(const std::vector<float>& covered)
+{
+    std::map<std::pair<int, int>, float> out;
+    for (std::size_t k = 0; k + 2 < covered.size(); k += 3) {
+        const auto key = std::make_pair(static_cast<int>(covered[k]), static_cast<int>(covered[k + 1]));
+        EXPECT_EQ(out.count(key), 0u) << "a pixel is listed twice";
+        out[key] = covered[k + 2];
+    }
+    return out;
+}
+
+// The identity as projection times model-view: points given in normalised device coordinates.
+void identity(float out[16])
+{
+    for (int k = 0; k < 16; ++k) {
+        out[k] = k % 5 == 0 ? 1.0f : 0.0f;
+    }
+}
+
+TEST(PointSplat, EachCoveredPixelOnceAtTheNearestDepthAndEdgePointsToTheRenderer)
+{
+    float m[16];
+    identity(m);
+    // Window x = (x + 1) * 100, y = (y + 1) * 75: (0, 0) is at pixel corner (100, 75).
+    const std::vector<float> points = {0.0f, 0.0f, 0.5f, 0.0f, 0.0f, -0.25f, 0.0f, 0.0f, 0.75f,
+                                       -0.999f, 0.0f, 0.0f};  // the last one at the left edge
+    SplatResult found;
+    splatPoints(points, m, kWidth, kHeight, 1.0f, found);
+    EXPECT_EQ(found.passed, (std::vector<float>{-0.999f, 0.0f, 0.0f}));
+    const auto pixels = byPixel(found.covered);
+    // Centres strictly within 1 of (100, 75): the four pixels around the corner.
+    ASSERT_EQ(pixels.size(), 4u);
+    for (const auto& [pixel, depth] : pixels) {
+        EXPECT_TRUE(pixel.first == 99 || pixel.first == 100);
+        EXPECT_TRUE(pixel.second == 74 || pixel.second == 75);
+        EXPECT_FLOAT_EQ(depth, -0.25f);
+    }
+}
+
+TEST(PointSplat, ManyPointsOnTwoThreadsGiveTheNearestDepthOfEveryCoveredPixel)
+{
+    float m[16];
+    identity(m);
+    // 200,000 points (two threads) on a spiral; the first 1,000 alone are found by one.
+    std::vector<float> points;
+    for (int k = 0; k < 200000; ++k) {
+        const float t = static_cast<float>(k) * 0.001f;
+        points.insert(points.end(), {0.9f * std::cos(t) * (1.0f - t / 250.0f), 0.9f * std::sin(t) * (1.0f - t / 250.0f),
+                                     std::sin(3.0f * t) * 0.9f});
+    }
+    SplatResult found;
+    splatPoints(points, m, kWidth, kHeight, 1.5f, found);
+    const auto many = byPixel(found.covered);
+    // The nearest depth of each pixel, found point by point.
+    std::map<std::pair<int, int>, float> expected;
+    for (std::size_t k = 0; k < points.size(); k += 3) {
+        const float wx = (points[k] + 1.0f) * 100.0f, wy = (points[k + 1] + 1.0f) * 75.0f;
+        for (int py = static_cast<int>(wy) - 2; py <= static_cast<int>(wy) + 2; ++py) {
+            for (int px = static_cast<int>(wx) - 2; px <= static_cast<int>(wx) + 2; ++px) {
+                const float dx = px + 0.5f - wx, dy = py + 0.5f - wy;
+                if (dx * dx + dy * dy < 1.5f * 1.5f) {
+                    const auto key = std::make_pair(px, py);
+                    const auto found = expected.find(key);
+                    if (found == expected.end() || points[k + 2] < found->second) {
+                        expected[key] = points[k + 2];
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_TRUE(found.passed.empty());
+    ASSERT_EQ(many.size(), expected.size());
+    for (const auto& [pixel, depth] : expected) {
+        ASSERT_EQ(many.count(pixel), 1u);
+        EXPECT_FLOAT_EQ(many.at(pixel), depth);
+    }
+}
+
+// The points' coordinates in threes, sorted: the order in which threads pass them on is free.
+std::vector<std::vector<float>> sortedPoints(const std::vector<float>& points)
+{
+    std::vector<std::vector<float>> out;
+    for (std::size_t k = 0; k + 2 < points.size(); k += 3) {
+        out.push_back({points[k], points[k + 1], points[k + 2]});
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+TEST(PointSplat, TwoEyesAtOnceFindWhatEachFindsAlone)
+{
+    // An off-axis pair 2.3 units apart looking at a cloud wider than the view: some points
+    // are cut by the picture's edge for one eye only.
+    float leftClip[16], rightClip[16];
+    offAxisPair(leftClip, rightClip);
+    ASSERT_TRUE(clipDiffersOnlyInX(leftClip, rightClip));
+    for (int count : {1000, 200000}) {  // one thread, then two
+        std::vector<float> points;
+        for (int k = 0; k < count; ++k) {
+            const float t = static_cast<float>(k) * 7.0f / static_cast<float>(count);
+            points.insert(points.end(), {12.0f * std::cos(40.0f * t) * (1.0f - t / 8.0f),
+                                         8.0f * std::sin(40.0f * t) * (1.0f - t / 8.0f), 3.0f * std::sin(9.0f * t)});
+        }
+        SplatResult bothLeft, bothRight, aloneLeft, aloneRight;
+        splatPointsForTwo(points, leftClip, rightClip, kWidth, kHeight, 1.2f, bothLeft, bothRight);
+        splatPoints(points, leftClip, kWidth, kHeight, 1.2f, aloneLeft);
+        splatPoints(points, rightClip, kWidth, kHeight, 1.2f, aloneRight);
+        EXPECT_EQ(bothLeft.covered, aloneLeft.covered) << count;
+        EXPECT_EQ(bothRight.covered, aloneRight.covered) << count;
+        EXPECT_EQ(sortedPoints(bothLeft.passed), sortedPoints(aloneLeft.passed)) << count;
+        EXPECT_EQ(sortedPoints(bothRight.passed), sortedPoints(aloneRight.passed)) << count;
+        EXPECT_NE(aloneLeft.covered, aloneRight.covered) << "the eyes see the points in different places";
+        EXPECT_NE(sortedPoints(aloneLeft.passed), sortedPoints(aloneRight.passed)) << "the edge cuts different points";
+        EXPECT_FALSE(aloneLeft.passed.empty());
+    }
+}
+
+}  // namespace

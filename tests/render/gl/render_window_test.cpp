@@ -1,0 +1,137 @@
+// The frame in a real GLUT window, with the window's own output: draw-buffer choice
+// without stereo buffers, GLUT's bitmap font for the file name, the buffer swap.
+#include <gtest/gtest.h>
+
+#include <GL/freeglut.h>
+
+#include <cstdlib>
+#include <vector>
+
+#ifdef __SANITIZE_ADDRESS__
+#include <sanitizer/lsan_interface.h>
+#endif
+
+#include "app/viewer_state.h"
+#include "core/data_set.h"
+#include "core/colors.h"
+#include "tests/render/gl/picture_probe.h"
+#include "render/gl/frame.h"
+#include "render/gl/scene_parts.h"
+
+namespace {
+
+constexpr int kWidth = 200;
+constexpr int kHeight = 150;
+
+Picture captured;
+void (*windowFinish)() = nullptr;
+
+// Keeps the back buffer's picture, then hands over to the window's own finish (the swap).
+void captureThenFinish()
+{
+    std::vector<unsigned char> bottomUp(static_cast<std::size_t>(kWidth) * kHeight * 3);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+    captured = Picture{kWidth, kHeight, std::vector<unsigned char>(bottomUp.size())};
+    const std::size_t row = static_cast<std::size_t>(kWidth) * 3;
+    for (int y = 0; y < kHeight; ++y) {
+        std::copy_n(&bottomUp[(kHeight - 1 - y) * row], row, &captured.rgb[y * row]);
+    }
+    windowFinish();
+}
+
+class WindowFrame : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        const char* display = std::getenv("DISPLAY");
+        if (display == nullptr || *display == '\0') {
+            return;
+        }
+        int argc = 1;
+        char name[] = "render_window_test";
+        char* argv[] = {name, nullptr};
+        glutInit(&argc, argv);
+        glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+        glutInitWindowSize(kWidth, kHeight);
+        window = glutCreateWindow("render window test");
+        glViewport(0, 0, kWidth, kHeight);
+        setUpDisplayState(viewer);
+        viewer.quadric = gluNewQuadric();
+        windowFinish = frameOutput.finishFrame;
+        frameOutput.finishFrame = captureThenFinish;
+    }
+    // The window stays open until the process ends: closing the display connection would
+    // unload Mesa's driver before the leak check could attribute its allocations.
+    static void TearDownTestSuite()
+    {
+        if (window != 0) {
+            frameOutput.finishFrame = windowFinish;
+        }
+    }
+    void SetUp() override
+    {
+        if (window == 0) {
+            GTEST_SKIP() << "no X display";
+        }
+        ViewerState fresh;
+        fresh.quadric = viewer.quadric;
+        viewer = fresh;
+        viewer.viewportWidth = kWidth;
+        viewer.viewportHeight = kHeight;
+        fillDataColors(viewer.dataColors);
+        dataSet = DataSet{};
+        while (glGetError() != GL_NO_ERROR) {
+        }
+    }
+    static int window;
+};
+int WindowFrame::window = 0;
+
+TEST_F(WindowFrame, StereoViewWithoutStereoBuffersLeavesNoError)
+{
+    GLboolean stereo = GL_TRUE;
+    glGetBooleanv(GL_STEREO, &stereo);
+    ASSERT_FALSE(stereo);
+    dataSet.coordArray = {{0, 0, 5}};
+    dataSet.fnTrf = FnTrf{1, 1};
+    ++dataSet.generation;
+    setSetting(viewer.displayType, DisplayType::Points);
+    setSetting(viewer.thickness, 0.04f);
+    viewer.eyeSeparation = 8.0f;
+    viewer.stereoMode = ViewMode::Stereo;
+    for (int frame = 0; frame < 2; ++frame) {
+        displayViewerFrame();
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        EXPECT_GT(findRegion(captured, isReddish).count, 4);
+        EXPECT_GT(findRegion(captured, isBluish).count, 4);
+    }
+}
+
+TEST_F(WindowFrame, FileNameInHelveticaAtTheOverlayPlace)
+{
+    viewer.bgColor[0] = viewer.bgColor[1] = viewer.bgColor[2] = 1.0f;
+    viewer.filename = "folder/name.dat";
+    displayViewerFrame();
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    const Region text = findRegion(captured, exactly(0, 0, 0));
+    ASSERT_GT(text.count, 30);
+    EXPECT_NEAR(text.minX, kWidth / 10, 2);
+    EXPECT_NEAR(kHeight - 1 - text.maxY, kHeight / 10, 5);  // "name.dat" has no descenders
+    EXPECT_EQ(text.count + findRegion(captured, exactly(255, 255, 255)).count, kWidth * kHeight);
+}
+
+#ifdef __SANITIZE_ADDRESS__
+// At exit the GLX library unloads Mesa's driver before the leak check runs, and the
+// driver's own allocations then lose the module name that the suppressions go by; so
+// the check runs here, while the driver is still loaded.
+class LeakCheckWithDriverLoaded : public ::testing::Environment {
+public:
+    void TearDown() override { __lsan_do_leak_check(); }
+};
+const ::testing::Environment* const leakCheck =
+    ::testing::AddGlobalTestEnvironment(new LeakCheckWithDriverLoaded);
+#endif
+
+}  // namespace
