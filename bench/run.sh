@@ -34,17 +34,21 @@ fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF > /dev/null
 fi
-cmake --build "$build" --target orvelle-render orvelle -j2 > "$build/bench-build.log" 2>&1 ||
-  { tail -20 "$build/bench-build.log" >&2; echo "orvelle-render and orvelle did not build" >&2; exit 1; }
+cmake --build "$build" --target orvelle-render orvelle make-bench-data -j2 > "$build/bench-build.log" 2>&1 ||
+  { tail -20 "$build/bench-build.log" >&2; echo "orvelle-render, orvelle and make-bench-data did not build" >&2; exit 1; }
 render=$build/orvelle-render
+make_data=$build/tools/make_bench_data/make-bench-data
 
-cmake -S "$here/data_gen" -B "$build/bench-data" -DCMAKE_BUILD_TYPE=Release > /dev/null
-cmake --build "$build/bench-data" > /dev/null
+# Writes one data file unless it is there already and newer than the generator.
+ensure_data() {  # shape, sets, points, file
+  if [ ! -f "$4" ] || [ "$make_data" -nt "$4" ]; then
+    "$make_data" "$@"
+  fi
+}
 mkdir -p "$out"
-if [ ! -f "$out/points.dat" ] || [ ! -f "$out/surface.dat" ] || [ ! -f "$out/segments.dat" ] ||
-   [ "$build/bench-data/bench-data" -nt "$out/points.dat" ]; then
-  "$build/bench-data/bench-data" "$out"
-fi
+ensure_data shell 1000 1000 "$out/points.dat"
+ensure_data surface 1000 1000 "$out/surface.dat"
+ensure_data helices 10 1001 "$out/segments.dat"
 
 # VTK draws into a window of a private X server; orvelle-render needs no display.
 read -r display xvfb_pid < <("$root/scripts/start_xvfb.sh")
