@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Side-by-side benchmark: orvelle-render against the same scenes drawn by VTK 9 (bench/vtk_scene.py),
 # frame times at 800x600 and the whole-process time to the first picture, with the ratios Orvelle/VTK
-# and the goals they are held against.
+# and the goals they are held against; at the size of the first figures (1x) and at ten times it (10x).
 #   bench/run.sh [FRAMES]        FRAMES timed frames per case (default 10)
-# Environment: BENCH_ROUNDS (rounds of the frame-time cases, the least median counts; default 5),
-# BENCH_BUILD (build folder, default build-bench), BENCH_TIMEOUT (seconds one command may
-# take, default 150), BENCH_BIG_JOINED_FRAMES (frames of 10^6 points as joined line sets, default 3),
+# Environment (bench/README.md has the details): BENCH_SIZES (1x, 10x or both, default both),
+# BENCH_CASES (points, filled, joined, first, lines, viewer, memory; default all), BENCH_VTK (0 leaves
+# VTK out), BENCH_ROUNDS (rounds of the frame-time cases, the least median counts; default 5),
+# BENCH_ROUNDS_10X (the same for 10x, default BENCH_ROUNDS), BENCH_BUILD (build folder, default
+# build-bench), BENCH_TIMEOUT (seconds one command may take, default 150), BENCH_TIMEOUT_10X (the same
+# for 10x, default 300), BENCH_BIG_JOINED_FRAMES (frames of 10^6 points as joined line sets, default 3),
 # BENCH_ANGLES (turn of the scene about x,y,z in degrees, default 30,0,0), BENCH_MEMORY (0 leaves out
 # the peak memory of 10^6 points in every display type).
 set -euo pipefail
@@ -14,18 +17,58 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 frames=${1:-10}
 rounds=${BENCH_ROUNDS:-5}
+rounds_10x=${BENCH_ROUNDS_10X:-$rounds}
 build=${BENCH_BUILD:-$root/build-bench}
 limit=${BENCH_TIMEOUT:-150}
+limit_10x=${BENCH_TIMEOUT_10X:-300}
 big_joined_frames=${BENCH_BIG_JOINED_FRAMES:-3}
 angles=${BENCH_ANGLES:-30,0,0}
+with_vtk=${BENCH_VTK:-1}
 size=800x600
 out=$here/out
 python=/usr/bin/python3  # Debian's interpreter, the one python3-vtk9 installs into
 
-if ! [[ $frames =~ ^[1-9][0-9]*$ && $rounds =~ ^[1-9][0-9]*$ ]]; then
-  echo "usage: bench/run.sh [FRAMES]" >&2
+usage() {
+  echo "usage: bench/run.sh [FRAMES]   ($1)" >&2
   exit 2
-fi
+}
+[[ $frames =~ ^[1-9][0-9]*$ && $rounds =~ ^[1-9][0-9]*$ && $rounds_10x =~ ^[1-9][0-9]*$ ]] ||
+  usage "FRAMES, BENCH_ROUNDS and BENCH_ROUNDS_10X are whole numbers from 1"
+[[ $limit =~ ^[1-9][0-9]*$ && $limit_10x =~ ^[1-9][0-9]*$ ]] ||
+  usage "BENCH_TIMEOUT and BENCH_TIMEOUT_10X are seconds"
+[[ $with_vtk == [01] ]] || usage "BENCH_VTK is 0 or 1"
+
+# Which sizes and cases run: lists separated by commas or spaces.
+declare -A size_on case_on
+for s in ${BENCH_SIZES:-1x,10x}; do
+  for s in ${s//,/ }; do
+    [[ $s == 1x || $s == 10x ]] || usage "BENCH_SIZES takes 1x and 10x, not '$s'"
+    size_on[$s]=1
+  done
+done
+for c in ${BENCH_CASES:-points,filled,joined,first,lines,viewer,memory}; do
+  for c in ${c//,/ }; do
+    [[ $c =~ ^(points|filled|joined|first|lines|viewer|memory)$ ]] ||
+      usage "BENCH_CASES takes points, filled, joined, first, lines, viewer and memory, not '$c'"
+    case_on[$c]=1
+  done
+done
+[ "${BENCH_MEMORY:-1}" != 0 ] || case_on[memory]=""
+sizes=() scenes=() cases=()
+for s in 1x 10x; do
+  [ -z "${size_on[$s]:-}" ] || sizes+=("$s")
+done
+for c in points filled joined first lines viewer memory; do
+  [ -z "${case_on[$c]:-}" ] || cases+=("$c")
+done
+for c in points filled joined; do
+  [ -z "${case_on[$c]:-}" ] || scenes+=("$c")
+done
+[ ${#sizes[@]} -gt 0 ] && [ ${#cases[@]} -gt 0 ] || usage "BENCH_SIZES and BENCH_CASES name nothing"
+# Wants SIZE CASE: whether that case runs at that size (lines, viewer and memory are 1x only).
+wants() {
+  [ -n "${size_on[$1]:-}" ] && [ -n "${case_on[$2]:-}" ] && { [ "$1" = 1x ] || [[ $2 =~ ^(points|filled|joined|first)$ ]]; }
+}
 
 # --- what it needs -------------------------------------------------------------------------------
 "$root/scripts/install_deps.sh" build python3 python3-vtk9 python3-numpy linux-perf
@@ -34,179 +77,235 @@ fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF > /dev/null
 fi
-cmake --build "$build" --target orvelle-render orvelle -j2 > "$build/bench-build.log" 2>&1 ||
-  { tail -20 "$build/bench-build.log" >&2; echo "orvelle-render and orvelle did not build" >&2; exit 1; }
+cmake --build "$build" --target orvelle-render orvelle make-bench-data -j2 > "$build/bench-build.log" 2>&1 ||
+  { tail -20 "$build/bench-build.log" >&2; echo "orvelle-render, orvelle and make-bench-data did not build" >&2; exit 1; }
 render=$build/orvelle-render
+make_data=$build/tools/make_bench_data/make-bench-data
 
-cmake -S "$here/data_gen" -B "$build/bench-data" -DCMAKE_BUILD_TYPE=Release > /dev/null
-cmake --build "$build/bench-data" > /dev/null
-mkdir -p "$out"
-if [ ! -f "$out/points.dat" ] || [ ! -f "$out/surface.dat" ] || [ ! -f "$out/segments.dat" ] ||
-   [ "$build/bench-data/bench-data" -nt "$out/points.dat" ]; then
-  "$build/bench-data/bench-data" "$out"
-fi
+# The files, their names in the output and the shape, sets and points that make them. 10x keeps each
+# 1x shape: the same curves and helices with ten times the points along them, the surface's grid
+# finer in both directions.
+declare -A case_file=([1x-points]=points.dat [1x-filled]=surface.dat [1x-joined]=segments.dat
+  [10x-points]=points-10x.dat [10x-filled]=surface-10x.dat [10x-joined]=segments-10x.dat)
+declare -A case_name=([1x-points]="10^6 points" [1x-filled]="1000x1000 filled surface" [1x-joined]="10^4 joined tubes"
+  [10x-points]="10^7 points" [10x-filled]="3162x3162 filled surface" [10x-joined]="10^5 joined tubes")
+declare -A case_data=([1x-points]="shell 1000 1000" [1x-filled]="surface 1000 1000" [1x-joined]="helices 10 1001"
+  [10x-points]="shell 1000 10000" [10x-filled]="surface 3162 3162" [10x-joined]="helices 10 10001")
 
-# VTK draws into a window of a private X server; orvelle-render needs no display.
-read -r display xvfb_pid < <("$root/scripts/start_xvfb.sh")
-trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
-export DISPLAY=$display
-
-# --- measuring -----------------------------------------------------------------------------------
-# Shows on standard error what a failed command said.
-report_failure() {
-  echo "failed: $*" >&2
-  tail -5 "$out/last-error.log" | sed 's/^/  /' >&2
-}
-
-# For a command's exit status: "timeout" or "failed" (showing what the command said), and
-# false when it succeeded.
-failure_word() {
-  local status=$1
-  shift
-  if [ "$status" -eq 124 ]; then
-    echo timeout
-  elif [ "$status" -ne 0 ]; then
-    report_failure "$@"
-    echo failed
-  else
-    return 1
+# Writes one data file unless it is there already and newer than the generator.
+ensure_data() {  # shape, sets, points, file
+  if [ ! -f "$4" ] || [ "$make_data" -nt "$4" ]; then
+    "$make_data" "$@"
   fi
 }
+mkdir -p "$out"
+for s in "${sizes[@]}"; do
+  for c in points filled joined; do
+    # The points file also serves the first picture, and at 1x the line sets, the viewer and memory.
+    if wants "$s" "$c" || { [ "$c" = points ] && { wants "$s" first || wants "$s" lines || wants "$s" viewer ||
+         wants "$s" memory; }; }; then
+      read -r shape sets points <<< "${case_data[$s-$c]}"
+      ensure_data "$shape" "$sets" "$points" "$out/${case_file[$s-$c]}"
+    fi
+  done
+done
 
-# Prints the median milliseconds from a "frames: N median-ms: M" line, or "timeout" / "failed".
-frame_time() {
-  local output status=0
-  output=$(timeout "$limit" "$@" 2> "$out/last-error.log") || status=$?
-  failure_word "$status" "$@" ||
-    sed -n 's/^frames: [0-9]* median-ms: \([0-9.]*\)$/\1/p' <<< "$output" | tail -1 | grep . || echo failed
+# VTK and the viewer draw into windows of a private X server; orvelle-render needs no display.
+if [ "$with_vtk" = 1 ] || wants 1x viewer; then
+  read -r display xvfb_pid < <("$root/scripts/start_xvfb.sh")
+  trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
+  export DISPLAY=$display
+fi
+
+# --- measuring -----------------------------------------------------------------------------------
+source "$here/measure.sh"
+
+declare -A orvelle vtk orvelle_peak vtk_peak first_orvelle first_vtk
+
+# The rounds of one figure for one view, on one line.
+rounds_of() {  # view, "view figure" lines...
+  local view=$1
+  shift
+  printf '%s\n' "$@" | sed -n "s/^$view //p" | tr '\n' ' ' | sed 's/ $//'
 }
 
-# Prints the wall time in seconds of the whole command, or "timeout" / "failed".
-process_time() {
-  local start end status=0
-  start=$(date +%s%N)
-  timeout "$limit" "$@" > /dev/null 2> "$out/last-error.log" || status=$?
-  end=$(date +%s%N)
-  failure_word "$status" "$@" || awk -v ns=$((end - start)) 'BEGIN { printf "%.3f", ns / 1e9 }'
-}
-
-# The least of the figures on standard input; a failed or timed-out one counts as the largest.
-least() {
-  awk '{ print ($0 ~ /^[0-9.]+$/ ? $0 : 1e99), $0 }' | sort -g | head -1 | cut -d' ' -f2
-}
-
-# The middle of three figures; a failed or timed-out one counts as the largest.
-median3() {
-  printf '%s\n' "$@" | awk '{ print ($0 ~ /^[0-9.]+$/ ? $0 : 1e99), $0 }' | sort -g | sed -n '2p' | cut -d' ' -f2
-}
-
-# Orvelle/VTK, or "-" when either figure is missing.
-ratio() {
-  awk -v a="$1" -v b="$2" 'BEGIN { if (a ~ /^[0-9.]+$/ && b ~ /^[0-9.]+$/ && b > 0) printf "%.2f", a / b; else print "-" }'
-}
-
-# "met" when the figure is a number and compares as asked with the limit, else "missed".
-goal() {  # figure, <= or >=, limit
-  awk -v v="$1" -v op="$2" -v l="$3" 'BEGIN {
-    if (v !~ /^[0-9.]+$/) { print "missed"; exit }
-    print ((op == "<=" ? v <= l : v >= l) ? "met" : "missed") }'
-}
-
-declare -A orvelle vtk
-cases=(points filled joined)
-declare -A case_file=([points]=points.dat [filled]=surface.dat [joined]=segments.dat)
-declare -A case_name=([points]="10^6 points" [filled]="1000x1000 filled surface" [joined]="10^4 joined tubes")
-
-echo "Orvelle against VTK $("$python" -c 'from vtkmodules.vtkCommonCore import vtkVersion; print(vtkVersion.GetVTKVersion())'), ${size}, median of $frames frames after VTK's warm-up frame, least of $rounds rounds"
-echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //'); load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
-for c in "${cases[@]}"; do
-  file=$out/${case_file[$c]}
-  o_runs=() v_runs=()
-  for ((round = 0; round < rounds; round++)); do
+# One scene in mono and anaglyph over the rounds, Orvelle and VTK taking turns: keeps the least
+# median of each side and the largest peak memory of each side's anaglyph rounds.
+scene_case() {  # size, scene, rounds
+  local s=$1 c=$2 n=$3 round view figure
+  local file=$out/${case_file[$1-$2]} picture=$out/orvelle-$2 o_runs=() v_runs=() o_peaks=() v_peaks=()
+  [ "$s" = 1x ] || picture=$out/orvelle-$s-$c
+  for ((round = 0; round < n; round++)); do
     for view in mono anaglyph; do
-      o_runs+=("$view $(frame_time "$render" --frames "$frames" --size "$size" --display "$c" --segments 8 \
-        --view "$view" --angles "$angles" --no-file-name --output "$out/orvelle-$c-$view.png" "$file")")
-      v_runs+=("$view $(frame_time "$python" "$here/vtk_scene.py" --frames "$frames" --size "$size" --scene "$c" \
-        --view "$view" --angles "$angles" "$file")")
+      figure=$(frame_time "$render" --frames "$frames" --size "$size" --display "$c" --segments 8 \
+        --view "$view" --angles "$angles" --no-file-name --output "$picture-$view.png" "$file")
+      o_runs+=("$view $figure")
+      [ "$view" = mono ] || o_peaks+=("$(peak_memory "$figure")")
+      if [ "$with_vtk" = 1 ]; then
+        figure=$(frame_time "$python" "$here/vtk_scene.py" --frames "$frames" --size "$size" --scene "$c" \
+          --view "$view" --angles "$angles" "$file")
+        [ "$view" = mono ] || v_peaks+=("$(peak_memory "$figure")")
+      else
+        figure=skipped
+      fi
+      v_runs+=("$view $figure")
     done
   done
+  orvelle_peak[$s-$c]=$(printf '%s\n' "${o_peaks[@]}" | largest)
+  vtk_peak[$s-$c]=$([ "$with_vtk" = 1 ] && printf '%s\n' "${v_peaks[@]}" | largest || echo skipped)
   for view in mono anaglyph; do
-    orvelle[$c-$view]=$(printf '%s\n' "${o_runs[@]}" | sed -n "s/^$view //p" | least)
-    vtk[$c-$view]=$(printf '%s\n' "${v_runs[@]}" | sed -n "s/^$view //p" | least)
-    printf '%-26s %-9s Orvelle %10s ms   VTK %10s ms   (rounds: Orvelle %s; VTK %s)\n' "${case_name[$c]}" "$view" \
-      "${orvelle[$c-$view]}" "${vtk[$c-$view]}" \
-      "$(printf '%s\n' "${o_runs[@]}" | sed -n "s/^$view //p" | tr '\n' ' ' | sed 's/ $//')" \
-      "$(printf '%s\n' "${v_runs[@]}" | sed -n "s/^$view //p" | tr '\n' ' ' | sed 's/ $//')"
+    orvelle[$s-$c-$view]=$(printf '%s\n' "${o_runs[@]}" | sed -n "s/^$view //p" | least)
+    vtk[$s-$c-$view]=$(printf '%s\n' "${v_runs[@]}" | sed -n "s/^$view //p" | least)
+    printf '%-26s %-9s Orvelle %10s ms   VTK %10s ms   (rounds: Orvelle %s; VTK %s)\n' "${case_name[$s-$c]}" "$view" \
+      "${orvelle[$s-$c-$view]}" "${vtk[$s-$c-$view]}" "$(rounds_of "$view" "${o_runs[@]}")" \
+      "$(rounds_of "$view" "${v_runs[@]}")"
   done
-done
+}
 
-first_o=() first_v=()
-for _ in 1 2 3; do
-  first_o+=("$(process_time "$render" --size "$size" --display points --angles "$angles" --no-file-name \
-    --output "$out/first-orvelle.png" "$out/points.dat")")
-  first_v+=("$(process_time "$python" "$here/vtk_scene.py" --size "$size" --scene points --angles "$angles" \
-    --picture "$out/first-vtk.png" "$out/points.dat")")
-done
-first_orvelle=$(median3 "${first_o[@]}")
-first_vtk=$(median3 "${first_v[@]}")
-echo "first picture of 10^6 points: Orvelle ${first_o[*]} s, VTK ${first_v[*]} s"
-
-big_joined=$(frame_time "$render" --frames "$big_joined_frames" --size "$size" --display joined --segments 8 \
-  --view mono --angles "$angles" --no-file-name --output "$out/orvelle-joined-1e6.png" "$out/points.dat")
-# A timed-out run still bounds the rate: fewer than FRAMES frames in the time allowed.
-big_fps=$(awk -v ms="$big_joined" -v n="$big_joined_frames" -v l="$limit" 'BEGIN {
-  if (ms ~ /^[0-9.]+$/ && ms > 0) printf "%.2f", 1000 / ms
-  else if (ms == "timeout") printf "<%.3f", n / l
-  else print ms }')
-echo "10^6 points as joined line sets: Orvelle $big_joined ms a frame ($big_fps frames a second)"
-viewer_fps=$("$here/viewer_rate.sh" "$build/orvelle" "$out/points.dat" 10)
-echo "10^6 points as joined line sets in the viewer (800x600 window): $viewer_fps"
-viewer_fps=$(sed -n 's/^frames-per-second: //p' <<< "$viewer_fps" | grep . || echo failed)
-
-# Peak resident memory with 10^6 points loaded and drawn (the first frame and one more) in each
-# display type, against 100 MB plus three times the data set's own 24 bytes a point.
-memory_types=(points joined needled grid filled)
-memory_limit=$(awk 'BEGIN { printf "%.0f", 100 + 3 * 24 }')
-declare -A memory
-if [ "${BENCH_MEMORY:-1}" != 0 ]; then
-  for d in "${memory_types[@]}"; do
-    status=0
-    output=$(timeout "$limit" "$render" --frames 1 --size "$size" --display "$d" --segments 8 --view anaglyph \
-      --angles "$angles" --no-file-name --output "$out/memory-$d.png" "$out/points.dat" 2> "$out/last-error.log") ||
-      status=$?
-    if [ "$status" -eq 124 ]; then
-      memory[$d]=timeout
+# The whole process to the first picture of the size's points, median of three runs a side.
+first_picture() {  # size
+  local s=$1 tag="" file=$out/${case_file[$1-points]} first_o=() first_v=()
+  [ "$s" = 1x ] || tag=-$s
+  for _ in 1 2 3; do
+    first_o+=("$(process_time "$render" --size "$size" --display points --angles "$angles" --no-file-name \
+      --output "$out/first-orvelle$tag.png" "$file")")
+    if [ "$with_vtk" = 1 ]; then
+      first_v+=("$(process_time "$python" "$here/vtk_scene.py" --size "$size" --scene points --angles "$angles" \
+        --picture "$out/first-vtk$tag.png" "$file")")
     else
-      memory[$d]=$(sed -n 's/^peak-memory-mb: \([0-9.]*\)$/\1/p' <<< "$output" | grep . || echo failed)
+      first_v+=(skipped)
     fi
-    echo "peak memory, 10^6 points $d (anaglyph): ${memory[$d]} MB"
+  done
+  first_orvelle[$s]=$(median3 "${first_o[@]}")
+  first_vtk[$s]=$(median3 "${first_v[@]}")
+  echo "first picture of ${case_name[$s-points]}: Orvelle ${first_o[*]} s, VTK ${first_v[*]} s"
+}
+
+if [ "$with_vtk" = 1 ]; then
+  against="Orvelle against VTK $("$python" -c 'from vtkmodules.vtkCommonCore import vtkVersion; print(vtkVersion.GetVTKVersion())')"
+else
+  against="Orvelle alone (BENCH_VTK=0)"
+fi
+echo "$against, ${size}, median of $frames frames after VTK's warm-up frame, least of $([ -n "${size_on[1x]:-}" ] && echo "$rounds" || echo "$rounds_10x") rounds"
+echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //'); load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
+
+# --- 1x ------------------------------------------------------------------------------------------
+if [ -n "${size_on[1x]:-}" ]; then
+  for c in "${scenes[@]}"; do
+    scene_case 1x "$c" "$rounds"
+  done
+  wants 1x first && first_picture 1x
+
+  if wants 1x lines; then
+    big_joined=$(frame_time "$render" --frames "$big_joined_frames" --size "$size" --display joined --segments 8 \
+      --view mono --angles "$angles" --no-file-name --output "$out/orvelle-joined-1e6.png" "$out/points.dat")
+    # A timed-out run still bounds the rate: fewer than FRAMES frames in the time allowed.
+    big_fps=$(awk -v ms="$big_joined" -v n="$big_joined_frames" -v l="$limit" 'BEGIN {
+      if (ms ~ /^[0-9.]+$/ && ms > 0) printf "%.2f", 1000 / ms
+      else if (ms == "timeout") printf "<%.3f", n / l
+      else print ms }')
+    echo "10^6 points as joined line sets: Orvelle $big_joined ms a frame ($big_fps frames a second)"
+  fi
+  if wants 1x viewer; then
+    viewer_fps=$("$here/viewer_rate.sh" "$build/orvelle" "$out/points.dat" 10)
+    echo "10^6 points as joined line sets in the viewer (800x600 window): $viewer_fps"
+    viewer_fps=$(sed -n 's/^frames-per-second: //p' <<< "$viewer_fps" | grep . || echo failed)
+  fi
+
+  # Peak resident memory with 10^6 points loaded and drawn (the first frame and one more) in each
+  # display type, against 100 MB plus three times the data set's own 24 bytes a point.
+  memory_types=(points joined needled grid filled)
+  memory_limit=$(awk 'BEGIN { printf "%.0f", 100 + 3 * 24 }')
+  declare -A memory
+  if wants 1x memory; then
+    for d in "${memory_types[@]}"; do
+      status=0
+      output=$(timeout "$limit" "$render" --frames 1 --size "$size" --display "$d" --segments 8 --view anaglyph \
+        --angles "$angles" --no-file-name --output "$out/memory-$d.png" "$out/points.dat" 2> "$out/last-error.log") ||
+        status=$?
+      if [ "$status" -eq 124 ]; then
+        memory[$d]=timeout
+      else
+        memory[$d]=$(sed -n 's/^peak-memory-mb: \([0-9.]*\)$/\1/p' <<< "$output" | grep . || echo failed)
+      fi
+      echo "peak memory, 10^6 points $d (anaglyph): ${memory[$d]} MB"
+    done
+  fi
+fi
+
+# --- 10x -----------------------------------------------------------------------------------------
+# The memory bound of a data file: 100 MB plus three times the data's size, taken as the points' own
+# 24 bytes each (x, y, z as doubles), as at 1x; not the file's bytes, which depend on how the numbers
+# are written.
+declare -A data_mb memory_bound
+if [ -n "${size_on[10x]:-}" ]; then
+  limit=$limit_10x
+  echo "ten times the data: least of $rounds_10x rounds, at most $limit s a command; load average now: $(cut -d' ' -f1-3 /proc/loadavg)"
+  for c in "${scenes[@]}"; do
+    scene_case 10x "$c" "$rounds_10x"
+  done
+  wants 10x first && first_picture 10x
+  for c in "${scenes[@]}"; do
+    file=$out/${case_file[10x-$c]}
+    read -r sets points < "$file"
+    data_mb[$c]=$(awk -v n=$((sets * points)) 'BEGIN { printf "%.1f", n * 24 / 1e6 }')
+    memory_bound[$c]=$(awk -v n=$((sets * points)) 'BEGIN { printf "%.1f", 100 + 3 * n * 24 / 1e6 }')
+    echo "memory bound, ${case_name[10x-$c]}: 100 MB + 3 x ${data_mb[$c]} MB ($((sets * points)) points of 24 bytes; the file holds $(awk -v b="$(stat -c %s "$file")" 'BEGIN { printf "%.1f", b / 1e6 }') MB) = ${memory_bound[$c]} MB"
   done
 fi
 
 # --- the table -----------------------------------------------------------------------------------
+# The mono and anaglyph rows of the size's scenes.
+scene_rows() {  # size, the goal for mono Orvelle/VTK
+  local s=$1 most=$2 c mono_ratio stereo_cost
+  for c in "${scenes[@]}"; do
+    mono_ratio=$(ratio "${orvelle[$s-$c-mono]}" "${vtk[$s-$c-mono]}")
+    printf '%-36s %8s ms %8s ms %8s   %-34s %s\n' "${case_name[$s-$c]}, mono" "${orvelle[$s-$c-mono]}" \
+      "${vtk[$s-$c-mono]}" "$mono_ratio" "O/VTK <= $most" "$(vtk_goal "${vtk[$s-$c-mono]}" "$mono_ratio" '<=' "$most")"
+    stereo_cost=$(ratio "${orvelle[$s-$c-anaglyph]}" "${orvelle[$s-$c-mono]}")
+    printf '%-36s %8s ms %8s ms %8s   %-34s %s\n' "${case_name[$s-$c]}, anaglyph" "${orvelle[$s-$c-anaglyph]}" \
+      "${vtk[$s-$c-anaglyph]}" "$(ratio "${orvelle[$s-$c-anaglyph]}" "${vtk[$s-$c-anaglyph]}")" \
+      "Orvelle anaglyph/mono $stereo_cost <= 2" "$(goal "$stereo_cost" '<=' 2)"
+  done
+}
+
+first_row() {  # size, the goal for Orvelle/VTK
+  local first_ratio
+  first_ratio=$(ratio "${first_orvelle[$1]}" "${first_vtk[$1]}")
+  printf '%-36s %9s s %9s s %8s   %-34s %s\n' "first picture of ${case_name[$1-points]}" "${first_orvelle[$1]}" \
+    "${first_vtk[$1]}" "$first_ratio" "O/VTK <= $2 (median of 3)" "$(vtk_goal "${first_vtk[$1]}" "$first_ratio" '<=' "$2")"
+}
+
 echo
 printf '%-36s %11s %11s %8s   %-34s %s\n' "case (800x600)" "Orvelle" "VTK" "O/VTK" "goal" "result"
-for c in "${cases[@]}"; do
-  mono_ratio=$(ratio "${orvelle[$c-mono]}" "${vtk[$c-mono]}")
-  printf '%-36s %8s ms %8s ms %8s   %-34s %s\n' "${case_name[$c]}, mono" "${orvelle[$c-mono]}" \
-    "${vtk[$c-mono]}" "$mono_ratio" "O/VTK <= 0.5" "$(goal "$mono_ratio" '<=' 0.5)"
-  stereo_cost=$(ratio "${orvelle[$c-anaglyph]}" "${orvelle[$c-mono]}")
-  printf '%-36s %8s ms %8s ms %8s   %-34s %s\n' "${case_name[$c]}, anaglyph" "${orvelle[$c-anaglyph]}" \
-    "${vtk[$c-anaglyph]}" "$(ratio "${orvelle[$c-anaglyph]}" "${vtk[$c-anaglyph]}")" \
-    "Orvelle anaglyph/mono $stereo_cost <= 2" "$(goal "$stereo_cost" '<=' 2)"
-done
-first_ratio=$(ratio "$first_orvelle" "$first_vtk")
-printf '%-36s %9s s %9s s %8s   %-34s %s\n' "first picture of 10^6 points" "$first_orvelle" "$first_vtk" \
-  "$first_ratio" "O/VTK <= 0.5 (median of 3)" "$(goal "$first_ratio" '<=' 0.5)"
-printf '%-36s %8s ms %11s %8s   %-34s %s\n' "10^6 points as joined line sets" "$big_joined" "-" "-" \
-  "$big_fps frames/s >= 5" "$(goal "$big_fps" '>=' 5)"
-printf '%-36s %8s /s %11s %8s   %-34s %s\n' "same, frames/s in the viewer" "$viewer_fps" "-" "-" \
-  "$viewer_fps frames/s >= 5" "$(goal "$viewer_fps" '>=' 5)"
-if [ "${BENCH_MEMORY:-1}" != 0 ]; then
-  for d in "${memory_types[@]}"; do
-    printf '%-36s %8s MB %11s %8s   %-34s %s\n' "peak memory, 10^6 points, $d" "${memory[$d]}" "-" "-" \
-      "<= $memory_limit MB" "$(goal "${memory[$d]}" '<=' "$memory_limit")"
+if [ -n "${size_on[1x]:-}" ]; then
+  scene_rows 1x 0.5
+  wants 1x first && first_row 1x 0.5
+  if wants 1x lines; then
+    printf '%-36s %8s ms %11s %8s   %-34s %s\n' "10^6 points as joined line sets" "$big_joined" "-" "-" \
+      "$big_fps frames/s >= 5" "$(goal "$big_fps" '>=' 5)"
+  fi
+  if wants 1x viewer; then
+    printf '%-36s %8s /s %11s %8s   %-34s %s\n' "same, frames/s in the viewer" "$viewer_fps" "-" "-" \
+      "$viewer_fps frames/s >= 5" "$(goal "$viewer_fps" '>=' 5)"
+  fi
+  if wants 1x memory; then
+    for d in "${memory_types[@]}"; do
+      printf '%-36s %8s MB %11s %8s   %-34s %s\n' "peak memory, 10^6 points, $d" "${memory[$d]}" "-" "-" \
+        "<= $memory_limit MB" "$(goal "${memory[$d]}" '<=' "$memory_limit")"
+    done
+  fi
+fi
+if [ -n "${size_on[10x]:-}" ]; then
+  scene_rows 10x 0.2
+  wants 10x first && first_row 10x 0.2
+  declare -A memory_name=([points]="peak memory, 10^7 points" [filled]="peak memory, 3162x3162 surface"
+    [joined]="peak memory, 10^5 joined tubes")
+  for c in "${scenes[@]}"; do
+    printf '%-36s %8s MB %8s MB %8s   %-34s %s\n' "${memory_name[$c]}" "${orvelle_peak[10x-$c]}" \
+      "${vtk_peak[10x-$c]}" "$(ratio "${orvelle_peak[10x-$c]}" "${vtk_peak[10x-$c]}")" \
+      "<= ${memory_bound[$c]} MB (anaglyph)" "$(goal "${orvelle_peak[10x-$c]}" '<=' "${memory_bound[$c]}")"
   done
 fi
 echo
-echo "pictures: $out/orvelle-*.png, first-orvelle.png, first-vtk.png; load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "pictures: $out/orvelle-*.png, first-orvelle*.png, first-vtk*.png; load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"

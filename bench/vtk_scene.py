@@ -11,8 +11,11 @@ a 45 degree view angle, red on white, with the viewer's two directional lights.
 
 --frames N renders a warm-up frame and then N timed frames, each Render() followed by
 WaitForCompletion(), and prints "frames: N median-ms: M". --picture renders once and writes a PNG.
+Either way it ends with "peak-memory-mb: P", the process's resident high-water mark (as
+orvelle-render reports its own).
 """
 import argparse
+import resource
 import statistics
 import sys
 import time
@@ -198,6 +201,12 @@ def write_picture(window, path):
     print("picture: %s" % path, flush=True)
 
 
+def print_peak_memory():
+    # ru_maxrss is in kilobytes on Linux; the same megabytes of 10^6 bytes as orvelle-render's.
+    kilobytes = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss
+    print("peak-memory-mb: %.1f" % (kilobytes * 1024 / 1.0e6), flush=True)
+
+
 def parse_args(argv):
     parser = argparse.ArgumentParser(description="The VTK side of the Orvelle benchmark.")
     parser.add_argument("--scene", choices=sorted(SCENES), required=True)
@@ -228,6 +237,7 @@ def main(argv):
         write_picture(window, args.picture)
     else:
         time_frames(window, args.frames)
+    print_peak_memory()
     return 0
 
 

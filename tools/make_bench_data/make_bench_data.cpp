@@ -1,34 +1,118 @@
-// Writes "Data" files for timing the frame: SETS sets of POINTS points each on a
-// wavy surface, so the same file serves points, line sets and surfaces.
+// Writes the "Data" files the benchmarks read (bench/run.sh, tools/make_bench_data/run_bench.sh):
+// one shape, SETS sets of POINTS points, header "SETS POINTS" and then x y z per point.
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
-int main(int argc, char** argv)
+namespace {
+
+const double kPi = 3.14159265358979323846;
+const long kMaxPerAxis = 10000000;
+const long kMaxPoints = 100000000;  // about 3.3 GB of text
+
+using PointFn = void (*)(long i, long j, long sets, long points, double& x, double& y, double& z);
+
+// The last index of an axis, never 0, so that one set or one point still gives finite values.
+double lastIndex(long count)
 {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: make-bench-data SETS POINTS FILE\n");
-        return 2;
-    }
-    const long sets = std::strtol(argv[1], nullptr, 10);
-    const long points = std::strtol(argv[2], nullptr, 10);
-    if (sets < 1 || points < 1 || sets > 100000 || points > 100000) {
-        std::fprintf(stderr, "make-bench-data: SETS and POINTS must be 1 to 100000\n");
-        return 2;
-    }
-    std::FILE* out = std::fopen(argv[3], "w");
+    return count > 1 ? static_cast<double>(count - 1) : 1.0;
+}
+
+// Curve i winds three times round a bumpy sphere from pole to pole; neighbouring points of a
+// curve are close, so the same file serves as points and as joined line sets.
+void shellPoint(long i, long j, long, long points, double& x, double& y, double& z)
+{
+    const double golden = 0.6180339887498949;
+    const double t = j / lastIndex(points);
+    const double theta = kPi * t;
+    const double phi = 2.0 * kPi * golden * i + 6.0 * kPi * t;
+    const double r = 3.0 + 0.5 * std::sin(7.0 * theta + 0.1 * i);
+    x = r * std::sin(theta) * std::cos(phi);
+    y = r * std::cos(theta);
+    z = r * std::sin(theta) * std::sin(phi);
+}
+
+// A height field over the unit square: set i runs along z at x = i / (SETS - 1), the height y
+// a product of two waves.
+void surfacePoint(long i, long j, long sets, long points, double& x, double& y, double& z)
+{
+    x = i / lastIndex(sets);
+    z = j / lastIndex(points);
+    y = 0.3 * std::sin(6.0 * x) * std::cos(4.0 * z);
+}
+
+// Helices standing side by side on a circle, five turns each whatever the number of points.
+void helixPoint(long i, long j, long sets, long points, double& x, double& y, double& z)
+{
+    const double t = j / lastIndex(points);
+    const double centre = 2.0 * kPi * i / sets;
+    const double a = 10.0 * kPi * t;
+    x = 4.0 * std::cos(centre) + std::cos(a);
+    y = 8.0 * t;
+    z = 4.0 * std::sin(centre) + std::sin(a);
+}
+
+PointFn shapeNamed(const std::string& name)
+{
+    if (name == "shell") return shellPoint;
+    if (name == "surface") return surfacePoint;
+    if (name == "helices") return helixPoint;
+    return nullptr;
+}
+
+// A whole decimal number from 1 to the limit, or 0.
+long countFrom(const char* text, long limit)
+{
+    errno = 0;
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || value < 1 || value > limit) return 0;
+    return value;
+}
+
+// Writes beside the target and renames when complete, so that a run cut short (a full disk, an
+// interrupt) never leaves a file that the benchmark would take for finished data.
+bool writeDataFile(const std::string& path, long sets, long points, PointFn point)
+{
+    const std::string partial = path + ".part";
+    std::FILE* out = std::fopen(partial.c_str(), "w");
     if (out == nullptr) {
-        std::fprintf(stderr, "make-bench-data: cannot write %s\n", argv[3]);
-        return 1;
+        std::printf("make-bench-data: cannot write %s: %s\n", partial.c_str(), std::strerror(errno));
+        return false;
     }
     std::fprintf(out, "%ld %ld\n", sets, points);
     for (long i = 0; i < sets; ++i) {
         for (long j = 0; j < points; ++j) {
-            const double x = static_cast<double>(i) / sets;
-            const double z = static_cast<double>(j) / points;
-            const double y = std::sin(6.0 * x) * std::cos(4.0 * z);
-            std::fprintf(out, "%.5f %.5f %.5f\n", x, y, z);
+            double x = 0.0, y = 0.0, z = 0.0;
+            point(i, j, sets, points, x, y, z);
+            std::fprintf(out, "%.6f %.6f %.6f\n", x, y, z);
         }
     }
-    return std::fclose(out) == 0 ? 0 : 1;
+    const bool written = !std::ferror(out);
+    if (std::fclose(out) != 0 || !written || std::rename(partial.c_str(), path.c_str()) != 0) {
+        std::printf("make-bench-data: could not finish %s: %s\n", path.c_str(), std::strerror(errno));
+        std::remove(partial.c_str());
+        return false;
+    }
+    std::printf("wrote %s: %ld sets of %ld points\n", path.c_str(), sets, points);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    const PointFn point = argc == 5 ? shapeNamed(argv[1]) : nullptr;
+    const long sets = argc == 5 ? countFrom(argv[2], kMaxPerAxis) : 0;
+    const long points = argc == 5 ? countFrom(argv[3], kMaxPerAxis) : 0;
+    if (point == nullptr || sets == 0 || points == 0 || sets > kMaxPoints / points) {
+        std::printf("usage: make-bench-data shell|surface|helices SETS POINTS FILE\n");
+        std::printf("  SETS and POINTS from 1 to %ld, at most %ld points in all\n", kMaxPerAxis, kMaxPoints);
+        return 2;
+    }
+    return writeDataFile(argv[4], sets, points, point) ? 0 : 1;
 }

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Median frame times of orvelle-render at 800x600 for the benchmark table.
-# Usage: tools/make_bench_data/run_bench.sh BUILD_DIR [FRAMES]
+# Median frame times of orvelle-render alone at 800x600 over sizes from 10^4 to 10^6 points, a
+# quicker look than bench/run.sh (no VTK, no X server).
+# Usage: tools/make_bench_data/run_bench.sh BUILD_DIR [FRAMES]   (BUILD_DIR with orvelle-render and make-bench-data built)
 set -euo pipefail
 build=$1
 frames=${2:-5}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-"$build/tools/make_bench_data/make-bench-data" 100 100 "$work/p1e4.dat"
-"$build/tools/make_bench_data/make-bench-data" 1000 100 "$work/p1e5.dat"
-"$build/tools/make_bench_data/make-bench-data" 1000 1000 "$work/p1e6.dat"
+# One height field serves every display type: points, line sets, needles and the surface.
+"$build/tools/make_bench_data/make-bench-data" surface 100 100 "$work/p1e4.dat"
+"$build/tools/make_bench_data/make-bench-data" surface 1000 100 "$work/p1e5.dat"
+"$build/tools/make_bench_data/make-bench-data" surface 1000 1000 "$work/p1e6.dat"
 
 # The smaller of two medians: the machine is shared, and other work only ever adds time.
 run() {  # label, display, file, frames
