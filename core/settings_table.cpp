@@ -1,6 +1,15 @@
 // The rows of the settings table, and the operations that every reader of settings shares:
 // finding a row, parsing an option's value, the usage text, the reset of the view, and
 // telling what a change makes out of date.
+//
+// Index:
+//   row builders .............. floatRow, intRow, choiceRow, flagRow, floatsRow, matrixRow
+//   the rows .................. buildRows: every setting, in the order of the usage text
+//   option text ............... parsing numbers and lists, what an option takes, defaults
+//   lookups ................... settingRows, rowOfField, rowOfOption, the field accessors
+//   reset of the view ......... resetViewSettings
+//   option values and usage ... applyOptionValue, settingsUsage
+//   changes ................... settingsSnapshot, noteSettingChanged
 #include "core/settings_table.h"
 
 #include <cerrno>

@@ -61,6 +61,9 @@
 //   window are not passed on to the main graphics window; list pop-ups are clipped to the
 //   panel window, which grows while one is open. Before glutInit (unit tests) windows build
 //   their control trees without opening any GLUT window.
+//
+// Index: constants; GLUI_Control and the control classes (panels, spinners, int-valued
+// controls, edit texts, rotations, translations); GLUI, one panel window; GLUI_Master_Object.
 #pragma once
 
 #include <memory>

@@ -426,12 +426,6 @@ void GeometryStore::clear()
     cache_ = GeometryCache{};
 }
 
-void GeometryStore::setKeptMeshLimit(std::size_t bytes)
-{
-    meshLimit_ = bytes == 0 ? kKeptMeshBytes : bytes;
-    clear();
-}
-
 unsigned long GeometryStore::buildCount() const
 {
     return builds_;

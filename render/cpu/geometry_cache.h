@@ -102,6 +102,8 @@ struct GeometryInputs {
 // The kept geometry of one display (a window or a picture without one).
 class GeometryStore {
 public:
+    // keptMeshBytes: the most memory a kept tube mesh may take (a lower limit shows the
+    // per-frame generation of tubes at work).
     explicit GeometryStore(std::size_t keptMeshBytes = kKeptMeshBytes);
 
     // The geometry of the display type for the range, built again only when the data set,
@@ -119,10 +121,6 @@ public:
 
     // Forgets everything kept (its memory is given back).
     void clear();
-
-    // A lower limit shows the per-frame generation of tubes at work (0 restores
-    // kKeptMeshBytes); forgets what is kept.
-    void setKeptMeshLimit(std::size_t bytes);
 
     // How many times geometry has been built: a change rebuilds, an unchanged frame does not.
     unsigned long buildCount() const;

@@ -15,6 +15,8 @@ struct GLUquadric;
 
 // Everything a frame is drawn from.
 struct FrameInputs {
+    FrameInputs(const Settings& drawnSettings, const DataSet& drawnData) : settings(drawnSettings), data(drawnData) {}
+
     const Settings& settings;
     const DataSet& data;
     // SettingsVersions::geometry of the settings: the kept arrays are rebuilt when it moves on.

@@ -51,12 +51,12 @@ protected:
     {
         viewer = ViewerState{};
         fillDataColors(viewer.dataColors);
-        displayState.geometry.setKeptMeshLimit(0);
+        displayState.geometry = GeometryStore();
         displayState.geometry.clear();
     }
     void TearDown() override
     {
-        displayState.geometry.setKeptMeshLimit(0);
+        displayState.geometry = GeometryStore();
         displayState.geometry.clear();
     }
 };
@@ -152,11 +152,10 @@ TEST_F(GeometryCacheTest, OnlyOneTubeDrawingIsKeptAndBigMeshesAreNot)
     EXPECT_FALSE(c.lineVertices.empty());
     EXPECT_TRUE(c.mesh.positions.empty()) << "the mesh is given back when lines are kept";
 
-    const unsigned long builds = displayState.geometry.buildCount();
-    displayState.geometry.setKeptMeshLimit(c.tubes.size() * 100);  // less than a tube's mesh per tube
+    displayState.geometry = GeometryStore(c.tubes.size() * 100);  // less than a tube's mesh per tube
     cachedGeometry(rangeFor(1), 1);
     EXPECT_EQ(displayState.geometry.keptTubeMesh(), nullptr) << "too big a mesh is generated per frame instead";
-    EXPECT_EQ(displayState.geometry.buildCount(), builds + 1);
+    EXPECT_EQ(displayState.geometry.buildCount(), 1u) << "a store with a lower limit builds its arrays afresh";
 }
 
 TEST(TubeMesh, EachTubeNotesWhereItsIndicesStart)

@@ -80,7 +80,7 @@ protected:
     static void TearDownTestSuite()
     {
         displayState.referenceDrawing = false;
-        displayState.geometry.setKeptMeshLimit(0);
+        displayState.geometry = GeometryStore();
         displayState.geometry.clear();
         closeOffscreenContext();
     }
@@ -93,7 +93,7 @@ protected:
         viewer.angleY = 25.0f;
         buildRotation(viewer.angleX, viewer.angleY, viewer.angleZ, viewer.angleMat);
         displayState.referenceDrawing = false;
-        displayState.geometry.setKeptMeshLimit(0);
+        displayState.geometry = GeometryStore();
     }
 
     // What earlier frames leave behind, made the same for both paths.
@@ -252,7 +252,7 @@ TEST_F(FastPath, TubesFromEveryAngleShowNoHiddenFaceMissing)
     buildRotation(viewer.angleX, viewer.angleY, viewer.angleZ, viewer.angleMat);
     viewer.objTrans[2] = -19.0f;
     expectSame(compare(), "eye inside a tube");
-    displayState.geometry.setKeptMeshLimit(64);
+    displayState.geometry = GeometryStore(64);
     expectSame(compare(), "eye inside a tube, generated per frame");
 }
 
@@ -299,7 +299,7 @@ TEST_F(FastPath, PerFrameTubeGenerationMatchesTheKeptMesh)
     loadGrid(7, 9, 2);
     setSetting(viewer.thickness, 0.12f);
     setSetting(viewer.displayType, DisplayType::Needled);
-    displayState.geometry.setKeptMeshLimit(4096);  // far below the mesh of these tubes
+    displayState.geometry = GeometryStore(4096);  // far below the mesh of these tubes
     expectSame(compare(), "needles generated per frame");
     setSetting(viewer.displayType, DisplayType::Joined);
     expectSame(compare(), "joined tubes generated per frame");

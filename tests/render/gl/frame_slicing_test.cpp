@@ -92,7 +92,7 @@ protected:
     static void TearDownTestSuite()
     {
         setFrameSliceBudget(0.0);
-        displayState.geometry.setKeptMeshLimit(0);
+        displayState.geometry = GeometryStore();
         displayState.geometry.clear();
         frameOutput.finishFrame = offscreenFinish;
         closeOffscreenContext();
@@ -105,7 +105,7 @@ protected:
         viewer.showAxes = 1;
         turn(30.0f, 25.0f);
         setFrameSliceBudget(0.0);
-        displayState.geometry.setKeptMeshLimit(0);
+        displayState.geometry = GeometryStore();
     }
 
     static void turn(float x, float y)
@@ -173,7 +173,7 @@ TEST_F(FrameSlicing, SlicedFramesEqualWholeFrames)
     }
     // Coloured needles as meshes generated per frame, a few blocks of tubes per colour.
     loadGrid(60, 60, 2);
-    displayState.geometry.setKeptMeshLimit(1);
+    displayState.geometry = GeometryStore(1);
     setSetting(viewer.displayType, DisplayType::Needled);
     setSetting(viewer.thickness, 0.08f);
     expectSlicedSame("generated tube meshes", 20);
