@@ -113,10 +113,10 @@ void applyPress(int button, int state, int x, int y, int windowHeight)
 {
     if (state == GLUT_DOWN) {
         switch (button) {
-        case GLUT_LEFT_BUTTON: viewer.dragMode = 0; break;
-        case GLUT_MIDDLE_BUTTON: viewer.dragMode = 1; break;
+        case GLUT_LEFT_BUTTON: viewer.dragMode = DragMode::Turn; break;
+        case GLUT_MIDDLE_BUTTON: viewer.dragMode = DragMode::Depth; break;
         case GLUT_RIGHT_BUTTON:
-            viewer.dragMode = 2;
+            viewer.dragMode = DragMode::Shift;
             viewer.debugPrint = viewer.debugPrint == 0 ? 1 : 0;
             break;
         default: break;  // wheel and extra buttons keep the last mode
@@ -135,20 +135,20 @@ void applyDrag(int x, int y, int windowWidth, int windowHeight)
     const double dx = static_cast<double>(static_cast<long long>(x) - viewer.lastX);
     const double dy = static_cast<double>(yUp - viewer.lastY);
 
-    switch (viewer.dragMode) {
-    case 0:
+    switch (viewer.dragMode.get()) {
+    case DragMode::Turn:
         viewer.angleX = static_cast<float>(viewer.angleX - dy / ky);
         viewer.angleY = static_cast<float>(viewer.angleY + dx / kx);
         rebuildAngleMat();
         break;
-    case 1:
+    case DragMode::Depth:
         viewer.objTrans[2] = static_cast<float>(viewer.objTrans[2] + dy / ky);
         break;
-    case 2:
+    case DragMode::Shift:
         viewer.objTrans[0] = static_cast<float>(viewer.objTrans[0] + dx / kx);
         viewer.objTrans[1] = static_cast<float>(viewer.objTrans[1] + dy / ky);
         break;
-    default:
+    case DragMode::None:
         break;  // no button pressed yet
     }
     viewer.lastX = x;

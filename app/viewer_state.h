@@ -30,7 +30,7 @@ struct ViewerState : Settings, PanelHandles {
     GLUquadric* quadric = nullptr;
 
     // ---- Input ----
-    int dragMode = -1;  // -1 none yet, 0 turn, 1 depth, 2 shift
+    Choice<DragMode> dragMode{DragMode::None};
     int lastX = 0;
     int lastY = 0;      // counted from the bottom of the window
 

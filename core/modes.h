@@ -41,6 +41,14 @@ enum class ColorTarget : int {
     DataColor = 5,
 };
 
+// What a mouse drag in the display window changes: the last of the three buttons pressed.
+enum class DragMode : int {
+    None = -1,  // no button pressed yet
+    Turn = 0,   // left button
+    Depth = 1,  // middle button
+    Shift = 2,  // right button
+};
+
 // The buffer mode of the open display window.
 enum class WindowMode : int {
     DoubleBuffered = 1,

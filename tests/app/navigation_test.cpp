@@ -209,7 +209,7 @@ TEST_F(Navigation, ResetRestoresTheViewAndKeepsTheRest)
     viewer.focalRatio = 7.0f;
     viewer.lastX = 100;
     viewer.lastY = 200;
-    viewer.dragMode = 1;
+    viewer.dragMode = DragMode::Depth;
     viewer.displayType = DisplayType::Grid;
     viewer.segments = 20;
     viewer.stereoMode = ViewMode::Anaglyph;
@@ -229,7 +229,7 @@ TEST_F(Navigation, ResetRestoresTheViewAndKeepsTheRest)
     EXPECT_EQ(viewer.thickness, 0.02f);
     EXPECT_EQ(viewer.lastX, 0);
     EXPECT_EQ(viewer.lastY, 0);
-    EXPECT_EQ(viewer.dragMode, 1);
+    EXPECT_EQ(viewer.dragMode, DragMode::Depth);
     EXPECT_EQ(viewer.displayType, DisplayType::Grid);
     EXPECT_EQ(viewer.segments, 20);
     EXPECT_EQ(viewer.stereoMode, ViewMode::Anaglyph);
@@ -279,7 +279,7 @@ TEST_F(Navigation, RightDragShiftsWithTheMouse)
 TEST_F(Navigation, DragBeforeAnyPressOnlyFollowsThePointer)
 {
     applyDrag(123, 100, 800, 600);
-    EXPECT_EQ(viewer.dragMode, -1);
+    EXPECT_EQ(viewer.dragMode, DragMode::None);
     EXPECT_EQ(viewer.angleX, 0.0f);
     EXPECT_EQ(viewer.angleY, 0.0f);
     for (float t : viewer.objTrans) EXPECT_EQ(t, 0.0f);
@@ -289,21 +289,21 @@ TEST_F(Navigation, DragBeforeAnyPressOnlyFollowsThePointer)
 
 TEST_F(Navigation, DragModeFollowsTheLastOfTheThreeButtons)
 {
-    EXPECT_EQ(viewer.dragMode, -1);
+    EXPECT_EQ(viewer.dragMode, DragMode::None);
     applyPress(3, GLUT_DOWN, 0, 0, 600);  // wheel: no mode yet
-    EXPECT_EQ(viewer.dragMode, -1);
+    EXPECT_EQ(viewer.dragMode, DragMode::None);
     applyPress(GLUT_MIDDLE_BUTTON, GLUT_DOWN, 0, 0, 600);
-    EXPECT_EQ(viewer.dragMode, 1);
+    EXPECT_EQ(viewer.dragMode, DragMode::Depth);
     applyPress(GLUT_MIDDLE_BUTTON, GLUT_UP, 0, 0, 600);
-    EXPECT_EQ(viewer.dragMode, 1);  // kept after the release
+    EXPECT_EQ(viewer.dragMode, DragMode::Depth);  // kept after the release
     applyPress(4, GLUT_DOWN, 0, 0, 600);
-    EXPECT_EQ(viewer.dragMode, 1);
+    EXPECT_EQ(viewer.dragMode, DragMode::Depth);
     applyPress(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0, 600);
-    EXPECT_EQ(viewer.dragMode, 0);
+    EXPECT_EQ(viewer.dragMode, DragMode::Turn);
     applyPress(GLUT_RIGHT_BUTTON, GLUT_DOWN, 0, 0, 600);
-    EXPECT_EQ(viewer.dragMode, 2);
+    EXPECT_EQ(viewer.dragMode, DragMode::Shift);
     applyPress(GLUT_LEFT_BUTTON, GLUT_UP, 0, 0, 600);
-    EXPECT_EQ(viewer.dragMode, 2);  // a release of another button changes nothing
+    EXPECT_EQ(viewer.dragMode, DragMode::Shift);  // a release of another button changes nothing
 }
 
 TEST_F(Navigation, RightPressesFlipDiagnosticsReleasesDoNot)

@@ -18,11 +18,6 @@ std::string numberText(float value)
     return text;
 }
 
-bool bounded(float value)
-{
-    return std::fabs(value) < 1.0e38f;
-}
-
 }  // namespace
 
 TEST(SettingsTable, RowsCoverDistinctFieldsWithDefaultsInRange)
