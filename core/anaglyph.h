@@ -58,10 +58,10 @@ class AnaglyphMixer {
 public:
     AnaglyphMixer(AnaglyphMethod method, double desaturation);
 
-    // pixelCount pixels of bytesPerPixel (3: R, G, B; 4: R, G, B, A) bytes each, rows
-    // packed or not: only the pixels matter. out may be left or right itself; its alpha,
-    // with 4 bytes per pixel, becomes 255. Returns false, and writes nothing, for another
-    // bytesPerPixel or a missing picture.
+    // pixelCount pixels of bytesPerPixel (3: R, G, B; 4: R, G, B, A) bytes each, one after
+    // another without row padding (read RGB with GL_PACK_ALIGNMENT 1, or read RGBA). out
+    // may be left or right itself; its alpha, with 4 bytes per pixel, becomes 255. Returns
+    // false, and writes nothing, for another bytesPerPixel or a missing picture.
     bool combine(const std::uint8_t* left, const std::uint8_t* right, std::uint8_t* out,
                  std::size_t pixelCount, int bytesPerPixel) const;
 
