@@ -1,5 +1,10 @@
 // Reader of delimited text columns. Two passes over the file in memory: the first counts sets
 // and rows (so the arrays are allocated once, at their final size), the second reads the rows.
+//
+// Sections: the choice of columns (by options, by header names, the default group column);
+// the first pass (SetShape, measureSets); the second pass (RowReader: the quick path for
+// common rows, the general path with its report lines, the padding of short sets); the two
+// entry points at the end.
 #include "io/columns_reader.h"
 
 #include <algorithm>
@@ -231,61 +236,56 @@ SetShape measureSets(const TableLayout& layout, const char* end)
     return shape;
 }
 
-// Repeats the last point of a set (and its group) to the common length.
-void padSet(Point3d* points, int* groups, std::size_t filled, std::size_t length)
-{
-    for (std::size_t k = filled; k < length; ++k) {
-        points[k] = points[filled - 1];
-        if (groups != nullptr) {
-            groups[k] = groups[filled - 1];
-        }
-    }
-}
-
-// The second pass: reads every row into its place, set s at s * longest.
+// The second pass: reads the rows in file order and appends them, each set padded to the
+// longest as it ends, to arrays reserved at their final size.
 class RowReader {
 public:
     RowReader(const char* path, const TableLayout& layout, const ColumnChoice& choice, LoadResult& result)
-        : path_(path), layout_(layout), choice_(choice), result_(result), needed_(choice.needed())
+        : path_(path), layout_(layout), choice_(choice), result_(result), needed_(choice.needed()),
+          separator_(static_cast<char>(layout.separator)), blanks_(layout.separator == Separator::Blanks)
     {
     }
 
     // False with result_.error set when a row is refused.
-    bool readRows(const char* end, const SetShape& shape)
+    bool readRows(const char* end, std::size_t longest)
     {
-        Point3d* points = result_.data.coordArray.data();
-        int* groups = choice_.hasGroup() ? result_.data.groupArray.data() : nullptr;
+        std::vector<Point3d>& points = result_.data.coordArray;
+        std::vector<int>* groups = choice_.hasGroup() ? &result_.data.groupArray : nullptr;
         resetBounds(result_.rawBounds);
-        std::size_t set = 0, filled = 0;
-        LineWalker lines(layout_.rowsBegin, end, layout_.rowsFirstLine);
-        while (lines.next()) {
-            const LineKind kind = lines.kind();
-            if (kind == LineKind::Comment) {
-                continue;
-            }
-            const std::size_t base = set * shape.longest;
-            if (kind == LineKind::Blank) {
-                if (filled > 0) {
-                    endSet(points + base, groups ? groups + base : nullptr, filled, shape.longest);
-                    ++set;
-                    filled = 0;
-                }
-                continue;
-            }
-            Point3d& point = points[base + filled];
+        std::size_t filled = 0;
+        long long number = layout_.rowsFirstLine;
+        const char* p = layout_.rowsBegin;
+        for (; p != end; ++number) {
+            Point3d point;
             int group = 0;
-            if (!readRow(lines, point, group)) {
-                return false;
+            const char* next = nullptr;
+            if (referenceLine_ == 0 || !quickRow(p, end, point, group, next)) {
+                LineWalker line(p, end, number);
+                line.next();
+                next = line.rest();
+                const LineKind kind = line.kind();
+                if (kind != LineKind::Content) {
+                    if (kind == LineKind::Blank && filled > 0) {
+                        endSet(filled, longest);
+                        filled = 0;
+                    }
+                    p = next;
+                    continue;
+                }
+                if (!readRow(line, point, group)) {
+                    return false;
+                }
             }
+            points.push_back(point);
             includeInBounds(result_.rawBounds, point);
             if (groups != nullptr) {
-                groups[base + filled] = group;
+                groups->push_back(group);
             }
             ++filled;
+            p = next;
         }
         if (filled > 0) {
-            const std::size_t base = set * shape.longest;
-            endSet(points + base, groups ? groups + base : nullptr, filled, shape.longest);
+            endSet(filled, longest);
         }
         return true;
     }
@@ -293,12 +293,102 @@ public:
     std::size_t paddedSets() const { return paddedSets_; }
 
 private:
-    void endSet(Point3d* points, int* groups, std::size_t filled, std::size_t length)
+    // Repeats the last point of a set (and its group) up to the common length.
+    void endSet(std::size_t filled, std::size_t length)
     {
-        if (filled < length) {
-            padSet(points, groups, filled, length);
-            ++paddedSets_;
+        if (filled == length) {
+            return;
         }
+        ++paddedSets_;
+        std::vector<Point3d>& points = result_.data.coordArray;
+        std::vector<int>& groups = result_.data.groupArray;
+        const Point3d last = points.back();
+        points.insert(points.end(), length - filled, last);
+        if (choice_.hasGroup()) {
+            const int group = groups.back();
+            groups.insert(groups.end(), length - filled, group);
+        }
+    }
+
+    bool inlineBlank(char c) const { return c == ' ' || (c == '\t' && separator_ != '\t'); }
+
+    const char* skipInlineBlanks(const char* p, const char* end) const
+    {
+        while (p != end && inlineBlank(*p)) {
+            ++p;
+        }
+        return p;
+    }
+
+    // A whole number of up to nine digits, as wholeNumberField reads it; nullptr otherwise.
+    static const char* quickWhole(const char* p, const char* end, int& value)
+    {
+        const bool negative = *p == '-';
+        const char* digits = p + negative;
+        const char* q = digits;
+        int magnitude = 0;
+        while (q != end && numberScanDetail::isDigit(*q) && q - digits < 9) {
+            magnitude = magnitude * 10 + (*q - '0');
+            ++q;
+        }
+        if (q == digits) {
+            return nullptr;
+        }
+        value = negative ? -magnitude : magnitude;
+        return q;
+    }
+
+    // The common row read in one pass from its first byte: as many fields as the first row,
+    // each a plain decimal (the group a short whole number), unquoted, and nothing else on the
+    // line. Anything else, and blank and comment lines, give false and take the general path,
+    // which reads the same rows to the same values.
+    bool quickRow(const char* p, const char* end, Point3d& point, int& group, const char*& next) const
+    {
+        double xyz[3] = {0.0, 0.0, 0.0};
+        for (std::size_t field = 0; field < referenceFields_; ++field) {
+            p = skipInlineBlanks(p, end);
+            if (p == end) {
+                return false;
+            }
+            const unsigned roles = choice_.rolesOf(field);
+            const char* stop = nullptr;
+            if (roles == (1u << kGroup)) {
+                stop = quickWhole(p, end, group);
+            } else if ((roles & (1u << kGroup)) == 0) {
+                // Columns not chosen are read too: a row of numbers stays on this path.
+                double value = 0.0;
+                stop = numberScanDetail::quickDecimal(p, end, value);
+                for (int axis = 0; axis < 3; ++axis) {
+                    if (roles & (1u << axis)) {
+                        xyz[axis] = value;
+                    }
+                }
+            }
+            if (stop == nullptr) {
+                return false;
+            }
+            p = stop;
+            if (blanks_) {
+                if (p != end && !inlineBlank(*p) && *p != '\r' && *p != '\n') {
+                    return false;
+                }
+            } else if (field + 1 < referenceFields_) {
+                p = skipInlineBlanks(p, end);
+                if (p == end || *p != separator_) {
+                    return false;
+                }
+                ++p;
+            }
+        }
+        while (p != end && (inlineBlank(*p) || *p == '\r')) {
+            ++p;
+        }
+        if (p != end && *p != '\n') {
+            return false;
+        }
+        next = p == end ? end : p + 1;
+        point = Point3d{xyz[0], xyz[1], xyz[2]};
+        return true;
     }
 
     bool refuse(const LineWalker& line, const std::string& reason)
@@ -367,18 +457,20 @@ private:
     const ColumnChoice& choice_;
     LoadResult& result_;
     std::size_t needed_;
+    char separator_;
+    bool blanks_;
     long long referenceLine_ = 0;
     std::size_t referenceFields_ = 0;
     std::size_t paddedSets_ = 0;
 };
 
+// Room for count elements, to be appended; false when the memory is not there.
 template <typename T>
-bool allocate(std::vector<T>& array, std::size_t count)
+bool reserveExactly(std::vector<T>& array, std::size_t count)
 {
     try {
         array.reserve(count);
         adviseHugePages(array.data(), count * sizeof(T));
-        array.resize(count);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -427,19 +519,21 @@ LoadResult readColumnsText(const char* path, const char* begin, const char* end,
     const std::size_t count = shape.sets * shape.longest;
 
     LoadResult result;
-    if (!allocate(result.data.coordArray, count) ||
-        (choice.hasGroup() && !allocate(result.data.groupArray, count))) {
+    if (!reserveExactly(result.data.coordArray, count) ||
+        (choice.hasGroup() && !reserveExactly(result.data.groupArray, count))) {
         return loadFailure(fileError(path, formatText("no memory for %zu points", count)));
     }
     RowReader reader(path, layout, choice, result);
-    if (!reader.readRows(end, shape)) {
+    if (!reader.readRows(end, shape.longest)) {
         return loadFailure(result.error);
     }
     if (reader.paddedSets() > 0) {
+        const bool one = reader.paddedSets() == 1;
         result.warnings.push_back(fileError(
-            path, formatText("sets have %zu to %zu points; %zu shorter sets are padded to %zu points by "
-                             "repeating their last point",
-                             shape.shortest, shape.longest, reader.paddedSets(), shape.longest)));
+            path, formatText("sets have %zu to %zu points; %zu shorter set%s padded to %zu points by "
+                             "repeating %s last point",
+                             shape.shortest, shape.longest, reader.paddedSets(), one ? " is" : "s are",
+                             shape.longest, one ? "its" : "their")));
     }
     result.data.fnTrf.nx = static_cast<int>(shape.sets);
     result.data.fnTrf.pointsPerSet = static_cast<int>(shape.longest);

@@ -144,8 +144,11 @@ LoadResult readMatrixText(const char* path, const char* begin, const char* end)
             firstLine = count.number();
         }
     }
-    if (rows == 0 || columns == 0) {
+    if (rows == 0) {
         return loadFailure(fileError(path, "holds no rows of values"));
+    }
+    if (columns == 0) {
+        return loadFailure(fileLineError(path, firstLine, "holds commas but no values"));
     }
     const bool countsFit = rows <= static_cast<std::size_t>(std::numeric_limits<int>::max()) / columns;
     if (!countsFit || !pointsFitLoad(rows * columns, sizeof(Point3d))) {

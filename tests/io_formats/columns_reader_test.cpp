@@ -2,6 +2,7 @@
 // sets, groups and bounds as read, and the report line of every kind of refused file.
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <random>
 #include <string>
@@ -176,8 +177,18 @@ TEST(ColumnsSets, BlankLinesPartSetsAndShortSetsArePaddedWithOneWarning)
     EXPECT_EQ(l.result.data.groupArray, (std::vector<int>{1, 1, 1, 2, 2, 2, 3, 3, 3}));
     ASSERT_EQ(l.result.warnings.size(), 1u);
     EXPECT_EQ(l.result.warnings[0], "File " + l.path +
-                                        ": sets have 2 to 3 points; 1 shorter sets are padded to 3 points by "
-                                        "repeating their last point");
+                                        ": sets have 2 to 3 points; 1 shorter set is padded to 3 points by "
+                                        "repeating its last point");
+
+    const Loaded two = load(dir, "0 0 0\n\n1 1 1\n2 2 2\n3 3 3\n\n4 4 4\n5 5 5\n");
+    ASSERT_TRUE(two.result.loaded) << two.result.error;
+    EXPECT_EQ(two.result.data.fnTrf.nx, 3);
+    expectPoint(two.result, 2, 0.0, 0.0, 0.0);
+    expectPoint(two.result, 8, 5.0, 5.0, 5.0);
+    ASSERT_EQ(two.result.warnings.size(), 1u);
+    EXPECT_NE(two.result.warnings[0].find("1 to 3 points; 2 shorter sets are padded to 3 points by repeating their"),
+              std::string::npos)
+        << two.result.warnings[0];
 
     const Loaded even = load(dir, "0 0 0\n1 1 1\n\n2 2 2\n3 3 3\n");
     ASSERT_TRUE(even.result.loaded) << even.result.error;
@@ -198,6 +209,13 @@ TEST(ColumnsRefused, ShortRaggedAndNonNumericRowsNameTheirLine)
     expectRefused(load(dir, "x,y,z,g\n1,2,3,1\n4,5,6,99999999999\n", "1,2,3,4"),
                   "line 3: group \"99999999999\" in column 4 is not a whole number");
     expectRefused(load(dir, "a,b,c,d\n1,2,3,4\n5,6,7\n", "a,b,d"), "line 3: expected 4 fields, found 3");
+    // Whole numbers in the fourth column of the first rows make it the group column; a fraction
+    // further down is then refused, not read as a colour.
+    std::string groups;
+    for (int k = 0; k < 25; ++k) {
+        groups += "1 2 3 " + std::to_string(k % 3) + "\n";
+    }
+    expectRefused(load(dir, groups + "1 2 3 0.5\n"), "line 26: group \"0.5\" in column 4 is not a whole number");
     expectRefused(load(dir, "name,x,y,z\n\"open,1,2,3\n"), "line 2: a quoted field is not closed");
 }
 
@@ -252,4 +270,33 @@ TEST(ColumnsValues, ControlCharactersInAReportStayOnOneLine)
     ASSERT_FALSE(l.result.loaded);
     EXPECT_EQ(l.result.error.find('\x1b'), std::string::npos) << l.result.error;
     EXPECT_NE(l.result.error.find("line 2: column 2 is not a number"), std::string::npos) << l.result.error;
+}
+
+TEST(ColumnsValues, EveryWayOfWritingANumberReadsAsStrtodReadsIt)
+{
+    // Rows in the common plain form are read on a quicker path than the rest; mixing the forms
+    // row by row checks that both give strtod's value.
+    TempDir dir;
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<double> value(-5e3, 5e3);
+    const char* const forms[] = {"%.6f", "%.17g", "%.3e", "%+.2f", "%.0f", "%.12f"};
+    for (const char* separator : {" ", ",", "\t", " ; "}) {
+        std::string text;
+        std::vector<double> expected;
+        for (int row = 0; row < 300; ++row) {
+            for (int column = 0; column < 3; ++column) {
+                char number[64];
+                std::snprintf(number, sizeof number, forms[rng() % 6], value(rng));
+                expected.push_back(std::strtod(number, nullptr));
+                text += (column > 0 ? separator : (rng() % 4 == 0 ? "  " : "")) + std::string(number);
+            }
+            text += rng() % 3 == 0 ? "\r\n" : "\n";
+        }
+        const Loaded l = load(dir, text);
+        ASSERT_TRUE(l.result.loaded) << l.result.error;
+        ASSERT_EQ(l.result.data.coordArray.size(), 300u);
+        for (std::size_t k = 0; k < 300; ++k) {
+            expectPoint(l.result, k, expected[3 * k], expected[3 * k + 1], expected[3 * k + 2]);
+        }
+    }
 }

@@ -74,4 +74,5 @@ TEST(MatrixReader, RaggedRowsAndBadValuesNameTheirLine)
     expectRefused(load(dir, "1,2,3\n4,,6\n"), "line 2: value 2 is empty (two commas in a row)");
     expectRefused(load(dir, "1,2,3\n4,5,6,\n"), "line 2: the row ends with a comma after value 3");
     expectRefused(load(dir, "# nothing\n\n"), "holds no rows of values");
+    expectRefused(load(dir, "\n , ,\n1 2\n"), "line 2: holds commas but no values");
 }
