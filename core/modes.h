@@ -23,6 +23,8 @@ enum class DataFormat : int {
     Plain = 0,    // "Data"
     Maple = 1,    // "Maple": a GRID structure
     Colored = 2,  // "Data with Color"
+    Columns = 3,  // delimited text columns: x, y, z and perhaps a group per row
+    Matrix = 4,   // rows of z values over the column and row indices
 };
 
 // "Axis Scaling": each axis scaled into the cube by itself, or all by the smallest scale.

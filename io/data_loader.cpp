@@ -3,7 +3,9 @@
 
 #include <utility>
 
+#include "io/columns_reader.h"
 #include "io/maple_reader.h"
+#include "io/matrix_reader.h"
 #include "io/point_readers.h"
 
 LoadResult readDataFileAs(const DataFile& file, DataFormat format, const DataSet& shown)
@@ -15,6 +17,10 @@ LoadResult readDataFileAs(const DataFile& file, DataFormat format, const DataSet
         return readMapleFile(file);
     case DataFormat::Colored:
         return readColorDataFile(file, shown.fnTrf);
+    case DataFormat::Columns:
+        return readColumnsFile(file, ColumnsOptions{});
+    case DataFormat::Matrix:
+        return readMatrixFile(file);
     }
     return loadFailure("");
 }
