@@ -1,14 +1,16 @@
 // The reader of each format, installing what it read, and the whole load with its report.
 #include "io/data_loader.h"
 
+#include <optional>
 #include <utility>
 
 #include "io/columns_reader.h"
+#include "io/format_detect.h"
 #include "io/maple_reader.h"
 #include "io/matrix_reader.h"
 #include "io/point_readers.h"
 
-LoadResult readDataFileAs(const DataFile& file, DataFormat format, const DataSet& shown)
+LoadResult readDataFileAs(const DataFile& file, DataFormat format, const DataSet& shown, const std::string& columns)
 {
     switch (format) {
     case DataFormat::Plain:
@@ -18,7 +20,7 @@ LoadResult readDataFileAs(const DataFile& file, DataFormat format, const DataSet
     case DataFormat::Colored:
         return readColorDataFile(file, shown.fnTrf);
     case DataFormat::Columns:
-        return readColumnsFile(file, ColumnsOptions{});
+        return readColumnsFile(file, ColumnsOptions{columns});
     case DataFormat::Matrix:
         return readMatrixFile(file);
     }
@@ -62,7 +64,13 @@ LoadSettings loadSettingsFrom(const Settings& settings)
 
 bool loadDataFile(const DataFile& file, const LoadSettings& settings, DataSet& shown)
 {
-    LoadResult result = readDataFileAs(file, settings.format, shown);
+    DataFormat format = settings.format;
+    if (settings.detectFormat) {
+        if (const std::optional<DataFormat> detected = detectFileFormat(file.path)) {
+            format = *detected;
+        }
+    }
+    LoadResult result = readDataFileAs(file, format, shown, settings.columns);
     printLoadReport(file.name, result, settings.quoted);
     if (!result.loaded) {
         return false;
