@@ -70,34 +70,104 @@ AxisScales axisScales(const double min[3], const double max[3])
     return s;
 }
 
+namespace {
+
+// How one raw axis goes into the cube: (v - offset) * scale * 10 - 5. The scale is the axis's
+// single-precision one widened to double wherever that represents the reciprocal extent as a
+// normal float, as the pictures have always been made. An extent whose reciprocal does not
+// (an axis spanning about 1e39 or more, or less than about 1e-38) is mapped in extended
+// precision instead, whose range holds the reciprocal and the difference of any two finite
+// doubles: otherwise the scale would underflow and the axis collapse to a point.
+struct AxisMap {
+    bool wide = false;
+    double offset = 0.0;
+    double scale = 0.0;
+    long double wideOffset = 0.0L;
+    long double wideScale = 0.0L;
+};
+
+static_assert(std::numeric_limits<long double>::max_exponent > std::numeric_limits<double>::max_exponent,
+              "wide axes need a floating type with a wider exponent range than double");
+
+bool floatScaleUsable(long double reciprocal)
+{
+    return reciprocal >= FLT_MIN && reciprocal <= FLT_MAX;
+}
+
+// The reciprocal extent of an axis that spans a finite, non-zero range; 0 otherwise.
+long double wideReciprocal(const Bounds& raw, int axis)
+{
+    const long double extent = static_cast<long double>(raw.max[axis]) - static_cast<long double>(raw.min[axis]);
+    if (!(extent > 0.0L) || !std::isfinite(raw.min[axis]) || !std::isfinite(raw.max[axis])) {
+        return 0.0L;
+    }
+    return 1.0L / extent;
+}
+
+void axisMaps(const Bounds& raw, const AxisScales& s, AxisScaling scaling, AxisMap map[3])
+{
+    const float floatScale[3] = {s.sx, s.sy, s.sz};
+    long double reciprocal[3];
+    long double common = 0.0L;
+    for (int a = 0; a < 3; ++a) {
+        reciprocal[a] = wideReciprocal(raw, a);
+        if (reciprocal[a] > 0.0L && (common == 0.0L || reciprocal[a] < common)) {
+            common = reciprocal[a];
+        }
+    }
+    for (int a = 0; a < 3; ++a) {
+        AxisMap& m = map[a];
+        // An axis that took no value (an empty set) has infinite bounds; its offset does not matter.
+        m.offset = std::isfinite(raw.min[a]) ? raw.min[a] : 0.0;
+        const long double own = scaling == AxisScaling::Individual ? reciprocal[a] : common;
+        if (own == 0.0L || floatScaleUsable(own)) {
+            m.scale = scaling == AxisScaling::Individual ? floatScale[a] : s.scaleFactor;
+            continue;
+        }
+        m.wide = true;
+        m.wideOffset = m.offset;
+        m.wideScale = own;
+    }
+}
+
+double mapWide(double v, const AxisMap& m)
+{
+    return static_cast<double>((static_cast<long double>(v) - m.wideOffset) * m.wideScale * 10.0L - 5.0L);
+}
+
+}  // namespace
+
 NormaliseReport normaliseDataSet(DataSet& data, std::size_t count, const Bounds& raw, AxisScaling scaling)
 {
     NormaliseReport report;
     report.raw = raw;
     report.scaling = scaling;
     report.rawScales = axisScales(raw.min, raw.max);
-    const AxisScales& s = report.rawScales;
-
-    double scale[3] = {s.sx, s.sy, s.sz};
-    if (scaling != AxisScaling::Individual) {
-        scale[0] = scale[1] = scale[2] = s.scaleFactor;
-    }
-    // An axis that took no value (an empty set) has infinite bounds; its offset does not matter.
-    double offset[3];
-    for (int a = 0; a < 3; ++a) {
-        offset[a] = std::isfinite(raw.min[a]) ? raw.min[a] : 0.0;
-    }
+    AxisMap map[3];
+    axisMaps(raw, report.rawScales, scaling, map);
 
     Bounds& normalised = report.normalised;
     resetBounds(normalised);
     Point3d* points = data.coordArray.data();
     const std::size_t n = count < data.coordArray.size() ? count : data.coordArray.size();
-    for (std::size_t k = 0; k < n; ++k) {
-        Point3d& p = points[k];
-        p.x = (p.x - offset[0]) * scale[0] * 10.0 - 5.0;
-        p.y = (p.y - offset[1]) * scale[1] * 10.0 - 5.0;
-        p.z = (p.z - offset[2]) * scale[2] * 10.0 - 5.0;
-        includeInBounds(normalised, p);
+    if (!map[0].wide && !map[1].wide && !map[2].wide) {
+        for (std::size_t k = 0; k < n; ++k) {
+            Point3d& p = points[k];
+            p.x = (p.x - map[0].offset) * map[0].scale * 10.0 - 5.0;
+            p.y = (p.y - map[1].offset) * map[1].scale * 10.0 - 5.0;
+            p.z = (p.z - map[2].offset) * map[2].scale * 10.0 - 5.0;
+            includeInBounds(normalised, p);
+        }
+    } else {
+        for (std::size_t k = 0; k < n; ++k) {
+            Point3d& p = points[k];
+            double* v[3] = {&p.x, &p.y, &p.z};
+            for (int a = 0; a < 3; ++a) {
+                const AxisMap& m = map[a];
+                *v[a] = m.wide ? mapWide(*v[a], m) : (*v[a] - m.offset) * m.scale * 10.0 - 5.0;
+            }
+            includeInBounds(normalised, p);
+        }
     }
 
     const AxisScales after = axisScales(normalised.min, normalised.max);

@@ -14,7 +14,7 @@
 
 #include "core/modes.h"
 #include "io/delimited_fields.h"
-#include "io/file_buffer.h"
+#include "io/load_limits.h"
 #include "io/reader_common.h"
 #include "io/text_lines.h"
 
@@ -416,7 +416,7 @@ private:
                     if (cursor.unclosedQuote()) {
                         return refuse(line, "a quoted field is not closed");
                     }
-                    return refuse(line, formatText("column %zu", fields + 1) + nameOfColumn(layout_, fields) +
+                    return refuse(line, formatLine("column %zu", fields + 1) + nameOfColumn(layout_, fields) +
                                             " is not a number: " + quotedExcerpt(field.begin, field.end));
                 }
                 for (int axis = 0; axis < 3; ++axis) {
@@ -432,21 +432,21 @@ private:
                     return refuse(line, "a quoted field is not closed");
                 }
                 return refuse(line, "group " + quotedExcerpt(field.begin, field.end) +
-                                        formatText(" in column %zu is not a whole number", fields + 1));
+                                        formatLine(" in column %zu is not a whole number", fields + 1));
             }
         }
         if (cursor.unclosedQuote()) {
             return refuse(line, "a quoted field is not closed");
         }
         if (fields < needed_) {
-            return refuse(line, formatText("expected %zu %s, found %zu", needed_,
+            return refuse(line, formatLine("expected %zu %s, found %zu", needed_,
                                            choice_.chosen ? "fields" : "numbers", fields));
         }
         if (referenceLine_ == 0) {
             referenceLine_ = line.number();
             referenceFields_ = fields;
         } else if (fields != referenceFields_) {
-            return refuse(line, formatText("%zu fields where line %lld has %zu", fields, referenceLine_,
+            return refuse(line, formatLine("%zu fields where line %lld has %zu", fields, referenceLine_,
                                            referenceFields_));
         }
         point = Point3d{xyz[0], xyz[1], xyz[2]};
@@ -465,29 +465,17 @@ private:
     std::size_t paddedSets_ = 0;
 };
 
-// Room for count elements, to be appended; false when the memory is not there.
-template <typename T>
-bool reserveExactly(std::vector<T>& array, std::size_t count)
-{
-    try {
-        array.reserve(count);
-        adviseHugePages(array.data(), count * sizeof(T));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 LoadResult readColumnsFile(const DataFile& source, const ColumnsOptions& options)
 {
     FileBuffer file;
+    DataText text;
     LoadResult failed;
-    if (!openReaderFile(source, file, failed)) {
+    if (!openDataText(source, file, text, failed)) {
         return failed;
     }
-    return readColumnsText(source.name, file.begin(), file.end(), options);
+    return readColumnsText(source.name, text.begin, text.end, options);
 }
 
 LoadResult readColumnsText(const char* path, const char* begin, const char* end, const ColumnsOptions& options)
@@ -513,16 +501,16 @@ LoadResult readColumnsText(const char* path, const char* begin, const char* end,
     const std::size_t bytesPerPoint = sizeof(Point3d) + (choice.hasGroup() ? sizeof(int) : 0);
     const bool countsFit =
         shape.sets <= static_cast<std::size_t>(std::numeric_limits<int>::max()) / shape.longest;
-    if (!countsFit || !pointsFitLoad(shape.sets * shape.longest, bytesPerPoint)) {
+    if (!countsFit || !pointsLoadable(shape.sets * shape.longest, bytesPerPoint, shape.rows)) {
         return loadFailure(fileError(
-            path, formatText("%zu sets of up to %zu points are too many to load", shape.sets, shape.longest)));
+            path, formatLine("%zu sets of up to %zu points are too many to load", shape.sets, shape.longest)));
     }
     const std::size_t count = shape.sets * shape.longest;
 
     LoadResult result;
     if (!reserveExactly(result.data.coordArray, count) ||
         (choice.hasGroup() && !reserveExactly(result.data.groupArray, count))) {
-        return loadFailure(fileError(path, formatText("no memory for %zu points", count)));
+        return loadFailure(fileError(path, formatLine("no memory for %zu points", count)));
     }
     RowReader reader(path, layout, choice, result);
     if (!reader.readRows(end, shape.longest)) {
@@ -531,7 +519,7 @@ LoadResult readColumnsText(const char* path, const char* begin, const char* end,
     if (reader.paddedSets() > 0) {
         const bool one = reader.paddedSets() == 1;
         result.warnings.push_back(fileError(
-            path, formatText("sets have %zu to %zu points; %zu shorter set%s padded to %zu points by "
+            path, formatLine("sets have %zu to %zu points; %zu shorter set%s padded to %zu points by "
                              "repeating %s last point",
                              shape.shortest, shape.longest, reader.paddedSets(), one ? " is" : "s are",
                              shape.longest, one ? "its" : "their")));
@@ -540,6 +528,7 @@ LoadResult readColumnsText(const char* path, const char* begin, const char* end,
     result.data.fnTrf.pointsPerSet = static_cast<int>(shape.longest);
     result.data.loadedFormat = static_cast<int>(choice.hasGroup() ? DataFormat::Colored : DataFormat::Plain);
     result.normaliseCount = count;
+    result.entriesRead = result.entriesExpected = shape.rows;
     result.rawBoundsBeforeNormalising = true;
     result.loaded = true;
     return result;

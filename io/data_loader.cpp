@@ -1,7 +1,8 @@
-// The reader of each format, installing what it read, and the whole load with its report.
+// The reader of each format, the choice of the format, installing what was read, and the whole
+// load with its report.
 #include "io/data_loader.h"
 
-#include <optional>
+#include <algorithm>
 #include <utility>
 
 #include "io/columns_reader.h"
@@ -9,22 +10,43 @@
 #include "io/maple_reader.h"
 #include "io/matrix_reader.h"
 #include "io/point_readers.h"
+#include "io/reader_common.h"
+#include "io/report_text.h"
 
-LoadResult readDataFileAs(const DataFile& file, DataFormat format, const DataSet& shown, const std::string& columns)
+LoadResult readTextAs(const char* name, const char* begin, const char* end, DataFormat format,
+                      const std::string& columns)
 {
+    LoadResult result;
     switch (format) {
     case DataFormat::Plain:
-        return readDataFile(file, shown.fnTrf);
+        result = readDataText(name, begin, end);
+        break;
     case DataFormat::Maple:
-        return readMapleFile(file);
+        result = readMapleText(name, begin, end);
+        break;
     case DataFormat::Colored:
-        return readColorDataFile(file, shown.fnTrf);
+        result = readColorDataText(name, begin, end);
+        break;
     case DataFormat::Columns:
-        return readColumnsFile(file, ColumnsOptions{columns});
+        result = readColumnsText(name, begin, end, ColumnsOptions{columns});
+        break;
     case DataFormat::Matrix:
-        return readMatrixFile(file);
+        result = readMatrixText(name, begin, end);
+        break;
     }
-    return loadFailure("");
+    refuseIfNothingRead(result);
+    return result;
+}
+
+LoadResult readDataFileAs(const DataFile& file, DataFormat format, const std::string& columns)
+{
+    LoadResult result;
+    FileBuffer buffer;
+    DataText text;
+    if (!openDataText(file, buffer, text, result)) {
+        return result;
+    }
+    return readTextAs(file.name, text.begin, text.end, format, columns);
 }
 
 NormaliseReport installLoad(LoadResult& result, DataSet& shown, AxisScaling scaling)
@@ -62,15 +84,47 @@ LoadSettings loadSettingsFrom(const Settings& settings)
     return load;
 }
 
+namespace {
+
+std::string wrongFormatLine(const char* name, DataFormat likely, FormatChosenIn chosenIn)
+{
+    const char* label = formatLabel(likely);
+    if (chosenIn == FormatChosenIn::CommandLine) {
+        return formatLine("%s looks like a %s file; use --format %s", name, label, formatWord(likely));
+    }
+    return formatLine("%s looks like a %s file; choose %s under Data Format", name, label, label);
+}
+
+}  // namespace
+
+LoadResult readForLoad(const DataFile& file, const LoadSettings& settings)
+{
+    LoadResult result;
+    FileBuffer buffer;
+    DataText text;
+    if (!openDataText(file, buffer, text, result)) {
+        return result;
+    }
+    const std::size_t sample = std::min<std::size_t>(static_cast<std::size_t>(text.end - text.begin), kDetectBytes);
+    if (settings.detectFormat) {
+        const DataFormat detected = detectFormat(text.begin, sample);
+        return readTextAs(file.name, text.begin, text.end, detected, settings.columns);
+    }
+    result = readTextAs(file.name, text.begin, text.end, settings.format, settings.columns);
+    if (result.loaded) {
+        return result;
+    }
+    // Read nothing: if the file looks like another format and that format reads it, say so.
+    const DataFormat likely = detectFormat(text.begin, sample);
+    if (likely == settings.format || !readTextAs(file.name, text.begin, text.end, likely, settings.columns).loaded) {
+        return result;
+    }
+    return loadFailure(wrongFormatLine(file.name, likely, settings.chosenIn));
+}
+
 bool loadDataFile(const DataFile& file, const LoadSettings& settings, DataSet& shown)
 {
-    DataFormat format = settings.format;
-    if (settings.detectFormat) {
-        if (const std::optional<DataFormat> detected = detectFileFormat(file.path)) {
-            format = *detected;
-        }
-    }
-    LoadResult result = readDataFileAs(file, format, shown, settings.columns);
+    LoadResult result = readForLoad(file, settings);
     printLoadReport(file.name, result, settings.quoted);
     if (!result.loaded) {
         return false;

@@ -1,5 +1,5 @@
-// Reading a whole file with plain POSIX calls: one allocation of the file's size and one read
-// for a regular file; pipes and special files are read in growing chunks.
+// Reading a whole regular file with plain POSIX calls: one open, a check of what was opened,
+// one allocation of the size it had, and reads up to that size.
 #include "io/file_buffer.h"
 
 #include <cerrno>
@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "io/load_limits.h"
+#include "io/report_text.h"
 
 namespace {
 
@@ -22,6 +22,45 @@ struct FdCloser {
 };
 
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+const char* kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode)) {
+        return "a folder";
+    }
+    if (S_ISFIFO(mode)) {
+        return "a named pipe";
+    }
+    if (S_ISSOCK(mode)) {
+        return "a socket";
+    }
+    if (S_ISCHR(mode)) {
+        return "a character device";
+    }
+    if (S_ISBLK(mode)) {
+        return "a block device";
+    }
+    return "a special file";
+}
+
+// No file larger than the machine's memory can be read into it.
+std::size_t physicalMemory()
+{
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0) {
+        return std::size_t{1} << 32;
+    }
+    return static_cast<std::size_t>(pages) * static_cast<std::size_t>(pageSize);
+}
+
+FileReadStatus failed(FileReadOutcome outcome, int error = 0)
+{
+    FileReadStatus status;
+    status.outcome = outcome;
+    status.error = error;
+    return status;
+}
 
 }  // namespace
 
@@ -35,72 +74,95 @@ void adviseHugePages(const void* start, std::size_t bytes)
     }
 }
 
-FileReadResult readWholeFile(const char* path, FileBuffer& buffer)
+FileReadStatus readRegularFile(const char* path, FileBuffer& buffer)
 {
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a named pipe waits for a writer that may never come.
+    int fd;
+    do {
+        fd = open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        return FileReadResult::unreadable;
+        return failed(FileReadOutcome::openFailed, errno);
     }
     FdCloser closer{fd};
     struct stat info {};
     if (fstat(fd, &info) != 0) {
-        return FileReadResult::unreadable;
+        return failed(FileReadOutcome::readFailed, errno);
     }
-    const std::size_t limit = loadByteLimit();
-    std::size_t capacity = 1 << 16;
-    if (S_ISREG(info.st_mode) && info.st_size > 0) {
-        if (static_cast<unsigned long long>(info.st_size) > limit) {
-            return FileReadResult::tooLarge;
-        }
-        capacity = static_cast<std::size_t>(info.st_size);
+    if (!S_ISREG(info.st_mode)) {
+        FileReadStatus status = failed(FileReadOutcome::notRegular);
+        status.kind = kindOf(info.st_mode);
+        return status;
+    }
+    const unsigned long long size = info.st_size > 0 ? static_cast<unsigned long long>(info.st_size) : 0;
+    if (size > physicalMemory()) {
+        return failed(FileReadOutcome::tooLarge);
     }
 
     std::unique_ptr<char[]> bytes;
-    std::size_t size = 0;
+    std::size_t got = 0;
     try {
-        bytes.reset(new char[capacity]);
-        adviseHugePages(bytes.get(), capacity);
-        for (;;) {
-            if (size == capacity) {
-                // The file grew or is not a regular file; one more read tells whether more follows.
-                char probe;
-                const ssize_t got = read(fd, &probe, 1);
-                if (got == 0) {
-                    break;
-                }
-                if (got < 0) {
-                    if (errno == EINTR) {
-                        continue;
-                    }
-                    return FileReadResult::unreadable;
-                }
-                if (capacity >= limit) {
-                    return FileReadResult::tooLarge;
-                }
-                const std::size_t larger = capacity > limit / 2 ? limit : capacity * 2;
-                std::unique_ptr<char[]> grown(new char[larger]);
-                std::memcpy(grown.get(), bytes.get(), size);
-                grown[size++] = probe;
-                bytes = std::move(grown);
-                capacity = larger;
+        bytes.reset(new char[size > 0 ? size : 1]);
+    } catch (const std::bad_alloc&) {
+        return failed(FileReadOutcome::tooLarge);
+    }
+    adviseHugePages(bytes.get(), size);
+    // A file that shrank meanwhile ends early; one that grew is read as it was.
+    while (got < size) {
+        const ssize_t n = read(fd, bytes.get() + got, size - got);
+        if (n == 0) {
+            break;
+        }
+        if (n < 0) {
+            if (errno == EINTR) {
                 continue;
             }
-            const ssize_t got = read(fd, bytes.get() + size, capacity - size);
-            if (got == 0) {
-                break;
-            }
-            if (got < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                return FileReadResult::unreadable;
-            }
-            size += static_cast<std::size_t>(got);
+            return failed(FileReadOutcome::readFailed, errno);
         }
-    } catch (const std::bad_alloc&) {
-        return FileReadResult::tooLarge;
+        got += static_cast<std::size_t>(n);
     }
     buffer.bytes = std::move(bytes);
-    buffer.size = size;
-    return FileReadResult::ok;
+    buffer.size = got;
+    return FileReadStatus{};
+}
+
+std::string errnoReason(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return "permission denied";
+    case ELOOP:
+        return "too many symbolic links (a link that leads back to itself?)";
+    case ENAMETOOLONG:
+        return "its name is too long";
+    case ENOTDIR:
+        return "a part of its path is not a folder";
+    case EIO:
+        return "input/output error";
+    case ENOENT:
+        return "it does not exist";
+    default:
+        return std::strerror(error);
+    }
+}
+
+std::string fileReadProblem(const char* name, const FileReadStatus& status)
+{
+    switch (status.outcome) {
+    case FileReadOutcome::ok:
+        break;
+    case FileReadOutcome::openFailed:
+        if (status.error == ENOENT) {
+            return formatLine("File %s does not exist", name);
+        }
+        return formatLine("File %s cannot be opened: %s", name, errnoReason(status.error).c_str());
+    case FileReadOutcome::notRegular:
+        return formatLine("File %s is %s, not a data file; nothing is loaded", name, status.kind);
+    case FileReadOutcome::readFailed:
+        return formatLine("File %s cannot be read: %s", name, errnoReason(status.error).c_str());
+    case FileReadOutcome::tooLarge:
+        return formatLine("File %s is too large to read into memory", name);
+    }
+    return std::string();
 }

@@ -1,22 +1,38 @@
-// A whole data file read into memory, so that a reader parses it in one pass without stdio.
+// A whole data file read into memory, so that a reader parses it in one pass without stdio;
+// only regular files are read, and never more than they held when they were opened.
 #pragma once
 
 #include <cstddef>
 #include <memory>
+#include <string>
 
 struct FileBuffer {
     std::unique_ptr<char[]> bytes;
     std::size_t size = 0;
 
-    const char* begin() const { return bytes.get(); }
-    const char* end() const { return bytes.get() + size; }
+    char* begin() const { return bytes.get(); }
+    char* end() const { return bytes.get() + size; }
 };
 
-enum class FileReadResult { ok, unreadable, tooLarge };
+enum class FileReadOutcome { ok, openFailed, notRegular, readFailed, tooLarge };
 
-// Reads the file at path into buffer (any earlier content is replaced). tooLarge when the
-// file does not fit into the memory the viewer may take for a load.
-FileReadResult readWholeFile(const char* path, FileBuffer& buffer);
+struct FileReadStatus {
+    FileReadOutcome outcome = FileReadOutcome::ok;
+    int error = 0;             // the errno of openFailed and readFailed
+    const char* kind = "";     // what a notRegular file is: "a folder", "a named pipe", ...
+};
+
+// Reads the regular file at path into buffer (any earlier content is replaced). The type is
+// checked on the file that was opened (so a pipe never blocks and a device is never read), and
+// the read stops at the size the file had then, however it grows meanwhile.
+FileReadStatus readRegularFile(const char* path, FileBuffer& buffer);
+
+// The report line of a failed read of the file called name: "File <name> does not exist" when
+// it does not, else what it is or why it could not be read.
+std::string fileReadProblem(const char* name, const FileReadStatus& status);
+
+// Why an operation on a file failed, from its errno, in the words of the report lines.
+std::string errnoReason(int error);
 
 // Asks the system to back a large array that is about to be filled with huge pages, so that
 // filling it takes a few hundred page faults fewer per megabyte. Harmless where unsupported.

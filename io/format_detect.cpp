@@ -2,8 +2,12 @@
 // table, and otherwise a matrix of heights.
 #include "io/format_detect.h"
 
-#include <cstdio>
+#include <cerrno>
 #include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "io/delimited_fields.h"
 #include "io/text_lines.h"
@@ -152,16 +156,27 @@ DataFormat detectFormat(const char* bytes, std::size_t size)
 
 bool readFileHead(const char* path, std::string& head)
 {
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
+    const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
         return false;
     }
+    struct stat info {};
+    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     head.resize(kDetectBytes);
-    const std::size_t got = std::fread(&head[0], 1, kDetectBytes, file);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
+    std::size_t got = 0;
+    while (ok && got < kDetectBytes) {
+        const ssize_t n = read(fd, &head[got], kDetectBytes - got);
+        if (n == 0) {
+            break;
+        }
+        if (n < 0 && errno != EINTR) {
+            ok = false;
+        }
+        got += n > 0 ? static_cast<std::size_t>(n) : 0;
+    }
+    close(fd);
     head.resize(got);
-    return !failed;
+    return ok;
 }
 
 std::optional<DataFormat> detectFileFormat(const char* path)
@@ -177,14 +192,15 @@ namespace {
 
 struct FormatName {
     const char* word;
+    const char* label;
     DataFormat format;
 };
 
-constexpr FormatName kFormatNames[] = {{"data", DataFormat::Plain},
-                                       {"maple", DataFormat::Maple},
-                                       {"color", DataFormat::Colored},
-                                       {"columns", DataFormat::Columns},
-                                       {"matrix", DataFormat::Matrix}};
+constexpr FormatName kFormatNames[] = {{"data", "Data", DataFormat::Plain},
+                                       {"maple", "Maple", DataFormat::Maple},
+                                       {"color", "Data with Color", DataFormat::Colored},
+                                       {"columns", "Columns", DataFormat::Columns},
+                                       {"matrix", "Matrix", DataFormat::Matrix}};
 
 bool sameWord(const char* a, const char* b)
 {
@@ -204,6 +220,16 @@ const char* formatWord(DataFormat format)
     for (const FormatName& name : kFormatNames) {
         if (name.format == format) {
             return name.word;
+        }
+    }
+    return "unknown";
+}
+
+const char* formatLabel(DataFormat format)
+{
+    for (const FormatName& name : kFormatNames) {
+        if (name.format == format) {
+            return name.label;
         }
     }
     return "unknown";

@@ -1,6 +1,6 @@
 // What a reader hands back: the data it built (not yet normalised), or why it built none,
 // and the lines its load report carries. A reader prints nothing and changes nothing but
-// its result; the caller prints the report (print_load_report.h) and installs the data.
+// its result; the caller prints the report (load_report.h) and installs the data.
 #pragma once
 
 #include <cstddef>
@@ -30,6 +30,11 @@ struct LoadResult {
     std::string error;
     // Lines about a load that went ahead (values missing or left over), in report order.
     std::vector<std::string> warnings;
+
+    // How many entries (points, grid values, rows) the file gave, of how many the load expected:
+    // a load that expected some and read none read nothing at all.
+    std::size_t entriesRead = 0;
+    std::size_t entriesExpected = 0;
 
     // The data set as read: raw coordinates, groups (coloured data only), dimensions and
     // format. normaliseCount points from the start are normalised with rawBounds.

@@ -1,56 +1,82 @@
-// Reader of a sampled surface written by Maple as a GRID structure: the x and y ranges, the
-// index ranges of an Array, then one z value per grid node in row order.
+// Reader of a sampled surface written for Maple as a GRID structure. Two forms are read:
+//   GRID(a .. b,c .. d,Array(i1..i2,j1..j2,[[z,z,...],[...]])), the sizes from the index ranges;
+//   GRID(a..b,c..d,[[z,\n z,\n ...],\n[...]]) (often inside PLOT3D( or INTERFACE_PLOT3D( ), the
+//   sizes from the lists themselves, whose rows must be of one length.
+// A line is cut at its first backslash, the mark of a line that goes on: the backslash, the rest
+// of the line and its line end are dropped, so a number broken across two lines joins up again.
+//
+// Sections: the joined text and its line numbers; the scanners of the ranges; the grid filler
+// (shared by both forms); the row measure of the list form; the reader.
 #include "io/maple_reader.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
-#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/data_set.h"
-#include "io/file_buffer.h"
 #include "io/load_limits.h"
 #include "io/number_scan.h"
 #include "io/reader_common.h"
 #include "io/report_text.h"
+#include "io/text_lines.h"
 
 namespace {
 
-// The file arrives in pieces of at most 99 characters (a line, or part of a longer one), as a
-// line buffer of 100 characters would hold them. A piece ends at a NUL byte, as a C string
-// would, and at its first backslash, the mark of a line that continues: so a number broken
-// across two lines joins up again.
-class PieceReader {
-public:
-    PieceReader(const char* begin, const char* end) : next_(begin), end_(end) {}
+// ---- The joined text: lines cut at their first backslash (or NUL, where a C string would
+// end) and joined to the next; for report lines, the file's line of each place in it ----
 
-    bool next(std::string_view& piece)
+class JoinedText {
+public:
+    JoinedText(const char* begin, const char* end)
     {
-        if (next_ == end_) {
-            return false;
+        const bool cutsLines = std::memchr(begin, '\\', static_cast<std::size_t>(end - begin)) != nullptr ||
+                               std::memchr(begin, '\0', static_cast<std::size_t>(end - begin)) != nullptr;
+        if (!cutsLines) {
+            text_ = std::string_view(begin, static_cast<std::size_t>(end - begin));
+            return;
         }
-        const std::size_t room = std::min<std::size_t>(kPieceLength, static_cast<std::size_t>(end_ - next_));
-        const char* lineEnd = static_cast<const char*>(std::memchr(next_, '\n', room));
-        const char* stop = lineEnd ? lineEnd + 1 : next_ + room;
-        piece = std::string_view(next_, static_cast<std::size_t>(stop - next_));
-        next_ = stop;
-        for (const char mark : {'\0', '\\'}) {
-            const std::size_t at = piece.find(mark);
-            if (at != std::string_view::npos) {
-                piece = piece.substr(0, at);
+        joined_.reserve(static_cast<std::size_t>(end - begin));
+        for (const char* line = begin; line != end;) {
+            const char* lineEnd = static_cast<const char*>(std::memchr(line, '\n', static_cast<std::size_t>(end - line)));
+            const char* next = lineEnd ? lineEnd + 1 : end;
+            const char* cut = line;
+            while (cut != next && *cut != '\\' && *cut != '\0') {
+                ++cut;
             }
+            if (cut != next) {
+                joined_.append(line, cut);
+                joins_.push_back(joined_.size());
+            } else {
+                joined_.append(line, next);
+            }
+            line = next;
         }
-        return true;
+        text_ = joined_;
+    }
+
+    std::string_view text() const { return text_; }
+
+    // The file's line of the character at offset: the line ends before it and the joins at or
+    // before it (each join stands for a line end that was dropped).
+    long long lineOf(std::size_t offset) const
+    {
+        const std::size_t at = std::min(offset, text_.size());
+        const long long ends = static_cast<long long>(std::count(text_.begin(), text_.begin() + at, '\n'));
+        const long long joins = std::upper_bound(joins_.begin(), joins_.end(), at) - joins_.begin();
+        return 1 + ends + joins;
     }
 
 private:
-    static constexpr std::size_t kPieceLength = 99;
-    const char* next_;
-    const char* end_;
+    std::string joined_;
+    std::vector<std::size_t> joins_;
+    std::string_view text_;
 };
+
+// ---- The scanners of the ranges ----
 
 bool matchChar(const char*& p, const char* end, char c)
 {
@@ -102,7 +128,21 @@ bool scanIndexRanges(std::string_view text, int index[4])
     return true;
 }
 
-// Lays the values out on the grid nodes, row by row, the second index varying fastest.
+// ---- The grid filler: lays the values out on the grid nodes, row by row, the second index
+// varying fastest. Commas, brackets and line ends separate values; blanks are skipped in front
+// of a number, and a piece of blanks alone holds no value. ----
+
+bool isSeparator(char c)
+{
+    return c == ',' || c == '[' || c == ']' || c == '\n' || c == '\r';
+}
+
+// A piece between separators that holds a value (not blanks alone).
+bool holdsValue(const char* token, const char* stop)
+{
+    return skipSpace(token, stop) != stop;
+}
+
 class GridFiller {
 public:
     GridFiller(std::vector<Point3d>& nodes, const double range[4], const int index[4])
@@ -117,7 +157,7 @@ public:
         zMax_ = -HUGE_VAL;
     }
 
-    // Splits text at commas, brackets and line ends and stores one node per value.
+    // Splits text at the separators and stores one node per value.
     void take(const char* p, const char* end)
     {
         while (p != end) {
@@ -127,7 +167,7 @@ public:
             if (p == end) {
                 break;
             }
-            // Most tokens are a plain decimal number up to the next separator.
+            // Most pieces are a plain decimal number up to the next separator.
             double z;
             const char* stop = numberScanDetail::quickDecimal(p, end, z);
             if (stop != nullptr && (stop == end || isSeparator(*stop))) {
@@ -139,8 +179,7 @@ public:
             while (p != end && !isSeparator(*p)) {
                 ++p;
             }
-            // Blanks are skipped in front of a number; a token of blanks alone holds no value.
-            if (skipSpace(token, p) != p) {
+            if (holdsValue(token, p)) {
                 const bool isNumber = leadingDouble(token, p, z);
                 store(z, isNumber);
             }
@@ -154,8 +193,6 @@ public:
     double zMax() const { return zMax_; }
 
 private:
-    static bool isSeparator(char c) { return c == ',' || c == '[' || c == ']' || c == '\n'; }
-
     void store(double z, bool isNumber)
     {
         if (k_ == nodes_.size()) {
@@ -186,45 +223,160 @@ private:
     std::size_t k_ = 0, numbers_ = 0, surplus_ = 0;
 };
 
+// ---- The list form: the rows counted from their brackets, all of one length ----
+
+struct RowMeasure {
+    std::size_t rows = 0;
+    std::size_t columns = 0;
+    bool ok = false;
+    std::size_t badAt = 0;  // where the refusal points, as an offset into the values
+    std::string reason;
+};
+
+// values: the text after "[[" up to and including the first ']' of the closing "]]".
+RowMeasure measureRows(std::string_view values)
+{
+    RowMeasure m;
+    const char* begin = values.data();
+    const char* end = begin + values.size();
+    bool inRow = true;
+    std::size_t row = 1, count = 0;
+    auto refuse = [&](const char* at, std::string reason) {
+        m.badAt = static_cast<std::size_t>(at - begin);
+        m.reason = std::move(reason);
+        return m;
+    };
+    for (const char* p = begin; p != end;) {
+        const char c = *p;
+        if (c == '[') {
+            if (inRow) {
+                return refuse(p, formatLine("row %zu: a \"[\" inside a row", row));
+            }
+            inRow = true;
+            ++row;
+            count = 0;
+            ++p;
+        } else if (c == ']') {
+            if (!inRow) {
+                return refuse(p, formatLine("a \"]\" after row %zu with no row to close", row));
+            }
+            if (count == 0) {
+                return refuse(p, formatLine("row %zu holds no values", row));
+            }
+            if (row == 1) {
+                m.columns = count;
+            } else if (count != m.columns) {
+                return refuse(p, formatLine("row %zu has %zu values where row 1 has %zu", row, count, m.columns));
+            }
+            inRow = false;
+            ++p;
+        } else if (isSeparator(c)) {
+            ++p;
+        } else {
+            const char* token = p;
+            while (p != end && !isSeparator(*p)) {
+                ++p;
+            }
+            if (!holdsValue(token, p)) {
+                continue;
+            }
+            if (!inRow) {
+                return refuse(token, formatLine("a value outside the brackets of the rows, after row %zu", row));
+            }
+            ++count;
+        }
+    }
+    m.rows = row;
+    m.ok = true;
+    return m;
+}
+
+// ---- The reader ----
+
+std::string_view firstContentLine(std::string_view text, std::size_t& start)
+{
+    start = 0;
+    for (;;) {
+        const std::size_t lineEnd = text.find('\n', start);
+        const std::string_view line = text.substr(start, lineEnd == std::string_view::npos ? lineEnd : lineEnd - start);
+        const char* p = line.data();
+        if (skipSpace(p, p + line.size()) != p + line.size() || lineEnd == std::string_view::npos) {
+            return line;
+        }
+        start = lineEnd + 1;
+    }
+}
+
 }  // namespace
 
 LoadResult readMapleFile(const DataFile& source)
 {
-    const char* path = source.name;
     LoadResult result;
     FileBuffer file;
-    if (!openReaderFile(source, file, result)) {
+    DataText text;
+    if (!openDataText(source, file, text, result)) {
         return result;
     }
-    PieceReader pieces(file.begin(), file.end());
-    std::string_view piece;
-    pieces.next(piece);
+    return readMapleText(source.name, text.begin, text.end);
+}
 
-    const std::size_t grid = piece.find("GRID(");
-    if (grid == std::string_view::npos) {
-        return loadFailure(formatLine("File %s holds no Maple GRID structure: no \"GRID(\" in its first line", path));
+LoadResult readMapleText(const char* name, const char* begin, const char* end)
+{
+    const JoinedText joined(begin, end);
+    const std::string_view text = joined.text();
+    auto refuse = [&](std::size_t at, const std::string& reason) {
+        return loadFailure(fileLineError(name, joined.lineOf(at), reason + "; nothing is loaded"));
+    };
+
+    std::size_t lineStart = 0;
+    const std::string_view first = firstContentLine(text, lineStart);
+    const std::size_t gridInLine = first.find("GRID(");
+    if (gridInLine == std::string_view::npos) {
+        return loadFailure(formatLine("File %s holds no Maple GRID structure: no \"GRID(\" in its first line", name));
     }
-    const std::size_t array = piece.find("Array", grid + 5);
-    const std::size_t open = array == std::string_view::npos ? array : piece.find("[[", array + 5);
+    const std::size_t grid = lineStart + gridInLine;
+    const std::size_t open = text.find("[[", grid + 5);
     if (open == std::string_view::npos) {
-        return loadFailure(
-            formatLine("File %s: the first line of the GRID lacks \"Array\" or \"[[\"; nothing is loaded", path));
+        return refuse(grid, "the GRID has no \"[[\" before its values");
     }
+    const std::size_t array = text.substr(0, open).find("Array", grid + 5);
+    const bool listForm = array == std::string_view::npos;
     double range[4];
-    if (!scanRanges(piece.substr(grid + 5, array - (grid + 5)), range)) {
-        return loadFailure(formatLine("File %s: the x and y ranges of the GRID do not scan; nothing is loaded", path));
+    if (!scanRanges(text.substr(grid + 5, (listForm ? open : array) - (grid + 5)), range)) {
+        return refuse(grid, "the x and y ranges of the GRID do not scan");
     }
+    const std::size_t close = text.find("]]", open + 2);
+    if (close == std::string_view::npos) {
+        return loadFailure(
+            formatLine("File %s ends before the closing \"]]\" of the grid values; nothing is loaded", name));
+    }
+    const std::string_view values = text.substr(open + 2, close - (open + 2));
+
     int index[4];
-    if (!scanIndexRanges(piece.substr(std::min(array + 6, piece.size())), index)) {
-        return loadFailure(formatLine("File %s: the index ranges of the GRID do not scan; nothing is loaded", path));
+    if (listForm) {
+        const RowMeasure rows = measureRows(text.substr(open + 2, close + 1 - (open + 2)));
+        if (!rows.ok) {
+            return refuse(open + 2 + rows.badAt, rows.reason);
+        }
+        if (rows.rows > static_cast<std::size_t>(INT_MAX) || rows.columns > static_cast<std::size_t>(INT_MAX)) {
+            return refuse(open, "the grid has too many rows or values to load");
+        }
+        index[0] = 1;
+        index[1] = static_cast<int>(rows.rows);
+        index[2] = 1;
+        index[3] = static_cast<int>(rows.columns);
+    } else if (!scanIndexRanges(text.substr(array + 6, open - std::min(open, array + 6)), index)) {
+        return refuse(array, "the index ranges of the GRID do not scan");
     }
     const long long rows = static_cast<long long>(index[1]) - index[0] + 1;
     const long long columns = static_cast<long long>(index[3]) - index[2] + 1;
     if (rows <= 0 || columns <= 0) {
-        return loadFailure(formatLine("File %s: the index ranges %d..%d,%d..%d hold no grid node; nothing is loaded",
-                                      path, index[0], index[1], index[2], index[3]));
+        return refuse(array, formatLine("the index ranges %d..%d,%d..%d hold no grid node", index[0], index[1],
+                                        index[2], index[3]));
     }
-    if (!dimensionsLoadable(path, rows, columns, sizeof(Point3d), result.error)) {
+    LoadResult result;
+    if (!dimensionsLoadable(name, joined.lineOf(listForm ? open : array), rows, columns, sizeof(Point3d), 1,
+                            values.size(), result.error)) {
         return result;
     }
 
@@ -235,42 +387,13 @@ LoadResult readMapleFile(const DataFile& source)
         return result;
     }
     GridFiller filler(nodes, range, index);
-
-    // The values run from "[[" to the first piece holding "]]". Each piece is split at its last
-    // comma: the text before it completes the carried text, the text after it may be the first
-    // half of a number and is carried on to the next piece.
-    std::string joined;
-    std::string carried(piece.substr(open + 2));
-    std::size_t close = carried.find("]]");
-    bool closed = close != std::string::npos;
-    if (closed) {
-        filler.take(carried.data(), carried.data() + close);
-    }
-    while (!closed) {
-        if (!pieces.next(piece)) {
-            return loadFailure(
-                formatLine("File %s ends before the closing \"]]\" of the grid values; nothing is loaded", path));
-        }
-        close = piece.find("]]");
-        closed = close != std::string_view::npos;
-        const std::size_t cut = closed ? close : piece.rfind(',');
-        if (cut == std::string_view::npos) {
-            carried.append(piece);  // no comma: the whole piece continues the carried text
-            continue;
-        }
-        joined.assign(carried);
-        joined.append(piece.substr(0, cut));
-        filler.take(joined.data(), joined.data() + joined.size());
-        if (!closed) {
-            carried.assign(piece.substr(cut + 1));
-        }
-    }
+    filler.take(values.data(), values.data() + values.size());
 
     const std::size_t count = nodes.size();
-    warnShortRead(path, filler.numbers(), count, "grid values", result);
+    warnShortRead(name, filler.numbers(), count, "grid values", result);
     if (filler.surplus() > 0) {
         result.warnings.push_back(formatLine("File %s holds %zu values beyond its %zu grid nodes; they are ignored",
-                                             path, filler.surplus(), count));
+                                             name, filler.surplus(), count));
     }
 
     // The x and y bounds are the declared ranges, taken in ascending order; z follows the values.

@@ -7,7 +7,7 @@
 
 #include "core/modes.h"
 #include "io/delimited_fields.h"
-#include "io/file_buffer.h"
+#include "io/load_limits.h"
 #include "io/reader_common.h"
 #include "io/text_lines.h"
 
@@ -72,10 +72,10 @@ public:
                 break;
             }
             if (*p == ',') {
-                return refuse(line, formatText("value %zu is empty (two commas in a row)", column + 1));
+                return refuse(line, formatLine("value %zu is empty (two commas in a row)", column + 1));
             }
             if (column == columns_) {
-                return refuse(line, formatText("%zu values where line %lld has %zu", countValues(line.begin(), end),
+                return refuse(line, formatLine("%zu values where line %lld has %zu", countValues(line.begin(), end),
                                                firstLine_, columns_));
             }
             double z;
@@ -83,7 +83,7 @@ public:
             if (stop == nullptr || (stop != end && !isBlank(*stop) && *stop != ',')) {
                 stop = valueEnd(p, end);
                 if (!numberField(Field{p, stop, false}, z, false)) {
-                    return refuse(line, formatText("value %zu is not a number: ", column + 1) +
+                    return refuse(line, formatLine("value %zu is not a number: ", column + 1) +
                                             quotedExcerpt(p, stop));
                 }
             }
@@ -95,10 +95,10 @@ public:
             p += afterComma;
         }
         if (afterComma) {
-            return refuse(line, formatText("the row ends with a comma after value %zu", column));
+            return refuse(line, formatLine("the row ends with a comma after value %zu", column));
         }
         if (column != columns_) {
-            return refuse(line, formatText("%zu values where line %lld has %zu", column, firstLine_, columns_));
+            return refuse(line, formatLine("%zu values where line %lld has %zu", column, firstLine_, columns_));
         }
         return true;
     }
@@ -123,11 +123,12 @@ private:
 LoadResult readMatrixFile(const DataFile& source)
 {
     FileBuffer file;
+    DataText text;
     LoadResult failed;
-    if (!openReaderFile(source, file, failed)) {
+    if (!openDataText(source, file, text, failed)) {
         return failed;
     }
-    return readMatrixText(source.name, file.begin(), file.end());
+    return readMatrixText(source.name, text.begin, text.end);
 }
 
 LoadResult readMatrixText(const char* path, const char* begin, const char* end)
@@ -152,18 +153,14 @@ LoadResult readMatrixText(const char* path, const char* begin, const char* end)
         return loadFailure(fileLineError(path, firstLine, "holds commas but no values"));
     }
     const bool countsFit = rows <= static_cast<std::size_t>(std::numeric_limits<int>::max()) / columns;
-    if (!countsFit || !pointsFitLoad(rows * columns, sizeof(Point3d))) {
+    if (!countsFit || !pointsLoadable(rows * columns, sizeof(Point3d), rows * columns)) {
         return loadFailure(
-            fileError(path, formatText("%zu rows of %zu values are too many to load", rows, columns)));
+            fileError(path, formatLine("%zu rows of %zu values are too many to load", rows, columns)));
     }
 
     LoadResult result;
-    try {
-        result.data.coordArray.reserve(rows * columns);
-        adviseHugePages(result.data.coordArray.data(), rows * columns * sizeof(Point3d));
-        result.data.coordArray.resize(rows * columns);
-    } catch (const std::bad_alloc&) {
-        return loadFailure(fileError(path, formatText("no memory for %zu values", rows * columns)));
+    if (!allocateZeroed(result.data.coordArray, rows * columns, "", result)) {
+        return loadFailure(fileError(path, formatLine("no memory for %zu values", rows * columns)));
     }
     MatrixRows reader(path, columns, result);
     reader.setFirstLine(firstLine);
@@ -178,6 +175,7 @@ LoadResult readMatrixText(const char* path, const char* begin, const char* end)
     result.data.fnTrf.pointsPerSet = static_cast<int>(columns);
     result.data.loadedFormat = static_cast<int>(DataFormat::Plain);
     result.normaliseCount = rows * columns;
+    result.entriesRead = result.entriesExpected = rows * columns;
     result.rawBoundsBeforeNormalising = true;
     result.loaded = true;
     return result;

@@ -4,7 +4,10 @@
 
 #include "io/load_result.h"
 
-// previousDims: what a header that lacks a dimension keeps (the dimensions of the data set
-// shown now).
-LoadResult readDataFile(const DataFile& file, FnTrf previousDims);
-LoadResult readColorDataFile(const DataFile& file, FnTrf previousDims);
+LoadResult readDataFile(const DataFile& file);
+LoadResult readColorDataFile(const DataFile& file);
+
+// The same over text already in memory and prepared (prepareDataText); name only names the
+// file in the report lines.
+LoadResult readDataText(const char* name, const char* begin, const char* end);
+LoadResult readColorDataText(const char* name, const char* begin, const char* end);

@@ -1,32 +1,6 @@
-// Report lines and file opening for the text readers.
+// Report lines of the text readers.
 #include "io/text_lines.h"
 
-#include <climits>
-#include <cstdarg>
-#include <cstdio>
-
-#include "io/load_limits.h"
-
-std::string formatText(const char* format, ...)
-{
-    char small[256];
-    va_list args;
-    va_start(args, format);
-    const int length = std::vsnprintf(small, sizeof small, format, args);
-    va_end(args);
-    if (length < 0) {
-        return std::string();
-    }
-    if (static_cast<std::size_t>(length) < sizeof small) {
-        return std::string(small, static_cast<std::size_t>(length));
-    }
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    va_start(args, format);
-    std::vsnprintf(&text[0], text.size(), format, args);
-    va_end(args);
-    text.resize(static_cast<std::size_t>(length));
-    return text;
-}
 
 namespace {
 
@@ -50,7 +24,7 @@ std::string fileError(const char* path, const std::string& reason)
 
 std::string fileLineError(const char* path, long long line, const std::string& reason)
 {
-    return oneLine(formatText("File %s: line %lld: ", path, line) + reason);
+    return oneLine(formatLine("File %s: line %lld: ", path, line) + reason);
 }
 
 std::string quotedExcerpt(const char* begin, const char* end)
@@ -64,9 +38,4 @@ std::string quotedExcerpt(const char* begin, const char* end)
     }
     text += '"';
     return text;
-}
-
-bool pointsFitLoad(std::size_t points, std::size_t bytesPerPoint)
-{
-    return points <= static_cast<std::size_t>(INT_MAX) && points <= loadByteLimit() / bytesPerPoint;
 }

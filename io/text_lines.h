@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "io/file_buffer.h"
+#include "io/report_text.h"
 
 // The text after a UTF-8 byte-order mark, or all of it when it starts with none.
 inline const char* skipByteOrderMark(const char* begin, const char* end)
@@ -34,7 +34,8 @@ inline LineKind classifyLine(const char* begin, const char* end)
 }
 
 // Steps through the lines of a text, numbering them. A line ends at '\n'; a '\r' before it is
-// left in the line, where the field rules treat it as a blank.
+// left in the line, where the field rules treat it as a blank (a lone '\r' is made '\n' when
+// the file is read: unifyLineEnds).
 class LineWalker {
 public:
     LineWalker(const char* begin, const char* end, long long firstNumber = 1)
@@ -71,9 +72,6 @@ private:
     long long number_;
 };
 
-// printf into a string.
-std::string formatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
 // "File <path>: <reason>" and "File <path>: line <n>: <reason>", with every control
 // character shown as '?' so that the report stays one line whatever the path or the file holds.
 std::string fileError(const char* path, const std::string& reason);
@@ -81,7 +79,3 @@ std::string fileLineError(const char* path, long long line, const std::string& r
 
 // A piece of the file in double quotes for a report line, shortened when long.
 std::string quotedExcerpt(const char* begin, const char* end);
-
-// Whether a data set of points points, each taking bytesPerPoint bytes in the result's
-// arrays, may be built: the drawing counts points with int, and a load has a memory limit.
-bool pointsFitLoad(std::size_t points, std::size_t bytesPerPoint);

@@ -139,3 +139,31 @@ TEST_F(Normalisation, DiagnosticsComeInTheirGroupsOnlyWhenSwitchedOn)
     ASSERT_EQ(withoutAfter.size(), 7u);
     EXPECT_EQ(withoutAfter[4], "two.dat");
 }
+
+TEST_F(Normalisation, AnyFiniteRangeFillsTheCube)
+{
+    // Extents whose reciprocal is no normal single-precision float: about 1e45 (the scale used
+    // to underflow and the axis collapsed), the whole double range, and a tiny one near 1e-40.
+    const std::vector<Point3d> wide = {{-1e45, 0, 1e-40}, {1e45, -1.7e308, 3e-40}, {0, 1.7e308, 2e-40}};
+    for (const AxisScaling scaling : {AxisScaling::Individual, AxisScaling::Uniform}) {
+        viewer.axis_data = scaling;
+        normalise(wide);
+        for (const Point3d& p : dataSet.coordArray) {
+            EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z));
+        }
+        if (scaling == AxisScaling::Individual) {
+            expectPoint(dataSet.coordArray[0], -5, 0, -5);
+            expectPoint(dataSet.coordArray[1], 5, -5, 5);
+            expectPoint(dataSet.coordArray[2], 0, 5, 0);
+        } else {
+            // y spans the most: it fills the cube, and the others keep their proportion to it.
+            expectPoint(dataSet.coordArray[1], -5 + 10 * (2e45 / 1.7e308) / 2, -5, -5);
+            expectPoint(dataSet.coordArray[2], -5 + 10 * (1e45 / 1.7e308) / 2, 5, -5);
+        }
+    }
+    // A range of about 1e45 beside ordinary ones: each ordinary axis keeps today's exact value.
+    viewer.axis_data = AxisScaling::Individual;
+    normalise({{0, 0, 0}, {1e45, 2, 8}});
+    expectPoint(dataSet.coordArray[1], 5, 5, 5);
+    EXPECT_EQ(dataSet.coordArray[1].y, (2.0 - 0.0) * static_cast<double>(0.5f) * 10.0 - 5.0);
+}

@@ -61,14 +61,17 @@ TEST_F(ColorReader, DiagnosticsRepeatRawBoundsAndSkipNormalisedBounds)
     EXPECT_EQ(heads, expected);
 }
 
-TEST_F(ColorReader, GroupsAreScannedAsIntegers)
+TEST_F(ColorReader, AGroupThatIsNoWholeNumberIsWarnedOfAndShiftsNothing)
 {
-    // "2.5" gives group 2; its ".5" then becomes the x of the next point: (.5,2,2) in group 7.
-    load("1 3\n0 0 0 -3\n1 1 1 2.5 2 2 7\n9 9 9 9\n");
-    EXPECT_EQ(dataSet.groupArray, (std::vector<int>{-3, 2, 7}));
-    ASSERT_EQ(dataSet.coordArray.size(), 3u);
-    EXPECT_NEAR(dataSet.coordArray[2].x, 0, 1e-5);
-    EXPECT_NEAR(dataSet.coordArray[2].y, 5, 1e-5);
+    const auto lines = splitLines(load("1 4\n0 0 0 -3\n1 1 1 2.5\n2 2 2 7\n3 3 3 1e20\n"));
+    EXPECT_EQ(dataSet.groupArray, (std::vector<int>{-3, 2, 7, 2147483647}));
+    ASSERT_EQ(dataSet.coordArray.size(), 4u);
+    EXPECT_NEAR(dataSet.coordArray[2].x, -5 + 10 * 2 / 3.0, 1e-5);  // (2,2,2): nothing shifted
+    EXPECT_NEAR(dataSet.coordArray[3].z, 5, 1e-5);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_NE(lines[4].find(": line 3: group \"2.5\" is not a whole number; it is taken as 2 (and 1 more"),
+              std::string::npos)
+        << lines[4];
 }
 
 TEST_F(ColorReader, ShortFileWarnsAndLeavesGroupZero)

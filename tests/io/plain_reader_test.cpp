@@ -7,6 +7,7 @@
 
 #include "app/viewer_state.h"
 #include "core/data_set.h"
+#include "io/data_loader.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -89,7 +90,8 @@ TEST_F(PlainReader, DiagnosticsShowAllFourGroups)
 
 TEST_F(PlainReader, ShortFileKeepsZerosAndWarns)
 {
-    // 3 sets of 4 points announced, 10 given: the last two stay at the origin and count in the bounds.
+    // 3 sets of 4 points announced, 10 given: the last two stay at the origin and count in the bounds
+    // (the file could hold 12: a short file is padded, only a promise far beyond it is refused).
     std::string content = "3 4\n";
     for (int k = 1; k <= 10; ++k) {
         content += std::to_string(k) + " " + std::to_string(k) + " " + std::to_string(k) + "\n";
@@ -119,13 +121,20 @@ TEST_F(PlainReader, HeaderIsReadWholeAndLayoutIsFree)
     expectNear(column('z'), {-5, 5});
 }
 
-TEST_F(PlainReader, MissingDimensionKeepsThePreviousOne)
+TEST_F(PlainReader, HeaderLackingADimensionIsRefusedWhateverWasLoadedBefore)
 {
-    load(kExample);
-    load("4\n1 1 1 2 2 2 3 3 3 4 4 4 5 5 5 6 6 6 7 7 7 8 8 8 9 9 9 10 10 10 11 11 11 12 12 12\n");
-    EXPECT_EQ(dataSet.fnTrf.nx, 4);
-    EXPECT_EQ(dataSet.fnTrf.pointsPerSet, 3);
-    EXPECT_EQ(dataSet.coordArray.size(), 12u);
+    const auto refusal = [&](const std::string& content) {
+        const std::string path = dir.write("header.dat", content);
+        return readDataFileAs(DataFile{path.c_str(), "header.dat"}, DataFormat::Plain).error;
+    };
+    EXPECT_EQ(refusal("4\n"),
+              "File header.dat: line 1: the header gives the number of sets, 4, but no number of points per set");
+    EXPECT_EQ(refusal("4 x\n1 1 1\n"),
+              "File header.dat: line 1: the header's number of points per set is not a whole number: \"x\"");
+    EXPECT_EQ(refusal("\n\n4\n\n1.5\n1 1 1\n"),
+              "File header.dat: line 5: the header's number of points per set is not a whole number: \"1.5\"");
+    // Through the viewer's load the example stays, whatever line explains the refusal.
+    expectRefusedKeepingExample("4 x\n1 1 1\n", "data.dat");
 }
 
 TEST_F(PlainReader, ZeroDimensionsGiveAnEmptySet)
@@ -142,7 +151,10 @@ TEST_F(PlainReader, BadDimensionsAreRefusedAndThePreviousSetStays)
 {
     expectRefusedKeepingExample("-2 3\n1 2 3\n", "-2 x 3 are negative");
     expectRefusedKeepingExample("70000 70000\n", "70000 x 70000 are too large");
-    expectRefusedKeepingExample("1 2000000000\n", "1 x 2000000000 are too large");
+    expectRefusedKeepingExample("1 2000000000\n", "line 1: dimensions 1 x 2000000000 promise 2000000000 points");
+    expectRefusedKeepingExample("4294967297 3\n1 2 3\n", "line 1: the header's number of sets, 4294967297, is too large");
+    expectRefusedKeepingExample("1\n99999999999999999999\n1 2 3\n",
+                                "line 2: the header's number of points per set, 99999999999999999999, is too large");
 }
 
 TEST_F(PlainReader, MissingAndEmptyFilesChangeNothing)
@@ -153,7 +165,7 @@ TEST_F(PlainReader, MissingAndEmptyFilesChangeNothing)
     const std::string out = captureStdout([&] { readDataFile(missing.c_str()); });
     EXPECT_EQ(out, "\nfilename = " + missing + "\nFile " + missing + " does not exist\n");
     const std::string folder = dir.path("");
-    EXPECT_NE(captureStdout([&] { readDataFile(folder.c_str()); }).find("does not exist"), std::string::npos);
+    EXPECT_NE(captureStdout([&] { readDataFile(folder.c_str()); }).find("is a folder"), std::string::npos);
     EXPECT_EQ(dataSet.coordArray.size(), 6u);
 }
 

@@ -1,6 +1,7 @@
 // Measures the parse throughput of the readers on generated files of 10^4, 10^5 and 10^6
-// points and a 1000 x 1000 Maple grid, beside the floor of reading the same file into memory
-// and a plain fscanf loop over the same values. Usage: reader_bench [folder for the files]
+// points (Data, Data with Color, and Columns as a CSV with a header), a 1000 x 1000 Maple
+// grid and a 1000 x 1000 Matrix, beside the floor of reading the same file into memory and a
+// plain fscanf loop over the same values. Usage: reader_bench [folder for the files]
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -9,7 +10,6 @@
 #include <random>
 #include <string>
 #include <vector>
-
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -151,20 +151,71 @@ void fscanfMaple(const std::string& path)
     }
 }
 
+std::string csvText(long points, std::mt19937& rng)
+{
+    std::uniform_real_distribution<double> value(-1000.0, 1000.0);
+    std::string text = "x,y,z\n";
+    char line[128];
+    for (long k = 0; k < points; ++k) {
+        text.append(line, std::snprintf(line, sizeof line, "%.6f,%.6f,%.6f\n", value(rng), value(rng), value(rng)));
+    }
+    return text;
+}
+
+std::string matrixText(int n, std::mt19937& rng)
+{
+    std::uniform_real_distribution<double> value(-1.0, 1.0);
+    std::string text;
+    char number[40];
+    for (int row = 0; row < n; ++row) {
+        for (int c = 0; c < n; ++c) {
+            text.append(number, std::snprintf(number, sizeof number, c == 0 ? "%.6f" : " %.6f", value(rng)));
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+void fscanfCsv(const std::string& path)
+{
+    FILE* f = std::fopen(path.c_str(), "r");
+    double x, y, z, sum = 0.0;
+    if (std::fscanf(f, "%*[^\n]\n") != 0) {
+        std::exit(1);
+    }
+    while (std::fscanf(f, "%lf,%lf,%lf", &x, &y, &z) == 3) {
+        sum += x + y + z;
+    }
+    std::fclose(f);
+    if (sum == 1e300) {
+        std::puts("");
+    }
+}
+
+void fscanfValues(const std::string& path)
+{
+    FILE* f = std::fopen(path.c_str(), "r");
+    double v, sum = 0.0;
+    while (std::fscanf(f, "%lf", &v) == 1) {
+        sum += v;
+    }
+    std::fclose(f);
+    if (sum == 1e300) {
+        std::puts("");
+    }
+}
+
 void report(const char* label, const std::string& path, std::size_t bytes, const std::function<void()>& scan,
             DataFormat format)
 {
     const double mb = bytes / 1e6;
     const double floor = secondsOf([&] {
         FileBuffer buffer;
-        readWholeFile(path.c_str(), buffer);
+        readRegularFile(path.c_str(), buffer);
     });
     const double scanf = secondsOf(scan);
     double parse = 0.0;
-    const DataSet nothingShown;
-    quietly([&] {
-        parse = secondsOf([&] { readDataFileAs(DataFile{path.c_str(), path.c_str()}, format, nothingShown); });
-    });
+    quietly([&] { parse = secondsOf([&] { readDataFileAs(DataFile{path.c_str(), path.c_str()}, format); }); });
     std::printf("%-22s %8.1f %12.0f %12.0f %12.0f %8.1fx\n", label, mb, mb / floor, mb / scanf, mb / parse,
                 scanf / parse);
 }
@@ -197,16 +248,24 @@ int main(int argc, char** argv)
         const std::string coloredPath = writeFile(folder + "/points-" + count + ".cdat", colored);
         report(("Data with Color " + count).c_str(), coloredPath, colored.size(),
                [&] { fscanfPoints(coloredPath, true); }, DataFormat::Colored);
+        const std::string csv = csvText(points, rng);
+        const std::string csvPath = writeFile(folder + "/points-" + count + ".csv", csv);
+        report(("Columns " + count).c_str(), csvPath, csv.size(), [&] { fscanfCsv(csvPath); }, DataFormat::Columns);
     }
     const std::string grid = mapleText(1000, rng);
     const std::string gridPath = writeFile(folder + "/grid-1000.mpl", grid);
     report("Maple 1000 x 1000", gridPath, grid.size(), [&] { fscanfMaple(gridPath); }, DataFormat::Maple);
+    const std::string matrix = matrixText(1000, rng);
+    const std::string matrixPath = writeFile(folder + "/matrix-1000.txt", matrix);
+    report("Matrix 1000 x 1000", matrixPath, matrix.size(), [&] { fscanfValues(matrixPath); }, DataFormat::Matrix);
     if (argc <= 1) {
         for (const char* name : {"points-10000", "points-100000", "points-1000000"}) {
             std::remove((folder + "/" + name + ".dat").c_str());
             std::remove((folder + "/" + name + ".cdat").c_str());
+            std::remove((folder + "/" + name + ".csv").c_str());
         }
         std::remove(gridPath.c_str());
+        std::remove(matrixPath.c_str());
         rmdir(folder.c_str());
     }
     return 0;
