@@ -82,7 +82,15 @@ FileReadStatus readRegularFile(const char* path, FileBuffer& buffer)
         fd = open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        return failed(FileReadOutcome::openFailed, errno);
+        const int error = errno;
+        // A socket cannot be opened at all (ENXIO); what it is says more than why.
+        struct stat info {};
+        if (error == ENXIO && stat(path, &info) == 0 && !S_ISREG(info.st_mode)) {
+            FileReadStatus status = failed(FileReadOutcome::notRegular);
+            status.kind = kindOf(info.st_mode);
+            return status;
+        }
+        return failed(FileReadOutcome::openFailed, error);
     }
     FdCloser closer{fd};
     struct stat info {};

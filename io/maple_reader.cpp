@@ -87,7 +87,8 @@ bool matchChar(const char*& p, const char* end, char c)
     return true;
 }
 
-// "%lf .. %lf,%lf .. %lf" into a, b, c, d.
+// "%lf .. %lf,%lf .. %lf" into a, b, c, d. A whole number written right before the dots
+// ("0..1") would take the first dot as its decimal point; that dot is given back to the "..".
 bool scanRanges(std::string_view text, double range[4])
 {
     const char* p = text.data();
@@ -96,8 +97,12 @@ bool scanRanges(std::string_view text, double range[4])
         if (r > 0 && !matchChar(p, end, ',')) {
             return false;
         }
+        const char* start = skipSpace(p, end);
         if (!scanDouble(p, end, range[r])) {
             return false;
+        }
+        if (p - start >= 2 && p[-1] == '.' && p != end && *p == '.') {
+            --p;
         }
         p = skipSpace(p, end);
         if (!matchChar(p, end, '.') || !matchChar(p, end, '.')) {

@@ -106,7 +106,13 @@ LoadResult readPoints(const char* name, const char* begin, const char* end, bool
     }
     std::string stop;
     if (complete < count) {
-        const char* at = skipSpace(p, end);
+        // The formatted input may have consumed part of the word that stopped it ("no" of
+        // "nothing", taken for the start of "nan"): the report quotes the whole word.
+        const char* at = p;
+        while (at != begin && !numberScanDetail::isSpace(at[-1])) {
+            --at;
+        }
+        at = skipSpace(at, end);
         if (at == end) {
             stop = formatLine("the file ends at line %lld", lineNumberAt(begin, end));
         } else {

@@ -167,7 +167,7 @@ TEST_F(MapleReader, MalformedFilesKeepThePreviousSet)
     expectRefused("", "is empty");
     expectRefused("grid(0. .. 1.)\n", "no \"GRID(\"");
     expectRefused("GRID(0. .. 1.,0. .. 1.,Array(1..2,1..2,(1,2))\n", "line 1: the GRID has no \"[[\"");
-    expectRefused("GRID(0..1,0..1,Array(1..2,1..2,[[1,2],[3,4]]))\n", "ranges of the GRID do not scan");
+    expectRefused("GRID(0..one,0..1,Array(1..2,1..2,[[1,2],[3,4]]))\n", "ranges of the GRID do not scan");
     expectRefused("GRID(0. .. 1.,0. .. 1.,Array(1 .. 2,1..2,[[1,2],[3,4]]))\n", "index ranges of the GRID");
     expectRefused("GRID(0. .. 1.,0. .. 1.,Array(3..1,1..2,[[1,2],[3,4]]))\n", "3..1,1..2 hold no grid node");
     expectRefused("GRID(0. .. 1.,0. .. 1.,Array(1..2,1..2,[[1,2],[3,4]\n", "ends before the closing");
