@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the normal and the sanitizer build, and runs every test
-# in both, with a private Xvfb for the tests that need a display.
+# in both, with a private Xvfb for the tests that need a display; then runs each fuzzer for
+# FUZZ_SECONDS (30) in the sanitizer configuration built with clang (scripts/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -18,4 +19,6 @@ echo "== tests: normal build =="
 ctest --test-dir build --output-on-failure -j 2 || status=1
 echo "== tests: sanitizer build =="
 ctest --test-dir build-asan --output-on-failure -j 2 || status=1
+echo "== fuzzing: each fuzzer for ${FUZZ_SECONDS:-30} s =="
+scripts/fuzz.sh "${FUZZ_SECONDS:-30}" || status=1
 exit $status

@@ -469,13 +469,9 @@ private:
 
 LoadResult readColumnsFile(const DataFile& source, const ColumnsOptions& options)
 {
-    FileBuffer file;
-    DataText text;
-    LoadResult failed;
-    if (!openDataText(source, file, text, failed)) {
-        return failed;
-    }
-    return readColumnsText(source.name, text.begin, text.end, options);
+    return readTextFile(source, [&](const char* name, const char* begin, const char* end) {
+        return readColumnsText(name, begin, end, options);
+    });
 }
 
 LoadResult readColumnsText(const char* path, const char* begin, const char* end, const ColumnsOptions& options)

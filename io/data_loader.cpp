@@ -40,13 +40,9 @@ LoadResult readTextAs(const char* name, const char* begin, const char* end, Data
 
 LoadResult readDataFileAs(const DataFile& file, DataFormat format, const std::string& columns)
 {
-    LoadResult result;
-    FileBuffer buffer;
-    DataText text;
-    if (!openDataText(file, buffer, text, result)) {
-        return result;
-    }
-    return readTextAs(file.name, text.begin, text.end, format, columns);
+    return readTextFile(file, [&](const char* name, const char* begin, const char* end) {
+        return readTextAs(name, begin, end, format, columns);
+    });
 }
 
 NormaliseReport installLoad(LoadResult& result, DataSet& shown, AxisScaling scaling)

@@ -316,13 +316,7 @@ std::string_view firstContentLine(std::string_view text, std::size_t& start)
 
 LoadResult readMapleFile(const DataFile& source)
 {
-    LoadResult result;
-    FileBuffer file;
-    DataText text;
-    if (!openDataText(source, file, text, result)) {
-        return result;
-    }
-    return readMapleText(source.name, text.begin, text.end);
+    return readTextFile(source, readMapleText);
 }
 
 LoadResult readMapleText(const char* name, const char* begin, const char* end)

@@ -122,13 +122,7 @@ private:
 
 LoadResult readMatrixFile(const DataFile& source)
 {
-    FileBuffer file;
-    DataText text;
-    LoadResult failed;
-    if (!openDataText(source, file, text, failed)) {
-        return failed;
-    }
-    return readMatrixText(source.name, text.begin, text.end);
+    return readTextFile(source, readMatrixText);
 }
 
 LoadResult readMatrixText(const char* path, const char* begin, const char* end)

@@ -136,27 +136,16 @@ LoadResult readPoints(const char* name, const char* begin, const char* end, bool
     return result;
 }
 
-LoadResult readPointsFile(const DataFile& source, bool withGroups)
-{
-    LoadResult result;
-    FileBuffer file;
-    DataText text;
-    if (!openDataText(source, file, text, result)) {
-        return result;
-    }
-    return readPoints(source.name, text.begin, text.end, withGroups);
-}
-
 }  // namespace
 
 LoadResult readDataFile(const DataFile& file)
 {
-    return readPointsFile(file, false);
+    return readTextFile(file, readDataText);
 }
 
 LoadResult readColorDataFile(const DataFile& file)
 {
-    return readPointsFile(file, true);
+    return readTextFile(file, readColorDataText);
 }
 
 LoadResult readDataText(const char* name, const char* begin, const char* end)

@@ -26,6 +26,20 @@ bool prepareDataText(const char* name, FileBuffer& buffer, DataText& text, std::
 // read, what it is when it is no regular file, empty, not text) and returns false.
 bool openDataText(const DataFile& source, FileBuffer& file, DataText& text, LoadResult& result);
 
+// Reads the file, prepares its text and hands it to read(name, begin, end), the reader over
+// text in memory; a file that cannot be read or is no text gives its failure.
+template <typename ReadText>
+LoadResult readTextFile(const DataFile& source, ReadText read)
+{
+    LoadResult result;
+    FileBuffer file;
+    DataText text;
+    if (!openDataText(source, file, text, result)) {
+        return result;
+    }
+    return read(source.name, text.begin, text.end);
+}
+
 // The number of the line that at lies on, counted from 1 at begin.
 long long lineNumberAt(const char* begin, const char* at);
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets of tests/fuzz with clang 14 in the sanitizer configuration (in
-# build-fuzz) and runs each for SECONDS, two at a time: scripts/fuzz.sh [SECONDS] [NAME...]
+# build-fuzz) and runs each for SECONDS, two at a time (FUZZ_JOBS): scripts/fuzz.sh [SECONDS] [NAME...]
 # Each starts from its seeds (tests/fuzz/seeds/NAME), the samples and what earlier runs found
 # (build-fuzz/corpus/NAME). An input that crashes is kept in build-fuzz/crashes/NAME and fails
 # the run: copy it to tests/fuzz/regressions/NAME, where the normal suite replays it, and fix.
