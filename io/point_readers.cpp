@@ -20,7 +20,8 @@ class GroupReader {
 public:
     int take(double value, const char* at, const char* after)
     {
-        if (value >= INT_MIN && value <= INT_MAX && value == std::trunc(value)) {
+        // The range test comes first: converting a double beyond int is undefined.
+        if (value >= INT_MIN && value <= INT_MAX && static_cast<double>(static_cast<int>(value)) == value) {
             return static_cast<int>(value);
         }
         if (odd_++ == 0) {
