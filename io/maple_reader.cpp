@@ -151,13 +151,9 @@ bool holdsValue(const char* token, const char* stop)
 class GridFiller {
 public:
     GridFiller(std::vector<Point3d>& nodes, const double range[4], const int index[4])
-        : nodes_(nodes), a_(range[0]), c_(range[2]), i_(index[0]), j_(index[2]), j1_(index[2]), j2_(index[3])
+        : nodes_(nodes), x_(range[0], range[1], index[0], index[1]), y_(range[2], range[3], index[2], index[3]),
+          i_(index[0]), j_(index[2]), j1_(index[2]), j2_(index[3])
     {
-        // A single-index range puts every node at the start of that range.
-        const long long iSpan = static_cast<long long>(index[1]) - index[0];
-        const long long jSpan = static_cast<long long>(index[3]) - index[2];
-        dx_ = iSpan == 0 ? 0.0 : (range[1] - range[0]) / static_cast<double>(iSpan);
-        dy_ = jSpan == 0 ? 0.0 : (range[3] - range[2]) / static_cast<double>(jSpan);
         zMin_ = HUGE_VAL;
         zMax_ = -HUGE_VAL;
     }
@@ -206,8 +202,8 @@ private:
         }
         numbers_ += isNumber;
         Point3d& node = nodes_[k_++];
-        node.x = (static_cast<double>(i_) - 1.0) * dx_ + a_;
-        node.y = (static_cast<double>(j_) - 1.0) * dy_ + c_;
+        node.x = x_.at(i_);
+        node.y = y_.at(j_);
         node.z = z;
         // The strict bounds rule; infinities take no part, as in includeInBounds.
         if (z < zMin_ && z != -HUGE_VAL) {
@@ -222,8 +218,35 @@ private:
         }
     }
 
+    // Where the nodes of one index range lie: the first at the range's start, the last at its
+    // end, evenly between (counted from the first index, so that a range not starting at 1
+    // still spans the declared range). A single-index range puts every node at the start.
+    class Axis {
+    public:
+        Axis(double from, double to, int first, int last) : from_(from), to_(to), first_(first)
+        {
+            span_ = static_cast<double>(static_cast<long long>(last) - first);
+            step_ = span_ == 0.0 ? 0.0 : (to - from) / span_;
+        }
+        double at(long long index) const
+        {
+            const double steps = static_cast<double>(index - first_);
+            if (std::isfinite(step_)) {
+                return steps * step_ + from_;
+            }
+            // A range wider than the largest double: between the ends without their difference.
+            const double t = steps / span_;
+            return from_ * (1.0 - t) + to_ * t;
+        }
+
+    private:
+        double from_, to_, span_, step_;
+        long long first_;
+    };
+
     std::vector<Point3d>& nodes_;
-    double a_, c_, dx_, dy_, zMin_, zMax_;
+    Axis x_, y_;
+    double zMin_, zMax_;
     long long i_, j_, j1_, j2_;
     std::size_t k_ = 0, numbers_ = 0, surplus_ = 0;
 };

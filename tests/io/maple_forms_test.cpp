@@ -119,6 +119,22 @@ TEST(MapleForms, ArrayGridsReadAsBefore)
     EXPECT_EQ(more.data.coordArray[2].z, 3.0);  // values fill the nodes in order, whatever the brackets
 }
 
+TEST(MapleForms, NodesSpanTheDeclaredRangesWhateverTheFirstIndex)
+{
+    // Index ranges from 0 used to put the first row of nodes one step before the declared x
+    // range, outside the cube once normalised.
+    TempFolder dir;
+    const LoadResult expected = readGrid(dir, kArrayExample);
+    expectSameGrid(readGrid(dir, "GRID(0. .. 1.,0. .. 2.,Array(0..1,-2..0,[[0.,.5,1.],[1.,1.5,2.]]))\n"), expected);
+    // And ranges as wide as doubles go.
+    const LoadResult wide =
+        readGrid(dir, "GRID(-1.5e308 .. 1.5e308,0. .. 1.,Array(1..3,1..1,[[1],[2],[3]]))\n");
+    ASSERT_TRUE(wide.loaded);
+    EXPECT_EQ(wide.data.coordArray[0].x, -1.5e308);
+    EXPECT_EQ(wide.data.coordArray[1].x, 0.0);
+    EXPECT_EQ(wide.data.coordArray[2].x, 1.5e308);
+}
+
 TEST(MapleForms, RowsOfUnequalLengthAreRefusedWithTheirNumber)
 {
     TempFolder dir;
