@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "io/report_text.h"
+
 namespace {
 
 void printTriple(const char* format, const double v[3])
@@ -26,10 +28,10 @@ void printLoadReport(const char* path, const LoadResult& result, const ReportedS
         std::printf("scale = %lf segments = %d thickness = %lf\n", quoted.scale, quoted.segments, quoted.thickness);
     }
     if (!result.error.empty()) {
-        std::printf("%s\n", result.error.c_str());
+        std::printf("%s\n", oneLine(result.error).c_str());
     }
     for (const std::string& warning : result.warnings) {
-        std::printf("%s\n", warning.c_str());
+        std::printf("%s\n", oneLine(warning).c_str());
     }
 }
 

@@ -19,3 +19,14 @@ std::string formatLine(const char* format, ...)
     va_end(again);
     return text;
 }
+
+std::string oneLine(std::string text)
+{
+    for (char& c : text) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F) {
+            c = '?';
+        }
+    }
+    return text;
+}

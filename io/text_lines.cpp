@@ -1,22 +1,6 @@
 // Report lines of the text readers.
 #include "io/text_lines.h"
 
-
-namespace {
-
-std::string oneLine(std::string text)
-{
-    for (char& c : text) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7F) {
-            c = '?';
-        }
-    }
-    return text;
-}
-
-}  // namespace
-
 std::string fileError(const char* path, const std::string& reason)
 {
     return oneLine("File " + std::string(path) + ": " + reason);

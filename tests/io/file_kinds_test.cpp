@@ -96,6 +96,11 @@ TEST_F(FileKinds, OpenFailuresSayWhy)
     const std::string longName = dir.path(std::string(300, 'n'));
     expectRefused(longName, "File " + longName + " cannot be opened: its name is too long");
 
+    // A name with a line end in it: the refusal stays one line.
+    const std::string newline = dir.path("new\nline.dat");
+    const std::string out = captureStdout([&] { readDataFile(newline.c_str()); });
+    EXPECT_NE(out.find("\nFile " + dir.path("new?line.dat") + " does not exist\n"), std::string::npos) << out;
+
     const std::string notFolder = dir.write("plain.dat", kExample) + "/inside.dat";
     expectRefused(notFolder, "File " + notFolder + " cannot be opened: a part of its path is not a folder");
 }
