@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "io/load_limits.h"
+#include "io/read_progress.h"
 
 namespace {
 
@@ -85,7 +86,7 @@ FileReadResult readWholeFile(const char* path, FileBuffer& buffer)
                 capacity = larger;
                 continue;
             }
-            const ssize_t got = read(fd, bytes.get() + size, capacity - size);
+            const ssize_t got = read(fd, bytes.get() + size, progressReadSize(capacity - size));
             if (got == 0) {
                 break;
             }
@@ -96,6 +97,7 @@ FileReadResult readWholeFile(const char* path, FileBuffer& buffer)
                 return FileReadResult::unreadable;
             }
             size += static_cast<std::size_t>(got);
+            addReadProgress(static_cast<std::size_t>(got));
         }
     } catch (const std::bad_alloc&) {
         return FileReadResult::tooLarge;
