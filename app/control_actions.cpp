@@ -46,6 +46,15 @@ void loadChosenItem()
     viewer.loadedListitem = viewer.chosen_listitem;
     if (viewer.chosen_listitem > 0)
         loadListItem(viewer.chosen_listitem);
+    else
+        forgetRequestedFile();
+}
+
+// The file asked for is read again with the new format, whatever the list shows by now.
+void formatChosen()
+{
+    viewer.loadedListitem = viewer.chosen_listitem;
+    reloadRequestedFile();
 }
 
 void browseForFolder()
@@ -152,18 +161,16 @@ void controlAction(int id)
         }
         break;
     case ControlId::ResetView: resetView(); break;
-    case ControlId::DataFormat:
+    case ControlId::DataFormat: formatChosen(); break;
     case ControlId::FileList: loadChosenItem(); break;
+    case ControlId::WatchFile: updateFileWatch(); break;
     case ControlId::BrowseFolder: browseForFolder(); break;
     case ControlId::FolderOrFilter: refreshFileList(); break;
     case ControlId::ApplyColor: applyColorSettings(); break;
     case ControlId::FocalLength: focalLengthChanged(); break;
     case ControlId::EyeSeparation: eyeSeparationChanged(); break;
     case ControlId::ViewMode: openDisplayWindow(); break;
-    case ControlId::AxisScaling:
-        if (viewer.loadedListitem > 0)
-            loadListItem(viewer.loadedListitem);
-        break;
+    case ControlId::AxisScaling: reloadShownFile(); break;
     default: break;  // the colour name and data value wait for "Apply Color Settings"
     }
     requestRedisplay();
