@@ -2,14 +2,12 @@
 // the command line.
 #include "app/command_line.h"
 
-#include <GL/freeglut.h>
-
 #include <cmath>
 #include <cstring>
 
 #include "app/file_list.h"
-#include "app/load_service.h"
 #include "app/viewer_state.h"
+#include "core/colors.h"
 #include "core/view_maths.h"
 #include "io/platform_dirs.h"
 
@@ -94,15 +92,12 @@ void applyStartView()
     buildRotation(viewer.angleX, viewer.angleY, viewer.angleZ, viewer.angleMat);
 }
 
-void startTimer(int)
-{
-    beginStart();
-}
-
 }  // namespace
 
 bool parseViewerCommandLine(const std::vector<std::string>& args, ViewerCommandLine& cmd, std::string& error)
 {
+    // The data colours start as the panel fills them; --data-color may change some.
+    fillDataColors(viewer.dataColors);
     if (!parseSettingsOptions(args, viewerOptions(cmd, viewer), OptionReader::Viewer, viewer, cmd.line, error)) {
         return false;
     }
@@ -150,13 +145,16 @@ void prepareStart(const ViewerCommandLine& cmd)
         if (path[0] != '/') {
             path = currentDirectory() + "/" + path;
         }
-        start.file.path = path;
         // The panel lists the folder it starts in; one that cannot be entered leaves the
-        // start where it was, and the load says what is wrong with the file.
+        // start where it was, and the load says what is wrong with the file. The folder is
+        // named as the listing names it, so that the list shows FILE as one of its items.
         const std::string::size_type slash = path.rfind('/');
-        changeDirectory(slash == 0 ? "/" : path.substr(0, slash));
+        if (changeDirectory(slash == 0 ? "/" : path.substr(0, slash)) == 0) {
+            const std::string folder = currentDirectory();
+            path = (folder == "/" ? "" : folder) + path.substr(slash);
+        }
+        start.file.path = path;
     }
-    glutTimerFunc(0, startTimer, 0);
 }
 
 void beginStart()
@@ -165,13 +163,12 @@ void beginStart()
         return;
     }
     start.active = false;
-    // The panel build fills the data colours from the colour table; those given come back.
+    // The panel build fills the data colours from the colour table again; given ones come back.
     for (const SettingRow* row : start.rows) {
         if (row->kind == SettingKind::DataColors) {
             copyRow(*row, start.given);
         }
     }
-    startLoadService();
     if (!start.file.path.empty()) {
         loadStartFile(start.file, applyStartView);
     }

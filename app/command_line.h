@@ -28,6 +28,5 @@ std::string viewerVersion();
 
 // Before the display window opens: moves into FILE's folder, so that the panel lists it.
 void prepareStart(const ViewerCommandLine& cmd);
-// Once the event loop runs: what the panel build reset is given back, the loads' service
-// starts, and FILE is chosen and loaded.
+// Once the panel is built: what its build reset is given back, and FILE is chosen and loaded.
 void beginStart();

@@ -180,7 +180,10 @@ int listFiles(const char* pattern)
     fileNames.clear();
     // A folder that cannot be entered must not list whatever folder happens to be
     // current: the search cannot start there.
-    int error = changeDirectory(viewer.filedir);
+    // A relative folder is taken from the folder listed before, as it was when the listing
+    // left the process there, whatever has become of the current directory since.
+    const bool relative = !viewer.filedir.empty() && viewer.filedir[0] != '/' && !listedFolder.empty();
+    int error = changeDirectory(relative ? joinPath(listedFolder, viewer.filedir) : viewer.filedir);
     std::vector<std::string> found;
     if (error == 0) {
         error = searchDirectory(pattern != nullptr ? pattern : "", found);
@@ -261,6 +264,14 @@ void forgetRequestedFile()
 {
     requestedPath.clear();
     requestedName.clear();
+}
+
+void forgetFiles()
+{
+    forgetRequestedFile();
+    requestInFlight = false;
+    shownPath.clear();
+    fileWatch.stop();
 }
 
 void reloadRequestedFile()

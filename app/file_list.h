@@ -36,6 +36,8 @@ const std::string& requestedFilePath();
 const std::string& shownFilePath();
 // "Choose Model" was picked: no file is asked for any more.
 void forgetRequestedFile();
+// Forgets the file asked for and the file on screen and stops watching: a fresh start.
+void forgetFiles();
 // A new "Data Format": the file last asked for is read again with it, whatever the list shows.
 void reloadRequestedFile();
 // A new "Axis Scaling": the file on screen is read again, whatever the list shows.

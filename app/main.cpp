@@ -7,6 +7,7 @@
 
 #include "app/command_line.h"
 #include "app/display_window.h"
+#include "app/load_service.h"
 
 int main(int argc, char** argv)
 {
@@ -35,5 +36,14 @@ int main(int argc, char** argv)
     glutInit(&toolkitArgc, toolkitArgv);
 
     prepareStart(cmd);
+    // The first pass of the event loop finds the panels built: loads then go to the worker
+    // thread, and FILE is loaded.
+    glutTimerFunc(
+        0,
+        [](int) {
+            startLoadService();
+            beginStart();
+        },
+        0);
     return openDisplayWindow();
 }
