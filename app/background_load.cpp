@@ -132,7 +132,10 @@ std::string loadProgressLine(std::chrono::steady_clock::time_point now)
     } else {
         std::snprintf(amount, sizeof amount, "%.1f MB read", megabytes(read));
     }
-    return "Loading " + escapeControlCharacters(running->job.name) + ": " + amount;
+    const double seconds = std::chrono::duration<double>(now - running->started).count();
+    char elapsed[32];
+    std::snprintf(elapsed, sizeof elapsed, ", %.1f s", seconds);
+    return "Loading " + escapeControlCharacters(running->job.name) + ": " + amount + elapsed;
 }
 
 void finishLoads()

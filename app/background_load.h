@@ -34,7 +34,8 @@ void serviceLoads();
 // Whether a load runs or waits.
 bool loadBusy();
 
-// "Loading NAME: 12.5 of 80.0 MB read" while a load has run for half a second or more; "" else.
+// "Loading NAME: 12.5 of 80.0 MB read, 1.5 s" while a load has run for half a second or more;
+// "" else.
 std::string loadProgressLine(std::chrono::steady_clock::time_point now);
 constexpr std::chrono::milliseconds kProgressAfter{500};
 
