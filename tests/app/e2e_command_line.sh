@@ -68,6 +68,10 @@ done
 mkdir -p "$scratch/data"
 cp "$ORVELLE_SOURCE_DIR/samples/stations.csv" "$scratch/data/"
 printf '2 3\n0 0 0\n1 1 0\n2 4 0\n0 0 1\n1 2 1\n2 3 1\n' > "$scratch/data/a.dat"
+# Names that must not widen the panel or break a line: they sort after every other name.
+long_name="zzzz$(printf 'L%.0s' $(seq 240)).dat"
+cp "$scratch/data/a.dat" "$scratch/data/$long_name"
+cp "$scratch/data/a.dat" "$scratch/data/zzz"$'\n'"line.dat"
 options=(--display points --thickness 0.3 --view anaglyph --background 0,0,0 --angles 20,-35,0 --scale 1.2
          --no-file-name)
 start_and_find_display_window "${options[@]}" data/stations.csv
@@ -76,6 +80,8 @@ sleep 2
 read -r red blue dark <<< "$(shoot start)"
 [ "$dark" -gt 300000 ] || fail "--background 0,0,0: only $dark dark pixels"
 grep -q "Invalid File Handle" "$out" && fail "the start folder was not listed"
+read -r _ _ panel_w _ < <(geometry "$(find_window '^Control Display$' "$display_window")")
+[ "$panel_w" -lt 480 ] || fail "a name of 248 characters widens \"Control Display\" to $panel_w pixels"
 # orvelle-render draws the same options with the same frame code: the same picture.
 "$ORVELLE_BINARY_DIR/orvelle-render" "${options[@]}" --output "$scratch/rendered.png" "$scratch/data/stations.csv" \
     > /dev/null || fail "orvelle-render could not draw the same file"
@@ -95,7 +101,7 @@ viewer_alive || fail "the viewer ended after a failed start"
 stop_viewer
 
 # ---- A large FILE: progress over the picture while it loads, the viewer answering ----
-awk 'BEGIN { print "1000 3000"; for (i = 0; i < 3000000; i++) printf "%d.25 %d.5 %d.125\n", i % 3000, int(i / 3000), (i * 7) % 1000 }' \
+awk 'BEGIN { print "1000 2000"; for (i = 0; i < 2000000; i++) printf "%d.25 %d.5 %d.125\n", i % 3000, int(i / 3000), (i * 7) % 1000 }' \
     > "$scratch/data/big.dat"
 start_and_find_display_window --display points data/big.dat
 progress_seen=0
@@ -160,6 +166,25 @@ wait_for_count "fnTrf.nx = 3 points per set = 3" 1
 sleep 2.5
 [ "$(count_output 'filename = wave.dat')" -eq 3 ] || fail "the half-written file was read: $(count_output 'filename = wave.dat') loads"
 grep -qiE 'missing|not a number' "$out" && fail "a load saw a half-written file"
+stop_viewer
+
+# ---- A failed load keeps the picture and its name ----
+# "Files:" (row 15 of the panel) lists a.dat, stations.csv, wave.dat and the folder
+# zz-folder, which cannot be read; its list pops down below it, one 17-pixel line an item.
+mkdir "$scratch/data/zz-folder"
+start_and_find_display_window --thickness 0.1 data/wave.dat
+wait_for_output $'list=3\n\nfilename = wave.dat\n'
+control=$(find_window '^Control Display$' "$display_window")
+sleep 1.5
+shoot before-failure > /dev/null
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/hand_click.sh"
+click "$control" 110 344
+click "$control" 100 $((344 + 26 + 17 * 4))
+wait_for_output $'list=4\n\nfilename = zz-folder\n'
+sleep 1.5
+shoot after-failure > /dev/null
+[ "$(differing before-failure after-failure)" -lt 50 ] ||
+    fail "a failed load changed the picture ($(differing before-failure after-failure) pixels)"
 stop_viewer
 
 grep -qE 'AddressSanitizer|runtime error' "$err" && fail "sanitizer report"
