@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <cstdio>
 #include <memory>
 #include <thread>
@@ -64,8 +65,21 @@ void finish(RunningLoad& load)
     }
 }
 
+// The process may end ("Quit") while a file is being read: the worker is let go and what it
+// works on is left to the end of the process, so that neither a joinable thread nor memory
+// the worker still writes is destroyed under it.
+void letTheWorkerGoAtExit()
+{
+    if (running && running->worker.joinable()) {
+        running->worker.detach();
+        static_cast<void>(running.release());
+    }
+}
+
 void startRunning(LoadJob job)
 {
+    static const bool exitHandled = std::atexit(letTheWorkerGoAtExit) == 0;
+    static_cast<void>(exitHandled);
     running = prepare(std::move(job));
     RunningLoad* load = running.get();
     load->worker = std::thread([load] {

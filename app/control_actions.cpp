@@ -13,6 +13,7 @@
 #include "app/navigation.h"
 #include "app/viewer_state.h"
 #include "core/colors.h"
+#include "core/display_text.h"
 #include "core/modes.h"
 #include "glui/glui.h"
 
@@ -61,7 +62,7 @@ void browseForFolder()
 {
     const char* chosen = chooseFolder("Select Directory");
     viewer.filedir = chosen ? chosen : "";
-    std::printf("\nfiledir= %s\n", chosen ? viewer.filedir.c_str() : "(null)");
+    std::printf("\nfiledir= %s\n", chosen ? escapeControlCharacters(viewer.filedir).c_str() : "(null)");
     if (!chosen)
         return;
 
