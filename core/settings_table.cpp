@@ -3,12 +3,13 @@
 // telling what a change makes out of date.
 //
 // Index:
-//   row builders .............. floatRow, intRow, choiceRow, flagRow, floatsRow, matrixRow
+//   row builders .............. floatRow, intRow, choiceRow, flagRow, floatsRow, matrixRow,
+//                               withDefaultText, viewerOnly
 //   the rows .................. buildRows: every setting, in the order of the usage text
 //   option text ............... parsing numbers and lists, what an option takes, defaults
 //   lookups ................... settingRows, rowOfField, rowOfOption, the field accessors
 //   reset of the view ......... resetViewSettings
-//   option values and usage ... applyOptionValue, settingsUsage
+//   option values and usage ... applyOptionValue, usageLine, settingUsageLine, settingsUsage
 //   changes ................... settingsSnapshot, noteSettingChanged
 #include "core/settings_table.h"
 
