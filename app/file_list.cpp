@@ -111,8 +111,11 @@ void finishFileLoad(const FileLoad& load, const std::string& shownName, unsigned
         return;
     }
     if (load.kind == LoadKind::Watched) {
+        if (shownPath != load.path) {
+            return;  // another file has been shown since: this one is no longer wanted
+        }
         fileWatch.reloadDue(WatchClock::now());  // takes the events of the time of the read
-        if (fileWatch.path() != load.path || fileWatch.settling().changes() != changesAtStart) {
+        if (fileWatch.path() == load.path && fileWatch.settling().changes() != changesAtStart) {
             std::printf("%s changed while it was read: it is read again once it stops changing\n",
                         shownName.c_str());
             return;

@@ -174,4 +174,43 @@ TEST_F(WatchReload, AFileCaughtHalfWrittenIsReadOnlyOnceItIsWhole)
     EXPECT_EQ(dataSet.generation, 2u) << "one rewrite, one reload";
 }
 
+TEST_F(WatchReload, AFileRewrittenWhileItIsReadIsNotShownButReadAgain)
+{
+    // About 20 MB: its read takes long enough to be overtaken by a rewrite.
+    std::string big = "500 2000\n";
+    for (int k = 0; k < 1000000; ++k) {
+        big += std::to_string(k % 2000) + ".5 " + std::to_string(k / 2000) + ".25 " + std::to_string(k % 7) + "\n";
+    }
+    const std::string path = dir_.write("big.dat", "1 2\n0 0 0\n1 1 1\n");
+    captureStdout([] { refreshFileList(); });
+    viewer.chosen_listitem = 1;
+    captureStdout([] { controlAction(toInt(ControlId::FileList)); });
+    viewer.watchFile = 1;
+    controlAction(toInt(ControlId::WatchFile));
+    setBackgroundLoads(true);
+
+    std::ofstream(path) << big;  // the big version: its reload begins once it is quiet
+    bool rewritten = false;
+    const std::string printed = captureStdout([&] {
+        const auto end = WatchClock::now() + milliseconds(20000);
+        while (WatchClock::now() < end && (dataSet.fnTrf.nx != 1 || dataSet.coordArray.size() != 3)) {
+            if (!rewritten && loadBusy()) {
+                std::ofstream(path) << "1 3\n0 0 0\n1 1 1\n2 2 2\n";  // overtakes the read
+                rewritten = true;
+            }
+            serviceLoads();
+            serviceFileWatch(WatchClock::now());
+            std::this_thread::sleep_for(milliseconds(5));
+        }
+        finishLoads();
+    });
+    setBackgroundLoads(false);
+    ASSERT_TRUE(rewritten);
+    EXPECT_EQ(dataSet.coordArray.size(), 3u) << "the last version is shown\n" << printed;
+    EXPECT_NE(printed.find("big.dat changed while it was read: it is read again once it stops changing"),
+              std::string::npos)
+        << printed;
+    EXPECT_EQ(dataSet.generation, 2u) << "the overtaken read was not installed";
+}
+
 }  // namespace
