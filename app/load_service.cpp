@@ -53,6 +53,10 @@ void serviceTick(int)
     }
     serviceLoads();
     serviceFileWatch(std::chrono::steady_clock::now());
+    // The progress line moves on even where nothing else asks for a new picture.
+    if (loadBusy()) {
+        requestRedisplay();
+    }
     glutTimerFunc(kLoadServiceMilliseconds, serviceTick, 0);
 }
 
