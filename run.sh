@@ -14,13 +14,15 @@ if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
   for f in samples/*; do
     [ -f "$f" ] || continue
     name=$(basename "$f")
+    # The reader is found from each file's first bytes; only the look is chosen by its kind.
     case "$name" in
-      *.mpl) format=maple; display=filled; angles=-60,0,30 ;;
-      *.cdat) format=color; display=points; angles=20,-35,0 ;;
-      *) format=data; display=joined; angles=20,-35,0 ;;
+      *.mpl | heightmap.*) display=filled; angles=-60,0,30 ;;
+      *.cdat) display=points; angles=20,-35,0 ;;
+      *.csv) display=joined; angles=70,0,20 ;;
+      *) display=joined; angles=20,-35,0 ;;
     esac
     for view in mono anaglyph; do
-      build/orvelle-render --format "$format" --display "$display" --view "$view" --angles "$angles" \
+      build/orvelle-render --display "$display" --view "$view" --angles "$angles" \
         --output "$out/${name%.*}-$view.png" "$f" > /dev/null || { echo "could not render $f ($view)"; failed=1; }
     done
   done

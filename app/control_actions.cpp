@@ -13,6 +13,7 @@
 #include "app/navigation.h"
 #include "app/viewer_state.h"
 #include "core/colors.h"
+#include "core/display_text.h"
 #include "core/modes.h"
 #include "glui/glui.h"
 
@@ -46,13 +47,22 @@ void loadChosenItem()
     viewer.loadedListitem = viewer.chosen_listitem;
     if (viewer.chosen_listitem > 0)
         loadListItem(viewer.chosen_listitem);
+    else
+        forgetRequestedFile();
+}
+
+// The file asked for is read again with the new format, whatever the list shows by now.
+void formatChosen()
+{
+    viewer.loadedListitem = viewer.chosen_listitem;
+    reloadRequestedFile();
 }
 
 void browseForFolder()
 {
     const char* chosen = chooseFolder("Select Directory");
     viewer.filedir = chosen ? chosen : "";
-    std::printf("\nfiledir= %s\n", chosen ? viewer.filedir.c_str() : "(null)");
+    std::printf("\nfiledir= %s\n", chosen ? escapeControlCharacters(viewer.filedir).c_str() : "(null)");
     if (!chosen)
         return;
 
@@ -152,18 +162,16 @@ void controlAction(int id)
         }
         break;
     case ControlId::ResetView: resetView(); break;
-    case ControlId::DataFormat:
+    case ControlId::DataFormat: formatChosen(); break;
     case ControlId::FileList: loadChosenItem(); break;
+    case ControlId::WatchFile: updateFileWatch(); break;
     case ControlId::BrowseFolder: browseForFolder(); break;
     case ControlId::FolderOrFilter: refreshFileList(); break;
     case ControlId::ApplyColor: applyColorSettings(); break;
     case ControlId::FocalLength: focalLengthChanged(); break;
     case ControlId::EyeSeparation: eyeSeparationChanged(); break;
     case ControlId::ViewMode: openDisplayWindow(); break;
-    case ControlId::AxisScaling:
-        if (viewer.loadedListitem > 0)
-            loadListItem(viewer.loadedListitem);
-        break;
+    case ControlId::AxisScaling: reloadShownFile(); break;
     default: break;  // the colour name and data value wait for "Apply Color Settings"
     }
     requestRedisplay();

@@ -1,8 +1,13 @@
-// The data folder, the names listed in the "Files:" list, and loading a listed file.
+// The data folder, the names listed in the "Files:" list, loading a listed file, and the file
+// asked for and the file on screen, which reloads and "Watch file" read again by their paths.
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <string>
 #include <vector>
+
+#include "core/modes.h"
 
 // Names found by the last listing; list item n shows entry n - 1.
 extern std::vector<std::string> fileNames;
@@ -13,8 +18,41 @@ const char* getCurrentFolder();
 // Opens the desktop's folder chooser; returns the chosen folder, or nullptr if cancelled.
 const char* chooseFolder(const char* title);
 int listFiles(const char* pattern);
+// Lists the folder of "Folder:" with the filter of "File filter:". A folder given relative
+// (to the folder listed before) is made absolute once, and the box shows the result.
 void refreshFileList();
+// Loads item n as the file asked for: "list=n", the view reset, the read with the chosen format.
 void loadListItem(int n);
-// Reads the file at path with the reader of the chosen format into the data set, printing
-// the load report under the name viewer.filename; false when nothing was loaded.
-bool loadFileNamed(const std::string& path);
+
+// What the list shows for a name: control characters escaped, a long name shortened to
+// kListNameCharacters with "..." in its middle. The console and the picture show the name
+// escaped but whole.
+constexpr std::size_t kListNameCharacters = 40;
+std::string listText(const std::string& name);
+
+// The file last asked for (picked in "Files:" or named on the command line) and the file on
+// screen, as absolute paths; they differ after a load that failed. Empty when there is none.
+const std::string& requestedFilePath();
+const std::string& shownFilePath();
+// "Choose Model" was picked: no file is asked for any more.
+void forgetRequestedFile();
+// Forgets the file asked for and the file on screen and stops watching: a fresh start.
+void forgetFiles();
+// A new "Data Format": the file last asked for is read again with it, whatever the list shows.
+void reloadRequestedFile();
+// A new "Axis Scaling": the file on screen is read again, whatever the list shows.
+void reloadShownFile();
+
+// The file named on the command line: chosen in "Files:" when the list shows it, loaded with
+// the format given (or, with detect, the one its first bytes suggest, which the "Data Format"
+// radio then shows), the view reset and then set to startView's values of the rows given.
+struct StartFile {
+    std::string path;
+    bool detect = true;
+};
+void loadStartFile(const StartFile& start, void (*applyStartView)());
+
+// "Watch file": watches the file on screen while the box is ticked (call after it changes).
+void updateFileWatch();
+// Reads the watched file again once a rewrite of it has settled, keeping the view.
+void serviceFileWatch(std::chrono::steady_clock::time_point now);

@@ -1,20 +1,49 @@
-// Process entry of the viewer.
+// Process entry of the viewer: its command line, then the display window and the event loop.
 #include <GL/freeglut.h>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
+#include "app/command_line.h"
 #include "app/display_window.h"
+#include "app/load_service.h"
 
-int main(int, char**)
+int main(int argc, char** argv)
 {
     // Every message is one line; line buffering delivers each at once, also into a pipe or file.
     std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
 
-    // The viewer interprets no command line and hands none to the toolkit.
+    ViewerCommandLine cmd;
+    std::string error;
+    if (!parseViewerCommandLine(std::vector<std::string>(argv + 1, argv + argc), cmd, error)) {
+        std::fprintf(stderr, "orvelle: %s (see --help)\n", error.c_str());
+        return 2;
+    }
+    if (cmd.help) {
+        std::fputs(viewerUsage().c_str(), stdout);
+        return 0;
+    }
+    if (cmd.version) {
+        std::printf("%s\n", viewerVersion().c_str());
+        return 0;
+    }
+
+    // The toolkit is handed no command line of its own: the viewer's options are not its.
     int toolkitArgc = 1;
     char programName[] = "orvelle";
     char* toolkitArgv[] = {programName, nullptr};
     glutInit(&toolkitArgc, toolkitArgv);
 
+    prepareStart(cmd);
+    // The first pass of the event loop finds the panels built: loads then go to the worker
+    // thread, and FILE is loaded.
+    glutTimerFunc(
+        0,
+        [](int) {
+            startLoadService();
+            beginStart();
+        },
+        0);
     return openDisplayWindow();
 }

@@ -42,6 +42,8 @@ struct ViewerState : Settings, PanelHandles {
     int chosen_listitem = 0;
     int loadedListitem = 0;
     std::string fileFilter = "*.*";
+    // --columns: the columns that tables read as "Columns" take x, y, z and the group from.
+    std::string columns;
 
     // ---- What changes of the settings have made out of date ----
     SettingsVersions versions;

@@ -72,6 +72,7 @@ enum class ControlId : int {
     BrowseFolder = 402,
     FileList = 403,
     FolderOrFilter = 404,
+    WatchFile = 405,
     ColorName = 502,
     ApplyColor = 503,
     DataValue = 504,

@@ -79,6 +79,8 @@ struct Settings {
 
     // ---- Data file ----
     Choice<DataFormat> dataFormat{DataFormat::Plain};
+    // "Watch file": the file on screen is read again whenever it is rewritten.
+    int watchFile = 0;
 
     // ---- Derived: kept in step with the angles by every writer of them, not a setting ----
     float angleMat[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};

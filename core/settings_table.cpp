@@ -3,12 +3,13 @@
 // telling what a change makes out of date.
 //
 // Index:
-//   row builders .............. floatRow, intRow, choiceRow, flagRow, floatsRow, matrixRow
+//   row builders .............. floatRow, intRow, choiceRow, flagRow, floatsRow, matrixRow,
+//                               withDefaultText, viewerOnly
 //   the rows .................. buildRows: every setting, in the order of the usage text
 //   option text ............... parsing numbers and lists, what an option takes, defaults
 //   lookups ................... settingRows, rowOfField, rowOfOption, the field accessors
 //   reset of the view ......... resetViewSettings
-//   option values and usage ... applyOptionValue, settingsUsage
+//   option values and usage ... applyOptionValue, usageLine, settingUsageLine, settingsUsage
 //   changes ................... settingsSnapshot, noteSettingChanged
 #include "core/settings_table.h"
 
@@ -27,7 +28,7 @@ constexpr float kUnbounded = 3.0e38f;
 const char* const kViewWords[] = {"mono", "anaglyph", "side-by-side"};
 const char* const kDisplayWords[] = {"points", "joined", "needled", "grid", "filled"};
 const char* const kScalingWords[] = {"individual", "uniform"};
-const char* const kFormatWords[] = {"data", "maple", "color"};
+const char* const kFormatWords[] = {"data", "maple", "color", "columns", "matrix"};
 
 template <std::size_t N>
 constexpr int countOf(const char* const (&)[N])
@@ -92,6 +93,12 @@ SettingRow withDefaultText(SettingRow row, const char* text)
     return row;
 }
 
+SettingRow viewerOnly(SettingRow row)
+{
+    row.viewerOnly = true;
+    return row;
+}
+
 std::vector<SettingRow> buildRows()
 {
     const unsigned shown = kShown;
@@ -138,6 +145,8 @@ std::vector<SettingRow> buildRows()
         flagRow("debugPrint", FIELD(debugPrint), 0, "--debug", 1, "print the viewer's diagnostics"),
         flagRow("showMovementControls", FIELD(showMovementControls), 0, nullptr, 1,
                 "show the \"Movement Controls\" window"),
+        viewerOnly(flagRow("watchFile", FIELD(watchFile), 0, "--watch", 1,
+                           "read FILE again whenever it is rewritten (\"Watch file\")")),
         // ---- Lights ----
         floatsRow("light1Ambient", FIELD(light1Ambient), 4, shown, 0.0f, 1.0f, 0.0f, nullptr, nullptr, 0, ""),
         floatsRow("light1Diffuse", FIELD(light1Diffuse), 4, shown, 0.0f, 1.0f, 0.0f, nullptr, nullptr, 0, ""),
@@ -461,33 +470,51 @@ bool applyOptionValue(const SettingRow& row, const std::string& text, Settings& 
     return true;
 }
 
+std::string usageLine(const std::string& option, const std::string& help)
+{
+    constexpr std::size_t kHelpColumn = 35;
+    std::string left = "  " + option;
+    if (left.size() < kHelpColumn) {
+        left.resize(kHelpColumn, ' ');
+    } else {
+        left += "\n" + std::string(kHelpColumn, ' ');
+    }
+    std::string text = left;
+    for (const char c : help) {
+        text += c;
+        if (c == '\n') {
+            text += std::string(kHelpColumn, ' ');
+        }
+    }
+    return text + "\n";
+}
+
+std::string settingUsageLine(const SettingRow& row)
+{
+    std::string left = row.option;
+    if (row.kind == SettingKind::Choice) {
+        left += " " + wordList(row, "|", "|");
+    } else if (row.valueName != nullptr) {
+        left += std::string(" ") + row.valueName;
+    }
+    std::string right = row.help;
+    if (row.kind == SettingKind::Float || row.kind == SettingKind::Int) {
+        right += std::string(right.empty() ? "" : ", ") + formatNumber(row.low) + " to " + formatNumber(row.high);
+    }
+    const std::string byDefault = defaultOf(row);
+    if (!byDefault.empty()) {
+        right += " (" + byDefault + ")";
+    }
+    return usageLine(left, right);
+}
+
 std::string settingsUsage()
 {
     std::string text;
     for (const SettingRow& row : settingRows()) {
-        if (row.option == nullptr) {
-            continue;
+        if (row.option != nullptr) {
+            text += settingUsageLine(row);
         }
-        std::string left = std::string("  ") + row.option;
-        if (row.kind == SettingKind::Choice) {
-            left += " " + wordList(row, "|", "|");
-        } else if (row.valueName != nullptr) {
-            left += std::string(" ") + row.valueName;
-        }
-        std::string right = row.help;
-        if (row.kind == SettingKind::Float || row.kind == SettingKind::Int) {
-            right += std::string(right.empty() ? "" : ", ") + formatNumber(row.low) + " to " + formatNumber(row.high);
-        }
-        const std::string byDefault = defaultOf(row);
-        if (!byDefault.empty()) {
-            right += " (" + byDefault + ")";
-        }
-        if (left.size() < 35) {
-            left.resize(35, ' ');
-        } else {
-            left += "\n" + std::string(35, ' ');
-        }
-        text += left + right + "\n";
     }
     return text;
 }

@@ -47,6 +47,7 @@ struct SettingRow {
     int flagValue = 1;           // Flag: the value its option sets
     int optionValues = 0;        // Floats: how many values the option gives (0: count)
     const char* defaultText = nullptr;  // shown in the usage text instead of the default
+    bool viewerOnly = false;     // only the viewer acts on it: orvelle-render has no option for it
 };
 
 // Every row, in the order of the usage text.
@@ -87,6 +88,11 @@ bool applyOptionValue(const SettingRow& row, const std::string& text, Settings& 
 
 // The usage lines of every row with an option: "  --thickness F   line and ..., 0.001 to 10 (default 0.02)".
 std::string settingsUsage();
+// The usage line of one row with an option.
+std::string settingUsageLine(const SettingRow& row);
+// One usage line: the option and what it takes, padded to the column of the descriptions (or
+// on a line of its own when longer), then the description, whose "\n" continue it beneath.
+std::string usageLine(const std::string& option, const std::string& help);
 
 // A copy of the fields of every row with all of the given effects, to tell later whether
 // any of them changed.

@@ -20,7 +20,8 @@
 //   Controls: enable, disable (greyed and inert, children of a panel too), set_int_val,
 //     set_float_val, get_int_val, get_float_val, set_text, get_text, set_w, set_alignment;
 //     spinners set_float_limits, set_int_limits (GLUI_LIMIT_CLAMP clamps, _WRAP wraps),
-//     set_speed; list boxes add_item, delete_item; rotations reset, set_spin;
+//     set_speed; list boxes add_item, delete_item (and, beyond GLUI, replace_items_after);
+//     rotations reset, set_spin;
 //     translations set_speed, set_x/y/z, get_x/y/z.
 //
 // Behaviour:
@@ -287,11 +288,18 @@ public:
                  GLUI_Update_CB callback);
     int add_item(int itemId, const char* text);
     int delete_item(int itemId);  // 1 if the item existed and is gone, else 0
+    // Beyond GLUI: keeps the first `kept` items and puts texts after them, with the ids
+    // firstId, firstId + 1, ...: a whole new list in one step, in time linear in its length
+    // (deleting item by item takes a search and a shift per item).
+    void replace_items_after(std::size_t kept, int firstId, const std::vector<std::string>& texts);
     const std::vector<std::pair<int, std::string>>& items() const { return items_; }
+    // Moves on with every change of the items, so that what is measured from them can be kept.
+    unsigned long items_version() const { return itemsVersion_; }
     void user_choose(int itemId);
 
 private:
     std::vector<std::pair<int, std::string>> items_;
+    unsigned long itemsVersion_ = 0;
 };
 
 class GLUI_Button : public GLUI_Control {

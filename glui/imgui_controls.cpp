@@ -148,12 +148,20 @@ float drawCheckbox(GLUI_View& view, GLUI_Checkbox& box, float columnWidth)
 float drawListbox(GLUI_View& view, GLUI_Listbox& list, float columnWidth)
 {
     const ImGuiStyle& style = ImGui::GetStyle();
-    float textW = 40.0f;
+    auto measured = view.listWidths.find(&list);
+    if (measured == view.listWidths.end() || measured->second.first != list.items_version()) {
+        float widest = 40.0f;
+        for (const auto& item : list.items())
+            widest = std::max(widest, textWidth(item.second));
+        measured = view.listWidths.insert_or_assign(&list, std::make_pair(list.items_version(), widest)).first;
+    }
+    const float textW = measured->second.second;
     const char* shown = "";
     for (const auto& item : list.items()) {
-        textW = std::max(textW, textWidth(item.second));
-        if (item.first == list.get_int_val() && !*shown)
+        if (item.first == list.get_int_val()) {
             shown = item.second.c_str();
+            break;
+        }
     }
     float box = textW + style.FramePadding.x * 2.0f + ImGui::GetFrameHeight();
     float width = labelWidth(list) + box;
@@ -167,17 +175,30 @@ float drawListbox(GLUI_View& view, GLUI_Listbox& list, float columnWidth)
         int rows = std::min<int>(kListRows, std::max<int>(1, static_cast<int>(list.items().size())));
         float listHeight = rows * (ImGui::GetFontSize() + style.ItemSpacing.y) + style.WindowPadding.y * 2.0f;
         view.popupBottom = std::max(view.popupBottom, top + ImGui::GetFrameHeight() + listHeight + 4.0f);
-        int row = 0;
-        for (const auto& item : list.items()) {
-            ImGui::PushID(row++);
-            bool chosen = item.first == list.get_int_val();
-            if (ImGui::Selectable(item.second.c_str(), chosen)) {
-                int id = item.first;
-                later(view, [&list, id] { list.user_choose(id); });
+        // Only the rows in sight are laid out, so a list of 100,000 names opens at once.
+        const auto& items = list.items();
+        int chosenRow = -1;
+        for (std::size_t k = 0; k < items.size() && chosenRow < 0; ++k) {
+            if (items[k].first == list.get_int_val())
+                chosenRow = static_cast<int>(k);
+        }
+        ImGuiListClipper clipper;
+        clipper.Begin(static_cast<int>(items.size()));
+        if (chosenRow >= 0)
+            clipper.ForceDisplayRangeByIndices(chosenRow, chosenRow + 1);
+        while (clipper.Step()) {
+            for (int row = clipper.DisplayStart; row < clipper.DisplayEnd; ++row) {
+                const auto& item = items[static_cast<std::size_t>(row)];
+                ImGui::PushID(row);
+                bool chosen = row == chosenRow;
+                if (ImGui::Selectable(item.second.c_str(), chosen)) {
+                    int id = item.first;
+                    later(view, [&list, id] { list.user_choose(id); });
+                }
+                if (chosen)
+                    ImGui::SetItemDefaultFocus();
+                ImGui::PopID();
             }
-            if (chosen)
-                ImGui::SetItemDefaultFocus();
-            ImGui::PopID();
         }
         ImGui::EndCombo();
     }

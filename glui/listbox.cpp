@@ -12,6 +12,7 @@ GLUI_Listbox::GLUI_Listbox(GLUI* glui, GLUI_Control* parent, std::string name, i
 int GLUI_Listbox::add_item(int itemId, const char* text)
 {
     items_.emplace_back(itemId, text ? text : "");
+    ++itemsVersion_;
     changed();
     return 1;
 }
@@ -23,8 +24,20 @@ int GLUI_Listbox::delete_item(int itemId)
     if (found == items_.end())
         return 0;
     items_.erase(found);
+    ++itemsVersion_;
     changed();
     return 1;
+}
+
+void GLUI_Listbox::replace_items_after(std::size_t kept, int firstId, const std::vector<std::string>& texts)
+{
+    items_.resize(std::min(kept, items_.size()));
+    items_.reserve(items_.size() + texts.size());
+    int itemId = firstId;
+    for (const std::string& text : texts)
+        items_.emplace_back(itemId++, text);
+    ++itemsVersion_;
+    changed();
 }
 
 void GLUI_Listbox::user_choose(int itemId)

@@ -65,6 +65,9 @@ struct GLUI_View {
     std::unordered_map<const GLUI_Control*, std::string> editBuffers;
     float contentWidth = 0.0f, contentHeight = 0.0f;
     float popupBottom = 0.0f;  // lowest point an open list needs, to grow the window for it
+    // The widest item of each list box and the items_version it was measured at: a list of
+    // many names is measured once, not in every frame.
+    std::unordered_map<const GLUI_Control*, std::pair<unsigned long, float>> listWidths;
     // Where each control's last widget stood in the last frame (window pixels), for tests and tools.
     struct Rect {
         float x0, y0, x1, y1;

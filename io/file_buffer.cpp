@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "io/read_progress.h"
 #include "io/report_text.h"
 
 namespace {
@@ -117,7 +118,7 @@ FileReadStatus readRegularFile(const char* path, FileBuffer& buffer)
     adviseHugePages(bytes.get(), size);
     // A file that shrank meanwhile ends early; one that grew is read as it was.
     while (got < size) {
-        const ssize_t n = read(fd, bytes.get() + got, size - got);
+        const ssize_t n = read(fd, bytes.get() + got, progressReadSize(size - got));
         if (n == 0) {
             break;
         }
@@ -128,6 +129,7 @@ FileReadStatus readRegularFile(const char* path, FileBuffer& buffer)
             return failed(FileReadOutcome::readFailed, errno);
         }
         got += static_cast<std::size_t>(n);
+        addReadProgress(static_cast<std::size_t>(n));
     }
     buffer.bytes = std::move(bytes);
     buffer.size = got;

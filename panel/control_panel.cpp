@@ -160,12 +160,14 @@ void buildDataFile(GLUI* window, Settings& s, PanelHandles& h, const PanelWiring
 
     GLUI_Rollout* format = window->add_rollout_to_panel(rollout, "Data Format", true);
     h.dataFormatRadio = addRadioGroup(window, format, &s.dataFormat.raw, ControlId::DataFormat, w,
-                                      {"Data ", "Maple", "Data with Color"});
+                                      {"Data ", "Maple", "Data with Color", "Columns", "Matrix"});
 
     h.fileList = window->add_listbox_to_panel(rollout, "Files:", w.chosenListItem, toInt(ControlId::FileList), w.action);
     h.fileList->add_item(0, "Choose Model");
     if (w.listFiles)
         w.listFiles();
+    // Below the list, so that nothing above it moves.
+    window->add_checkbox_to_panel(rollout, "Watch file", &s.watchFile, toInt(ControlId::WatchFile), w.action);
 }
 
 void buildWindowButtons(GLUI* window, const PanelWiring& w)

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/file_list.h"
 #include "app/navigation.h"
 #include "app/viewer_state.h"
 #include "io/platform_dirs.h"
@@ -305,4 +306,40 @@ TEST_F(ControlActions, ViewModeOpensAWindowOnlyWhenTheBufferModeChanges)
         EXPECT_EQ(viewer.mainWindow, second);
         EXPECT_EQ(GLUI_Master.windows().size(), panels + 2);
     }
+}
+
+TEST_F(ControlActions, ColumnsAndMatrixRoundTripThroughThePanel)
+{
+    // A spreadsheet's table (semicolons, a header, a group column) and a matrix of heights.
+    writeFile(folder_, "c-table.csv", "x;y;z;station\r\n0;0;1;2\r\n1;0;2;2\r\n2;1;3;5\r\n");
+    writeFile(folder_, "d-heights.txt", "1 2 3 4\n2 3 4 5\n3 4 5 6\n");
+    buildPanel();
+    forgetFiles();
+    const unsigned long loads = dataSet.generation;
+    GLUI_Control* root = viewer.controlWindow->main_panel();
+    ASSERT_EQ(viewer.dataFormatRadio->button_count(), 5);
+
+    viewer.dataFormatRadio->user_choose(3);  // "Columns": nothing asked for yet, nothing read
+    EXPECT_EQ(viewer.dataFormat, DataFormat::Columns);
+    std::string out = printed([] { viewer.fileList->user_choose(3); });
+    EXPECT_NE(out.find("list=3\n\nfilename = c-table.csv\n"), std::string::npos) << out;
+    EXPECT_EQ(viewer.filename, "c-table.csv");
+    ASSERT_EQ(dataSet.coordArray.size(), 3u);
+    EXPECT_EQ(dataSet.groupArray, (std::vector<int>{2, 2, 5}));
+
+    out = printed([] { viewer.fileList->user_choose(4); });
+    EXPECT_EQ(dataSet.generation, loads + 2) << "heights read as a table of four columns\n" << out;
+    out = printed([] { viewer.dataFormatRadio->user_choose(4); });  // "Matrix": the same file again
+    EXPECT_NE(out.find("list=4\n\nfilename = d-heights.txt\n"), std::string::npos) << out;
+    EXPECT_EQ(dataSet.generation, loads + 3);
+    EXPECT_EQ(dataSet.coordArray.size(), 12u) << "a grid of 3 rows of 4 heights";
+    EXPECT_EQ(dataSet.fnTrf.nx * dataSet.fnTrf.pointsPerSet, 12);
+
+    // "Watch file" sits below "Files:" and takes its id to the action.
+    auto watch = static_cast<GLUI_Checkbox*>(findControl(root, GLUI_Kind::Checkbox, "Watch file"));
+    ASSERT_NE(watch, nullptr);
+    watch->user_toggle();
+    EXPECT_EQ(viewer.watchFile, 1);
+    watch->user_toggle();
+    EXPECT_EQ(viewer.watchFile, 0);
 }

@@ -60,10 +60,11 @@ viewer_titled_windows() {
     done | sort -u
 }
 
+# start_viewer [ARGUMENTS...]: the viewer in the scratch folder, with its command line.
 start_viewer() {
     # Windows of other programs with the same titles (tests share the display) are not ours.
     known_windows=$(viewer_titled_windows)
-    (cd "$scratch" && exec "$viewer_bin" >"$out" 2>"$err") &
+    (cd "$scratch" && exec "$viewer_bin" "$@" >"$out" 2>"$err") &
     viewer_pid=$!
 }
 
@@ -184,7 +185,16 @@ point_into() {
 
 # The standard start: viewer up, start-up lines printed, display window found.
 start_and_find_display_window() {
-    start_viewer
+    start_viewer "$@"
     wait_for_output "GLUI version: 2.01"$'\n'
     display_window=$(find_window '^Orvelle<no stereo>$')
+}
+
+# stop_viewer: ends the viewer by its id and waits for it, so that another can start.
+stop_viewer() {
+    if [ -n "$viewer_pid" ] && kill -0 "$viewer_pid" 2>/dev/null; then
+        kill "$viewer_pid" 2>/dev/null
+        wait "$viewer_pid" 2>/dev/null
+    fi
+    viewer_pid=
 }

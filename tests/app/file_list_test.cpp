@@ -136,7 +136,7 @@ TEST_F(FileListTest, AMissingFolderListsNothingFromAnyOtherFolder)
     EXPECT_TRUE(viewer.filename.empty());
 }
 
-TEST_F(FileListTest, LongNamesAndManyNamesAreListedWholeAndOpenTheirOwnFile)
+TEST_F(FileListTest, LongNamesAreShortenedInTheListAndStillOpenTheirOwnFile)
 {
     std::vector<std::string> expected{"Choose Model"};
     for (int i = 0; i < 300; ++i) {
@@ -144,15 +144,18 @@ TEST_F(FileListTest, LongNamesAndManyNamesAreListedWholeAndOpenTheirOwnFile)
         std::snprintf(number, sizeof number, "%03d", i);
         std::string name = std::string(number) + std::string(static_cast<std::size_t>(i % 4) * 80, 'n') + ".dat";
         dir_.write(name, kPlainExample);
-        expected.push_back(name);
+        expected.push_back(i % 4 == 0 ? name : name.substr(0, 14) + "..." + std::string(19, 'n') + ".dat");
     }
     const std::string longest = "999" + std::string(240, 'L') + ".dat";
     dir_.write(longest, "1 4\n0 0 0\n1 0 0\n2 0 0\n3 1 1\n");
-    expected.push_back(longest);
+    expected.push_back("999" + std::string(11, 'L') + "..." + std::string(19, 'L') + ".dat");
 
     EXPECT_EQ(list(dir_.str()), "");
     EXPECT_EQ(fileCount, 301);
     EXPECT_EQ(shown(), expected);
+    for (const std::string& text : shown()) {
+        EXPECT_LE(text.size(), kListNameCharacters) << text;
+    }
 
     std::string printed = load(301);
     EXPECT_EQ(printed.rfind("list=301\n\nfilename = " + longest + "\n", 0), 0u) << printed;

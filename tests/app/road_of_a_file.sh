@@ -123,10 +123,10 @@ sleep 1
 read -r red blue <<< "$(shoot empty)"
 [ "$red" -lt 20 ] || fail "red pixels before any load: $red"
 
-# "Files:" (row 13, below the open "Specify Data File" rollout) opens its list below
-# it: "Choose Model", a.dat, b.dat, one 17-pixel line each.
-click "$panel" 110 298
-click "$panel" 100 358
+# "Files:" (row 15, below the open "Specify Data File" rollout and its five formats) opens
+# its list below it: "Choose Model", a.dat, b.dat, one 17-pixel line each.
+click "$panel" 110 344
+click "$panel" 100 404
 wait_for_line "list=2"
 wait_for_line "filename = b.dat"
 wait_for_line "fnTrf.nx = 3 points per set = 4"
@@ -175,7 +175,7 @@ sleep 1
 # "Quit" of the new panel (all its rollouts closed but "Specify Data File").
 new_panel=$(xdotool search --name '^Control Display$' | grep -vx "$panel" | head -1)
 [ -n "$new_panel" ] || fail "no new \"Control Display\" window"
-click "$new_panel" 57 384
+click "$new_panel" 57 453
 for ((i = 0; i < 100; i++)); do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1

@@ -92,5 +92,62 @@ status=$?
 [ "$status" -eq 1 ] || fail "an unwritable picture should exit 1, not $status"
 grep -q "could not write" err.txt || fail "the tool says it could not write the picture"
 
+grep -q "could not write $work/no/such/folder/x.png: No such file or directory" err.txt ||
+  fail "the tool says why the picture could not be written: $(cat err.txt)"
+
+# A full device: status 1, the reason, and the device left as it is (never replaced by a
+# renamed temporary, which root could do in /dev).
+"$tool" --output /dev/full curves.dat > /dev/null 2> err.txt
+status=$?
+[ "$status" -eq 1 ] || fail "writing to /dev/full should exit 1, not $status"
+grep -q "could not write /dev/full: No space left on device" err.txt || fail "/dev/full: $(cat err.txt)"
+[ -c /dev/full ] || fail "/dev/full is no longer a device"
+
+# A file that cannot be written whole (a file size limit of 1 KB, its signal ignored so the
+# write fails instead): status 1, the earlier picture untouched, no temporary left behind.
+"$tool" --size 100x80 --output kept.png curves.dat > /dev/null || fail "a small picture renders"
+cp kept.png kept-before.png
+(trap '' XFSZ; ulimit -f 1; exec "$tool" --size 400x300 --axes --output kept.png curves.dat) > /dev/null 2> err.txt
+status=$?
+[ "$status" -eq 1 ] || fail "a write beyond the file size limit should exit 1, not $status"
+cmp -s kept.png kept-before.png || fail "a failed write changed the picture that was there"
+leftovers=$(find . -name '.*tmp' | wc -l)
+[ "$leftovers" -eq 0 ] || fail "a failed write left $leftovers temporary files"
+
+# A reader of the report that goes away early does not stop the picture.
+rm -f piped.png
+"$tool" --output piped.png curves.dat | head -c1 > /dev/null
+status=${PIPESTATUS[0]}
+[ "$status" -eq 0 ] || fail "| head -c1: status $status (killed by SIGPIPE?)"
+[ "$(png_size piped.png)" = "800x600" ] || fail "| head -c1: no whole picture written"
+
+# A data file that ends in .png is never written over, by the default name or by --output.
+cp curves.dat curves-data.png
+"$tool" --size 100x80 curves-data.png > out.txt 2> err.txt || fail "a data file named .png renders: $(cat err.txt)"
+grep -q "^picture: curves-data-render.png$" out.txt || fail "default name of a .png input: $(cat out.txt)"
+cmp -s curves-data.png curves.dat || fail "the .png data file was overwritten"
+"$tool" --size 100x80 --output "$work/curves-data.png" curves-data.png > /dev/null 2> err.txt
+status=$?
+[ "$status" -eq 1 ] || fail "--output naming the data file should exit 1, not $status"
+grep -q "it is the data file" err.txt || fail "the tool says the output is its input: $(cat err.txt)"
+cmp -s curves-data.png curves.dat || fail "--output overwrote the data file"
+
+# The reader is chosen from the file's first bytes, whatever the name; --format names one.
+cp hill.mpl hill.txt
+"$tool" --display filled --size 120x90 --output auto-hill.png hill.txt > out.txt 2>&1 ||
+  fail "a Maple file named .txt renders without --format: $(cat out.txt)"
+"$tool" --format maple --display filled --size 120x90 --output named-hill.png hill.mpl > /dev/null ||
+  fail "the same file with --format maple"
+cmp -s auto-hill.png named-hill.png ||
+  [ "$(compare -metric AE auto-hill.png named-hill.png null: 2>&1 | cut -d' ' -f1)" -le 200 ] ||
+  fail "the detected reader draws another picture than --format maple (beyond the file name)"
+printf 'id;x;y;z\n1;0;0;0\n2;1;1;0\n3;2;4;1\n' > table.csv
+"$tool" --columns x,y,z --display points --size 120x90 --output table.png table.csv > out.txt 2>&1 ||
+  fail "--columns names the columns of a table: $(cat out.txt)"
+"$tool" --columns x,y,nope --size 120x90 --output nope.png table.csv > out.txt 2>&1
+[ $? -eq 1 ] || fail "a column that the table lacks is a failed load"
+"$tool" --columns x,y --size 120x90 table.csv > /dev/null 2> err.txt
+[ $? -eq 2 ] || fail "--columns with two names is a usage error"
+
 [ "$failures" -eq 0 ] && echo "all orvelle-render checks passed"
 exit $((failures > 0))

@@ -69,6 +69,9 @@ TEST(RenderOptions, DefaultsAndOutputName)
     EXPECT_EQ(defaultOutputName("C:\\maps\\hill.mpl"), "hill.png");
     EXPECT_EQ(defaultOutputName("surface"), "surface.png");
     EXPECT_EQ(defaultOutputName("a.b/.hidden"), ".hidden.png");
+    // A picture drawn from a .png never takes its input's name.
+    EXPECT_EQ(defaultOutputName("maps/heights.png"), "heights-render.png");
+    EXPECT_EQ(defaultOutputName("heights.png.dat"), "heights.png.png");
     EXPECT_TRUE(parse({"--help"}, o, error));
     EXPECT_TRUE(o.help);
 }
@@ -100,6 +103,11 @@ TEST(RenderOptions, UsageErrorsNameTheOptionOrValue)
         {{"--data-color", "50=1,0,0", "f"}, "--data-color"},
         {{"--data-color", "3:1,0,0", "f"}, "--data-color"},
         {{"--frames", "0", "f"}, "--frames"},
+        {{"--format", "csv", "f"}, "auto"},
+        {{"--columns", "a,b", "f"}, "--columns"},
+        {{"--columns", "1,,3", "f"}, "--columns"},
+        {{"--columns", "1,2,3,4,5", "f"}, "--columns"},
+        {{"--watch", "f"}, "unknown option --watch"},
         {{"--bogus", "f"}, "--bogus"},
         {{"f", "--output"}, "--output"},
         {{"a", "b"}, "'b'"},
@@ -146,6 +154,36 @@ TEST(RenderOptions, AppliedToTheSettings)
     ASSERT_TRUE(parse({"--view", "side-by-side", "--eye-separation", "0", "f"}, o, error));
     EXPECT_EQ(o.settings.stereoMode, ViewMode::Stereo);
     EXPECT_FLOAT_EQ(o.settings.eyeSeparation, 0.0f);
+}
+
+TEST(RenderOptions, TheReaderIsDetectedUnlessNamedAndColumnsChooseTheTableReader)
+{
+    RenderOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({"f"}, o, error)) << error;
+    EXPECT_TRUE(o.load.format.automatic) << "--format auto is the default";
+    LoadSettings load = loadSettingsFor(o.settings, o.load);
+    EXPECT_TRUE(load.detectFormat);
+    EXPECT_TRUE(load.columns.empty());
+
+    ASSERT_TRUE(parse({"--format", "MATRIX", "f"}, o, error)) << error;
+    load = loadSettingsFor(o.settings, o.load);
+    EXPECT_FALSE(load.detectFormat);
+    EXPECT_EQ(load.format, DataFormat::Matrix);
+    EXPECT_EQ(o.settings.dataFormat, DataFormat::Matrix);
+
+    ASSERT_TRUE(parse({"--columns", "lon,lat,height,station", "f"}, o, error)) << error;
+    load = loadSettingsFor(o.settings, o.load);
+    EXPECT_FALSE(load.detectFormat) << "named columns are read from a table";
+    EXPECT_EQ(load.format, DataFormat::Columns);
+    EXPECT_EQ(load.columns, "lon,lat,height,station");
+
+    ASSERT_TRUE(parse({"--columns", "2,3,1", "--format", "data", "f"}, o, error)) << error;
+    load = loadSettingsFor(o.settings, o.load);
+    EXPECT_EQ(load.format, DataFormat::Plain) << "a reader named by --format wins";
+
+    ASSERT_TRUE(parse({"--format", "maple", "--format", "auto", "f"}, o, error)) << error;
+    EXPECT_TRUE(loadSettingsFor(o.settings, o.load).detectFormat) << "the last --format wins";
 }
 
 }  // namespace

@@ -2,14 +2,15 @@
 // without any display.
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include <stb_image_write.h>
-
 #include "core/data_set.h"
 #include "io/data_loader.h"
+#include "io/load_options.h"
+#include "picture_output.h"
 #include "render/gl/frame.h"
 #include "render/gl/offscreen_context.h"
 #include "render_options.h"
@@ -23,7 +24,7 @@ enum ExitStatus { kWritten = 0, kFailed = 1, kUsage = 2 };
 bool loadFile(const RenderOptions& options, DataSet& data)
 {
     const DataFile file{options.file.c_str(), options.file.c_str()};
-    return loadDataFile(file, loadSettingsFrom(options.settings), data);
+    return loadDataFile(file, loadSettingsFor(options.settings, options.load), data);
 }
 
 double medianOf(std::vector<double> values)
@@ -69,19 +70,23 @@ void drawFrames(const FrameInputs& in, FrameState& state, int count)
     std::printf("peak-memory-mb: %.1f\n", static_cast<double>(peakResidentBytes()) / 1.0e6);
 }
 
-// One eye's picture, or both side by side, as the PNG's RGB rows.
-bool writePicture(const RenderOptions& options)
+// One eye's picture, or both side by side, written as a PNG; false with the reason in error.
+bool writePicture(const RenderOptions& options, std::string& error)
 {
     const int width = options.width;
     const int height = options.height;
     if (options.settings.stereoMode != ViewMode::Stereo) {
         const std::vector<unsigned char> picture = readOffscreenPicture(0);
-        return !picture.empty() &&
-               stbi_write_png(options.output.c_str(), width, height, 3, picture.data(), width * 3) != 0;
+        if (picture.empty()) {
+            error = "no picture was drawn";
+            return false;
+        }
+        return writeRenderedPicture(options.output, options.file, width, height, picture.data(), error);
     }
     const std::vector<unsigned char> left = readOffscreenPicture(0);
     const std::vector<unsigned char> right = readOffscreenPicture(1);
     if (left.empty() || right.empty()) {
+        error = "no picture was drawn";
         return false;
     }
     const std::size_t row = static_cast<std::size_t>(width) * 3;
@@ -90,7 +95,7 @@ bool writePicture(const RenderOptions& options)
         std::copy_n(&left[y * row], row, &both[2 * y * row]);
         std::copy_n(&right[y * row], row, &both[(2 * y + 1) * row]);
     }
-    return stbi_write_png(options.output.c_str(), 2 * width, height, 3, both.data(), 2 * width * 3) != 0;
+    return writeRenderedPicture(options.output, options.file, 2 * width, height, both.data(), error);
 }
 
 }  // namespace
@@ -99,6 +104,9 @@ int main(int argc, char** argv)
 {
     // Every message is one line; line buffering delivers each at once, also into a pipe.
     std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
+    // A reader of the report that goes away (| head -c1) must not end the program before the
+    // picture is written: a write to the closed pipe then fails with EPIPE instead.
+    std::signal(SIGPIPE, SIG_IGN);
 
     RenderOptions options;
     std::string error;
@@ -134,10 +142,10 @@ int main(int argc, char** argv)
     } else {
         displayFrame(in, state);
     }
-    const bool written = writePicture(options);
+    const bool written = writePicture(options, error);
     closeOffscreenContext();
     if (!written) {
-        std::fprintf(stderr, "orvelle-render: could not write %s\n", options.output.c_str());
+        std::fprintf(stderr, "orvelle-render: could not write %s: %s\n", options.output.c_str(), error.c_str());
         return kFailed;
     }
     std::printf("picture: %s\n", options.output.c_str());

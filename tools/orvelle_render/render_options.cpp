@@ -1,10 +1,12 @@
-// Parsing the options of orvelle-render: the picture's own, then those of the settings table.
+// Parsing the options of orvelle-render: the picture's own, the load's, and those of the
+// settings table, all through the settings' one parser.
 #include "render_options.h"
 
 #include <cerrno>
 #include <cstdlib>
 
 #include "core/colors.h"
+#include "core/settings_options.h"
 #include "core/settings_table.h"
 
 namespace {
@@ -27,42 +29,64 @@ bool parseInt(const std::string& text, int& value)
     return true;
 }
 
-bool isPictureOption(const std::string& option)
+std::string bad(const std::string& option, const std::string& value)
 {
-    return option == "--size" || option == "--output" || option == "--frames";
+    return "bad value for " + option + ": '" + value + "'";
 }
 
-// The picture's own options that take a value.
-bool applyPictureOption(const std::string& option, const std::string& value, RenderOptions& options,
-                        std::string& error)
+// The picture's own options, and the load's, reading into options.
+std::vector<ProgramOption> renderOptions(RenderOptions& options)
 {
-    const std::string bad = "bad value for " + option + ": '" + value + "'";
-    if (option == "--size") {
-        const std::string::size_type x = value.find('x');
-        int width = 0;
-        int height = 0;
-        if (x == std::string::npos || !parseInt(value.substr(0, x), width) || !parseInt(value.substr(x + 1), height) ||
-            width < 1 || height < 1 || width > kLargestSide || height > kLargestSide) {
-            error = bad + " (WIDTHxHEIGHT, 1 to " + std::to_string(kLargestSide) + " each)";
-            return false;
-        }
-        options.width = width;
-        options.height = height;
-    } else if (option == "--output") {
-        if (value.empty()) {
-            error = bad;
-            return false;
-        }
-        options.output = value;
-    } else {
-        int frames = 0;
-        if (!parseInt(value, frames) || frames < 1 || frames > 100000) {
-            error = bad + " (1 to 100000)";
-            return false;
-        }
-        options.frames = frames;
-    }
-    return true;
+    std::vector<ProgramOption> own = loadOptions(options.load, options.settings);
+    own.push_back({"--size", "WIDTHxHEIGHT", "picture size of one eye, up to 8192 a side\n(default 800x600)",
+                   [&options](const std::string& value, std::string& error) {
+                       const std::string::size_type x = value.find('x');
+                       int width = 0;
+                       int height = 0;
+                       if (x == std::string::npos || !parseInt(value.substr(0, x), width) ||
+                           !parseInt(value.substr(x + 1), height) || width < 1 || height < 1 ||
+                           width > kLargestSide || height > kLargestSide) {
+                           error = bad("--size", value) + " (WIDTHxHEIGHT, 1 to " + std::to_string(kLargestSide) +
+                                   " each)";
+                           return false;
+                       }
+                       options.width = width;
+                       options.height = height;
+                       return true;
+                   }});
+    own.push_back({"--output", "FILE.png",
+                   "picture to write (default: FILE's name with .png,\nin the current folder; never FILE itself)",
+                   [&options](const std::string& value, std::string& error) {
+                       if (value.empty()) {
+                           error = bad("--output", value);
+                           return false;
+                       }
+                       options.output = value;
+                       return true;
+                   }});
+    own.push_back({"--frames", "N",
+                   "draw N frames and print their median time (after\none frame that builds the kept geometry, "
+                   "whose\ntime is printed first), then the process's peak\nresident memory in MB (10^6 bytes)",
+                   [&options](const std::string& value, std::string& error) {
+                       int frames = 0;
+                       if (!parseInt(value, frames) || frames < 1 || frames > 100000) {
+                           error = bad("--frames", value) + " (1 to 100000)";
+                           return false;
+                       }
+                       options.frames = frames;
+                       return true;
+                   }});
+    own.push_back({"--reference", "",
+                   "draw every primitive in immediate mode, keeping\nnothing between frames (the slow reference)",
+                   [&options](const std::string&, std::string&) {
+                       options.reference = true;
+                       return true;
+                   }});
+    own.push_back({"--help", "", "show this text", [&options](const std::string&, std::string&) {
+                       options.help = true;
+                       return true;
+                   }});
+    return own;
 }
 
 }  // namespace
@@ -71,55 +95,19 @@ bool parseRenderOptions(const std::vector<std::string>& args, RenderOptions& opt
 {
     // The data colours start as the panel fills them; --data-color may change some.
     fillDataColors(options.settings.dataColors);
-    bool eyeSeparationGiven = false;
-    std::vector<std::string> files;
-    for (std::size_t k = 0; k < args.size(); ++k) {
-        const std::string& option = args[k];
-        if (option == "--help") {
-            options.help = true;
-            continue;
-        }
-        if (option == "--reference") {
-            options.reference = true;
-            continue;
-        }
-        if (option.size() < 2 || option.compare(0, 2, "--") != 0) {
-            files.push_back(option);
-            continue;
-        }
-        const SettingRow* row = rowOfOption(option);
-        if (row == nullptr && !isPictureOption(option)) {
-            error = "unknown option " + option;
-            return false;
-        }
-        if (row != nullptr && row->kind == SettingKind::Flag) {
-            applyOptionValue(*row, "", options.settings, error);
-            continue;
-        }
-        if (k + 1 >= args.size()) {
-            error = option + " needs a value";
-            return false;
-        }
-        const std::string& value = args[++k];
-        if (row == nullptr) {
-            if (!applyPictureOption(option, value, options, error)) {
-                return false;
-            }
-            continue;
-        }
-        if (!applyOptionValue(*row, value, options.settings, error)) {
-            return false;
-        }
-        eyeSeparationGiven = eyeSeparationGiven || row == &settingRow(&Settings::eyeSeparation);
+    CommandLine line;
+    if (!parseSettingsOptions(args, renderOptions(options), OptionReader::Renderer, options.settings, line, error)) {
+        return false;
     }
     // The viewer resets the view before every load, which couples the eye separation to the
     // focal length (focalLength / focalRatio): a picture of a loaded file starts there.
-    if (!eyeSeparationGiven) {
+    if (!line.gave(settingRow(&Settings::eyeSeparation))) {
         options.settings.eyeSeparation = options.settings.focalLength / options.settings.focalRatio;
     }
     if (options.help) {
         return true;
     }
+    const std::vector<std::string>& files = line.operands;
     if (files.size() != 1) {
         error = files.empty() ? "no data file given" : "more than one data file given: '" + files[1] + "'";
         return false;
@@ -139,32 +127,23 @@ std::string defaultOutputName(const std::string& file)
         name = name.substr(slash + 1);
     }
     const std::string::size_type dot = name.rfind('.');
+    const bool picture = dot != std::string::npos && dot > 0 && name.compare(dot, std::string::npos, ".png") == 0;
     if (dot != std::string::npos && dot > 0) {
         name.erase(dot);
     }
     if (name.empty()) {
         name = "picture";
     }
-    return name + ".png";
+    return name + (picture ? "-render.png" : ".png");
 }
 
 std::string renderUsage()
 {
+    RenderOptions described;
     return "Usage: orvelle-render [options] FILE\n"
            "Draws FILE with the viewer's own frame code, without a display, and writes a PNG.\n"
            "\n" +
-           settingsUsage() +
-           "  --size WIDTHxHEIGHT              picture size of one eye, up to 8192 a side\n"
-           "                                   (default 800x600)\n"
-           "  --output FILE.png                picture to write (default: FILE's name with .png,\n"
-           "                                   in the current folder)\n"
-           "  --frames N                       draw N frames and print their median time (after\n"
-           "                                   one frame that builds the kept geometry, whose\n"
-           "                                   time is printed first), then the process's peak\n"
-           "                                   resident memory in MB (10^6 bytes)\n"
-           "  --reference                      draw every primitive in immediate mode, keeping\n"
-           "                                   nothing between frames (the slow reference)\n"
-           "  --help                           show this text\n"
+           optionsUsage(renderOptions(described), OptionReader::Renderer) +
            "\n"
            "Exit status: 0 picture written, 1 FILE not loaded or picture not written, 2 usage error.\n";
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/settings.h"
+#include "io/load_options.h"
 
 struct RenderOptions {
     std::string file;
@@ -15,6 +16,8 @@ struct RenderOptions {
     int frames = 0;          // 0: draw one frame and report no time
     bool reference = false;  // immediate-mode drawing, nothing kept
     bool help = false;
+    // --format and --columns: the reader (auto by default) and the columns of a table.
+    LoadChoice load;
     // The viewer's settings as they are after it loads a file (the data colours as the panel
     // fills them), with every settings option given applied.
     Settings settings;
@@ -25,7 +28,8 @@ struct RenderOptions {
 bool parseRenderOptions(const std::vector<std::string>& args, RenderOptions& options, std::string& error);
 
 // The picture's name when --output is not given: FILE's name, without its folder, with
-// its extension replaced by .png.
+// its extension replaced by .png; a FILE that is a .png itself gives STEM-render.png, so
+// that the picture never takes its place.
 std::string defaultOutputName(const std::string& file);
 
 // The usage text: the picture's own options and those of every setting.
