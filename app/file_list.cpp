@@ -318,6 +318,9 @@ void loadStartFile(const StartFile& start, void (*applyStartView)())
     askFor(start.path, name);
     LoadSettings settings = panelLoadSettings(true);
     settings.detectFormat = start.detect;
+    if (!start.detect) {
+        settings.chosenIn = FormatChosenIn::CommandLine;  // --format named the reader
+    }
     FileLoad load{start.path, name, settings, LoadKind::Chosen};
     load.reportsDetectedFormat = start.detect;
     load.applyStartView = applyStartView;

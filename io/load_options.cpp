@@ -81,5 +81,9 @@ LoadSettings loadSettingsFor(const Settings& settings, const LoadChoice& choice)
     load.format = chosenFormat(choice, settings);
     load.detectFormat = choice.format.automatic && choice.columns.empty();
     load.columns = choice.columns;
+    // A reader named on the command line is changed there too, so the wrong-format line says so.
+    if (!choice.format.automatic) {
+        load.chosenIn = FormatChosenIn::CommandLine;
+    }
     return load;
 }

@@ -164,6 +164,7 @@ TEST(RenderOptions, TheReaderIsDetectedUnlessNamedAndColumnsChooseTheTableReader
     EXPECT_TRUE(o.load.format.automatic) << "--format auto is the default";
     LoadSettings load = loadSettingsFor(o.settings, o.load);
     EXPECT_TRUE(load.detectFormat);
+    EXPECT_EQ(load.chosenIn, FormatChosenIn::Panel);
     EXPECT_TRUE(load.columns.empty());
 
     ASSERT_TRUE(parse({"--format", "MATRIX", "f"}, o, error)) << error;
@@ -171,6 +172,7 @@ TEST(RenderOptions, TheReaderIsDetectedUnlessNamedAndColumnsChooseTheTableReader
     EXPECT_FALSE(load.detectFormat);
     EXPECT_EQ(load.format, DataFormat::Matrix);
     EXPECT_EQ(o.settings.dataFormat, DataFormat::Matrix);
+    EXPECT_EQ(load.chosenIn, FormatChosenIn::CommandLine) << "a wrong reader is changed on the command line";
 
     ASSERT_TRUE(parse({"--columns", "lon,lat,height,station", "f"}, o, error)) << error;
     load = loadSettingsFor(o.settings, o.load);
