@@ -159,7 +159,10 @@ void controlAction(int id)
     case ControlId::ApplyColor: applyColorSettings(); break;
     case ControlId::FocalLength: focalLengthChanged(); break;
     case ControlId::EyeSeparation: eyeSeparationChanged(); break;
-    case ControlId::ViewMode: openDisplayWindow(); break;
+    case ControlId::ViewMode:
+        openDisplayWindow();
+        enableStereoOptions(viewer, viewer);
+        break;
     case ControlId::AxisScaling:
         if (viewer.loadedListitem > 0)
             loadListItem(viewer.loadedListitem);
