@@ -18,6 +18,7 @@ struct RowMarks {
     int parity = 0;
 };
 std::vector<RowMarks> marked;
+bool depthBlockingForced = false;
 
 RowMarks* marksOf(const void* context)
 {
@@ -89,7 +90,7 @@ bool markInterleavedRows(const Viewport& area, int firstPlaceParity)
 {
     GLint stencilBits = 0;
     glGetIntegerv(GL_STENCIL_BITS, &stencilBits);
-    if (stencilBits <= 0) {
+    if (stencilBits <= 0 || depthBlockingForced) {
         return false;
     }
     const void* context = currentGlContext();
@@ -145,6 +146,11 @@ void blockRowsOfOtherPlace(const Viewport& area, int firstPlaceParity, int place
     const int otherPlaceParity = place == 0 ? 1 - firstPlaceParity : firstPlaceParity;
     drawRowQuad(otherPlaceParity);
     glPopAttrib();
+}
+
+void forceDepthRowBlocking(bool force)
+{
+    depthBlockingForced = force;
 }
 
 void forgetInterleavedRows(const void* context)

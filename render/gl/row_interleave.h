@@ -20,5 +20,9 @@ void stopKeepingToRows();
 // frame that an earlier slice has drawn already).
 void blockRowsOfOtherPlace(const Viewport& area, int firstPlaceParity, int place);
 
+// Makes markInterleavedRows answer as in a window without a stencil buffer (tests of the
+// depth-buffer way).
+void forceDepthRowBlocking(bool force);
+
 // The current context is given back: its marks are forgotten.
 void forgetInterleavedRows(const void* context);

@@ -19,7 +19,7 @@ namespace {
 
 // A light neutral grey: lit by the two lights it stays clear of the white background in
 // every channel, so both filters of the glasses see it.
-constexpr float kNeutralMaterial[4] = {0.55f, 0.55f, 0.55f, 1.0f};
+constexpr float kNeutralMaterial[4] = {0.3f, 0.3f, 0.3f, 1.0f};
 
 Viewport currentViewport()
 {
