@@ -19,6 +19,7 @@ struct RowMarks {
 };
 std::vector<RowMarks> marked;
 bool depthBlockingForced = false;
+int keptParity = -1;
 
 RowMarks* marksOf(const void* context)
 {
@@ -119,20 +120,15 @@ bool markInterleavedRows(const Viewport& area, int firstPlaceParity)
     return true;
 }
 
-void keepToRowsOf(int place)
+void keepToRows(const Viewport& area, int firstPlaceParity, int parity, bool stencil)
 {
-    glEnable(GL_STENCIL_TEST);
-    glStencilFunc(GL_EQUAL, place == 0 ? 1 : 0, 0xff);
-    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-}
-
-void stopKeepingToRows()
-{
-    glDisable(GL_STENCIL_TEST);
-}
-
-void blockRowsOfOtherPlace(const Viewport& area, int firstPlaceParity, int place)
-{
+    keptParity = parity;
+    if (stencil) {
+        glEnable(GL_STENCIL_TEST);
+        glStencilFunc(GL_EQUAL, parity == firstPlaceParity ? 1 : 0, 0xff);
+        glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+        return;
+    }
     GLboolean depthWrites = GL_TRUE;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
     if (!depthWrites) {
@@ -143,9 +139,19 @@ void blockRowsOfOtherPlace(const Viewport& area, int firstPlaceParity, int place
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_ALWAYS);
     glDisable(GL_STENCIL_TEST);
-    const int otherPlaceParity = place == 0 ? 1 - firstPlaceParity : firstPlaceParity;
-    drawRowQuad(otherPlaceParity);
+    drawRowQuad(1 - parity);
     glPopAttrib();
+}
+
+void stopKeepingToRows()
+{
+    keptParity = -1;
+    glDisable(GL_STENCIL_TEST);
+}
+
+int keptRowParity()
+{
+    return keptParity;
 }
 
 void forceDepthRowBlocking(bool force)

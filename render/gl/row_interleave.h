@@ -9,16 +9,17 @@
 // firstPlaceParity in the stencil buffer, unless the current context has them marked for
 // the same area and parity already. False, and nothing marked, without a stencil buffer.
 bool markInterleavedRows(const Viewport& area, int firstPlaceParity);
-// Keeps the following drawing to the marked rows (place 0) or the others (place 1).
-void keepToRowsOf(int place);
+// Keeps the following drawing to the window rows of the given parity: by the stencil marks
+// made for firstPlaceParity, or, where there are none (markInterleavedRows said false), by
+// blocking the other rows of area in the depth buffer. The depth way follows a clear of the
+// depth buffer, and writes nothing while depth writes are masked (the part of a frame that
+// an earlier slice has drawn already).
+void keepToRows(const Viewport& area, int firstPlaceParity, int parity, bool stencil);
 // Lets the drawing reach every row again.
 void stopKeepingToRows();
-
-// The way without a stencil buffer: gives the rows of area that do not belong to place the
-// nearest depth, so that nothing drawn afterwards passes the depth test there. Follows a
-// clear of the depth buffer; writes nothing while depth writes are masked (the part of a
-// frame that an earlier slice has drawn already).
-void blockRowsOfOtherPlace(const Viewport& area, int firstPlaceParity, int place);
+// The parity of the window rows that the drawing is kept to, or -1 for every row: drawing
+// that knows its pixels beforehand leaves out the others.
+int keptRowParity();
 
 // Makes markInterleavedRows answer as in a window without a stencil buffer (tests of the
 // depth-buffer way).

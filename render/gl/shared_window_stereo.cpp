@@ -91,16 +91,12 @@ void drawInterleaved(const DrawContext& c, const FrameProjection& whole, const V
     const EyeCamera eyes[2] = {eyeCamera(whole, eyeAtPlace(0, swap)), eyeCamera(whole, eyeAtPlace(1, swap))};
     announceSecondEye(c.secondEye, s.focalLength, eyes[0], eyes[1]);
     for (int place = 0; place < 2; ++place) {
-        if (stencil) {
-            keepToRowsOf(place);
-        } else {
-            // Without a stencil buffer each eye gets a depth buffer of its own, whose
-            // other rows are blocked.
-            if (place == 1) {
-                glClear(GL_DEPTH_BUFFER_BIT);
-            }
-            blockRowsOfOtherPlace(area, firstParity, place);
+        // Without a stencil buffer each eye gets a depth buffer of its own, whose other rows
+        // are blocked.
+        if (!stencil && place == 1) {
+            glClear(GL_DEPTH_BUFFER_BIT);
         }
+        keepToRows(area, firstParity, place == 0 ? firstParity : 1 - firstParity, stencil);
         drawEyePass(c, eyes[place], GL_BACK, s.leftColor);
         c.secondEye.forget();
     }
