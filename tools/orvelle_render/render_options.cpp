@@ -154,8 +154,8 @@ std::string renderUsage()
            "Draws FILE with the viewer's own frame code, without a display, and writes a PNG.\n"
            "\n" +
            settingsUsage() +
-           "  --size WIDTHxHEIGHT              picture size of one eye, up to 8192 a side\n"
-           "                                   (default 800x600)\n"
+           "  --size WIDTHxHEIGHT              picture size (of each eye with --view stereo), up to\n"
+           "                                   8192 a side (default 800x600)\n"
            "  --output FILE.png                picture to write (default: FILE's name with .png,\n"
            "                                   in the current folder)\n"
            "  --frames N                       draw N frames and print their median time (after\n"
