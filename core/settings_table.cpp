@@ -137,7 +137,8 @@ std::vector<SettingRow> buildRows()
         floatsRow("bgColor", FIELD(bgColor), 4, shown, 0.0f, 1.0f, 0.001f, "--background", "R,G,B", 3,
                   "background colour, 0 to 1 each"),
         floatsRow("leftColor", FIELD(leftColor), 4, shown, 0.0f, 1.0f, 0.001f, "--left-color", "R,G,B", 3,
-                  "colour of MonoView, the left eye, and both eyes of the modes from side-by-side on"),
+                  "colour of MonoView, the left eye, both eyes of side-by-side, top-bottom and "
+                  "interleaved, and of color-anaglyph once changed from red"),
         floatsRow("rightColor", FIELD(rightColor), 4, shown, 0.0f, 1.0f, 0.001f, "--right-color", "R,G,B", 3,
                   "colour of the right eye"),
         SettingRow{"dataColors", SettingKind::DataColors, FIELD(dataColors), kDataColorCount, shown, 0.0f, 1.0f,
