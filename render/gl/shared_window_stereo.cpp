@@ -17,8 +17,8 @@
 
 namespace {
 
-// A light neutral grey: lit by the two lights it stays clear of the white background in
-// every channel, so both filters of the glasses see it.
+// A dark neutral grey: under the two lights (whose white ambient alone lifts it to 0.44) it
+// stays clear of the white background in every channel, equally dark through both filters.
 constexpr float kNeutralMaterial[4] = {0.3f, 0.3f, 0.3f, 1.0f};
 
 Viewport currentViewport()
