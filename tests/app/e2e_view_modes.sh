@@ -91,7 +91,6 @@ mode_y() { echo $((86 + 23 * $1)); }
 
 read -r red blue cyan top bottom left right < <(shoot mono)
 [ "$red" -gt 500 ] && [ "$blue" -lt 20 ] || fail "MonoView: $red red and $blue blue pixels"
-mono_red=$red
 
 no_stereo_lines=$(count_output "No stereo -- set to double buffer")
 for mode in 1 2 3 4 5 6 0; do
@@ -111,9 +110,12 @@ for mode in 1 2 3 4 5 6 0; do
             fail "top and bottom: $top red pixels above, $bottom below, $blue blue" ;;
     5) [ "$blue" -lt 20 ] && [ "$red" -gt 500 ] || fail "row interleaved: $red red and $blue blue pixels"
         [ "$(differing mode-5 mono)" -gt 200 ] || fail "row interleaved looks like MonoView" ;;
-    6)  # A neutral material, mixed from both eyes: red and cyan fringes, no red material.
-        [ "$cyan" -gt 100 ] && [ "$red" -lt $((mono_red / 2)) ] && [ "$(differing mode-6 mono)" -gt 500 ] ||
-            fail "colour anaglyph: $red red and $cyan cyan pixels" ;;
+    6)  # A neutral material mixed from both eyes: where one eye's picture alone covers a
+        # pixel, a red or a cyan fringe, as many of each; no blue of the Anaglyph's right eye.
+        [ "$cyan" -gt 100 ] && [ "$red" -gt 100 ] && [ "$blue" -lt 20 ] &&
+            [ $((red * 2)) -gt "$cyan" ] && [ $((cyan * 2)) -gt "$red" ] &&
+            [ "$(differing mode-6 mono)" -gt 500 ] && [ "$(differing mode-6 mode-1)" -gt 500 ] ||
+            fail "colour anaglyph: $red red, $cyan cyan and $blue blue pixels" ;;
     0) [ "$(differing mode-0 mono)" -lt 20 ] || fail "back in MonoView the picture is not MonoView's" ;;
     esac
 done
