@@ -170,7 +170,10 @@ void controlAction(int id)
     case ControlId::ApplyColor: applyColorSettings(); break;
     case ControlId::FocalLength: focalLengthChanged(); break;
     case ControlId::EyeSeparation: eyeSeparationChanged(); break;
-    case ControlId::ViewMode: openDisplayWindow(); break;
+    case ControlId::ViewMode:
+        openDisplayWindow();
+        enableStereoOptions(viewer, viewer);
+        break;
     case ControlId::AxisScaling: reloadShownFile(); break;
     default: break;  // the colour name and data value wait for "Apply Color Settings"
     }

@@ -21,7 +21,11 @@ namespace {
 
 // Quad-buffered stereo with a depth buffer, since every window draws with depth testing.
 constexpr unsigned int kStereoRequest = GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH | GLUT_STEREO;
-constexpr unsigned int kFallbackRequest = GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH;
+// The double-buffered window with a stencil buffer, which row interleaving marks its rows
+// in; without the stencil where the display cannot give it (interleaving then blocks rows
+// in the depth buffer instead).
+constexpr unsigned int kFallbackRequest = GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH | GLUT_STENCIL;
+constexpr unsigned int kPlainFallbackRequest = GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH;
 
 constexpr double kFrameSliceSeconds = 0.1;
 
@@ -41,8 +45,16 @@ void createWindow()
         std::printf("No stereo -- set to double buffer\n");
     }
     glutInitDisplayMode(kFallbackRequest);
+    if (!glutGet(GLUT_DISPLAY_MODE_POSSIBLE)) {
+        glutInitDisplayMode(kPlainFallbackRequest);
+    }
     viewer.mainWindow = glutCreateWindow("Orvelle<no stereo>");
     viewer.windowMode = WindowMode::DoubleBuffered;
+}
+
+void onWindowMoved(int, int)
+{
+    requestRedisplay();
 }
 
 // Acts on the current window, which is the display window right after its creation.
@@ -54,6 +66,8 @@ void wireCallbacks()
     GLUI_Master.set_glutSpecialFunc(onSpecialKey);
     GLUI_Master.set_glutMouseFunc(onMouse);
     glutMotionFunc(onMotion);
+    // Row interleaving depends on where the window stands: a move must redraw it.
+    glutPositionFunc(onWindowMoved);
 }
 
 // A control's user change has written a setting: what is built from it is out of date.
@@ -79,8 +93,10 @@ void buildViewerPanels()
 
 bool displayWindowFits(int windowMode, int stereoMode)
 {
-    const int stereo = static_cast<int>(ViewMode::Stereo);
-    return windowMode == stereoMode || (windowMode < stereo && stereoMode < stereo);
+    // Every view mode but StereoView draws into the double-buffered window.
+    const bool quadBuffered = windowMode == static_cast<int>(WindowMode::QuadBuffered);
+    const bool doubleBuffered = windowMode == static_cast<int>(WindowMode::DoubleBuffered);
+    return needsQuadBuffer(static_cast<ViewMode>(stereoMode)) ? quadBuffered : doubleBuffered;
 }
 
 void requestRedisplay()
@@ -105,6 +121,14 @@ int openDisplayWindow()
     glutInitWindowSize(viewer.windowWidth, viewer.windowHeight);
     viewer.possible = glutGet(GLUT_DISPLAY_MODE_POSSIBLE);
     std::printf("\npossible= %d\n", viewer.possible);
+    // Another double-buffered window would serve StereoView no better than the open one:
+    // it stays, and every later choice of StereoView finds it again.
+    if (!firstRun && viewer.possible == 0 && needsQuadBuffer(viewer.stereoMode) &&
+        viewer.windowMode == WindowMode::DoubleBuffered) {
+        std::printf("No stereo -- set to double buffer\n");
+        glutInitDisplayMode(kFallbackRequest);
+        return viewer.windowMode.raw;
+    }
 
     createWindow();
     wireCallbacks();

@@ -1,6 +1,8 @@
 // The one settings record, the one data set and the display window's frame state.
 #include "app/viewer_state.h"
 
+#include <GL/freeglut.h>
+
 ViewerState viewer;
 DataSet dataSet;
 FrameState displayState;
@@ -21,6 +23,11 @@ FrameInputs displayFrameInputs()
     in.fileName = viewer.filename;
     in.quadric = viewer.quadric;
     in.window = viewer.mainWindow;
+    // Asked only where it matters, since it is a round trip to the display.
+    if (viewer.stereoMode == ViewMode::Interleaved && glutGet(GLUT_INIT_STATE) && glutGetWindow() != 0) {
+        viewer.windowTop = glutGet(GLUT_WINDOW_Y);
+    }
+    in.windowTop = viewer.windowTop;
     return in;
 }
 

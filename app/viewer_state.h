@@ -27,6 +27,8 @@ struct ViewerState : Settings, PanelHandles {
     int windowY = 50;
     int viewportWidth = 0;
     int viewportHeight = 0;
+    // The screen row of the display window's top row, as row interleaving last asked for it.
+    int windowTop = 0;
     GLUquadric* quadric = nullptr;
 
     // ---- Input ----

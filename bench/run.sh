@@ -4,7 +4,7 @@
 # and the goals they are held against; at the size of the first figures (1x) and at ten times it (10x).
 #   bench/run.sh [FRAMES]        FRAMES timed frames per case (default 10)
 # Environment (bench/README.md has the details): BENCH_SIZES (1x, 10x or both, default both),
-# BENCH_CASES (points, filled, joined, first, lines, viewer, memory; default all), BENCH_VTK (0 leaves
+# BENCH_CASES (points, filled, joined, first, lines, viewer, memory, stereo; default all), BENCH_VTK (0 leaves
 # VTK out), BENCH_ROUNDS (rounds of the frame-time cases, the least median counts; default 5),
 # BENCH_ROUNDS_10X (the same for 10x, default BENCH_ROUNDS), BENCH_BUILD (build folder, default
 # build-bench), BENCH_TIMEOUT (seconds one command may take, default 150), BENCH_TIMEOUT_10X (the same
@@ -46,10 +46,10 @@ for s in ${BENCH_SIZES:-1x,10x}; do
     size_on[$s]=1
   done
 done
-for c in ${BENCH_CASES:-points,filled,joined,first,lines,viewer,memory}; do
+for c in ${BENCH_CASES:-points,filled,joined,first,lines,viewer,memory,stereo}; do
   for c in ${c//,/ }; do
-    [[ $c =~ ^(points|filled|joined|first|lines|viewer|memory)$ ]] ||
-      usage "BENCH_CASES takes points, filled, joined, first, lines, viewer and memory, not '$c'"
+    [[ $c =~ ^(points|filled|joined|first|lines|viewer|memory|stereo)$ ]] ||
+      usage "BENCH_CASES takes points, filled, joined, first, lines, viewer, memory and stereo, not '$c'"
     case_on[$c]=1
   done
 done
@@ -58,14 +58,14 @@ sizes=() scenes=() cases=()
 for s in 1x 10x; do
   [ -z "${size_on[$s]:-}" ] || sizes+=("$s")
 done
-for c in points filled joined first lines viewer memory; do
+for c in points filled joined first lines viewer memory stereo; do
   [ -z "${case_on[$c]:-}" ] || cases+=("$c")
 done
 for c in points filled joined; do
   [ -z "${case_on[$c]:-}" ] || scenes+=("$c")
 done
 [ ${#sizes[@]} -gt 0 ] && [ ${#cases[@]} -gt 0 ] || usage "BENCH_SIZES and BENCH_CASES name nothing"
-# Wants SIZE CASE: whether that case runs at that size (lines, viewer and memory are 1x only).
+# Wants SIZE CASE: whether that case runs at that size (lines, viewer, memory and stereo are 1x only).
 wants() {
   [ -n "${size_on[$1]:-}" ] && [ -n "${case_on[$2]:-}" ] && { [ "$1" = 1x ] || [[ $2 =~ ^(points|filled|joined|first)$ ]]; }
 }
@@ -101,9 +101,10 @@ ensure_data() {  # shape, sets, points, file
 mkdir -p "$out"
 for s in "${sizes[@]}"; do
   for c in points filled joined; do
-    # The points file also serves the first picture, and at 1x the line sets, the viewer and memory.
-    if wants "$s" "$c" || { [ "$c" = points ] && { wants "$s" first || wants "$s" lines || wants "$s" viewer ||
-         wants "$s" memory; }; }; then
+    # The points file also serves the first picture, and at 1x the line sets, the viewer and memory;
+    # the stereo modes take all three scenes.
+    if wants "$s" "$c" || wants "$s" stereo || { [ "$c" = points ] && { wants "$s" first || wants "$s" lines ||
+         wants "$s" viewer || wants "$s" memory; }; }; then
       read -r shape sets points <<< "${case_data[$s-$c]}"
       ensure_data "$shape" "$sets" "$points" "$out/${case_file[$s-$c]}"
     fi
@@ -181,6 +182,59 @@ first_picture() {  # size
   echo "first picture of ${case_name[$s-points]}: Orvelle ${first_o[*]} s, VTK ${first_v[*]} s"
 }
 
+# The view modes of two eyes in one window against MonoView, in the same rounds, and against VTK's
+# stereo type of the same kind where it has one: SplitViewportHorizontal (which keeps the window's
+# aspect ratio in each half, as --squeeze does), Interlaced and Anaglyph (a colour anaglyph).
+stereo_views=(mono side-by-side top-bottom interleaved color-anaglyph)
+declare -A stereo_vtk=([mono]=1 [side-by-side]=1 [interleaved]=1 [color-anaglyph]=1) stereo_o stereo_v
+stereo_case() {  # scene, rounds
+  local c=$1 n=$2 round view figure squeeze file=$out/${case_file[1x-$1]} o_runs=() v_runs=()
+  for ((round = 0; round < n; round++)); do
+    for view in "${stereo_views[@]}"; do
+      squeeze=()
+      [ "$view" != side-by-side ] || squeeze=(--squeeze)
+      figure=$(frame_time "$render" --frames "$frames" --size "$size" --display "$c" --segments 8 --view "$view" \
+        "${squeeze[@]}" --angles "$angles" --no-file-name --output "$out/orvelle-$c-$view.png" "$file")
+      o_runs+=("$view $figure")
+      if [ "$with_vtk" = 1 ] && [ -n "${stereo_vtk[$view]:-}" ]; then
+        figure=$(frame_time "$python" "$here/vtk_scene.py" --frames "$frames" --size "$size" --scene "$c" \
+          --view "$view" --angles "$angles" "$file")
+      elif [ "$with_vtk" = 1 ]; then
+        figure=none
+      else
+        figure=skipped
+      fi
+      v_runs+=("$view $figure")
+    done
+  done
+  for view in "${stereo_views[@]}"; do
+    stereo_o[$c-$view]=$(printf '%s\n' "${o_runs[@]}" | sed -n "s/^$view //p" | least)
+    stereo_v[$c-$view]=$(printf '%s\n' "${v_runs[@]}" | sed -n "s/^$view //p" | least)
+    printf '%-26s %-15s Orvelle %10s ms   VTK %10s ms   (rounds: Orvelle %s; VTK %s)\n' "${case_name[1x-$c]}" "$view" \
+      "${stereo_o[$c-$view]}" "${stereo_v[$c-$view]}" "$(rounds_of "$view" "${o_runs[@]}")" \
+      "$(rounds_of "$view" "${v_runs[@]}")"
+  done
+}
+
+# The rows of the stereo modes: each at most 1.5 times MonoView, and at most half VTK's time for
+# the same stereo type.
+stereo_rows() {
+  local c view cost vs result
+  for c in points filled joined; do
+    for view in "${stereo_views[@]:1}"; do
+      cost=$(ratio "${stereo_o[$c-$view]}" "${stereo_o[$c-mono]}")
+      vs=$(ratio "${stereo_o[$c-$view]}" "${stereo_v[$c-$view]}")
+      result=$(goal "$cost" '<=' 1.5)
+      if [ "${stereo_v[$c-$view]}" != none ] && [ "$(vtk_goal "${stereo_v[$c-$view]}" "$vs" '<=' 0.5)" = missed ]; then
+        result=missed
+      fi
+      printf '%-36s %8s ms %8s ms %8s   %-34s %s\n' "${case_name[1x-$c]}, $view" "${stereo_o[$c-$view]}" \
+        "${stereo_v[$c-$view]/none/-}" "$vs" \
+        "O/mono $cost <= 1.5$([ "${stereo_v[$c-$view]}" = none ] || echo ", O/VTK <= 0.5")" "$result"
+    done
+  done
+}
+
 if [ "$with_vtk" = 1 ]; then
   against="Orvelle against VTK $("$python" -c 'from vtkmodules.vtkCommonCore import vtkVersion; print(vtkVersion.GetVTKVersion())')"
 else
@@ -205,6 +259,11 @@ if [ -n "${size_on[1x]:-}" ]; then
       else if (ms == "timeout") printf "<%.3f", n / l
       else print ms }')
     echo "10^6 points as joined line sets: Orvelle $big_joined ms a frame ($big_fps frames a second)"
+  fi
+  if wants 1x stereo; then
+    for c in points filled joined; do
+      stereo_case "$c" "$rounds"
+    done
   fi
   if wants 1x viewer; then
     viewer_fps=$("$here/viewer_rate.sh" "$build/orvelle" "$out/points.dat" 10)
@@ -289,6 +348,7 @@ if [ -n "${size_on[1x]:-}" ]; then
     printf '%-36s %8s /s %11s %8s   %-34s %s\n' "same, frames/s in the viewer" "$viewer_fps" "-" "-" \
       "$viewer_fps frames/s >= 5" "$(goal "$viewer_fps" '>=' 5)"
   fi
+  wants 1x stereo && stereo_rows
   if wants 1x memory; then
     for d in "${memory_types[@]}"; do
       printf '%-36s %8s MB %11s %8s   %-34s %s\n' "peak memory, 10^6 points, $d" "${memory[$d]}" "-" "-" \

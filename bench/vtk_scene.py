@@ -6,8 +6,12 @@ from -5 to 5 as the viewer does, and draws it as points (2 pixels), as a filled 
 quadrilaterals or as joined tubes of 8 sides and radius 0.02, seen from a camera at distance 20 with
 a 45 degree view angle, red on white, with the viewer's two directional lights.
 
-  vtk_scene.py --scene points|filled|joined [--view mono|anaglyph] [--size 800x600]
+  vtk_scene.py --scene points|filled|joined [--view VIEW] [--size 800x600]
                [--angles X,Y,Z] (--frames N | --picture OUT.png) FILE
+
+VIEW is mono, or one of VTK's stereo types under the name of Orvelle's view mode of the same kind:
+anaglyph and color-anaglyph (Anaglyph), side-by-side (SplitViewportHorizontal) or interleaved
+(Interlaced, which keeps the rows apart in a stencil buffer).
 
 --frames N renders a warm-up frame and then N timed frames, each Render() followed by
 WaitForCompletion(), and prints "frames: N median-ms: M". --picture renders once and writes a PNG.
@@ -114,6 +118,8 @@ def joined_scene(coords, sets, per_set):
 
 
 SCENES = {"points": points_scene, "filled": filled_scene, "joined": joined_scene}
+STEREO_TYPES = {"anaglyph": "Anaglyph", "color-anaglyph": "Anaglyph", "side-by-side": "SplitViewportHorizontal",
+                "interleaved": "Interlaced"}
 
 
 def add_viewer_lights(renderer):
@@ -165,8 +171,10 @@ def build_window(mapper, args):
     window.SetMultiSamples(0)
     window.SetSize(*args.size)
     window.AddRenderer(renderer)
-    if args.view == "anaglyph":
-        window.SetStereoTypeToAnaglyph()
+    if args.view in STEREO_TYPES:
+        if args.view == "interleaved":
+            window.SetStencilCapable(1)
+        getattr(window, "SetStereoTypeTo" + STEREO_TYPES[args.view])()
         window.StereoRenderOn()
     renderer.ResetCameraClippingRange()
     return window
@@ -210,7 +218,7 @@ def print_peak_memory():
 def parse_args(argv):
     parser = argparse.ArgumentParser(description="The VTK side of the Orvelle benchmark.")
     parser.add_argument("--scene", choices=sorted(SCENES), required=True)
-    parser.add_argument("--view", choices=["mono", "anaglyph"], default="mono")
+    parser.add_argument("--view", choices=["mono"] + sorted(STEREO_TYPES), default="mono")
     parser.add_argument("--size", default="800x600")
     parser.add_argument("--angles", default="0,0,0")
     what = parser.add_mutually_exclusive_group(required=True)

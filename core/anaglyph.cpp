@@ -6,28 +6,15 @@
 
 namespace {
 
-struct MethodNames {
-    AnaglyphMethod method;
-    const char* word;
-    const char* label;
+// The panel's names of the methods, in the order of their values.
+constexpr const char* kMethodLabels[kAnaglyphMethodCount] = {
+    "Red-cyan (colour mask)", "Grey", "Half colour", "Full colour", "Least squares",
 };
 
-constexpr MethodNames kMethodNames[kAnaglyphMethodCount] = {
-    {AnaglyphMethod::ColorMask, "mask", "Red-cyan (colour mask)"},
-    {AnaglyphMethod::Gray, "gray", "Grey"},
-    {AnaglyphMethod::HalfColor, "half-color", "Half colour"},
-    {AnaglyphMethod::FullColor, "color", "Full colour"},
-    {AnaglyphMethod::Dubois, "dubois", "Least squares"},
-};
-
-const MethodNames& namesOf(AnaglyphMethod method)
+int indexOf(AnaglyphMethod method)
 {
-    for (const MethodNames& names : kMethodNames) {
-        if (names.method == method) {
-            return names;
-        }
-    }
-    return kMethodNames[0];
+    const int index = static_cast<int>(method);
+    return index >= 0 && index < kAnaglyphMethodCount ? index : 0;
 }
 
 // Eric Dubois's least-squares matrices for red-cyan glasses on a CRT-like display, with
@@ -92,21 +79,23 @@ void combinePixels(const std::uint64_t (&table)[6][256], const std::int64_t (&bi
 
 }  // namespace
 
+const char* const kAnaglyphMethodWords[kAnaglyphMethodCount] = {"mask", "gray", "half-color", "color", "dubois"};
+
 const char* anaglyphMethodWord(AnaglyphMethod method)
 {
-    return namesOf(method).word;
+    return kAnaglyphMethodWords[indexOf(method)];
 }
 
 const char* anaglyphMethodLabel(AnaglyphMethod method)
 {
-    return namesOf(method).label;
+    return kMethodLabels[indexOf(method)];
 }
 
 std::optional<AnaglyphMethod> anaglyphMethodFromWord(std::string_view word)
 {
-    for (const MethodNames& names : kMethodNames) {
-        if (word == names.word) {
-            return names.method;
+    for (int k = 0; k < kAnaglyphMethodCount; ++k) {
+        if (word == kAnaglyphMethodWords[k]) {
+            return static_cast<AnaglyphMethod>(k);
         }
     }
     return std::nullopt;

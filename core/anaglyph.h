@@ -7,21 +7,15 @@
 #include <optional>
 #include <string_view>
 
-enum class AnaglyphMethod : int {
-    ColorMask = 0,  // red from the left eye, green and blue from the right
-    Gray = 1,       // the grey of each eye: left into red, right into green and blue
-    HalfColor = 2,  // the left eye's grey into red, the right eye's green and blue as they are
-    FullColor = 3,  // red from the left eye, green and blue from the right
-    Dubois = 4,     // Eric Dubois's least-squares projection for red-cyan glasses
-};
-constexpr int kAnaglyphMethodCount = 5;
-constexpr double kDefaultDesaturation = 0.65;
+#include "core/modes.h"
 
 // The weights that make a grey of red, green and blue.
 constexpr double kGreyWeights[3] = {0.299, 0.587, 0.114};
 
-// The word a method is saved and given on a command line as: mask, gray, half-color,
-// color, dubois; and the method a word names (nothing for an unknown word).
+// The words a method is given on a command line as, in the order of the methods' values:
+// mask, gray, half-color, color, dubois.
+extern const char* const kAnaglyphMethodWords[kAnaglyphMethodCount];
+// The word of a method, and the method a word names (nothing for an unknown word).
 const char* anaglyphMethodWord(AnaglyphMethod method);
 std::optional<AnaglyphMethod> anaglyphMethodFromWord(std::string_view word);
 // The method's name in the panel's list.

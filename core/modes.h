@@ -7,7 +7,34 @@ enum class ViewMode : int {
     Mono = 0,      // one picture from the centre
     Anaglyph = 1,  // both eyes over each other in the left and right material colours
     Stereo = 2,    // quad-buffered stereo where the display offers it
+    // The modes below draw both eyes into the ordinary double-buffered window.
+    SideBySide = 3,     // the left eye in the left half, the right eye in the right half
+    TopBottom = 4,      // the left eye in the top half, the right eye in the bottom half
+    Interleaved = 5,    // even and odd screen rows, for passive polarised monitors
+    ColorAnaglyph = 6,  // both eyes in their own colours, mixed by an anaglyph method
 };
+constexpr int kViewModeCount = 7;
+
+// Whether a view mode draws two eyes, and whether it needs a quad-buffered window.
+constexpr bool drawsTwoEyes(ViewMode mode)
+{
+    return mode != ViewMode::Mono;
+}
+constexpr bool needsQuadBuffer(ViewMode mode)
+{
+    return mode == ViewMode::Stereo;
+}
+
+// How "Colour anaglyph" mixes the two eyes' pictures into one for red-cyan glasses; each
+// method is a pair of colour matrices (core/anaglyph.h).
+enum class AnaglyphMethod : int {
+    ColorMask = 0,  // red from the left eye, green and blue from the right
+    Gray = 1,       // the grey of each eye: left into red, right into green and blue
+    HalfColor = 2,  // the left eye's grey into red, the right eye's green and blue as they are
+    FullColor = 3,  // red from the left eye, green and blue from the right
+    Dubois = 4,     // Eric Dubois's least-squares projection for red-cyan glasses
+};
+constexpr int kAnaglyphMethodCount = 5;
 
 // "Data Display": how the data set is drawn.
 enum class DisplayType : int {

@@ -45,6 +45,15 @@ struct Settings {
     // Focal length over eye separation: the link that keeps the two in proportion when the
     // focal length moves, and that a reset of the view restores.
     float focalRatio = 20.0f;
+    // The picture meant for each eye goes to the other, in every mode of two eyes.
+    int swapEyes = 0;
+    // Side by side, top and bottom: each eye keeps the whole window's aspect ratio, squeezed
+    // into its half, as 3D televisions that stretch each half back expect.
+    int squeezeEyes = 0;
+    // "Colour anaglyph": how the eyes' pictures are mixed, and how far their colours are
+    // first moved towards grey (0 none, 1 all grey), which eases rivalry between the eyes.
+    Choice<AnaglyphMethod> anaglyphMethod{AnaglyphMethod::Dubois};
+    float desaturation = 0.65f;
 
     // ---- Display choices ----
     Choice<DisplayType> displayType{DisplayType::Joined};

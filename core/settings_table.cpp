@@ -19,13 +19,15 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/anaglyph.h"
 #include "core/view_maths.h"
 
 namespace {
 
 constexpr float kUnbounded = 3.0e38f;
 
-const char* const kViewWords[] = {"mono", "anaglyph", "side-by-side"};
+const char* const kViewWords[] = {"mono",         "anaglyph",    "stereo",        "side-by-side",
+                                  "top-bottom",   "interleaved", "color-anaglyph"};
 const char* const kDisplayWords[] = {"points", "joined", "needled", "grid", "filled"};
 const char* const kScalingWords[] = {"individual", "uniform"};
 const char* const kFormatWords[] = {"data", "maple", "color", "columns", "matrix"};
@@ -35,6 +37,7 @@ constexpr int countOf(const char* const (&)[N])
 {
     return static_cast<int>(N);
 }
+static_assert(countOf(kViewWords) == kViewModeCount, "one word for every view mode");
 
 // The three angles stand side by side, so that one row (and one option) covers them.
 static_assert(offsetof(Settings, angleZ) == offsetof(Settings, angleX) + 2 * sizeof(float),
@@ -108,7 +111,7 @@ std::vector<SettingRow> buildRows()
         choiceRow("displayType", FIELD(displayType), shown | kGeometry, "--display", kDisplayWords,
                   "display type"),
         choiceRow("stereoMode", FIELD(stereoMode), shown | kWindow, "--view", kViewWords,
-                  "view mode; side-by-side writes the left eye's picture left of the right eye's"),
+                  "view mode (stereo is StereoView: quad-buffered in the viewer, the two eye pictures side by side from orvelle-render)"),
         choiceRow("axis_data", FIELD(axis_data), kReloads, "--scaling", kScalingWords, "axis scaling"),
         // ---- Stereo ----
         withDefaultText(floatRow("eyeSeparation", FIELD(eyeSeparation), shown, 0.0f, 45.0f, 0.05f, "--eye-separation", ""),
@@ -117,6 +120,14 @@ std::vector<SettingRow> buildRows()
                  "--focal-length", ""),
         floatRow("focalRatio", FIELD(focalRatio), kResetWithView, 0.0f, kUnbounded, 0.0f, nullptr,
                  "focal length over eye separation"),
+        flagRow("swapEyes", FIELD(swapEyes), shown, "--swap-eyes", 1,
+                "give each eye the picture meant for the other (every view of two eyes)"),
+        flagRow("squeezeEyes", FIELD(squeezeEyes), shown, "--squeeze", 1,
+                "side-by-side, top-bottom: each eye keeps the whole picture's aspect ratio"),
+        choiceRow("anaglyphMethod", FIELD(anaglyphMethod), shown, "--anaglyph-method", kAnaglyphMethodWords,
+                  "how color-anaglyph mixes the eyes"),
+        floatRow("desaturation", FIELD(desaturation), shown, 0.0f, 1.0f, 0.01f, "--desaturate",
+                 "color-anaglyph: colours moved towards grey before mixing"),
         // ---- View ----
         floatRow("scale", FIELD(scale), shown | kResetWithView, -1000.0f, 1000.0f, 0.001f, "--scale",
                  "size factor"),
@@ -133,7 +144,8 @@ std::vector<SettingRow> buildRows()
         floatsRow("bgColor", FIELD(bgColor), 4, shown, 0.0f, 1.0f, 0.001f, "--background", "R,G,B", 3,
                   "background colour, 0 to 1 each"),
         floatsRow("leftColor", FIELD(leftColor), 4, shown, 0.0f, 1.0f, 0.001f, "--left-color", "R,G,B", 3,
-                  "colour of MonoView and the left eye"),
+                  "colour of MonoView, the left eye, both eyes of side-by-side, top-bottom and "
+                  "interleaved, and of color-anaglyph once changed from red"),
         floatsRow("rightColor", FIELD(rightColor), 4, shown, 0.0f, 1.0f, 0.001f, "--right-color", "R,G,B", 3,
                   "colour of the right eye"),
         SettingRow{"dataColors", SettingKind::DataColors, FIELD(dataColors), kDataColorCount, shown, 0.0f, 1.0f,

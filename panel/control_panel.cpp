@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "core/anaglyph.h"
 #include "core/colors.h"
 #include "core/modes.h"
 #include "core/settings_table.h"
@@ -61,12 +62,31 @@ void buildObjectProperties(GLUI* window, Settings& s, PanelHandles& h, const Pan
     h.thicknessSpinner->set_alignment(GLUI_ALIGN_RIGHT);
 }
 
+// The options of the two-eye modes, in a column beside the view modes.
+void buildStereoOptions(GLUI* window, GLUI_Panel* stereo, Settings& s, PanelHandles& h, const PanelWiring& w)
+{
+    window->add_column_to_panel(stereo, false);
+    h.anaglyphMethodList =
+        window->add_listbox_to_panel(stereo, "Method:", &s.anaglyphMethod.raw, toInt(ControlId::None));
+    for (int k = 0; k < kAnaglyphMethodCount; ++k)
+        h.anaglyphMethodList->add_item(k, anaglyphMethodLabel(static_cast<AnaglyphMethod>(k)));
+    h.desaturationSpinner = addSettingSpinner(window, stereo, "Desaturation:", s, settingRow(&Settings::desaturation),
+                                              ControlId::None, w);
+    h.desaturationSpinner->set_alignment(GLUI_ALIGN_RIGHT);
+    h.squeezeCheckbox = window->add_checkbox_to_panel(stereo, "Squeezed", &s.squeezeEyes, toInt(ControlId::None));
+    h.swapEyesCheckbox = window->add_checkbox_to_panel(stereo, "Swap eyes", &s.swapEyes, toInt(ControlId::None));
+    enableStereoOptions(s, h);
+}
+
 void buildDisplayOptions(GLUI* window, Settings& s, PanelHandles& h, const PanelWiring& w)
 {
     GLUI_Rollout* rollout = window->add_rollout("Display Options", false);
 
     GLUI_Rollout* stereo = window->add_rollout_to_panel(rollout, "Mono/Stereo", false);
-    addRadioGroup(window, stereo, &s.stereoMode.raw, ControlId::ViewMode, w, {"MonoView ", "Anaglyph", "StereoView"});
+    addRadioGroup(window, stereo, &s.stereoMode.raw, ControlId::ViewMode, w,
+                  {"MonoView ", "Anaglyph", "StereoView", "Side by side", "Top and bottom", "Row interleaved",
+                   "Colour anaglyph"});
+    buildStereoOptions(window, stereo, s, h, w);
 
     GLUI_Rollout* scaling = window->add_rollout_to_panel(rollout, "Axis Scaling", false);
     h.axisScalingRadio =
@@ -200,7 +220,27 @@ void buildMovementControls(GLUI* window, Settings& s, PanelHandles& h)
     window->add_rotation("Light 1", s.lightRotateMat, toInt(ControlId::None))->set_spin(0.82f);
 }
 
+void enableIf(GLUI_Control* control, bool enabled)
+{
+    if (control == nullptr)
+        return;
+    if (enabled)
+        control->enable();
+    else
+        control->disable();
+}
+
 }  // namespace
+
+void enableStereoOptions(const Settings& settings, PanelHandles& handles)
+{
+    const ViewMode mode = settings.stereoMode;
+    const bool colourAnaglyph = mode == ViewMode::ColorAnaglyph;
+    enableIf(handles.anaglyphMethodList, colourAnaglyph);
+    enableIf(handles.desaturationSpinner, colourAnaglyph);
+    enableIf(handles.squeezeCheckbox, mode == ViewMode::SideBySide || mode == ViewMode::TopBottom);
+    enableIf(handles.swapEyesCheckbox, drawsTwoEyes(mode));
+}
 
 void buildControlPanel(Settings& settings, PanelHandles& handles, const PanelWiring& wiring)
 {

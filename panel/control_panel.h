@@ -12,6 +12,7 @@ class GLUI_EditText;
 class GLUI_Listbox;
 class GLUI_RadioGroup;
 class GLUI_Spinner;
+class GLUI_Checkbox;
 
 // The controls that the rest of the program reaches after the build. Each is owned by the
 // panel toolkit; each is empty until the panel is built.
@@ -37,6 +38,11 @@ struct PanelHandles {
     GLUI_Listbox* dataValueList = nullptr;
     GLUI_Spinner* light1IntensitySpinner = nullptr;
     GLUI_Spinner* light2IntensitySpinner = nullptr;
+    // The options beside "Mono/Stereo", each enabled only in the view modes it applies to.
+    GLUI_Listbox* anaglyphMethodList = nullptr;
+    GLUI_Spinner* desaturationSpinner = nullptr;
+    GLUI_Checkbox* squeezeCheckbox = nullptr;
+    GLUI_Checkbox* swapEyesCheckbox = nullptr;
 };
 
 // What the panels are handed besides the settings they bind: the callback of every control
@@ -56,3 +62,8 @@ struct PanelWiring {
 // Prints the toolkit's version and builds both windows, binding their controls to the
 // fields of settings and filling handles.
 void buildControlPanel(Settings& settings, PanelHandles& handles, const PanelWiring& wiring);
+
+// Enables the options beside "Mono/Stereo" that apply to the settings' view mode and disables
+// the others: the method and the desaturation in the colour anaglyph, "Squeezed" side by
+// side and top and bottom, "Swap eyes" in every mode of two eyes.
+void enableStereoOptions(const Settings& settings, PanelHandles& handles);

@@ -27,6 +27,21 @@ int parityOf(long long row)
 
 }  // namespace
 
+EyeArrangement arrangementOf(ViewMode mode)
+{
+    switch (mode) {
+    case ViewMode::SideBySide: return EyeArrangement::SideBySide;
+    case ViewMode::TopBottom: return EyeArrangement::TopBottom;
+    case ViewMode::Interleaved: return EyeArrangement::RowInterleaved;
+    default: return EyeArrangement::Overlaid;
+    }
+}
+
+Eye eyeAtPlace(int place, bool swapEyes)
+{
+    return eyePlace(Eye::Left, swapEyes) == place ? Eye::Left : Eye::Right;
+}
+
 int eyePlace(Eye eye, bool swapEyes)
 {
     const int place = eye == Eye::Left ? 0 : 1;

@@ -2,6 +2,8 @@
 // aspect ratio of its frustum, and for row interleaving which screen rows carry it.
 #pragma once
 
+#include "core/modes.h"
+
 // How two eyes share one window.
 enum class EyeArrangement : int {
     Overlaid = 0,        // both eyes over the whole window (anaglyphs, quad-buffered stereo)
@@ -10,7 +12,13 @@ enum class EyeArrangement : int {
     RowInterleaved = 3,  // first place the even screen rows, second the odd ones
 };
 
+// The arrangement of a view mode: MonoView, Anaglyph, StereoView and the colour anaglyph
+// overlay the eyes.
+EyeArrangement arrangementOf(ViewMode mode);
+
 enum class Eye : int { Left = 0, Right = 1 };
+// The eye that takes a place (0 or 1) of an arrangement.
+Eye eyeAtPlace(int place, bool swapEyes);
 
 // Which of the two places of an arrangement an eye takes: the left eye the first (left
 // half, top half, even rows, the left colour of an anaglyph) unless the eyes are swapped.

@@ -8,14 +8,25 @@
 FrameProjection frameProjection(int viewportWidth, int viewportHeight, float eyeSeparation,
                                 float focalLength, const double vd[3], const double vu[3])
 {
+    // A minimised window would put infinities into the frustum.
+    if (viewportWidth <= 0 || viewportHeight <= 0) {
+        return FrameProjection{};
+    }
+    return frameProjectionOfRatio(static_cast<double>(viewportWidth) / static_cast<double>(viewportHeight),
+                                  eyeSeparation, focalLength, vd, vu);
+}
+
+FrameProjection frameProjectionOfRatio(double ratio, float eyeSeparation, float focalLength, const double vd[3],
+                                       const double vu[3])
+{
     FrameProjection p;
-    // A minimised window or a focal length of 0 would put infinities into the frustum.
-    if (viewportWidth <= 0 || viewportHeight <= 0 || focalLength == 0.0f || !std::isfinite(focalLength) ||
+    // A focal length of 0 would put infinities into the frustum.
+    if (!(ratio > 0.0) || !std::isfinite(ratio) || focalLength == 0.0f || !std::isfinite(focalLength) ||
         !std::isfinite(eyeSeparation)) {
         return p;
     }
     p.drawable = true;
-    p.ratio = static_cast<double>(viewportWidth) / static_cast<double>(viewportHeight);
+    p.ratio = ratio;
     p.radians = kDegreesToRadians * kFieldOfView / 2.0;
     p.wd2 = kNearPlane * std::tan(p.radians);
     p.ndfl = kNearPlane / static_cast<double>(focalLength);

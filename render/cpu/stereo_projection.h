@@ -30,3 +30,7 @@ struct FrameProjection {
 };
 FrameProjection frameProjection(int viewportWidth, int viewportHeight, float eyeSeparation,
                                 float focalLength, const double vd[3], const double vu[3]);
+// The same for a view of the given width over height (an eye's share of the window);
+// not drawable when ratio is not a positive finite number.
+FrameProjection frameProjectionOfRatio(double ratio, float eyeSeparation, float focalLength, const double vd[3],
+                                       const double vu[3]);

@@ -1,5 +1,6 @@
-// The display callback: one complete picture per call, in MonoView, Anaglyph or
-// StereoView, with off-axis frustums for the two eyes.
+// The display callback: one complete picture per call, in MonoView, Anaglyph, StereoView
+// or one of the modes that show both eyes in the ordinary window, with off-axis frustums
+// for the two eyes.
 #include "render/gl/frame.h"
 
 #include <GL/freeglut.h>
@@ -10,11 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include "core/matrix_math.h"
 #include "core/settings_table.h"
 #include "render/gl/chunked_drawing.h"
-#include "render/gl/data_drawing.h"
+#include "render/gl/eye_pass.h"
 #include "render/gl/scene_parts.h"
+#include "render/gl/shared_window_stereo.h"
 
 namespace {
 
@@ -73,59 +74,11 @@ std::vector<unsigned char> frameKey(const FrameInputs& in, const FrameState& sta
     appendBytes(key, in.data.generation);
     appendBytes(key, in.geometryVersion);
     appendBytes(key, in.window);
+    // Row interleaving follows the parity of the window's place on the screen.
+    appendBytes(key, in.windowTop & 1);
     appendBytes(key, state.referenceDrawing);
     key.insert(key.end(), in.fileName.begin(), in.fileName.end());
     return key;
-}
-
-// One eye's pass: its frustum, its draw buffer (0: leave as selected), its colour, its eye.
-void drawPass(const DrawContext& c, const FrameProjection& p, const FrustumLimits& frustum, unsigned int drawBuffer,
-              const float colour[4], const Point3d& eye)
-{
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glFrustum(frustum.left, frustum.right, p.bottom, p.top, kNearPlane, kFarPlane);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    if (drawBuffer != 0) {
-        frameOutput.selectDrawBuffer(drawBuffer);
-    }
-    setMaterial(colour[0], colour[1], colour[2], colour[3]);
-    drawData(c, eye);
-}
-
-// Tells the drawing, before the left eye's pass, how the right eye's will differ from it.
-void announceRightEye(SecondEye& secondEye, float focalLength, const FrameProjection& p)
-{
-    double projection[16], leftView[16], rightView[16];
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glFrustum(p.rightEye.left, p.rightEye.right, p.bottom, p.top, kNearPlane, kFarPlane);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    lookFromEye(focalLength, p.l);
-    glGetDoublev(GL_MODELVIEW_MATRIX, leftView);
-    glLoadIdentity();
-    lookFromEye(focalLength, p.r);
-    glGetDoublev(GL_MODELVIEW_MATRIX, rightView);
-    glPopMatrix();
-    // A view is a turn and a shift: its inverse turns back by the transpose.
-    double inverse[16] = {};
-    for (int r = 0; r < 3; ++r) {
-        for (int c = 0; c < 3; ++c) {
-            inverse[c * 4 + r] = leftView[r * 4 + c];
-        }
-        inverse[12 + r] = -(leftView[r * 4] * leftView[12] + leftView[r * 4 + 1] * leftView[13] +
-                            leftView[r * 4 + 2] * leftView[14]);
-    }
-    inverse[15] = 1.0;
-    double change[16];
-    multiplyMatrices(rightView, inverse, change);
-    secondEye.announce(projection, change);
 }
 
 void printFrustum(const char* name, const FrustumLimits& f, const FrameProjection& p)
@@ -189,27 +142,38 @@ void displayFrame(const FrameInputs& in, FrameState& state)
             std::printf("r = %lf %lf %lf\nl = %lf %lf %lf\n", p.r.x, p.r.y, p.r.z, p.l.x, p.l.y, p.l.z);
         }
         SecondEye& secondEye = state.secondEye;
+        // The eye whose picture takes the first place (the left colour, the back-left
+        // buffer) and the one in the second; swapped on request.
+        const bool swap = settings.swapEyes != 0;
+        const EyeCamera first = eyeCamera(p, eyeAtPlace(0, swap));
+        const EyeCamera second = eyeCamera(p, eyeAtPlace(1, swap));
         switch (settings.stereoMode.get()) {
         case ViewMode::Mono:
-            drawPass(context, p, p.center, GL_BACK, settings.leftColor, Point3d{});
+            drawEyePass(context, centreCamera(p), GL_BACK, settings.leftColor);
             break;
         case ViewMode::Anaglyph:
             // The right eye is drawn over the left one, depth-tested against it.
-            announceRightEye(secondEye, settings.focalLength, p);
-            drawPass(context, p, p.leftEye, GL_BACK, settings.leftColor, p.l);
+            announceSecondEye(secondEye, settings.focalLength, first, second);
+            drawEyePass(context, first, GL_BACK, settings.leftColor);
             secondEye.forget();
-            drawPass(context, p, p.rightEye, 0, settings.rightColor, p.r);
+            drawEyePass(context, second, 0, settings.rightColor);
             secondEye.close();
             break;
         case ViewMode::Stereo:
-            announceRightEye(secondEye, settings.focalLength, p);
-            drawPass(context, p, p.leftEye, GL_BACK_LEFT, settings.leftColor, p.l);
+            announceSecondEye(secondEye, settings.focalLength, first, second);
+            drawEyePass(context, first, GL_BACK_LEFT, settings.leftColor);
             secondEye.forget();
             // The right eye's picture must not be hidden by depths of the left eye's.
             frameOutput.selectDrawBuffer(GL_BACK_RIGHT);
             glClear(GL_DEPTH_BUFFER_BIT);
-            drawPass(context, p, p.rightEye, 0, settings.rightColor, p.r);
+            drawEyePass(context, second, 0, settings.rightColor);
             secondEye.close();
+            break;
+        case ViewMode::SideBySide:
+        case ViewMode::TopBottom:
+        case ViewMode::Interleaved:
+        case ViewMode::ColorAnaglyph:
+            drawEyesInSharedWindow(context, p, in.windowTop);
             break;
         }
     }
@@ -225,7 +189,7 @@ void displayFrame(const FrameInputs& in, FrameState& state)
     }
 
     if (settings.showFileName) {
-        drawFileName(settings.bgColor, in.fileName, frameOutput.drawText);
+        drawFileNames(settings, in.fileName);
     }
     glEnable(GL_LIGHTING);
     frameOutput.finishFrame();

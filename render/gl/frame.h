@@ -29,6 +29,9 @@ struct FrameInputs {
     GLUquadric* quadric = nullptr;
     // The window drawn into: a frame drawn in slices continues only in the window it began in.
     int window = 0;
+    // The screen row of the window's topmost row (may be negative): row interleaving gives
+    // each eye the screen rows of one parity, wherever the window stands.
+    int windowTop = 0;
 };
 
 // What a display (a window, or a picture without one) keeps from frame to frame.
@@ -46,8 +49,9 @@ struct FrameState {
     std::size_t resumeAt = 0;
 };
 
-// The display callback's work: one complete picture per call, in MonoView, Anaglyph or
-// StereoView, with off-axis frustums for the two eyes. While a frame is drawn in slices (see
+// The display callback's work: one complete picture per call, in MonoView, Anaglyph,
+// StereoView or a mode that shows both eyes in the ordinary window (side by side, top and
+// bottom, row interleaved, colour anaglyph), with off-axis frustums for the two eyes. While a frame is drawn in slices (see
 // setFrameSliceBudget), a call may leave it unfinished (state.unfinished), with nothing
 // handed over, and ask for the next slice through requestFrameSlice.
 void displayFrame(const FrameInputs& inputs, FrameState& state);

@@ -14,6 +14,7 @@
 #include "render/gl/frame.h"
 #include "render/gl/overlay_font.h"
 #include "render/gl/scene_parts.h"
+#include "render/gl/shared_window_stereo.h"
 
 namespace {
 
@@ -167,8 +168,10 @@ bool openFramebuffer(std::string& error)
     }
     gl.genRenderbuffers(1, &offscreen.depth);
     gl.bindRenderbuffer(GL_RENDERBUFFER, offscreen.depth);
-    gl.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, offscreen.width, offscreen.height);
-    gl.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, offscreen.depth);
+    // Depth and stencil in one buffer, as a window has them: row interleaving marks rows
+    // in the stencil.
+    gl.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, offscreen.width, offscreen.height);
+    gl.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, offscreen.depth);
     if (gl.checkFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
         error = "the offscreen framebuffer is incomplete";
         return false;
@@ -220,6 +223,7 @@ void closeOffscreenContext()
         if (offscreen.quadric != nullptr) {
             gluDeleteQuadric(offscreen.quadric);
         }
+        forgetSharedWindowStereo(offscreen.context);
         FboCalls& gl = offscreen.gl;
         if (offscreen.framebuffer != 0) {
             gl.bindFramebuffer(GL_FRAMEBUFFER, 0);

@@ -5,7 +5,31 @@
 
 #include "core/matrix_math.h"
 #include "render/gl/chunked_drawing.h"
+#include "render/gl/row_interleave.h"
 #include "render/gl/scene_parts.h"
+
+namespace {
+
+// The pixels (and normals) on window rows of parity only, for a pass of a row-interleaved
+// frame: the other rows are the other eye's, and would only be lit to be thrown away.
+std::vector<float> keptPixels, keptNormals;
+
+void keepRowsOf(int parity, int viewportY, const std::vector<float>& pixels, const float* normals)
+{
+    keptPixels.clear();
+    keptNormals.clear();
+    for (std::size_t k = 0; k + 2 < pixels.size(); k += 3) {
+        const long long row = viewportY + static_cast<long long>(pixels[k + 1]);
+        if ((row & 1) == parity) {
+            keptPixels.insert(keptPixels.end(), &pixels[k], &pixels[k] + 3);
+            if (normals != nullptr) {
+                keptNormals.insert(keptNormals.end(), normals + k, normals + k + 3);
+            }
+        }
+    }
+}
+
+}  // namespace
 
 PassTransform currentTransform()
 {
@@ -36,8 +60,14 @@ void leaveStateAsDrawn(const Settings& settings, const GeometryCache& cache)
     }
 }
 
-void drawSplattedPixels(const PassTransform& t, const std::vector<float>& pixels, const float* normals)
+void drawSplattedPixels(const PassTransform& t, const std::vector<float>& allPixels, const float* allNormals)
 {
+    const int rowParity = keptRowParity();
+    if (rowParity >= 0) {
+        keepRowsOf(rowParity, t.viewport[1], allPixels, allNormals);
+    }
+    const std::vector<float>& pixels = rowParity >= 0 ? keptPixels : allPixels;
+    const float* normals = rowParity >= 0 && allNormals != nullptr ? keptNormals.data() : allNormals;
     const double w = t.viewport[2], h = t.viewport[3];
     const double windowToClip[16] = {2.0 / w, 0, 0, 0, 0, 2.0 / h, 0, 0, 0, 0, 1, 0, -1, -1, 0, 1};
     double inverse[16];

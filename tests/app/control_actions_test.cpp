@@ -294,17 +294,46 @@ TEST_F(ControlActions, ViewModeOpensAWindowOnlyWhenTheBufferModeChanges)
     EXPECT_EQ(viewer.mainWindow, display);
     EXPECT_EQ(GLUI_Master.windows().size(), panels);
 
-    stereo->user_choose(2);  // needs another kind of window, or falls back in a new one
+    stereo->user_choose(2);  // needs another kind of window where the display has one
     EXPECT_EQ(viewer.stereoMode, ViewMode::Stereo);
-    EXPECT_NE(viewer.mainWindow, display);
-    EXPECT_EQ(GLUI_Master.windows().size(), panels + 2);
-    EXPECT_NE(viewer.controlWindow->main_panel(), root);
-
-    const int second = viewer.mainWindow;
-    if (viewer.windowMode == WindowMode::DoubleBuffered) {  // no stereo here: MonoView fits the window already open
-        stereo->user_choose(0);
-        EXPECT_EQ(viewer.mainWindow, second);
+    if (viewer.windowMode == WindowMode::QuadBuffered) {
+        EXPECT_NE(viewer.mainWindow, display);
         EXPECT_EQ(GLUI_Master.windows().size(), panels + 2);
+        EXPECT_NE(viewer.controlWindow->main_panel(), root);
+        return;
+    }
+    // No stereo here: the open window and panels stay, however often it is chosen.
+    for (int k = 0; k < 5; ++k) {
+        stereo->user_choose(0);
+        stereo->user_choose(2);
+    }
+    EXPECT_EQ(viewer.stereoMode, ViewMode::Stereo);
+    EXPECT_EQ(viewer.mainWindow, display);
+    EXPECT_EQ(GLUI_Master.windows().size(), panels);
+    EXPECT_EQ(viewer.controlWindow->main_panel(), root);
+
+    // The modes that draw both eyes in the ordinary window open nothing either, and each
+    // enables the options beside the group that apply to it.
+    struct Enabled {
+        ViewMode mode;
+        bool method, squeeze, swap;
+    };
+    const Enabled modes[] = {
+        {ViewMode::Mono, false, false, false},        {ViewMode::Anaglyph, false, false, true},
+        {ViewMode::Stereo, false, false, true},       {ViewMode::SideBySide, false, true, true},
+        {ViewMode::TopBottom, false, true, true},     {ViewMode::Interleaved, false, false, true},
+        {ViewMode::ColorAnaglyph, true, false, true}, {ViewMode::Mono, false, false, false},
+    };
+    for (const Enabled& e : modes) {
+        stereo->user_choose(static_cast<int>(e.mode));
+        EXPECT_EQ(viewer.stereoMode, e.mode);
+        EXPECT_EQ(viewer.mainWindow, display);
+        EXPECT_EQ(GLUI_Master.windows().size(), panels);
+        const int mode = static_cast<int>(e.mode);
+        EXPECT_EQ(viewer.anaglyphMethodList->is_enabled(), e.method) << mode;
+        EXPECT_EQ(viewer.desaturationSpinner->is_enabled(), e.method) << mode;
+        EXPECT_EQ(viewer.squeezeCheckbox->is_enabled(), e.squeeze) << mode;
+        EXPECT_EQ(viewer.swapEyesCheckbox->is_enabled(), e.swap) << mode;
     }
 }
 

@@ -10,8 +10,12 @@
 #include <vector>
 
 #include "core/anaglyph.h"
+#include "core/settings.h"
 
 namespace {
+
+// The viewer's default desaturation (checked against Settings below).
+constexpr double kDesaturation = 0.65;
 
 using Rgb = std::array<double, 3>;  // 0 to 255
 
@@ -102,6 +106,8 @@ const std::vector<Rgb>& sampleColours()
 
 TEST(AnaglyphNames, WordsAndLabelsOfEveryMethod)
 {
+    EXPECT_FLOAT_EQ(Settings{}.desaturation, static_cast<float>(kDesaturation));
+    EXPECT_EQ(Settings{}.anaglyphMethod, AnaglyphMethod::Dubois);
     const char* words[] = {"mask", "gray", "half-color", "color", "dubois"};
     const char* labels[] = {"Red-cyan (colour mask)", "Grey", "Half colour", "Full colour", "Least squares"};
     for (int k = 0; k < kAnaglyphMethodCount; ++k) {
@@ -164,7 +170,7 @@ TEST(AnaglyphDesaturation, NoneHalfAndFull)
     for (double v : out) {
         EXPECT_NEAR(v, g, 1e-12);
     }
-    desaturate(colour, kDefaultDesaturation, out);
+    desaturate(colour, kDesaturation, out);
     EXPECT_NEAR(out[0], 0.9 + 0.65 * (g - 0.9), 1e-12);
     EXPECT_NEAR(out[1], 0.2 + 0.65 * (g - 0.2), 1e-12);
     EXPECT_NEAR(out[2], 0.4 + 0.65 * (g - 0.4), 1e-12);
@@ -273,10 +279,10 @@ TEST(AnaglyphCombining, SmallPicturesWithThreeAndFourBytesPerPixel)
             const auto right = pair.bytes(pair.right, bytesPerPixel);
             std::vector<std::uint8_t> out(left.size(), 0xAB);
             ASSERT_TRUE(combineAnaglyph(left.data(), right.data(), out.data(), pair.left.size(), bytesPerPixel,
-                                        method, kDefaultDesaturation));
+                                        method, kDesaturation));
             for (std::size_t p = 0; p < pair.left.size(); ++p) {
-                const Rgb want = expectedMix(method, desaturated(pair.left[p], kDefaultDesaturation),
-                                             desaturated(pair.right[p], kDefaultDesaturation));
+                const Rgb want = expectedMix(method, desaturated(pair.left[p], kDesaturation),
+                                             desaturated(pair.right[p], kDesaturation));
                 for (int k = 0; k < 3; ++k) {
                     EXPECT_LE(std::fabs(out[p * bytesPerPixel + k] - clampByte(want[k])), 1.0)
                         << anaglyphMethodWord(method) << " pixel " << p << " channel " << k;

@@ -128,7 +128,12 @@ TEST(SettingsTable, UsageListsEveryOptionWithItsRangeAndDefault)
     }
     EXPECT_NE(usage.find("--thickness F"), std::string::npos) << usage;
     EXPECT_NE(usage.find("0.001 to 10 (default 0.02)"), std::string::npos) << usage;
-    EXPECT_NE(usage.find("--view mono|anaglyph|side-by-side"), std::string::npos) << usage;
+    EXPECT_NE(usage.find("--view mono|anaglyph|stereo|side-by-side|top-bottom|interleaved|color-anaglyph"),
+              std::string::npos)
+        << usage;
+    EXPECT_NE(usage.find("--anaglyph-method mask|gray|half-color|color|dubois"), std::string::npos) << usage;
+    EXPECT_NE(usage.find("(default dubois)"), std::string::npos) << usage;
+    EXPECT_NE(usage.find("0 to 1 (default 0.65)"), std::string::npos) << usage;
 }
 
 TEST(SettingsTable, ViewResetRestoresItsRowsAndTellsTheGeometryOnlyOfRealChanges)

@@ -29,15 +29,21 @@ printf 'GRID(0. .. 1.,0. .. 2.,Array(1..2,1..3,[[0.,.5,1.],[1.,1.5,2.\\\n]]))\n'
 
 # Help and usage errors.
 "$tool" --help > help.txt 2>&1 || fail "--help should exit 0"
-grep -q -- '--view mono|anaglyph|side-by-side' help.txt || fail "--help lists --view"
-for args in "--view stereo curves.dat" "--size 10 curves.dat" "--frobnicate curves.dat" "--segments 99 curves.dat" ""; do
+grep -q -- '--view mono|anaglyph|stereo|side-by-side|top-bottom|interleaved|color-anaglyph' help.txt ||
+  fail "--help lists --view"
+grep -q -- '--anaglyph-method mask|gray|half-color|color|dubois' help.txt || fail "--help lists --anaglyph-method"
+for option in --squeeze --swap-eyes "--desaturate F"; do
+  grep -q -- "  $option " help.txt || fail "--help lists $option"
+done
+for args in "--view quad curves.dat" "--size 10 curves.dat" "--frobnicate curves.dat" "--segments 99 curves.dat" "" \
+  "--anaglyph-method red curves.dat" "--desaturate 1.5 curves.dat"; do
   # shellcheck disable=SC2086
   "$tool" $args > out.txt 2> err.txt
   status=$?
   [ "$status" -eq 2 ] || fail "'$args' should exit 2, not $status"
   [ "$(wc -l < err.txt)" -ge 1 ] || fail "'$args' should say why on standard error"
 done
-"$tool" --view stereo curves.dat 2> err.txt
+"$tool" --view quad curves.dat 2> err.txt
 grep -q -- "--view" err.txt || fail "the usage error names --view"
 "$tool" --segments 99 curves.dat 2> err.txt
 grep -q "99" err.txt || fail "the usage error names the value 99"
@@ -60,10 +66,22 @@ bottom=$(mean_of curves.png 200x40+80+500)
 awk -v t="$top" -v b="$bottom" 'BEGIN { exit !(t == 1 && b < 0.97) }' ||
   fail "expected an empty top left ($top) and the file name at the bottom left ($bottom)"
 
-# Side by side: twice as wide; each half holds one eye.
-"$tool" --view side-by-side --size 320x240 --output pair.png curves.dat > /dev/null ||
-  fail "side-by-side renders"
-[ "$(png_size pair.png)" = "640x240" ] || fail "side-by-side is 640x240, not $(png_size pair.png)"
+# StereoView's pair: twice as wide; each half holds one eye.
+"$tool" --view stereo --size 320x240 --output pair.png curves.dat > /dev/null ||
+  fail "stereo renders"
+[ "$(png_size pair.png)" = "640x240" ] || fail "stereo is 640x240, not $(png_size pair.png)"
+
+# The modes of two eyes in one picture keep --size; the eyes are drawn alike, so the two
+# halves of side by side differ only by the eyes' offset.
+for view in side-by-side top-bottom interleaved color-anaglyph; do
+  "$tool" --view "$view" --squeeze --swap-eyes --anaglyph-method gray --desaturate 0.3 --size 320x240 \
+    --output "$view.png" curves.dat > /dev/null || fail "$view renders"
+  [ "$(png_size "$view.png")" = "320x240" ] || fail "$view is 320x240, not $(png_size "$view.png")"
+done
+left=$(mean_of side-by-side.png 160x240+0+0)
+right=$(mean_of side-by-side.png 160x240+160+0)
+awk -v l="$left" -v r="$right" 'BEGIN { exit !(l < 0.99 && r < 0.99 && l - r < 0.01 && r - l < 0.01) }' ||
+  fail "side-by-side shows the data in both halves alike ($left, $right)"
 
 # Coloured and Maple files with their readers; anaglyph; frame timing.
 "$tool" --format color --display points --view anaglyph --size 200x150 --output groups.png groups.cdat > /dev/null ||

@@ -21,13 +21,14 @@ TEST(RenderOptions, EveryOptionIsRead)
 {
     RenderOptions o;
     std::string error;
-    ASSERT_TRUE(parse({"--format", "color", "--display", "needled", "--view", "side-by-side", "--scaling",
+    ASSERT_TRUE(parse({"--format", "color", "--display", "needled", "--view", "stereo", "--scaling",
                        "uniform", "--size", "320x240", "--eye-separation", "3.5", "--focal-length", "40",
                        "--scale", "1.5", "--thickness", "0.05", "--segments", "12", "--angles", "10,-20,30",
                        "--shift", "1,2,3", "--background", "0.2,0.4,0.6", "--left-color", "0,1,0",
                        "--right-color", "1,0,1", "--data-color", "3=0.5,0.25,1", "--data-color", "49=1,1,0",
                        "--axes", "--no-file-name", "--debug", "--output", "out.png", "--frames", "5",
-                       "--reference", "dir/wave.dat"},
+                       "--reference", "--swap-eyes", "--squeeze", "--anaglyph-method", "half-color",
+                       "--desaturate", "0.25", "dir/wave.dat"},
                       o, error))
         << error;
     const Settings& s = o.settings;
@@ -53,6 +54,51 @@ TEST(RenderOptions, EveryOptionIsRead)
     EXPECT_TRUE(s.showAxes == 1 && s.showFileName == 0 && s.debugPrint == 1 && o.reference);
     EXPECT_EQ(o.output, "out.png");
     EXPECT_EQ(o.frames, 5);
+    EXPECT_EQ(s.swapEyes, 1);
+    EXPECT_EQ(s.squeezeEyes, 1);
+    EXPECT_EQ(s.anaglyphMethod, AnaglyphMethod::HalfColor);
+    EXPECT_FLOAT_EQ(s.desaturation, 0.25f);
+}
+
+TEST(RenderOptions, ViewWordsNameTheModesInOrder)
+{
+    RenderOptions o;
+    std::string error;
+    const std::pair<const char*, ViewMode> words[] = {
+        {"mono", ViewMode::Mono},
+        {"anaglyph", ViewMode::Anaglyph},
+        {"stereo", ViewMode::Stereo},
+        {"side-by-side", ViewMode::SideBySide},
+        {"top-bottom", ViewMode::TopBottom},
+        {"interleaved", ViewMode::Interleaved},
+        {"color-anaglyph", ViewMode::ColorAnaglyph},
+    };
+    for (const auto& [word, mode] : words) {
+        ASSERT_TRUE(parse({"--view", word, "f"}, o, error)) << word << ": " << error;
+        EXPECT_EQ(o.settings.stereoMode, mode) << word;
+    }
+    const std::pair<const char*, AnaglyphMethod> methods[] = {
+        {"mask", AnaglyphMethod::ColorMask}, {"gray", AnaglyphMethod::Gray},
+        {"half-color", AnaglyphMethod::HalfColor}, {"color", AnaglyphMethod::FullColor},
+        {"dubois", AnaglyphMethod::Dubois},
+    };
+    for (const auto& [word, method] : methods) {
+        ASSERT_TRUE(parse({"--anaglyph-method", word, "f"}, o, error)) << word << ": " << error;
+        EXPECT_EQ(o.settings.anaglyphMethod, method) << word;
+    }
+    // The defaults: the least-squares method, 0.65 desaturation, eyes in place, not squeezed.
+    ASSERT_TRUE(parse({"f"}, o, error));
+    EXPECT_EQ(o.settings.anaglyphMethod, AnaglyphMethod::Dubois);
+    EXPECT_FLOAT_EQ(o.settings.desaturation, 0.65f);
+    EXPECT_EQ(o.settings.swapEyes + o.settings.squeezeEyes, 0);
+
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"--view", "quad", "f"}, {"--view", "Side-by-side", "f"},
+          {"--anaglyph-method", "Dubois", "f"}, {"--desaturate", "1.01", "f"}, {"--desaturate", "-0.1", "f"},
+          {"--desaturate", "nan", "f"}}) {
+        EXPECT_FALSE(parse(bad, o, error)) << bad[0] << " " << bad[1];
+        EXPECT_NE(error.find(bad[0]), std::string::npos) << error;
+    }
 }
 
 TEST(RenderOptions, DefaultsAndOutputName)
@@ -81,7 +127,7 @@ TEST(RenderOptions, UsageErrorsNameTheOptionOrValue)
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"--format", "csv", "f"}, "--format"},
         {{"--display", "lines", "f"}, "--display"},
-        {{"--view", "stereo", "f"}, "--view"},
+        {{"--view", "quad", "f"}, "--view"},
         {{"--scaling", "both", "f"}, "--scaling"},
         {{"--size", "800", "f"}, "--size"},
         {{"--size", "0x600", "f"}, "--size"},
@@ -151,7 +197,7 @@ TEST(RenderOptions, AppliedToTheSettings)
     EXPECT_FLOAT_EQ(s.dataColors[1].g, 1.0f);
     EXPECT_EQ(s.showFileName, 0);
 
-    ASSERT_TRUE(parse({"--view", "side-by-side", "--eye-separation", "0", "f"}, o, error));
+    ASSERT_TRUE(parse({"--view", "stereo", "--eye-separation", "0", "f"}, o, error));
     EXPECT_EQ(o.settings.stereoMode, ViewMode::Stereo);
     EXPECT_FLOAT_EQ(o.settings.eyeSeparation, 0.0f);
 }

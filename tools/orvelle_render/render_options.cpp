@@ -38,7 +38,7 @@ std::string bad(const std::string& option, const std::string& value)
 std::vector<ProgramOption> renderOptions(RenderOptions& options)
 {
     std::vector<ProgramOption> own = loadOptions(options.load, options.settings);
-    own.push_back({"--size", "WIDTHxHEIGHT", "picture size of one eye, up to 8192 a side\n(default 800x600)",
+    own.push_back({"--size", "WIDTHxHEIGHT", "picture size (of each eye with --view stereo), up to\n8192 a side (default 800x600)",
                    [&options](const std::string& value, std::string& error) {
                        const std::string::size_type x = value.find('x');
                        int width = 0;

@@ -281,6 +281,39 @@ TEST_F(FastPath, TubesAFewPixelsWideLeaveOutOnlyFacesThatCoverNoPixelCentre)
     }
 }
 
+TEST_F(FastPath, ModesOfBothEyesInOneWindowLookAsInImmediateMode)
+{
+    // Points, the fine filled surface and tubes share the second eye's work with the first;
+    // side by side and top and bottom draw each eye into its own part of the window. The
+    // tubes stay meshes (some pixels across) in the halves too.
+    struct Scene {
+        DisplayType type;
+        int nx, ny, format;
+        float thickness;
+    };
+    const Scene scenes[] = {{DisplayType::Points, 200, 200, 0, 0.02f},
+                            {DisplayType::Filled, 300, 300, 0, 0.01f},
+                            {DisplayType::Joined, 24, 30, 2, 0.12f}};
+    for (const Scene& scene : scenes) {
+        loadGrid(scene.nx, scene.ny, scene.format, 1.5);
+        setSetting(viewer.displayType, scene.type);
+        setSetting(viewer.thickness, scene.thickness);
+        for (int mode = 3; mode < kViewModeCount; ++mode) {
+            viewer.stereoMode = static_cast<ViewMode>(mode);
+            for (const int swap : {0, 1}) {
+                viewer.swapEyes = swap;
+                const unsigned long before = displayState.secondEye.sharedPasses;
+                const std::string what = "type " + std::to_string(static_cast<int>(scene.type)) + " view mode " +
+                                         std::to_string(mode) + (swap ? " swapped" : "");
+                expectSame(compare(), what);
+                EXPECT_GT(displayState.secondEye.sharedPasses, before) << what;
+            }
+        }
+        viewer.stereoMode = ViewMode::Mono;
+        viewer.swapEyes = 0;
+    }
+}
+
 TEST_F(FastPath, WireOutlineStateShowsEveryStackAndLoop)
 {
     // A surface grid leaves polygon mode GL_LINE behind; tubes then show as outlines of

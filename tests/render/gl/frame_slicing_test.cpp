@@ -16,7 +16,9 @@
 #include "render/gl/chunked_drawing.h"
 #include "render/gl/frame.h"
 #include "render/cpu/geometry_cache.h"
+#include "render/gl/anaglyph_mix.h"
 #include "render/gl/offscreen_context.h"
+#include "render/gl/row_interleave.h"
 
 #include "tests/render/gl/picture_probe.h"
 
@@ -177,6 +179,28 @@ TEST_F(FrameSlicing, SlicedFramesEqualWholeFrames)
     setSetting(viewer.displayType, DisplayType::Needled);
     setSetting(viewer.thickness, 0.08f);
     expectSlicedSame("generated tube meshes", 20);
+
+    // The modes of both eyes in one window: halves with their own viewport and scissor,
+    // rows kept apart in the stencil or in the depth buffer, and the colour anaglyph,
+    // whose first eye is kept and mixed exactly once over the slices.
+    loadGrid(200, 200, 0);
+    displayState.geometry = GeometryStore();
+    setSetting(viewer.displayType, DisplayType::Grid);
+    setSetting(viewer.thickness, 0.01f);
+    for (const ViewMode mode : {ViewMode::SideBySide, ViewMode::TopBottom, ViewMode::Interleaved,
+                                ViewMode::ColorAnaglyph}) {
+        viewer.stereoMode = mode;
+        expectSlicedSame("view mode " + std::to_string(static_cast<int>(mode)), 5);
+    }
+    forceDepthRowBlocking(true);
+    viewer.stereoMode = ViewMode::Interleaved;
+    expectSlicedSame("interleaved without stencil", 5);
+    forceDepthRowBlocking(false);
+    forceProcessorMix(true);
+    viewer.stereoMode = ViewMode::ColorAnaglyph;
+    expectSlicedSame("colour anaglyph mixed on the processor", 5);
+    forceProcessorMix(false);
+    viewer.stereoMode = ViewMode::Mono;
 }
 
 TEST_F(FrameSlicing, DiagnosticsArePrintedOncePerFrame)
