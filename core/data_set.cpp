@@ -118,5 +118,15 @@ NormaliseReport normaliseDataSet(DataSet& data, std::size_t count, const Bounds&
     data.xmin = minimum[0];
     data.ymin = minimum[1];
     data.zmin = minimum[2];
+    for (int a = 0; a < 3; ++a) {
+        data.rawMin[a] = offset[a];
+        data.rawMax[a] = std::isfinite(raw.max[a]) ? raw.max[a] : offset[a];
+        data.rawScale[a] = scale[a];
+    }
     return report;
+}
+
+AxisMapping rawAxis(const DataSet& data, int axis)
+{
+    return AxisMapping{data.rawMin[axis], data.rawScale[axis]};
 }
