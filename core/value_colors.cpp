@@ -47,3 +47,8 @@ Rgb paletteColor(ColorMap map, int slot)
 {
     return colorAt(map, static_cast<double>(slot - kPaletteFirst) / (kPaletteSize - 1));
 }
+
+std::string colorBarLabel(double value, const ColorRange& range)
+{
+    return formatTickLabel(value, std::fabs(range.hi / 2.0 - range.lo / 2.0) / 5.0);
+}

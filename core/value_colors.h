@@ -3,6 +3,8 @@
 // are even steps of the colour map, from its low end to its high end.
 #pragma once
 
+#include <string>
+
 #include "core/axis_ticks.h"
 #include "core/colormap.h"
 #include "core/data_set.h"
@@ -39,6 +41,9 @@ ValueColoring valueColoringFor(const Settings& settings, const DataSet& data);
 // The values at the ends of the colour bar: the user's range when its ends differ, else the
 // data's z range.
 ColorRange colorBarRange(const Settings& settings, const DataSet& data);
+
+// The label of an end of the colour bar: as many digits as tell a tenth of the range apart.
+std::string colorBarLabel(double value, const ColorRange& range);
 
 // The palette slot of a drawn (normalised) z value.
 int heightSlot(const ValueColoring& coloring, double drawnZ);

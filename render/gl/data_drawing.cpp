@@ -12,7 +12,9 @@
 #include "core/colors.h"
 #include "render/cpu/draw_range.h"
 #include "render/cpu/stereo_projection.h"
+#include "render/gl/axes_box.h"
 #include "render/gl/fast_drawing.h"
+#include "render/gl/frame.h"
 #include "render/gl/pass_state.h"
 #include "render/gl/scene_parts.h"
 
@@ -252,11 +254,17 @@ void drawData(const DrawContext& c, const Point3d& offset)
 
     drawLoadedData(c);
 
-    // The axes stand at the centre of the data and turn, shift and scale with it.
+    // The axes stand at the centre of the data and turn, shift and scale with it; the box
+    // is placed as the points are.
     if (c.settings.showAxes) {
         glPushMatrix();
         applyViewTransform(c.settings);
-        drawAxes(2.0f);
+        if (c.settings.axesStyle == AxesStyle::Box) {
+            applyCentring(c.data);
+            drawAxesBox(c.data, c.settings.bgColor, frameOutput.drawText);
+        } else {
+            drawAxes(2.0f);
+        }
         glPopMatrix();
     }
     glPopMatrix();

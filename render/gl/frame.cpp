@@ -14,6 +14,7 @@
 #include "core/settings_table.h"
 #include "render/gl/chunked_drawing.h"
 #include "render/gl/data_drawing.h"
+#include "render/gl/overlays.h"
 #include "render/gl/scene_parts.h"
 
 namespace {
@@ -226,6 +227,14 @@ void displayFrame(const FrameInputs& in, FrameState& state)
 
     if (settings.showFileName) {
         drawFileName(settings.bgColor, in.fileName, frameOutput.drawText);
+    }
+    // The colour bar and the help text go to both eyes' pictures.
+    if (showsColorBar(settings) || !in.helpLines.empty()) {
+        frameOutput.selectDrawBuffer(GL_BACK);
+        if (showsColorBar(settings)) {
+            drawColorBar(settings, in.data, in.viewportWidth, in.viewportHeight, frameOutput.drawText);
+        }
+        drawHelpText(in.helpLines, settings.bgColor, in.viewportWidth, in.viewportHeight, frameOutput.drawText);
     }
     glEnable(GL_LIGHTING);
     frameOutput.finishFrame();

@@ -29,6 +29,8 @@ struct FrameInputs {
     GLUquadric* quadric = nullptr;
     // The window drawn into: a frame drawn in slices continues only in the window it began in.
     int window = 0;
+    // Lines written over the picture at its top left (the keys' help); none when empty.
+    std::vector<std::string> helpLines;
 };
 
 // What a display (a window, or a picture without one) keeps from frame to frame.

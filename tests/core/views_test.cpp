@@ -304,3 +304,17 @@ TEST(RawUnits, TheDataSetKeepsHowEachAxisWasPlaced)
     }
     EXPECT_NEAR(data.rawScale[0], 1.0 / 20.0, 1e-9) << "uniform: every axis by the smallest scale";
 }
+
+TEST(HeightColours, TheColourBarsEndsAreLabelledInTheDataUnits)
+{
+    const auto labels = [](double lo, double hi) {
+        const ColorRange range{lo, hi, false};
+        return colorBarLabel(lo, range) + " " + colorBarLabel(hi, range);
+    };
+    EXPECT_EQ(labels(0.0, 1.0), "0 1");
+    EXPECT_EQ(labels(-0.3469, 0.9876), "-0.35 0.99");
+    EXPECT_EQ(labels(100.0, 180.0), "100 180");
+    EXPECT_EQ(labels(2.0, -1.0), "2 -1") << "a reversed bar";
+    EXPECT_EQ(labels(1e-9, 3e-9), "1e-9 3e-9");
+    EXPECT_EQ(labels(1234567.0, 1234987.0), "1234567 1234987");
+}

@@ -1,0 +1,67 @@
+// The data's box in its own units: ticks on a data set with known bounds, placed where the
+// normalisation put the points.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "core/data_set.h"
+#include "render/cpu/data_axes.h"
+
+namespace {
+
+DataSet loaded(const std::vector<Point3d>& points, AxisScaling scaling)
+{
+    DataSet data;
+    data.coordArray = points;
+    Bounds raw;
+    resetBounds(raw);
+    for (const Point3d& p : points) {
+        includeInBounds(raw, p);
+    }
+    normaliseDataSet(data, points.size(), raw, scaling);
+    return data;
+}
+
+}  // namespace
+
+TEST(DataAxes, TicksOfKnownBoundsAreRoundValuesAtTheirDrawnPlaces)
+{
+    const DataSet data = loaded({{0, -1, 100}, {10, 1, 200}, {4, 0.5, 130}}, AxisScaling::Individual);
+    const std::array<DataAxis, 3> axes = dataAxes(data);
+    EXPECT_EQ(axes[0].ticks.values, (std::vector<double>{0, 2, 4, 6, 8, 10}));
+    EXPECT_EQ(axes[0].ticks.labels, (std::vector<std::string>{"0", "2", "4", "6", "8", "10"}));
+    EXPECT_EQ(axes[1].ticks.labels, (std::vector<std::string>{"-1", "-0.5", "0", "0.5", "1"}));
+    EXPECT_EQ(axes[2].ticks.labels, (std::vector<std::string>{"100", "120", "140", "160", "180", "200"}));
+    for (const DataAxis& axis : axes) {
+        EXPECT_NEAR(axis.low, -5.0, 1e-9);
+        EXPECT_NEAR(axis.high, 5.0, 1e-6);
+        ASSERT_EQ(axis.drawn.size(), axis.ticks.values.size());
+    }
+    EXPECT_NEAR(axes[0].drawn[1], -3.0, 1e-6) << "2 of 0 to 10 lies a fifth into the cube";
+    EXPECT_NEAR(axes[2].drawn[3], 1.0, 1e-6) << "160 of 100 to 200";
+    // The third point's drawn z is where its raw 130 has a tick's place.
+    EXPECT_NEAR(data.coordArray[2].z, -5.0 + 10.0 * 0.3, 1e-6);
+}
+
+TEST(DataAxes, UniformScalingKeepsTheShorterAxesShort)
+{
+    const DataSet data = loaded({{0, 0, 0}, {10, 2, 5}}, AxisScaling::Uniform);
+    const std::array<DataAxis, 3> axes = dataAxes(data);
+    EXPECT_NEAR(axes[0].high - axes[0].low, 10.0, 1e-6);
+    EXPECT_NEAR(axes[1].high - axes[1].low, 2.0, 1e-6);
+    EXPECT_NEAR(axes[2].high - axes[2].low, 5.0, 1e-6);
+    EXPECT_EQ(axes[1].ticks.labels.front(), "0");
+    EXPECT_EQ(axes[1].ticks.labels.back(), "2");
+}
+
+TEST(DataAxes, AFlatAxisHasOneTickAtItsValue)
+{
+    const DataSet data = loaded({{0, 3, 0}, {1, 3, 1}}, AxisScaling::Individual);
+    const std::array<DataAxis, 3> axes = dataAxes(data);
+    ASSERT_EQ(axes[1].ticks.values.size(), 1u);
+    EXPECT_EQ(axes[1].ticks.labels[0], "3");
+    EXPECT_TRUE(std::isfinite(axes[1].drawn[0]));
+    EXPECT_EQ(axes[1].low, axes[1].high);
+}
