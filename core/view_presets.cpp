@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "core/matrix_math.h"
 #include "core/view_maths.h"
 
 namespace {
@@ -54,4 +55,13 @@ void fitView(Settings& settings)
     restTrackball(settings);
     std::copy(defaults.objTrans, defaults.objTrans + 3, settings.objTrans);
     settings.scale = defaults.scale;
+}
+
+void turnAboutVertical(Settings& settings, double degrees)
+{
+    float turn[16];
+    buildRotation(0.0, degrees, 0.0, turn);
+    float turned[16];
+    multiplyMatrices(turn, settings.angleMat, turned);
+    std::copy(turned, turned + 16, settings.angleMat);
 }

@@ -23,3 +23,8 @@ void applyPresetView(Settings& settings, PresetView view);
 // The data fitted to the window again: the turn, the trackball, the shift and the scale as
 // a reset of the view leaves them; colours, thickness and stereo settings stay.
 void fitView(Settings& settings);
+
+// Turns the scene by degrees about the picture's vertical axis through the centre of the
+// data, on top of the turn it has (a frame of a turntable): the turn matrix is turned, the
+// angles stay those of the view it started from.
+void turnAboutVertical(Settings& settings, double degrees);

@@ -13,8 +13,6 @@ namespace {
 constexpr int kCharWidth = 12;
 constexpr int kLineHeight = 22;
 constexpr int kMargin = 10;
-// The labels of the colour bar take up to this many characters of room.
-constexpr int kLabelChars = 8;
 
 // Window pixels from the lower left, without lighting or depth test; the caller's state is
 // restored by restoreState.
@@ -62,11 +60,13 @@ void textAt(int x, int y, const std::string& text, void (*drawText)(const char* 
 
 }  // namespace
 
-ColorBarPlace colorBarPlace(int width, int height)
+ColorBarPlace colorBarPlace(const Settings& settings, const DataSet& data, int width, int height)
 {
+    const ColorRange range = colorBarRange(settings, data);
+    const std::size_t labelChars = std::max(colorBarLabel(range.lo, range).size(), colorBarLabel(range.hi, range).size());
     ColorBarPlace p;
     const int barWidth = std::clamp(width / 30, 8, 24);
-    p.x1 = width - kMargin - kCharWidth * kLabelChars;
+    p.x1 = width - kMargin - kCharWidth * static_cast<int>(labelChars) - 6;
     p.x0 = p.x1 - barWidth;
     p.y0 = height / 5;
     p.y1 = height - height / 5;
@@ -82,7 +82,7 @@ bool showsColorBar(const Settings& settings)
 void drawColorBar(const Settings& settings, const DataSet& data, int width, int height,
                   void (*drawText)(const char* text))
 {
-    const ColorBarPlace p = colorBarPlace(width, height);
+    const ColorBarPlace p = colorBarPlace(settings, data, width, height);
     if (width <= 0 || height <= 0 || p.x0 < 0 || p.y1 - p.y0 < 2) {
         return;  // no room for a bar
     }

@@ -8,13 +8,14 @@
 #include "core/data_set.h"
 #include "core/settings.h"
 
-// Where the colour bar stands in a viewport of width by height pixels, in window pixels from
-// the lower left, and where its labels start.
+// Where the colour bar of the settings and data stands in a viewport of width by height
+// pixels, in window pixels from the lower left, and where its labels start: right of it,
+// with room for the longer of the two.
 struct ColorBarPlace {
     int x0, y0, x1, y1;
     int labelX;
 };
-ColorBarPlace colorBarPlace(int width, int height);
+ColorBarPlace colorBarPlace(const Settings& settings, const DataSet& data, int width, int height);
 
 // Whether a frame with these settings shows the colour bar: colour by height, in a mode
 // that shows the data's own colours.

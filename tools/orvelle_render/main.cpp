@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
-#include <stb_image_write.h>
+#include <csignal>
 
 #include "core/data_set.h"
+#include "core/view_presets.h"
 #include "io/data_loader.h"
+#include "io/picture_file.h"
 #include "render/gl/frame.h"
 #include "render/gl/offscreen_context.h"
 #include "render_options.h"
@@ -69,19 +71,20 @@ void drawFrames(const FrameInputs& in, FrameState& state, int count)
     std::printf("peak-memory-mb: %.1f\n", static_cast<double>(peakResidentBytes()) / 1.0e6);
 }
 
-// One eye's picture, or both side by side, as the PNG's RGB rows.
-bool writePicture(const RenderOptions& options)
+// One eye's picture, or both side by side, written whole to path or not at all; false with
+// the reason in error.
+bool writePicture(const RenderOptions& options, const std::string& path, std::string& error)
 {
     const int width = options.width;
     const int height = options.height;
     if (options.settings.stereoMode != ViewMode::Stereo) {
         const std::vector<unsigned char> picture = readOffscreenPicture(0);
-        return !picture.empty() &&
-               stbi_write_png(options.output.c_str(), width, height, 3, picture.data(), width * 3) != 0;
+        return writePng(path, width, height, picture.empty() ? nullptr : picture.data(), error);
     }
     const std::vector<unsigned char> left = readOffscreenPicture(0);
     const std::vector<unsigned char> right = readOffscreenPicture(1);
     if (left.empty() || right.empty()) {
+        error = "no picture was drawn";
         return false;
     }
     const std::size_t row = static_cast<std::size_t>(width) * 3;
@@ -90,7 +93,38 @@ bool writePicture(const RenderOptions& options)
         std::copy_n(&left[y * row], row, &both[2 * y * row]);
         std::copy_n(&right[y * row], row, &both[(2 * y + 1) * row]);
     }
-    return stbi_write_png(options.output.c_str(), 2 * width, height, 3, both.data(), 2 * width * 3) != 0;
+    return writePng(path, 2 * width, height, both.data(), error);
+}
+
+bool written(const RenderOptions& options, const std::string& path)
+{
+    std::string error;
+    if (!writePicture(options, path, error)) {
+        std::fprintf(stderr, "orvelle-render: could not write %s: %s\n", path.c_str(), error.c_str());
+        return false;
+    }
+    std::printf("picture: %s\n", path.c_str());
+    return true;
+}
+
+// The pictures of a turntable: the view turned by an equal step about the vertical axis
+// for each, the first one unturned.
+bool writeTurntable(const RenderOptions& options, const FrameInputs& base, FrameState& state)
+{
+    for (int k = 0; k < options.turntable; ++k) {
+        Settings turned = base.settings;
+        turnAboutVertical(turned, 360.0 * k / options.turntable);
+        FrameInputs in{turned, base.data};
+        in.viewportWidth = base.viewportWidth;
+        in.viewportHeight = base.viewportHeight;
+        in.fileName = base.fileName;
+        in.quadric = base.quadric;
+        displayFrame(in, state);
+        if (!written(options, turntableName(options.output, k, options.turntable))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -99,6 +133,9 @@ int main(int argc, char** argv)
 {
     // Every message is one line; line buffering delivers each at once, also into a pipe.
     std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
+    // A picture beyond the file size limit is then a failed write with its reason, not the
+    // end of the process.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     RenderOptions options;
     std::string error;
@@ -129,17 +166,17 @@ int main(int argc, char** argv)
     in.viewportHeight = options.height;
     in.fileName = options.file;
     in.quadric = offscreenQuadric();
-    if (options.frames > 0) {
-        drawFrames(in, state, options.frames);
+    bool ok = true;
+    if (options.turntable > 0) {
+        ok = writeTurntable(options, in, state);
     } else {
-        displayFrame(in, state);
+        if (options.frames > 0) {
+            drawFrames(in, state, options.frames);
+        } else {
+            displayFrame(in, state);
+        }
+        ok = written(options, options.output);
     }
-    const bool written = writePicture(options);
     closeOffscreenContext();
-    if (!written) {
-        std::fprintf(stderr, "orvelle-render: could not write %s\n", options.output.c_str());
-        return kFailed;
-    }
-    std::printf("picture: %s\n", options.output.c_str());
-    return kWritten;
+    return ok ? kWritten : kFailed;
 }

@@ -1,11 +1,13 @@
 // Parsing the options of orvelle-render: the picture's own, then those of the settings table.
 #include "render_options.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
 #include "core/colors.h"
 #include "core/settings_table.h"
+#include "io/view_file.h"
 
 namespace {
 
@@ -29,8 +31,11 @@ bool parseInt(const std::string& text, int& value)
 
 bool isPictureOption(const std::string& option)
 {
-    return option == "--size" || option == "--output" || option == "--frames";
+    return option == "--size" || option == "--output" || option == "--frames" || option == "--turntable";
 }
+
+// A turntable of more pictures than this is a mistake rather than a video.
+constexpr int kMostTurntablePictures = 3600;
 
 // The picture's own options that take a value.
 bool applyPictureOption(const std::string& option, const std::string& value, RenderOptions& options,
@@ -48,6 +53,13 @@ bool applyPictureOption(const std::string& option, const std::string& value, Ren
         }
         options.width = width;
         options.height = height;
+    } else if (option == "--turntable") {
+        int count = 0;
+        if (!parseInt(value, count) || count < 1 || count > kMostTurntablePictures) {
+            error = bad + " (1 to " + std::to_string(kMostTurntablePictures) + ")";
+            return false;
+        }
+        options.turntable = count;
     } else if (option == "--output") {
         if (value.empty()) {
             error = bad;
@@ -87,6 +99,19 @@ bool parseRenderOptions(const std::vector<std::string>& args, RenderOptions& opt
             files.push_back(option);
             continue;
         }
+        // A saved view sets its settings where it stands among the options: later ones change
+        // what it set.
+        if (option == "--view-file") {
+            if (k + 1 >= args.size()) {
+                error = option + " needs a value";
+                return false;
+            }
+            if (!readViewFile(args[++k], options.settings, error)) {
+                return false;
+            }
+            eyeSeparationGiven = true;
+            continue;
+        }
         const SettingRow* row = rowOfOption(option);
         if (row == nullptr && !isPictureOption(option)) {
             error = "unknown option " + option;
@@ -119,6 +144,10 @@ bool parseRenderOptions(const std::vector<std::string>& args, RenderOptions& opt
     }
     if (options.help) {
         return true;
+    }
+    if (options.turntable > 0 && options.frames > 0) {
+        error = "--turntable and --frames cannot be given together";
+        return false;
     }
     if (files.size() != 1) {
         error = files.empty() ? "no data file given" : "more than one data file given: '" + files[1] + "'";
@@ -158,6 +187,11 @@ std::string renderUsage()
            "                                   (default 800x600)\n"
            "  --output FILE.png                picture to write (default: FILE's name with .png,\n"
            "                                   in the current folder)\n"
+           "  --view-file F                    the view saved in F (key v of the viewer): turn,\n"
+           "                                   shift, size, display, view mode, colours; options\n"
+           "                                   after it change what it set\n"
+           "  --turntable N                    write N pictures turning once about the vertical\n"
+           "                                   axis, OUTPUT's name numbered: NAME-000.png ...\n"
            "  --frames N                       draw N frames and print their median time (after\n"
            "                                   one frame that builds the kept geometry, whose\n"
            "                                   time is printed first), then the process's peak\n"
@@ -167,4 +201,17 @@ std::string renderUsage()
            "  --help                           show this text\n"
            "\n"
            "Exit status: 0 picture written, 1 FILE not loaded or picture not written, 2 usage error.\n";
+}
+
+std::string turntableName(const std::string& output, int k, int count)
+{
+    std::string number = std::to_string(k);
+    const std::size_t digits = std::max<std::size_t>(3, std::to_string(count - 1).size());
+    number.insert(0, digits - std::min(digits, number.size()), '0');
+    const std::string::size_type slash = output.find_last_of('/');
+    const std::string::size_type dot = output.rfind('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash + 1)) {
+        return output.substr(0, dot) + "-" + number + output.substr(dot);
+    }
+    return output + "-" + number + ".png";
 }

@@ -84,7 +84,7 @@ protected:
     // The bar's pixels at its low end, middle and high end show the map's steps, unlit.
     static void expectBar(const Picture& p, ColorMap map, const std::string& what)
     {
-        const ColorBarPlace place = colorBarPlace(kWidth, kHeight);
+        const ColorBarPlace place = colorBarPlace(viewer, dataSet, kWidth, kHeight);
         const int x = (place.x0 + place.x1) / 2;
         expectColour(p, x, row(place.y0), paletteColor(map, kPaletteFirst), what + " low end");
         expectColour(p, x, row(place.y1 - 1), paletteColor(map, kColorSlots - 1), what + " high end");
@@ -98,7 +98,7 @@ TEST_F(Overlays, TheColourBarShowsTheMapWhereTheColoursShow)
 {
     open(false);
     const Picture plain = frame();
-    const ColorBarPlace place = colorBarPlace(kWidth, kHeight);
+    const ColorBarPlace place = colorBarPlace(viewer, dataSet, kWidth, kHeight);
     EXPECT_EQ(findRegion(plain, exactly(0, 0, 0), place.x0, row(place.y1), kWidth, row(place.y0)).count, 0)
         << "no bar with the eye colours";
 
