@@ -5,15 +5,19 @@
 #include <GL/freeglut.h>
 
 #include <cmath>
+#include <optional>
 #include <cstdio>
 #include <string>
 
 #include "app/display_window.h"
 #include "app/file_list.h"
 #include "app/navigation.h"
+#include "app/picture_saving.h"
 #include "app/viewer_state.h"
 #include "core/colors.h"
 #include "core/modes.h"
+#include "core/value_colors.h"
+#include "core/view_presets.h"
 #include "glui/glui.h"
 
 namespace {
@@ -105,7 +109,52 @@ void copyWorkingColor(float* target)
     target[2] = viewer.colorBlue;
 }
 
+void turnToPreset(PresetView view)
+{
+    applyPresetView(viewer, view);
+    if (viewer.rotateControl)
+        viewer.rotateControl->reset();
+}
+
+void fitToWindow()
+{
+    fitView(viewer);
+    if (viewer.rotateControl)
+        viewer.rotateControl->reset();
+}
+
+// The "Color range:" text: LO,HI fixes the ends of the colour map, an empty text gives them
+// back to the data's z range; anything else is refused with its reason and changes nothing.
+void colorRangeTyped()
+{
+    const std::string text = viewer.colorRangeText ? viewer.colorRangeText->get_text() : "";
+    if (text.find_first_not_of(" \t") == std::string::npos) {
+        viewer.colorRange[0] = viewer.colorRange[1] = 0.0f;
+        return;
+    }
+    std::string error;
+    const std::optional<ColorRange> range = parseColorRange(text, error);
+    if (!range || !std::isfinite(static_cast<float>(range->lo)) || !std::isfinite(static_cast<float>(range->hi)) ||
+        static_cast<float>(range->lo) == static_cast<float>(range->hi)) {
+        std::printf("Color range not changed: %s\n", range ? "the ends must be distinct single-precision numbers"
+                                                            : error.c_str());
+        return;
+    }
+    viewer.colorRange[0] = static_cast<float>(range->lo);
+    viewer.colorRange[1] = static_cast<float>(range->hi);
+}
+
 }  // namespace
+
+void updateColorControls()
+{
+    if (viewer.colorByRadio) {
+        if (viewModeKeepsColors(viewer.stereoMode))
+            viewer.colorByRadio->enable();
+        else
+            viewer.colorByRadio->disable();
+    }
+}
 
 void applyColorSettings()
 {
@@ -159,7 +208,18 @@ void controlAction(int id)
     case ControlId::ApplyColor: applyColorSettings(); break;
     case ControlId::FocalLength: focalLengthChanged(); break;
     case ControlId::EyeSeparation: eyeSeparationChanged(); break;
-    case ControlId::ViewMode: openDisplayWindow(); break;
+    case ControlId::ViewMode:
+        openDisplayWindow();
+        updateColorControls();
+        break;
+    case ControlId::SavePicture: requestPictureSave(); break;
+    case ControlId::SaveView: saveViewBesideData(); break;
+    case ControlId::FitView: fitToWindow(); break;
+    case ControlId::FrontView: turnToPreset(PresetView::Front); break;
+    case ControlId::TopView: turnToPreset(PresetView::Top); break;
+    case ControlId::SideView: turnToPreset(PresetView::Side); break;
+    case ControlId::ThreeQuarterView: turnToPreset(PresetView::ThreeQuarter); break;
+    case ControlId::ColorRange: colorRangeTyped(); break;
     case ControlId::AxisScaling:
         if (viewer.loadedListitem > 0)
             loadListItem(viewer.loadedListitem);

@@ -94,7 +94,10 @@ void loadListItem(int n)
     std::printf("list=%d\n", n);
     viewer.filename = fileNames[static_cast<std::size_t>(n - 1)];
     resetView();
-    loadFileNamed(listedFolder.empty() ? viewer.filename : listedFolder + "/" + viewer.filename);
+    // A view given at start is the view of the first file loaded.
+    restoreStartView(true);
+    viewer.dataPath = listedFolder.empty() ? viewer.filename : listedFolder + "/" + viewer.filename;
+    loadFileNamed(viewer.dataPath);
     requestRedisplay();
 }
 

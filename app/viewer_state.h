@@ -45,6 +45,15 @@ struct ViewerState : Settings, PanelHandles {
 
     // ---- What changes of the settings have made out of date ----
     SettingsVersions versions;
+
+    // ---- Help, the shown file's path and the view given at start ----
+    int showHelp = 0;      // the keys' help over the picture (h or ?)
+    std::string dataPath;  // the shown file as it was opened: its view is saved beside it
+    // The settings of the command line (and its view file), put back after the first load's
+    // reset of the view, and after the first build of the panels, which starts the trackball
+    // and the data colours afresh.
+    bool startViewPending = false;
+    Settings startView;
 };
 
 // The one instance, holding the defaults from the start of the process.
@@ -63,6 +72,11 @@ void setSetting(T& field, const Value& value)
     field = value;
     settingChanged(&field);
 }
+
+// Puts the turn, size and colours of the start view back into the viewer (see startView).
+// afterLoad: after a load's reset of the view (the last time the start view is kept);
+// otherwise after a build of the panels.
+void restoreStartView(bool afterLoad);
 
 // The frame of the display window from the viewer's record.
 FrameInputs displayFrameInputs();

@@ -164,8 +164,8 @@ std::vector<SettingRow> buildRows()
         intRow("curDataValue", FIELD(curDataValue), 0, 0.0f, 49.0f, 1.0f, nullptr, "data value last coloured"),
         // ---- Colour by value and the axes' style ----
         choiceRow("colorBy", FIELD(colorBy), shown, "--color-by", kColorByWords,
-                  "colour of the data: the eye's, its height (z) through the colour map, or the data colour "
-                  "of each group (of each set without groups); Anaglyph keeps the eye colours"),
+                  "colour of the data: the eye's, by height (z) through the colour map, or by group (by "
+                  "set without groups); Anaglyph keeps the eye colours"),
         choiceRow("colorMap", FIELD(colorMap), shown, "--colormap", kColorMapWords, "colour map of heights"),
         withDefaultText(floatsRow("colorRange", FIELD(colorRange), 2, shown, -kUnbounded, kUnbounded, 0.0f,
                                   "--color-range", "LO,HI", 2, "z values at the ends of the colour map"),

@@ -37,6 +37,8 @@ struct PanelHandles {
     GLUI_Listbox* dataValueList = nullptr;
     GLUI_Spinner* light1IntensitySpinner = nullptr;
     GLUI_Spinner* light2IntensitySpinner = nullptr;
+    GLUI_RadioGroup* colorByRadio = nullptr;
+    GLUI_EditText* colorRangeText = nullptr;
 };
 
 // What the panels are handed besides the settings they bind: the callback of every control
