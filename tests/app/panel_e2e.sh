@@ -125,7 +125,7 @@ wait_for_typing() {
 load_file() {
     local before deadline=$((SECONDS + wait_limit)) files_y
     wait_for_height "$control" "$panel_h"
-    files_y=$((panel_h - 105))
+    files_y=$((panel_h - 128))  # above the closed "Views and Pictures", two empty lines and the buttons
     before=$(count_output 'segments = ')
     click "$control" 110 "$files_y"
     # The list pops down below "Files:", one 17-pixel line an item.

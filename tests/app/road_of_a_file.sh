@@ -172,10 +172,11 @@ wait_for_windows "Orvelle<no stereo>" 2
 wait_for_windows "Control Display" 2
 sleep 1
 
-# "Quit" of the new panel (all its rollouts closed but "Specify Data File").
+# "Quit" of the new panel (all its rollouts closed but "Specify Data File"), below the
+# closed "Views and Pictures".
 new_panel=$(xdotool search --name '^Control Display$' | grep -vx "$panel" | head -1)
 [ -n "$new_panel" ] || fail "no new \"Control Display\" window"
-click "$new_panel" 57 384
+click "$new_panel" 57 407
 for ((i = 0; i < 100; i++)); do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1

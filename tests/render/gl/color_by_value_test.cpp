@@ -173,7 +173,8 @@ TEST_F(ColorByValue, TheGrayMapBrightensTowardsHighZ)
     setSetting(viewer.displayType, DisplayType::Filled);
     turnTo(90.0f, 0.0f);
     const Picture picture = expectSameAsReference("gray plane");
-    const Region plane = findRegion(picture, notColour(255, 255, 255));
+    // The plane, left of the colour bar.
+    const Region plane = findRegion(picture, notColour(255, 255, 255), 0, 0, kWidth * 2 / 3);
     ASSERT_GT(plane.count, 5000);
     const auto brightness = [&](int y) {
         const unsigned char* px = picture.at(static_cast<int>(plane.centreX), y);
