@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/matrix_math.h"
 #include "render/cpu/data_axes.h"
 
 namespace {
@@ -31,6 +32,9 @@ Vec corner(const std::array<DataAxis, 3>& axes, int x, int y, int z)
 void ticksAlong(const DataAxis& axis, int which, Vec at, const Vec& out, const char* name,
                 void (*drawText)(const char* text))
 {
+    if (axis.drawn.empty()) {
+        return;
+    }
     glBegin(GL_LINES);
     for (double drawn : axis.drawn) {
         at.v[which] = drawn;
@@ -81,10 +85,16 @@ void drawAxesBox(const DataSet& data, const float bgColor[4], void (*drawText)(c
         }
     }
     glEnd();
-    // x along the front lower edge, marks down; y up the front left edge, marks to the left;
-    // z along the right lower edge, marks to the right.
-    ticksAlong(axes[0], 0, corner(axes, 0, 0, 1), Vec{{0.0, -tick, 0.0}}, "x", drawText);
-    ticksAlong(axes[1], 1, corner(axes, 0, 0, 1), Vec{{-tick, 0.0, 0.0}}, "y", drawText);
-    ticksAlong(axes[2], 2, corner(axes, 1, 0, 0), Vec{{tick, 0.0, 0.0}}, "z", drawText);
+    // Each axis's ticks on an edge of the box's outline in this view, pointing away from it.
+    float modelview[16], projection[16], clipFromModel[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    multiplyMatrices(projection, modelview, clipFromModel);
+    const char* const names[3] = {"x", "y", "z"};
+    for (const TickEdge& e : tickEdges(axes, clipFromModel)) {
+        const Vec at = corner(axes, e.at[0], e.at[1], e.at[2]);
+        const Vec out{{e.out[0] * tick, e.out[1] * tick, e.out[2] * tick}};
+        ticksAlong(axes[static_cast<std::size_t>(e.axis)], e.axis, at, out, names[e.axis], drawText);
+    }
     glPopAttrib();
 }

@@ -65,3 +65,40 @@ TEST(DataAxes, AFlatAxisHasOneTickAtItsValue)
     EXPECT_TRUE(std::isfinite(axes[1].drawn[0]));
     EXPECT_EQ(axes[1].low, axes[1].high);
 }
+
+TEST(DataAxes, TicksStandOnTheOutlineOfTheBoxAndPointAwayFromIt)
+{
+    const DataSet data = loaded({{0, 0, 0}, {1, 1, 1}}, AxisScaling::Individual);
+    const std::array<DataAxis, 3> axes = dataAxes(data);
+    // Looking straight along -z without perspective: x's edges show at picture heights
+    // -5 and 5, and the lower one carries the ticks, which point down.
+    const float straight[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    std::array<TickEdge, 3> edges = tickEdges(axes, straight);
+    EXPECT_EQ(edges[0].axis, 0);
+    EXPECT_EQ(edges[0].at[1], 0);
+    EXPECT_EQ(edges[0].out[1], -1.0);
+    EXPECT_EQ(edges[1].axis, 1);
+    EXPECT_EQ(edges[1].out[0], edges[1].at[0] ? 1.0 : -1.0) << "the marks point away from the box";
+    // z runs towards the eye: its edges are points at the box's corners; a lower one.
+    EXPECT_EQ(edges[2].at[1], 0);
+
+    // Turned half about x and y: the edge of each axis is one whose middle lies farthest out.
+    const float c = std::cos(0.5f), s = std::sin(0.5f);
+    const float turned[16] = {c, s * s, -s * c, 0, 0, c, s, 0, s, -s * c, c * c, 0, 0, 0, 0, 1};
+    edges = tickEdges(axes, turned);
+    for (int a = 0; a < 3; ++a) {
+        const int b = (a + 1) % 3, d = (a + 2) % 3;
+        const auto distance = [&](int atB, int atD) {
+            double p[3] = {0, 0, 0};
+            p[b] = atB ? axes[b].high : axes[b].low;
+            p[d] = atD ? axes[d].high : axes[d].low;
+            const double x = turned[0] * p[0] + turned[4] * p[1] + turned[8] * p[2];
+            const double y = turned[1] * p[0] + turned[5] * p[1] + turned[9] * p[2];
+            return std::hypot(x, y);
+        };
+        const double chosen = distance(edges[a].at[b], edges[a].at[d]);
+        for (int k = 0; k < 4; ++k) {
+            EXPECT_GE(chosen + 0.3, distance(k & 1, k >> 1)) << "axis " << a << " edge " << k;
+        }
+    }
+}
