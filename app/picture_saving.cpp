@@ -54,7 +54,10 @@ void finishViewerFrame()
     // The back buffer holds the complete frame that the swap is about to show.
     if (pictureWanted) {
         pictureWanted = false;
-        savePictureInto(currentDirectory(), viewer.filename, readShownPicture());
+        // Named after the file as it was opened: the name in the overlay goes blank when
+        // another folder is chosen, while its data are still shown.
+        savePictureInto(currentDirectory(), viewer.dataPath.empty() ? viewer.filename : viewer.dataPath,
+                        readShownPicture());
     }
     glutSwapBuffers();
 }
