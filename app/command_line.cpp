@@ -6,10 +6,12 @@
 #include <cstring>
 
 #include "app/file_list.h"
+#include "app/key_help.h"
 #include "app/viewer_state.h"
 #include "core/colors.h"
 #include "core/view_maths.h"
 #include "io/platform_dirs.h"
+#include "io/view_file.h"
 
 #ifndef ORVELLE_VERSION
 #define ORVELLE_VERSION "unknown"
@@ -26,22 +28,10 @@ struct StartRequest {
 };
 StartRequest start;
 
-const char* const kKeysUsage =
-    "Keys and mouse in the display window:\n"
-    "  left drag                        turn the scene (up/down about x, left/right about y)\n"
-    "  middle drag                      move the scene nearer or farther\n"
-    "  right drag                       shift the scene; each right press also switches the\n"
-    "                                   diagnostics on or off\n"
-    "  X / x, Y / y, Z / z              turn by one degree about x, y, z\n"
-    "  S / s                            scale the scene up / down by 0.1\n"
-    "  arrow keys                       shift the scene by 0.1\n"
-    "  F / f                            full screen (panels hidden)\n"
-    "  Escape / q                       back to 800 x 600 at 50, 50, panels shown\n"
-    "  p                                print the matrix matCur\n";
-
 std::vector<ProgramOption> viewerOptions(ViewerCommandLine& cmd, Settings& settings)
 {
     std::vector<ProgramOption> own = loadOptions(cmd.load, settings);
+    own.push_back(viewFileOption(settings, cmd.line));
     own.push_back({"--help", "", "show this text", [&cmd](const std::string&, std::string&) {
                        cmd.help = true;
                        return true;
@@ -92,6 +82,15 @@ void applyStartView()
     buildRotation(viewer.angleX, viewer.angleY, viewer.angleZ, viewer.angleMat);
 }
 
+std::string keysUsage()
+{
+    std::string text;
+    for (const std::string& line : keyHelpLines()) {
+        text += "  " + line + "\n";
+    }
+    return text;
+}
+
 }  // namespace
 
 bool parseViewerCommandLine(const std::vector<std::string>& args, ViewerCommandLine& cmd, std::string& error)
@@ -124,8 +123,8 @@ std::string viewerUsage()
            "Shows numeric 3D data in mono or stereo. With FILE it starts in FILE's folder, with FILE\n"
            "chosen in \"Files:\" and loaded; without, in the current folder with nothing loaded.\n"
            "\n" +
-           optionsUsage(viewerOptions(described, settings), OptionReader::Viewer) + "\n" + kKeysUsage +
-           "\n"
+           optionsUsage(viewerOptions(described, settings), OptionReader::Viewer) + "\n" +
+           "Keys and mouse in the display window:\n" + keysUsage() + "\n" +
            "Exit status: 0 after \"Quit\", 2 for a usage error.\n";
 }
 
@@ -163,13 +162,16 @@ void beginStart()
         return;
     }
     start.active = false;
-    // The panel build fills the data colours from the colour table again; given ones come back.
+    // The panel build starts the data colours and the trackball afresh; given ones come back.
     for (const SettingRow* row : start.rows) {
-        if (row->kind == SettingKind::DataColors) {
+        if (std::memcmp(bytesOf(viewer, *row), bytesOf(start.given, *row), sizeOf(*row)) != 0) {
             copyRow(*row, start.given);
         }
     }
-    if (!start.file.path.empty()) {
+    if (start.file.path.empty()) {
+        // The view asked for is that of the first file picked in "Files:".
+        viewForFirstLoad(applyStartView);
+    } else {
         loadStartFile(start.file, applyStartView);
     }
 }

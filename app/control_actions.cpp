@@ -5,16 +5,20 @@
 #include <GL/freeglut.h>
 
 #include <cmath>
+#include <optional>
 #include <cstdio>
 #include <string>
 
 #include "app/display_window.h"
 #include "app/file_list.h"
 #include "app/navigation.h"
+#include "app/picture_saving.h"
 #include "app/viewer_state.h"
 #include "core/colors.h"
 #include "core/display_text.h"
 #include "core/modes.h"
+#include "core/value_colors.h"
+#include "core/view_presets.h"
 #include "glui/glui.h"
 
 namespace {
@@ -115,7 +119,52 @@ void copyWorkingColor(float* target)
     target[2] = viewer.colorBlue;
 }
 
+void turnToPreset(PresetView view)
+{
+    applyPresetView(viewer, view);
+    if (viewer.rotateControl)
+        viewer.rotateControl->reset();
+}
+
+void fitToWindow()
+{
+    fitView(viewer);
+    if (viewer.rotateControl)
+        viewer.rotateControl->reset();
+}
+
+// The "Color range:" text: LO,HI fixes the ends of the colour map, an empty text gives them
+// back to the data's z range; anything else is refused with its reason and changes nothing.
+void colorRangeTyped()
+{
+    const std::string text = viewer.colorRangeText ? viewer.colorRangeText->get_text() : "";
+    if (text.find_first_not_of(" \t") == std::string::npos) {
+        viewer.colorRange[0] = viewer.colorRange[1] = 0.0f;
+        return;
+    }
+    std::string error;
+    const std::optional<ColorRange> range = parseColorRange(text, error);
+    if (!range || !std::isfinite(static_cast<float>(range->lo)) || !std::isfinite(static_cast<float>(range->hi)) ||
+        static_cast<float>(range->lo) == static_cast<float>(range->hi)) {
+        std::printf("Color range not changed: %s\n", range ? "the ends must be distinct single-precision numbers"
+                                                            : error.c_str());
+        return;
+    }
+    viewer.colorRange[0] = static_cast<float>(range->lo);
+    viewer.colorRange[1] = static_cast<float>(range->hi);
+}
+
 }  // namespace
+
+void updateColorControls()
+{
+    if (viewer.colorByRadio) {
+        if (viewModeKeepsColors(viewer.stereoMode))
+            viewer.colorByRadio->enable();
+        else
+            viewer.colorByRadio->disable();
+    }
+}
 
 void applyColorSettings()
 {
@@ -173,7 +222,16 @@ void controlAction(int id)
     case ControlId::ViewMode:
         openDisplayWindow();
         enableStereoOptions(viewer, viewer);
+        updateColorControls();
         break;
+    case ControlId::SavePicture: requestPictureSave(); break;
+    case ControlId::SaveView: saveViewBesideData(shownFilePath()); break;
+    case ControlId::FitView: fitToWindow(); break;
+    case ControlId::FrontView: turnToPreset(PresetView::Front); break;
+    case ControlId::TopView: turnToPreset(PresetView::Top); break;
+    case ControlId::SideView: turnToPreset(PresetView::Side); break;
+    case ControlId::ThreeQuarterView: turnToPreset(PresetView::ThreeQuarter); break;
+    case ControlId::ColorRange: colorRangeTyped(); break;
     case ControlId::AxisScaling: reloadShownFile(); break;
     default: break;  // the colour name and data value wait for "Apply Color Settings"
     }

@@ -10,6 +10,7 @@
 #include "app/control_actions.h"
 #include "app/file_list.h"
 #include "app/navigation.h"
+#include "app/picture_saving.h"
 #include "app/viewer_state.h"
 #include "glui/glui.h"
 #include "panel/control_panel.h"
@@ -89,6 +90,7 @@ void buildViewerPanels()
     wiring.listFiles = refreshFileList;
     wiring.chosenListItem = &viewer.chosen_listitem;
     buildControlPanel(viewer, viewer, wiring);
+    updateColorControls();
 }
 
 bool displayWindowFits(int windowMode, int stereoMode)
@@ -132,6 +134,8 @@ int openDisplayWindow()
 
     createWindow();
     wireCallbacks();
+    // A picture asked for is read back just before the swap that shows it.
+    frameOutput.finishFrame = finishViewerFrame;
     // Frames that take longer than this are drawn over several display callbacks, so that
     // the panels keep reacting while a big data set is drawn.
     setFrameSliceBudget(kFrameSliceSeconds);

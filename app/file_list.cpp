@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <functional>
 #include <optional>
+#include <utility>
 
 #include "app/background_load.h"
 #include "app/display_window.h"
@@ -239,6 +240,11 @@ void refreshFileList()
     }
 }
 
+namespace {
+// The view the command line asked for without a file: that of the first file picked.
+void (*firstLoadView)() = nullptr;
+}  // namespace
+
 void loadListItem(int n)
 {
     // An item number can outlive its list (a new listing, then an axis-scaling reload).
@@ -249,8 +255,15 @@ void loadListItem(int n)
     std::printf("list=%d\n", n);
     const std::string& name = fileNames[static_cast<std::size_t>(n - 1)];
     askFor(joinPath(listedFolder, name), name);
-    startFileLoad(FileLoad{requestedPath, name, panelLoadSettings(true), LoadKind::Chosen});
+    FileLoad load{requestedPath, name, panelLoadSettings(true), LoadKind::Chosen};
+    load.applyStartView = std::exchange(firstLoadView, nullptr);
+    startFileLoad(load);
     requestRedisplay();
+}
+
+void viewForFirstLoad(void (*applyStartView)())
+{
+    firstLoadView = applyStartView;
 }
 
 const std::string& requestedFilePath()

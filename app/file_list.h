@@ -45,12 +45,15 @@ void reloadShownFile();
 
 // The file named on the command line: chosen in "Files:" when the list shows it, loaded with
 // the format given (or, with detect, the one its first bytes suggest, which the "Data Format"
-// radio then shows), the view reset and then set to startView's values of the rows given.
+// radio then shows), the view reset and then set to the values of the options given.
 struct StartFile {
     std::string path;
     bool detect = true;
 };
 void loadStartFile(const StartFile& start, void (*applyStartView)());
+// Without a file on the command line: the first file picked in "Files:" is shown with the
+// view asked for, applied as loadStartFile applies it.
+void viewForFirstLoad(void (*applyStartView)());
 
 // "Watch file": watches the file on screen while the box is ticked (call after it changes).
 void updateFileWatch();

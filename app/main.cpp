@@ -1,6 +1,7 @@
 // Process entry of the viewer: its command line, then the display window and the event loop.
 #include <GL/freeglut.h>
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -13,6 +14,9 @@ int main(int argc, char** argv)
 {
     // Every message is one line; line buffering delivers each at once, also into a pipe or file.
     std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
+    // A picture beyond the file size limit is then a failed save with its reason, not the
+    // end of the viewer.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     ViewerCommandLine cmd;
     std::string error;

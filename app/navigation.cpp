@@ -9,8 +9,11 @@
 #include <cstdio>
 
 #include "app/display_window.h"
+#include "app/file_list.h"
+#include "app/picture_saving.h"
 #include "app/viewer_state.h"
 #include "core/settings_table.h"
+#include "core/view_presets.h"
 #include "glui/glui.h"
 
 namespace {
@@ -88,6 +91,27 @@ ScreenRequest applyKey(unsigned char key)
     case 'z': stepAngle(viewer.angleZ, -kKeyAngleStep); break;
     case 'p':
         printMatCur();
+        break;
+    case '0':
+        fitView(viewer);
+        request = ScreenRequest::RestTrackball;
+        break;
+    case '1':
+    case '2':
+    case '3':
+    case '4':
+        applyPresetView(viewer, static_cast<PresetView>(key - '1'));
+        request = ScreenRequest::RestTrackball;
+        break;
+    case 'h':
+    case '?':
+        viewer.showHelp = viewer.showHelp == 0 ? 1 : 0;
+        break;
+    case 'w':
+        request = ScreenRequest::SavePicture;
+        break;
+    case 'v':
+        request = ScreenRequest::SaveView;
         break;
     default:
         break;
@@ -172,6 +196,16 @@ void onKeyboard(unsigned char key, int, int)
         // own offset, taking it for a frame: from the corner it covers the whole screen.
         glutPositionWindow(0, 0);
         glutFullScreen();
+        break;
+    case ScreenRequest::RestTrackball:
+        // The trackball may be spinning: at rest it stops writing its turn.
+        if (viewer.rotateControl) viewer.rotateControl->reset();
+        break;
+    case ScreenRequest::SavePicture:
+        requestPictureSave();
+        break;
+    case ScreenRequest::SaveView:
+        saveViewBesideData(shownFilePath());
         break;
     case ScreenRequest::None:
         break;

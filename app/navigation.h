@@ -21,9 +21,18 @@ constexpr double kArrowStep = 0.1;
 constexpr double kDragDivisor = 40.0;
 
 // What a key asks of the display window besides the change of the view.
-enum class ScreenRequest { None, LeaveFullScreen, EnterFullScreen };
+enum class ScreenRequest {
+    None,
+    LeaveFullScreen,
+    EnterFullScreen,
+    RestTrackball,  // a preset or the fit put the "Rotate" trackball back at rest
+    SavePicture,    // the picture as shown, once the next frame is complete
+    SaveView,       // the view, beside the data
+};
 
-// Steps the angles or the scale for a key (key "p" prints matCur), then rebuilds angleMat.
+// Steps the angles or the scale for a key (key "p" prints matCur), turns to a preset view
+// (1 to 4) or fits the data to the window (0), switches the help on or off (h, ?), then
+// rebuilds angleMat.
 ScreenRequest applyKey(unsigned char key);
 // Shifts objTrans for an arrow key code; other codes change nothing.
 void applyArrow(int key);

@@ -3,6 +3,8 @@
 
 #include <GL/freeglut.h>
 
+#include "app/key_help.h"
+
 ViewerState viewer;
 DataSet dataSet;
 FrameState displayState;
@@ -28,6 +30,9 @@ FrameInputs displayFrameInputs()
         viewer.windowTop = glutGet(GLUT_WINDOW_Y);
     }
     in.windowTop = viewer.windowTop;
+    if (viewer.showHelp) {
+        in.helpLines = keyHelpLines();
+    }
     return in;
 }
 

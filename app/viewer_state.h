@@ -49,6 +49,9 @@ struct ViewerState : Settings, PanelHandles {
 
     // ---- What changes of the settings have made out of date ----
     SettingsVersions versions;
+
+    // ---- Help over the picture ----
+    int showHelp = 0;  // the keys' help over the picture (h or ?)
 };
 
 // The one instance, holding the defaults from the start of the process.

@@ -188,5 +188,19 @@ NormaliseReport normaliseDataSet(DataSet& data, std::size_t count, const Bounds&
     data.xmin = minimum[0];
     data.ymin = minimum[1];
     data.zmin = minimum[2];
+    // The mapping from the file's units, for what is labelled or coloured in them; an axis
+    // mapped in extended precision keeps its scale as near as a double holds it.
+    for (int a = 0; a < 3; ++a) {
+        const AxisMap& m = map[a];
+        const double wideScale = static_cast<double>(m.wideScale);
+        data.rawMin[a] = m.offset;
+        data.rawMax[a] = std::isfinite(raw.max[a]) ? raw.max[a] : m.offset;
+        data.rawScale[a] = !m.wide ? m.scale : std::isfinite(wideScale) ? wideScale : DBL_MAX;
+    }
     return report;
+}
+
+AxisMapping rawAxis(const DataSet& data, int axis)
+{
+    return AxisMapping{data.rawMin[axis], data.rawScale[axis]};
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "core/axis_ticks.h"
 #include "core/modes.h"
 #include "core/vector_maths.h"
 
@@ -29,7 +30,17 @@ struct DataSet {
     // Raised by every change of the points (each completed load), so that anything built
     // from them (the kept geometry) knows when it is out of date.
     unsigned long generation = 0;
+
+    // How the normalisation placed each axis (x, y, z), so that drawn values can be told in
+    // the file's own units: cube = (raw - rawMin) * rawScale * 10 - 5. rawMax is the largest
+    // raw value. The defaults map the cube onto itself, for points put in place directly.
+    double rawMin[3] = {-5.0, -5.0, -5.0};
+    double rawMax[3] = {5.0, 5.0, 5.0};
+    double rawScale[3] = {0.1, 0.1, 0.1};
 };
+
+// The mapping between the raw and the drawn values of one axis (0 x, 1 y, 2 z).
+AxisMapping rawAxis(const DataSet& data, int axis);
 
 // Per-axis bounds of raw or normalised data, x, y, z.
 struct Bounds {

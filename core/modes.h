@@ -85,6 +85,19 @@ enum class WindowMode : int {
     NoWindowYet = 10,  // differs from every request, so the first set-up always opens a window
 };
 
+// "Color by": what gives each point, tube or quadrilateral its colour.
+enum class ColorBy : int {
+    Eye = 0,     // the pass's own colour (data with groups keep their data colours)
+    Height = 1,  // its z value through the colour map
+    Group = 2,   // the data colour of its group; data without groups take their set's number
+};
+
+// What "Show axes" draws.
+enum class AxesStyle : int {
+    Lines = 0,  // the figure of three coloured axes at the centre of the data
+    Box = 1,    // the data's bounding box with a few ticks labelled in the data's own units
+};
+
 // The ids by which panel controls reach the control action; -1 means none, 0 is "Quit".
 enum class ControlId : int {
     None = -1,
@@ -107,6 +120,14 @@ enum class ControlId : int {
     EyeSeparation = 602,
     ViewMode = 701,
     AxisScaling = 801,
+    SavePicture = 901,
+    SaveView = 902,
+    FitView = 910,
+    FrontView = 911,
+    TopView = 912,
+    SideView = 913,
+    ThreeQuarterView = 914,
+    ColorRange = 920,
 };
 
 constexpr int toInt(ControlId id)

@@ -4,6 +4,7 @@
 // programs' options and the resets read.
 #pragma once
 
+#include "core/colormap.h"
 #include "core/modes.h"
 
 constexpr int kDataColorCount = 50;
@@ -90,6 +91,14 @@ struct Settings {
     Choice<DataFormat> dataFormat{DataFormat::Plain};
     // "Watch file": the file on screen is read again whenever it is rewritten.
     int watchFile = 0;
+
+    // ---- Colour by value and the axes' style ----
+    Choice<ColorBy> colorBy{ColorBy::Eye};
+    Choice<ColorMap> colorMap{ColorMap::Viridis};
+    // The z values (in the data's own units) at the two ends of the colour map; equal ends
+    // stand for the data's own z range.
+    float colorRange[2] = {0.0f, 0.0f};
+    Choice<AxesStyle> axesStyle{AxesStyle::Lines};
 
     // ---- Derived: kept in step with the angles by every writer of them, not a setting ----
     float angleMat[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};

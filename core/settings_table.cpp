@@ -31,6 +31,9 @@ const char* const kViewWords[] = {"mono",         "anaglyph",    "stereo",      
 const char* const kDisplayWords[] = {"points", "joined", "needled", "grid", "filled"};
 const char* const kScalingWords[] = {"individual", "uniform"};
 const char* const kFormatWords[] = {"data", "maple", "color", "columns", "matrix"};
+const char* const kColorByWords[] = {"eye", "height", "group"};
+const char* const kColorMapWords[] = {"viridis", "gray", "coolwarm"};
+const char* const kAxesStyleWords[] = {"lines", "box"};
 
 template <std::size_t N>
 constexpr int countOf(const char* const (&)[N])
@@ -180,6 +183,16 @@ std::vector<SettingRow> buildRows()
         intRow("applyColorTo", FIELD(applyColorTo), 0, 0.0f, 5.0f, 1.0f, nullptr, "target of the colour"),
         intRow("dataValue", FIELD(dataValue), 0, 0.0f, 9.0f, 1.0f, nullptr, "data value to colour"),
         intRow("curDataValue", FIELD(curDataValue), 0, 0.0f, 49.0f, 1.0f, nullptr, "data value last coloured"),
+        // ---- Colour by value and the axes' style ----
+        choiceRow("colorBy", FIELD(colorBy), shown, "--color-by", kColorByWords,
+                  "colour of the data: the eye's, by height (z) through the colour map, or by group (by "
+                  "set without groups); Anaglyph keeps the eye colours"),
+        choiceRow("colorMap", FIELD(colorMap), shown, "--colormap", kColorMapWords, "colour map of heights"),
+        withDefaultText(floatsRow("colorRange", FIELD(colorRange), 2, shown, -kUnbounded, kUnbounded, 0.0f,
+                                  "--color-range", "LO,HI", 2, "z values at the ends of the colour map"),
+                        "default: the data's z range, as are equal ends"),
+        choiceRow("axesStyle", FIELD(axesStyle), shown, "--axes-style", kAxesStyleWords,
+                  "what --axes shows: the axes figure, or the data's box with ticks in its own units"),
     };
     return rows;
 }

@@ -65,6 +65,11 @@ NormaliseReport installLoad(LoadResult& result, DataSet& shown, AxisScaling scal
     shown.xmin = read.xmin;
     shown.ymin = read.ymin;
     shown.zmin = read.zmin;
+    for (int a = 0; a < 3; ++a) {
+        shown.rawMin[a] = read.rawMin[a];
+        shown.rawMax[a] = read.rawMax[a];
+        shown.rawScale[a] = read.rawScale[a];
+    }
     ++shown.generation;
     read = DataSet{};
     return report;

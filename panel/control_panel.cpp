@@ -190,6 +190,47 @@ void buildDataFile(GLUI* window, Settings& s, PanelHandles& h, const PanelWiring
     window->add_checkbox_to_panel(rollout, "Watch file", &s.watchFile, toInt(ControlId::WatchFile), w.action);
 }
 
+// The text of a fixed colour range, "LO,HI"; empty for the data's own range.
+std::string colorRangeText(const Settings& s)
+{
+    if (s.colorRange[0] == s.colorRange[1]) {
+        return "";
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "%g,%g", static_cast<double>(s.colorRange[0]),
+                  static_cast<double>(s.colorRange[1]));
+    return text;
+}
+
+// Colour by value, the axes' style, the preset views and the saving of pictures and views:
+// a section of its own below the data file's.
+void buildViewsAndPictures(GLUI* window, Settings& s, PanelHandles& h, const PanelWiring& w)
+{
+    GLUI_Rollout* rollout = window->add_rollout("Views and Pictures", false);
+
+    GLUI_Rollout* colorBy = window->add_rollout_to_panel(rollout, "Color by", true);
+    h.colorByRadio =
+        addRadioGroup(window, colorBy, &s.colorBy.raw, ControlId::None, w, {"eye color", "height", "group"});
+    GLUI_Rollout* colorMap = window->add_rollout_to_panel(rollout, "Color Map", false);
+    addRadioGroup(window, colorMap, &s.colorMap.raw, ControlId::None, w, {"viridis", "gray", "coolwarm"});
+    h.colorRangeText = window->add_edittext_to_panel(rollout, "Color range:", GLUI_EDITTEXT_TEXT, nullptr,
+                                                     toInt(ControlId::ColorRange), w.action);
+    h.colorRangeText->set_text(colorRangeText(s).c_str());
+
+    GLUI_Rollout* axes = window->add_rollout_to_panel(rollout, "Axes Style", false);
+    addRadioGroup(window, axes, &s.axesStyle.raw, ControlId::None, w, {"axes figure", "box with ticks"});
+
+    GLUI_Panel* views = window->add_panel_to_panel(rollout, "Views", GLUI_PANEL_EMBOSSED);
+    window->add_button_to_panel(views, "Front view", toInt(ControlId::FrontView), w.action);
+    window->add_button_to_panel(views, "Top view", toInt(ControlId::TopView), w.action);
+    window->add_button_to_panel(views, "Side view", toInt(ControlId::SideView), w.action);
+    window->add_button_to_panel(views, "Three-quarter view", toInt(ControlId::ThreeQuarterView), w.action);
+    window->add_button_to_panel(views, "Fit to window", toInt(ControlId::FitView), w.action);
+
+    window->add_button_to_panel(rollout, "Save picture", toInt(ControlId::SavePicture), w.action);
+    window->add_button_to_panel(rollout, "Save view", toInt(ControlId::SaveView), w.action);
+}
+
 void buildWindowButtons(GLUI* window, const PanelWiring& w)
 {
     window->add_statictext("");
@@ -253,6 +294,7 @@ void buildControlPanel(Settings& settings, PanelHandles& handles, const PanelWir
     buildColors(control, settings, handles, wiring);
     buildLights(control, settings, handles, wiring);
     buildDataFile(control, settings, handles, wiring);
+    buildViewsAndPictures(control, settings, handles, wiring);
     buildWindowButtons(control, wiring);
     control->set_main_gfx_window(wiring.mainWindow);
 

@@ -43,6 +43,8 @@ struct PanelHandles {
     GLUI_Spinner* desaturationSpinner = nullptr;
     GLUI_Checkbox* squeezeCheckbox = nullptr;
     GLUI_Checkbox* swapEyesCheckbox = nullptr;
+    GLUI_RadioGroup* colorByRadio = nullptr;
+    GLUI_EditText* colorRangeText = nullptr;
 };
 
 // What the panels are handed besides the settings they bind: the callback of every control

@@ -1,6 +1,8 @@
 // Which sets of a data set each display type draws.
 #include "render/cpu/draw_range.h"
 
+#include "core/colors.h"
+
 int lastSetDrawn(int loadedFormat, DisplayType displayType, int nx)
 {
     const int type = static_cast<int>(displayType);
@@ -32,4 +34,36 @@ bool drawRangeOf(const DataSet& data, DisplayType displayType, DrawRange& range)
     }
     range = DrawRange{&data, lastSet, f.pointsPerSet, data.loadedFormat == static_cast<int>(DataFormat::Colored)};
     return true;
+}
+
+int pointColorSlot(const DrawRange& range, int i, int j)
+{
+    switch (range.coloring.by) {
+    case ColorBy::Height:
+        return heightSlot(range.coloring, pointAt(range, i, j).z);
+    case ColorBy::Group:
+        return dataColorIndex(range.colored ? groupAt(range, i, j) : i);
+    case ColorBy::Eye:
+        break;
+    }
+    return range.colored ? dataColorIndex(groupAt(range, i, j)) : -1;
+}
+
+int quadColorSlot(const DrawRange& range, int i, int j)
+{
+    if (range.coloring.by != ColorBy::Height) {
+        return pointColorSlot(range, i, j);
+    }
+    const double z = (pointAt(range, i, j).z + pointAt(range, i + 1, j).z + pointAt(range, i + 1, j + 1).z +
+                      pointAt(range, i, j + 1).z) /
+                     4.0;
+    return heightSlot(range.coloring, z);
+}
+
+int tubeColorSlot(const DrawRange& range, int i, int j, const Point3d& a, const Point3d& b)
+{
+    if (range.coloring.by != ColorBy::Height) {
+        return pointColorSlot(range, i, j);
+    }
+    return heightSlot(range.coloring, (a.z + b.z) / 2.0);
 }

@@ -6,13 +6,16 @@
 
 #include "core/data_set.h"
 #include "core/modes.h"
+#include "core/value_colors.h"
 
 // Sets 0 to lastSet of ny points each of data; colored when every point carries a data value.
+// coloring: how the frame colours the data, by value or by the eyes.
 struct DrawRange {
     const DataSet* data;
     int lastSet;
     int ny;
     bool colored;
+    ValueColoring coloring = ValueColoring{};
 };
 
 inline std::size_t pointIndex(const DrawRange& range, int i, int j)
@@ -30,6 +33,22 @@ inline int groupAt(const DrawRange& range, int i, int j)
     const std::size_t k = pointIndex(range, i, j);
     return k < range.data->groupArray.size() ? range.data->groupArray[k] : 0;
 }
+
+// Whether the drawn primitives carry colours of their own rather than the pass's colour.
+inline bool ownColors(const DrawRange& range)
+{
+    return range.colored || range.coloring.by != ColorBy::Eye;
+}
+
+// The colour slot (core/value_colors.h) of point j of set i; -1 for the pass's own colour.
+// By group, data without groups take the data colour of the set's number.
+int pointColorSlot(const DrawRange& range, int i, int j);
+// The colour slot of the quadrilateral P(i, j), P(i + 1, j), P(i + 1, j + 1), P(i, j + 1):
+// by height that of the mean height of its corners, else its first point's.
+int quadColorSlot(const DrawRange& range, int i, int j);
+// The colour slot of a tube from a to b drawn for point j of set i: by height that of the
+// height of its middle, else the point's.
+int tubeColorSlot(const DrawRange& range, int i, int j, const Point3d& a, const Point3d& b);
 
 // The last set (counted from 0) that a data format shows in a display type, or -1 for none.
 int lastSetDrawn(int loadedFormat, DisplayType displayType, int nx);

@@ -17,20 +17,34 @@ void pushPoint(std::vector<float>& out, const Point3d& p)
 
 int colorOf(const DrawRange& range, int i, int j)
 {
-    return range.colored ? dataColorIndex(groupAt(range, i, j)) : -1;
+    return pointColorSlot(range, i, j);
 }
+
+// The colour slot of a tube of a line set.
+int colorOfTube(const DrawRange& range, const TubeSegment& segment, int i, int j)
+{
+    if (range.coloring.by != ColorBy::Height) {
+        return pointColorSlot(range, i, j);
+    }
+    Point3d a, b;
+    tubeSegmentEnds(*range.data, segment, a, b);
+    return tubeColorSlot(range, i, j, a, b);
+}
+
+// Every colour slot and "none" fit the byte key of the colour sort.
+static_assert(kColorSlots + 1 <= 256, "colour slots must fit a byte");
 
 // A stable sort of items by colour entry that costs one byte an item: the items are added
 // in data order, then visited again in data order to be put in their places.
 struct ColorSort {
-    std::vector<std::uint8_t> keys;  // colour entry + 1, so that -1 (no colour) is 0
-    std::array<std::size_t, kDataColorCount + 1> next{};
+    std::vector<std::uint8_t> keys;  // colour slot + 1, so that -1 (no colour) is 0
+    std::array<std::size_t, kColorSlots + 1> next{};
 
     void add(int color) { keys.push_back(static_cast<std::uint8_t>(color + 1)); }
 
     std::vector<ColorGroup> groups()
     {
-        std::array<std::size_t, kDataColorCount + 1> counts{};
+        std::array<std::size_t, kColorSlots + 1> counts{};
         for (std::uint8_t key : keys) {
             ++counts[key];
         }
@@ -74,6 +88,44 @@ void buildPoints(GeometryCache& cache, const DrawRange& range)
     cache.lastColorIndex = colors.last();
 }
 
+// Groups of one colour in runs: neighbouring outlines share their edges at equal depth,
+// where the first one drawn stays, so a grid keeps the order of its quadrilaterals.
+void groupRuns(const ColorSort& colors, std::vector<ColorGroup>& groups)
+{
+    for (std::size_t k = 0; k < colors.keys.size(); ++k) {
+        const int color = static_cast<int>(colors.keys[k]) - 1;
+        if (groups.empty() || groups.back().colorIndex != color) {
+            groups.push_back(ColorGroup{color, k, 0});
+        }
+        ++groups.back().count;
+    }
+}
+
+// The quadrilaterals of a shared grid whose colours are their own: their numbers grouped by
+// colour (groups count quadrilaterals), in runs of the data's order for a grid.
+void orderQuadsByColor(GeometryCache& cache, const DrawRange& range, DisplayType displayType)
+{
+    ColorSort colors;
+    for (int i = 0; i <= range.lastSet; ++i) {
+        for (int j = 0; j + 1 < range.ny; ++j) {
+            colors.add(quadColorSlot(range, i, j));
+        }
+    }
+    cache.surfaceQuadOrder.resize(colors.keys.size());
+    if (displayType == DisplayType::Grid) {
+        groupRuns(colors, cache.groups);
+        for (std::size_t k = 0; k < colors.keys.size(); ++k) {
+            cache.surfaceQuadOrder[k] = static_cast<std::uint32_t>(k);
+        }
+    } else {
+        cache.groups = colors.groups();
+        for (std::size_t k = 0; k < colors.keys.size(); ++k) {
+            cache.surfaceQuadOrder[colors.place(k)] = static_cast<std::uint32_t>(k);
+        }
+    }
+    cache.lastColorIndex = colors.last();
+}
+
 void buildSurface(GeometryCache& cache, const DrawRange& range, DisplayType displayType)
 {
     const bool plain = range.data->loadedFormat == static_cast<int>(DataFormat::Plain);
@@ -111,27 +163,23 @@ void buildSurface(GeometryCache& cache, const DrawRange& range, DisplayType disp
                 }
             }
         }
-        cache.groups.push_back(ColorGroup{-1, 0, cache.surfaceQuads * 4});
         cache.leavesNormal = plain;
+        if (ownColors(range)) {
+            orderQuadsByColor(cache, range, displayType);
+        } else {
+            cache.groups.push_back(ColorGroup{-1, 0, cache.surfaceQuads * 4});
+        }
         return;
     }
     ColorSort colors;
     for (int i = 0; i <= range.lastSet; ++i) {
         for (int j = 0; j < quadsPerSet; ++j) {
-            colors.add(colorOf(range, i, j));
+            colors.add(quadColorSlot(range, i, j));
         }
     }
     const bool keepOrder = displayType == DisplayType::Grid;
     if (keepOrder) {
-        // Neighbouring outlines share their edges at equal depth, where the first one drawn
-        // stays: the quadrilaterals keep their order, in runs of one colour.
-        for (std::size_t k = 0; k < colors.keys.size(); ++k) {
-            const int color = static_cast<int>(colors.keys[k]) - 1;
-            if (cache.groups.empty() || cache.groups.back().colorIndex != color) {
-                cache.groups.push_back(ColorGroup{color, k, 0});
-            }
-            ++cache.groups.back().count;
-        }
+        groupRuns(colors, cache.groups);
     } else {
         cache.groups = colors.groups();
     }
@@ -206,14 +254,14 @@ void buildTubes(GeometryCache& cache, const DrawRange& range, DisplayType displa
         for (int i = 0; i <= range.lastSet; ++i) {
             for (int j = 0; j < range.ny; ++j) {
                 const std::uint32_t k = static_cast<std::uint32_t>(pointIndex(range, i, j));
-                const int color = colorOf(range, i, j);
+                const auto visitTube = [&](TubeSegment segment) { visit(segment, colorOfTube(range, segment, i, j)); };
                 if (displayType == DisplayType::Joined) {
                     if (j + 1 < range.ny) {
-                        visit(TubeSegment{k, TubeSegment::Joined}, color);
+                        visitTube(TubeSegment{k, TubeSegment::Joined});
                     }
                 } else {
-                    visit(TubeSegment{k, TubeSegment::Floor}, color);
-                    visit(TubeSegment{k, TubeSegment::Needle}, color);
+                    visitTube(TubeSegment{k, TubeSegment::Floor});
+                    visitTube(TubeSegment{k, TubeSegment::Needle});
                 }
             }
         }
@@ -343,7 +391,8 @@ const GeometryCache& GeometryStore::geometryFor(const DrawRange& range, DisplayT
     // when it is out of date: every load raises the one, every change of a setting that the
     // arrays are built from the other.
     if (cache_.valid && cache_.data == range.data && cache_.dataGeneration == range.data->generation &&
-        cache_.settingsVersion == inputs.settingsVersion && cache_.displayType == displayType) {
+        cache_.settingsVersion == inputs.settingsVersion && cache_.displayType == displayType &&
+        cache_.range.coloring == range.coloring) {
         return cache_;
     }
     clear();

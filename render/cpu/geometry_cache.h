@@ -1,7 +1,7 @@
 // What the fast drawing keeps between frames: the vertex arrays of the current display
 // type, rebuilt only when told that what they are built from changed: the data set (its
-// generation), the display type, or a setting they are built from (the settings' geometry
-// version: thickness, segments).
+// generation), the display type, a setting they are built from (the settings' geometry
+// version: thickness, segments), or how the data are coloured (the range's colouring).
 #pragma once
 
 #include <cstdint>
@@ -10,8 +10,8 @@
 #include "render/cpu/draw_range.h"
 #include "render/cpu/tube_mesh.h"
 
-// A run of primitives drawn in one material: colorIndex is the entry of the data colours,
-// or -1 for the pass's own material. first and count are in the unit of the array they
+// A run of primitives drawn in one material: colorIndex is the colour slot (a data colour
+// or a step of the colour map, core/value_colors.h), or -1 for the pass's own material. first and count are in the unit of the array they
 // describe (points, vertices, indices or tubes).
 struct ColorGroup {
     int colorIndex = -1;
@@ -48,12 +48,14 @@ struct GeometryCache {
     // Surfaces. Plain and Maple data share the grid's vertices (surfaceVertices, one per
     // point; plain data add surfaceNormals: per vertex the normal of the quadrilateral
     // that the vertex closes, for flat shading) and draw surfaceQuads quadrilaterals
-    // (gridQuad) as GL_QUADS. Coloured data keep four vertices per quadrilateral, grouped
-    // by colour.
+    // (gridQuad) as GL_QUADS; coloured by value, the numbers of the quadrilaterals grouped
+    // by colour (surfaceQuadOrder, groups count its entries). Coloured data keep four
+    // vertices per quadrilateral, grouped by colour.
     std::vector<float> surfaceVertices;
     std::vector<float> surfaceNormals;
     std::size_t surfaceQuads = 0;
     bool surfaceShared = false;
+    std::vector<std::uint32_t> surfaceQuadOrder;
 
     // Line sets: the tubes grouped by colour (groups count tubes); the vertices of the
     // thin-line drawing with their directions (lineGroups count line indices), or the tube

@@ -12,15 +12,17 @@
 #include "core/colors.h"
 #include "render/cpu/draw_range.h"
 #include "render/cpu/stereo_projection.h"
+#include "render/gl/axes_box.h"
 #include "render/gl/fast_drawing.h"
+#include "render/gl/frame.h"
+#include "render/gl/pass_state.h"
 #include "render/gl/scene_parts.h"
 
 namespace {
 
 void setPointColor(const DrawContext& c, const DrawRange& range, int i, int j)
 {
-    const DataColor& colour = c.settings.dataColors[dataColorIndex(groupAt(range, i, j))];
-    setMaterial(colour.r, colour.g, colour.b, colour.a);
+    useGroupMaterial(c.settings, pointColorSlot(range, i, j));
 }
 
 void vertexOf(const Point3d& p)
@@ -52,7 +54,7 @@ void emitPoints(const DrawContext& c, const DrawRange& range)
     glBegin(GL_POINTS);
     for (int i = 0; i <= range.lastSet; ++i) {
         for (int j = 0; j < range.ny; ++j) {
-            if (range.colored) {
+            if (ownColors(range)) {
                 setPointColor(c, range, i, j);
             }
             vertexOf(pointAt(range, i, j));
@@ -86,11 +88,12 @@ void emitJoinedTubes(const DrawContext& c, const DrawRange& range)
     const float radius = c.settings.thickness;
     for (int i = 0; i <= range.lastSet; ++i) {
         for (int j = 0; j + 1 < range.ny; ++j) {
-            if (range.colored) {
-                setPointColor(c, range, i, j);
+            const Point3d& a = pointAt(range, i, j);
+            const Point3d& b = pointAt(range, i, j + 1);
+            if (ownColors(range)) {
+                useGroupMaterial(c.settings, tubeColorSlot(range, i, j, a, b));
             }
-            drawTube(c.quadric, centring(c.data), pointAt(range, i, j), pointAt(range, i, j + 1), radius,
-                     c.settings.segments);
+            drawTube(c.quadric, centring(c.data), a, b, radius, c.settings.segments);
             if (range.colored && c.diagnostics) {
                 printTubeColor(c, range, i, j);
             }
@@ -108,10 +111,13 @@ void emitNeedles(const DrawContext& c, const DrawRange& range)
         for (int j = 0; j < range.ny; ++j) {
             const Point3d& p = pointAt(range, i, j);
             const Point3d foot{p.x, floorY, p.z};
-            if (range.colored) {
-                setPointColor(c, range, i, j);
+            if (ownColors(range)) {
+                useGroupMaterial(c.settings, tubeColorSlot(range, i, j, prev, foot));
             }
             drawTube(c.quadric, offset, prev, foot, radius, c.settings.segments);
+            if (ownColors(range)) {
+                useGroupMaterial(c.settings, tubeColorSlot(range, i, j, foot, p));
+            }
             drawTube(c.quadric, offset, foot, p, radius, c.settings.segments);
             prev = foot;
         }
@@ -131,8 +137,8 @@ void emitSurface(const DrawContext& c, const DrawRange& range, bool flatNormals)
                 const Point3d n = triangleNormal(p00, p10, p11);
                 glNormal3f(static_cast<float>(n.x), static_cast<float>(n.y), static_cast<float>(n.z));
             }
-            if (range.colored) {
-                setPointColor(c, range, i, j);
+            if (ownColors(range)) {
+                useGroupMaterial(c.settings, quadColorSlot(range, i, j));
             }
             vertexOf(p00);
             vertexOf(p10);
@@ -143,14 +149,9 @@ void emitSurface(const DrawContext& c, const DrawRange& range, bool flatNormals)
     glEnd();
 }
 
-void drawLoadedData(const DrawContext& c)
+void drawDisplayType(const DrawContext& c, const DrawRange& range, DisplayType type)
 {
     const Settings& settings = c.settings;
-    const DisplayType type = settings.displayType;
-    DrawRange range;
-    if (!drawRangeOf(c.data, type, range)) {
-        return;
-    }
     const float pixels = settings.thickness * 100.0f;
 
     switch (type) {
@@ -200,6 +201,21 @@ void drawLoadedData(const DrawContext& c)
     }
 }
 
+void drawLoadedData(const DrawContext& c)
+{
+    const Settings& settings = c.settings;
+    const DisplayType type = settings.displayType;
+    DrawRange range;
+    if (!drawRangeOf(c.data, type, range)) {
+        return;
+    }
+    range.coloring = valueColoringFor(settings, c.data);
+    drawDisplayType(c, range, type);
+    if (range.coloring.by == ColorBy::Height) {
+        restoreAmbientMaterial();
+    }
+}
+
 // The eye displaced by offset from the viewpoint, and the point it looks at.
 void eyeAndCentre(float focalLength, const Point3d& offset, double eye[3], double centre[3])
 {
@@ -238,11 +254,17 @@ void drawData(const DrawContext& c, const Point3d& offset)
 
     drawLoadedData(c);
 
-    // The axes stand at the centre of the data and turn, shift and scale with it.
+    // The axes stand at the centre of the data and turn, shift and scale with it; the box
+    // is placed as the points are.
     if (c.settings.showAxes) {
         glPushMatrix();
         applyViewTransform(c.settings);
-        drawAxes(2.0f);
+        if (c.settings.axesStyle == AxesStyle::Box) {
+            applyCentring(c.data);
+            drawAxesBox(c.data, c.settings.bgColor, frameOutput.drawText);
+        } else {
+            drawAxes(2.0f);
+        }
         glPopMatrix();
     }
     glPopMatrix();

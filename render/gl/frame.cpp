@@ -14,6 +14,7 @@
 #include "core/settings_table.h"
 #include "render/gl/chunked_drawing.h"
 #include "render/gl/eye_pass.h"
+#include "render/gl/overlays.h"
 #include "render/gl/scene_parts.h"
 #include "render/gl/shared_window_stereo.h"
 
@@ -189,7 +190,19 @@ void displayFrame(const FrameInputs& in, FrameState& state)
     }
 
     if (settings.showFileName) {
-        drawFileNames(settings, in.fileName);
+        drawOverEachEyePicture(settings, [&](int, int) {
+            drawFileName(settings.bgColor, in.fileName, frameOutput.drawText);
+        });
+    }
+    // The colour bar and the help text go to both eyes' pictures.
+    if (showsColorBar(settings) || !in.helpLines.empty()) {
+        frameOutput.selectDrawBuffer(GL_BACK);
+        drawOverEachEyePicture(settings, [&](int width, int height) {
+            if (showsColorBar(settings)) {
+                drawColorBar(settings, in.data, width, height, frameOutput.drawText);
+            }
+            drawHelpText(in.helpLines, settings.bgColor, width, height, frameOutput.drawText);
+        });
     }
     glEnable(GL_LIGHTING);
     frameOutput.finishFrame();

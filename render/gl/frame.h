@@ -32,6 +32,8 @@ struct FrameInputs {
     // The screen row of the window's topmost row (may be negative): row interleaving gives
     // each eye the screen rows of one parity, wherever the window stands.
     int windowTop = 0;
+    // Lines written over the picture at its top left (the keys' help); none when empty.
+    std::vector<std::string> helpLines;
 };
 
 // What a display (a window, or a picture without one) keeps from frame to frame.

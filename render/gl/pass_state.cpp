@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 
 #include "core/matrix_math.h"
+#include "core/value_colors.h"
 #include "render/gl/chunked_drawing.h"
 #include "render/gl/row_interleave.h"
 #include "render/gl/scene_parts.h"
@@ -46,10 +47,25 @@ PassTransform currentTransform()
 
 void useGroupMaterial(const Settings& settings, int colorIndex)
 {
-    if (colorIndex >= 0) {
+    if (colorIndex >= kPaletteFirst) {
+        const Rgb c = paletteColor(settings.colorMap, colorIndex);
+        const float r = static_cast<float>(c.r), g = static_cast<float>(c.g), b = static_cast<float>(c.b);
+        setMaterial(r, g, b, 1.0f);
+        // The lights' white ambient would wash every step of the map out towards grey: a
+        // little of the colour itself stands in for it, so that lit faces show the colours
+        // of the colour bar.
+        const GLfloat ambient[4] = {kMapAmbient * r, kMapAmbient * g, kMapAmbient * b, 1.0f};
+        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
+    } else if (colorIndex >= 0) {
         const DataColor& c = settings.dataColors[colorIndex];
         setMaterial(c.r, c.g, c.b, c.a);
     }
+}
+
+void restoreAmbientMaterial()
+{
+    const GLfloat openGlDefault[4] = {0.2f, 0.2f, 0.2f, 1.0f};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, openGlDefault);
 }
 
 void leaveStateAsDrawn(const Settings& settings, const GeometryCache& cache)

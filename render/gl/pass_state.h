@@ -12,8 +12,13 @@
 // The model-view, projection and viewport in force.
 PassTransform currentTransform();
 
-// The material of data colour colorIndex; -1 keeps the pass's own material.
+// The material of colour slot colorIndex (a data colour or a step of the colour map);
+// -1 keeps the pass's own material.
+// A step of the colour map also sets the ambient material: kMapAmbient times its colour.
 void useGroupMaterial(const Settings& settings, int colorIndex);
+constexpr float kMapAmbient = 0.1f;
+// Puts back OpenGL's default ambient material, which the steps of the colour map change.
+void restoreAmbientMaterial();
 
 // The material and normal that the immediate-mode drawing leaves behind.
 void leaveStateAsDrawn(const Settings& settings, const GeometryCache& cache);

@@ -155,20 +155,20 @@ void drawEyesInSharedWindow(const DrawContext& c, const FrameProjection& whole, 
     }
 }
 
-void drawFileNames(const Settings& settings, const std::string& fileName)
+void drawOverEachEyePicture(const Settings& settings, const std::function<void(int width, int height)>& draw)
 {
     const EyeArrangement arrangement = arrangementOf(settings.stereoMode);
+    const Viewport area = currentViewport();
     if (arrangement != EyeArrangement::SideBySide && arrangement != EyeArrangement::TopBottom) {
-        drawFileName(settings.bgColor, fileName, frameOutput.drawText);
+        draw(area.width, area.height);
         return;
     }
-    const Viewport area = currentViewport();
     glEnable(GL_SCISSOR_TEST);
     for (int place = 0; place < 2; ++place) {
         const PlacedEye eye = placeEye(settings, arrangement, area, place);
         if (!eye.viewport.empty()) {
             useEyeViewport(eye.viewport);
-            drawFileName(settings.bgColor, fileName, frameOutput.drawText);
+            draw(eye.viewport.width, eye.viewport.height);
         }
     }
     glDisable(GL_SCISSOR_TEST);

@@ -2,6 +2,7 @@
 // top and bottom, row interleaved and colour anaglyph.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "core/settings.h"
@@ -12,9 +13,10 @@
 // projection of the whole viewport; windowTop the screen row of the window's top row.
 void drawEyesInSharedWindow(const DrawContext& c, const FrameProjection& whole, int windowTop);
 
-// Writes the file name once in each eye's picture where the two stand side by side or
-// above each other, and once over the whole picture otherwise.
-void drawFileNames(const Settings& settings, const std::string& fileName);
+// Calls draw once in each eye's picture, its viewport made current, where the two stand side
+// by side or above each other, and once with the whole picture's viewport otherwise: what is
+// written over the picture (file name, colour bar, help) then reaches both eyes.
+void drawOverEachEyePicture(const Settings& settings, const std::function<void(int width, int height)>& draw);
 
 // The material both eyes of a colour anaglyph are drawn in: the left colour once the user
 // has chosen one, else a neutral grey, since a red material is lost behind the red filter.

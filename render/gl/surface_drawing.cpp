@@ -86,17 +86,16 @@ void drawQuadsCoveringPixelCentres(const GeometryCache& cache)
     drawElementsChunked(GL_QUADS, scratchIndices.data(), scratchIndices.size(), 4);
 }
 
-// Draws the shared grid's quadrilaterals numbered in quads, or all of them when null, a
-// chunk at a time with their indices made as they go.
-void drawGridQuads(const GeometryCache& cache, const std::vector<std::uint32_t>* quads)
+// Draws count of the shared grid's quadrilaterals, those numbered in quads, or the first
+// count when null, a chunk at a time with their indices made as they go.
+void drawGridQuads(const GeometryCache& cache, const std::uint32_t* quads, std::size_t count)
 {
-    const std::size_t count = quads != nullptr ? quads->size() : cache.surfaceQuads;
     const std::size_t perChunk = kChunk / 4;
     for (std::size_t done = 0; done < count; done += perChunk) {
         const std::size_t n = std::min(perChunk, count - done);
         scratchIndices.resize(n * 4);
         for (std::size_t k = 0; k < n; ++k) {
-            gridQuad(cache.range.ny, quads != nullptr ? (*quads)[done + k] : done + k, &scratchIndices[k * 4]);
+            gridQuad(cache.range.ny, quads != nullptr ? quads[done + k] : done + k, &scratchIndices[k * 4]);
         }
         drawElementsChunked(GL_QUADS, scratchIndices.data(), n * 4, 4);
     }
@@ -151,7 +150,7 @@ bool drawSurfaceAsPixels(SecondEye& secondEye, const GeometryCache& cache)
     grid.sets = cache.range.lastSet + 1;
     grid.pointsPerSet = cache.range.ny;
     findSurfacePixelsThisPass(secondEye, grid, t, scratchSurface);
-    drawGridQuads(cache, &scratchSurface.quads);
+    drawGridQuads(cache, scratchSurface.quads.data(), scratchSurface.quads.size());
     do {
         drawSplattedPixels(t, scratchSurface.pixels,
                            grid.normals != nullptr ? scratchSurface.normals.data() : nullptr);
@@ -179,12 +178,18 @@ void drawSurfaceFast(const DrawContext& c, const DrawRange& range, DisplayType d
             glEnableClientState(GL_NORMAL_ARRAY);
             glNormalPointer(GL_FLOAT, 0, cache.surfaceNormals.data());
         }
-        if (displayType == DisplayType::Filled && cache.surfaceQuads >= kSampleFreeFrom) {
+        if (!cache.surfaceQuadOrder.empty()) {
+            // Coloured by value: each colour's quadrilaterals in its own material.
+            for (const ColorGroup& g : cache.groups) {
+                useGroupMaterial(c.settings, g.colorIndex);
+                drawGridQuads(cache, &cache.surfaceQuadOrder[g.first], g.count);
+            }
+        } else if (displayType == DisplayType::Filled && cache.surfaceQuads >= kSampleFreeFrom) {
             if (!drawSurfaceAsPixels(c.secondEye, cache)) {
                 drawQuadsCoveringPixelCentres(cache);
             }
         } else {
-            drawGridQuads(cache, nullptr);
+            drawGridQuads(cache, nullptr, cache.surfaceQuads);
         }
         if (normals) {
             glDisableClientState(GL_NORMAL_ARRAY);

@@ -183,4 +183,46 @@ TEST_F(ViewerCommandLineTest, AStartFileThatCannotBeLoadedSaysWhyAndLeavesNothin
     EXPECT_EQ(viewer.chosen_listitem, 0);
 }
 
+TEST_F(ViewerCommandLineTest, AViewFileWithoutFileGivesTheFirstFilePickedItsViewAndOnlyThat)
+{
+    TempFolder dir;
+    dir.write("a.dat", "1 2\n0 0 0\n1 1 1\n");
+    dir.write("b.dat", "1 2\n0 0 0\n1 1 1\n");
+    const std::string view = dir.write("start.view", "angles = 10,20,0\nscale = 2\nthickness = 0.3\n");
+    std::filesystem::current_path(dir.path());
+
+    ASSERT_TRUE(parse({"--color-by", "height", "--view-file", view, "--scale", "3"})) << error_;
+    EXPECT_EQ(viewer.colorBy, ColorBy::Height);
+    EXPECT_FLOAT_EQ(viewer.scale, 3.0f) << "an option after the view file changes what it set";
+    prepareStart(cmd_);
+    GLUI_Listbox files{nullptr, nullptr, "Files:", &viewer.chosen_listitem, 403, nullptr};
+    files.add_item(0, "Choose Model");
+    viewer.fileList = &files;
+    viewer.filedir = dir.str();
+    captureStdout([] {
+        refreshFileList();
+        beginStart();
+    });
+    EXPECT_EQ(dataSet.generation, 0u) << "nothing is loaded before a file is picked";
+
+    // a.dat, b.dat, start.view: the first pick is shown with the view asked for.
+    captureStdout([] { loadListItem(1); });
+    EXPECT_EQ(dataSet.generation, 1u);
+    EXPECT_FLOAT_EQ(viewer.scale, 3.0f);
+    EXPECT_FLOAT_EQ(viewer.thickness, 0.3f);
+    EXPECT_FLOAT_EQ(viewer.angleY, 20.0f);
+    EXPECT_EQ(viewer.colorBy, ColorBy::Height);
+    // Later loads, like "Reset View", start afresh.
+    captureStdout([] { loadListItem(2); });
+    EXPECT_EQ(dataSet.generation, 2u);
+    EXPECT_FLOAT_EQ(viewer.scale, 1.0f);
+    EXPECT_FLOAT_EQ(viewer.angleY, 0.0f);
+
+    EXPECT_FALSE(parse({"--view-file"}));
+    EXPECT_NE(error_.find("needs a value"), std::string::npos) << error_;
+    dir.write("bad.view", "scale = 2\nsegments = 99\n");
+    EXPECT_FALSE(parse({"--view-file", dir.path("bad.view")}));
+    EXPECT_NE(error_.find("line 2"), std::string::npos) << error_;
+}
+
 }  // namespace

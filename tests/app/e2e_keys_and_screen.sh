@@ -38,7 +38,7 @@ send_keys q
 wait_for_geometry "$display_window" "50 50 800 600"
 
 # Keys that are not bound change nothing the viewer shows and end nothing.
-send_keys a Up Left 1 space
+send_keys a Up Left 9 space
 send_keys p
 wait_for_output "$zero_row"
 deadline=$((SECONDS + wait_limit))

@@ -78,8 +78,8 @@ control=$(find_window '^Control Display$' "$display_window")
 wait_for_geometry "$display_window" "50 50 800 600"
 expect_one_of_each "start-up"
 
-# "Files:" above "Watch file", the two empty lines, "Reset View" and "Quit"; a.dat is the first item after "Choose Model".
-files_y=$(($(window_height "$control") - 128))
+# "Files:" above "Watch file", the closed "Views and Pictures", the two empty lines, "Reset View" and "Quit"; a.dat is the first item after "Choose Model".
+files_y=$(($(window_height "$control") - 151))
 click "$control" 110 "$files_y"
 click "$control" 100 $((files_y + 26 + 17))
 wait_for_output "filename = a.dat"

@@ -125,8 +125,9 @@ wait_for_typing() {
 load_file() {
     local before deadline=$((SECONDS + wait_limit)) files_y
     wait_for_height "$control" "$panel_h"
-    # "Files:" stands above "Watch file", the two empty lines, "Reset View" and "Quit".
-    files_y=$((panel_h - 128))
+    # "Files:" stands above "Watch file", the closed "Views and Pictures", the two empty lines,
+    # "Reset View" and "Quit".
+    files_y=$((panel_h - 151))
     before=$(count_output 'segments = ')
     click "$control" 110 "$files_y"
     # The list pops down below "Files:", one 17-pixel line an item.

@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "core/data_set.h"
+#include "core/view_presets.h"
 #include "io/data_loader.h"
 #include "io/load_options.h"
+#include "io/picture_file.h"
 #include "picture_output.h"
 #include "render/gl/frame.h"
 #include "render/gl/offscreen_context.h"
@@ -70,8 +72,9 @@ void drawFrames(const FrameInputs& in, FrameState& state, int count)
     std::printf("peak-memory-mb: %.1f\n", static_cast<double>(peakResidentBytes()) / 1.0e6);
 }
 
-// One eye's picture, or both side by side, written as a PNG; false with the reason in error.
-bool writePicture(const RenderOptions& options, std::string& error)
+// One eye's picture, or both side by side, written whole to path or not at all; false with
+// the reason in error.
+bool writePicture(const RenderOptions& options, const std::string& path, std::string& error)
 {
     const int width = options.width;
     const int height = options.height;
@@ -81,7 +84,7 @@ bool writePicture(const RenderOptions& options, std::string& error)
             error = "no picture was drawn";
             return false;
         }
-        return writeRenderedPicture(options.output, options.file, width, height, picture.data(), error);
+        return writeRenderedPicture(path, options.file, width, height, picture.data(), error);
     }
     const std::vector<unsigned char> left = readOffscreenPicture(0);
     const std::vector<unsigned char> right = readOffscreenPicture(1);
@@ -95,7 +98,38 @@ bool writePicture(const RenderOptions& options, std::string& error)
         std::copy_n(&left[y * row], row, &both[2 * y * row]);
         std::copy_n(&right[y * row], row, &both[(2 * y + 1) * row]);
     }
-    return writeRenderedPicture(options.output, options.file, 2 * width, height, both.data(), error);
+    return writeRenderedPicture(path, options.file, 2 * width, height, both.data(), error);
+}
+
+bool written(const RenderOptions& options, const std::string& path)
+{
+    std::string error;
+    if (!writePicture(options, path, error)) {
+        std::fprintf(stderr, "orvelle-render: could not write %s: %s\n", path.c_str(), error.c_str());
+        return false;
+    }
+    std::printf("picture: %s\n", path.c_str());
+    return true;
+}
+
+// The pictures of a turntable: the view turned by an equal step about the vertical axis
+// for each, the first one unturned.
+bool writeTurntable(const RenderOptions& options, const FrameInputs& base, FrameState& state)
+{
+    for (int k = 0; k < options.turntable; ++k) {
+        Settings turned = base.settings;
+        turnAboutVertical(turned, 360.0 * k / options.turntable);
+        FrameInputs in{turned, base.data};
+        in.viewportWidth = base.viewportWidth;
+        in.viewportHeight = base.viewportHeight;
+        in.fileName = base.fileName;
+        in.quadric = base.quadric;
+        displayFrame(in, state);
+        if (!written(options, turntableName(options.output, k, options.turntable))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -107,6 +141,9 @@ int main(int argc, char** argv)
     // A reader of the report that goes away (| head -c1) must not end the program before the
     // picture is written: a write to the closed pipe then fails with EPIPE instead.
     std::signal(SIGPIPE, SIG_IGN);
+    // A picture beyond the file size limit is then a failed write with its reason, not the
+    // end of the process.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     RenderOptions options;
     std::string error;
@@ -137,17 +174,17 @@ int main(int argc, char** argv)
     in.viewportHeight = options.height;
     in.fileName = options.file;
     in.quadric = offscreenQuadric();
-    if (options.frames > 0) {
-        drawFrames(in, state, options.frames);
+    bool ok = true;
+    if (options.turntable > 0) {
+        ok = writeTurntable(options, in, state);
     } else {
-        displayFrame(in, state);
+        if (options.frames > 0) {
+            drawFrames(in, state, options.frames);
+        } else {
+            displayFrame(in, state);
+        }
+        ok = written(options, options.output);
     }
-    const bool written = writePicture(options, error);
     closeOffscreenContext();
-    if (!written) {
-        std::fprintf(stderr, "orvelle-render: could not write %s: %s\n", options.output.c_str(), error.c_str());
-        return kFailed;
-    }
-    std::printf("picture: %s\n", options.output.c_str());
-    return kWritten;
+    return ok ? kWritten : kFailed;
 }

@@ -2,12 +2,14 @@
 // settings table, all through the settings' one parser.
 #include "render_options.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
 #include "core/colors.h"
 #include "core/settings_options.h"
 #include "core/settings_table.h"
+#include "io/view_file.h"
 
 namespace {
 
@@ -29,15 +31,19 @@ bool parseInt(const std::string& text, int& value)
     return true;
 }
 
+// A turntable of more pictures than this is a mistake rather than a video.
+constexpr int kMostTurntablePictures = 3600;
+
 std::string bad(const std::string& option, const std::string& value)
 {
     return "bad value for " + option + ": '" + value + "'";
 }
 
 // The picture's own options, and the load's, reading into options.
-std::vector<ProgramOption> renderOptions(RenderOptions& options)
+std::vector<ProgramOption> renderOptions(RenderOptions& options, CommandLine& line)
 {
     std::vector<ProgramOption> own = loadOptions(options.load, options.settings);
+    own.push_back(viewFileOption(options.settings, line));
     own.push_back({"--size", "WIDTHxHEIGHT", "picture size (of each eye with --view stereo), up to\n8192 a side (default 800x600)",
                    [&options](const std::string& value, std::string& error) {
                        const std::string::size_type x = value.find('x');
@@ -62,6 +68,17 @@ std::vector<ProgramOption> renderOptions(RenderOptions& options)
                            return false;
                        }
                        options.output = value;
+                       return true;
+                   }});
+    own.push_back({"--turntable", "N",
+                   "write N pictures turning once about the vertical\naxis, OUTPUT's name numbered: NAME-000.png ...",
+                   [&options](const std::string& value, std::string& error) {
+                       int count = 0;
+                       if (!parseInt(value, count) || count < 1 || count > kMostTurntablePictures) {
+                           error = bad("--turntable", value) + " (1 to " + std::to_string(kMostTurntablePictures) + ")";
+                           return false;
+                       }
+                       options.turntable = count;
                        return true;
                    }});
     own.push_back({"--frames", "N",
@@ -96,7 +113,7 @@ bool parseRenderOptions(const std::vector<std::string>& args, RenderOptions& opt
     // The data colours start as the panel fills them; --data-color may change some.
     fillDataColors(options.settings.dataColors);
     CommandLine line;
-    if (!parseSettingsOptions(args, renderOptions(options), OptionReader::Renderer, options.settings, line, error)) {
+    if (!parseSettingsOptions(args, renderOptions(options, line), OptionReader::Renderer, options.settings, line, error)) {
         return false;
     }
     // The viewer resets the view before every load, which couples the eye separation to the
@@ -108,6 +125,10 @@ bool parseRenderOptions(const std::vector<std::string>& args, RenderOptions& opt
         return true;
     }
     const std::vector<std::string>& files = line.operands;
+    if (options.turntable > 0 && options.frames > 0) {
+        error = "--turntable and --frames cannot be given together";
+        return false;
+    }
     if (files.size() != 1) {
         error = files.empty() ? "no data file given" : "more than one data file given: '" + files[1] + "'";
         return false;
@@ -140,10 +161,24 @@ std::string defaultOutputName(const std::string& file)
 std::string renderUsage()
 {
     RenderOptions described;
+    CommandLine line;
     return "Usage: orvelle-render [options] FILE\n"
            "Draws FILE with the viewer's own frame code, without a display, and writes a PNG.\n"
            "\n" +
-           optionsUsage(renderOptions(described), OptionReader::Renderer) +
+           optionsUsage(renderOptions(described, line), OptionReader::Renderer) +
            "\n"
            "Exit status: 0 picture written, 1 FILE not loaded or picture not written, 2 usage error.\n";
+}
+
+std::string turntableName(const std::string& output, int k, int count)
+{
+    std::string number = std::to_string(k);
+    const std::size_t digits = std::max<std::size_t>(3, std::to_string(count - 1).size());
+    number.insert(0, digits - std::min(digits, number.size()), '0');
+    const std::string::size_type slash = output.find_last_of('/');
+    const std::string::size_type dot = output.rfind('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash + 1)) {
+        return output.substr(0, dot) + "-" + number + output.substr(dot);
+    }
+    return output + "-" + number + ".png";
 }

@@ -14,6 +14,7 @@ struct RenderOptions {
     int width = 800;
     int height = 600;
     int frames = 0;          // 0: draw one frame and report no time
+    int turntable = 0;       // 0: one picture; N: N pictures turning once about the vertical
     bool reference = false;  // immediate-mode drawing, nothing kept
     bool help = false;
     // --format and --columns: the reader (auto by default) and the columns of a table.
@@ -34,3 +35,7 @@ std::string defaultOutputName(const std::string& file);
 
 // The usage text: the picture's own options and those of every setting.
 std::string renderUsage();
+
+// The name of picture k of a turntable of count pictures: output's name with the number
+// before its extension, at least three digits ("ripple.png" gives "ripple-007.png").
+std::string turntableName(const std::string& output, int k, int count);

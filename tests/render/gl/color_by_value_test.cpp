@@ -1,0 +1,246 @@
+// Colour by height and by group: the drawing from kept vertex arrays against the
+// immediate-mode reference, the direction of the colour map, the eye colours of Anaglyph and
+// kept geometry that follows every change of the colouring.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/viewer_state.h"
+#include "core/value_colors.h"
+#include "core/view_maths.h"
+#include "render/gl/frame.h"
+#include "render/gl/offscreen_context.h"
+
+#include "tests/render/gl/picture_probe.h"
+
+namespace {
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 240;
+// Pixels that may differ between the two paths, as for the eye colours: a few along edges.
+constexpr double kEdgeFraction = 0.002;
+
+// A wavy grid of nx sets of ny points, x across the sets and z along them, with data values
+// for format 2; wave 0 leaves it flat in the plane y = 0.
+void loadGrid(int nx, int ny, int format, double wave = 1.0)
+{
+    const unsigned long generation = dataSet.generation;
+    dataSet = DataSet{};
+    dataSet.generation = generation;
+    for (int i = 0; i < nx; ++i) {
+        for (int j = 0; j < ny; ++j) {
+            const double x = -4.0 + 8.0 * i / (nx - 1);
+            const double z = -4.0 + 8.0 * j / (ny - 1);
+            dataSet.coordArray.push_back({x, wave * (std::sin(0.9 * x) + 0.6 * std::cos(1.3 * z)), z});
+            dataSet.groupArray.push_back((i * 7 + j * 3) % 60 - 3);
+        }
+    }
+    if (format != 2) {
+        dataSet.groupArray.clear();
+    }
+    dataSet.fnTrf.nx = nx;
+    dataSet.fnTrf.pointsPerSet = ny;
+    dataSet.loadedFormat = format;
+    double ymin = 1e9;
+    for (const Point3d& p : dataSet.coordArray) {
+        ymin = std::fmin(ymin, p.y);
+    }
+    dataSet.ymin = static_cast<float>(ymin);
+    // The raw z of the grid runs from 100 to 180: the defaults of a data set put in place
+    // directly would map the cube onto itself.
+    dataSet.rawMin[2] = 100.0;
+    dataSet.rawMax[2] = 180.0;
+    dataSet.rawScale[2] = 1.0 / 80.0;
+    ++dataSet.generation;
+}
+
+void turnTo(float x, float y)
+{
+    viewer.angleX = x;
+    viewer.angleY = y;
+    buildRotation(viewer.angleX, viewer.angleY, viewer.angleZ, viewer.angleMat);
+}
+
+class ColorByValue : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        std::string error;
+        ASSERT_TRUE(openPictureContext(kWidth, kHeight, false, error)) << error;
+    }
+    static void TearDownTestSuite()
+    {
+        displayState.referenceDrawing = false;
+        displayState.geometry = GeometryStore();
+        displayState.geometry.clear();
+        closeOffscreenContext();
+    }
+
+    void SetUp() override
+    {
+        resetViewerForPicture();
+        viewer.showFileName = 0;
+        turnTo(30.0f, 25.0f);
+        displayState.referenceDrawing = false;
+        displayState.geometry = GeometryStore();
+    }
+
+    static Picture frame(bool reference)
+    {
+        displayState.referenceDrawing = reference;
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        glNormal3f(0.0f, 0.0f, 1.0f);
+        displayViewerFrame();
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        return Picture{kWidth, kHeight, readOffscreenPicture(0)};
+    }
+
+    // Pixels that differ by more than 3 in a channel.
+    static int differing(const Picture& a, const Picture& b)
+    {
+        int count = 0;
+        for (std::size_t k = 0; k + 2 < a.rgb.size(); k += 3) {
+            int worst = 0;
+            for (int ch = 0; ch < 3; ++ch) {
+                worst = std::max(worst, std::abs(a.rgb[k + ch] - b.rgb[k + ch]));
+            }
+            count += worst > 3 ? 1 : 0;
+        }
+        return count;
+    }
+
+    // The reference, then the fast drawing twice (built, then drawn from what was kept);
+    // returns the fast picture.
+    static Picture expectSameAsReference(const std::string& what)
+    {
+        const Picture reference = frame(true);
+        frame(false);
+        const Picture fast = frame(false);
+        EXPECT_GT(findRegion(reference, notColour(255, 255, 255)).count, 200) << what << ": nothing drawn";
+        EXPECT_LE(differing(reference, fast), kEdgeFraction * kWidth * kHeight) << what;
+        return fast;
+    }
+};
+
+TEST_F(ColorByValue, EveryDisplayTypeAndFormatLooksAsInImmediateMode)
+{
+    setSetting(viewer.thickness, 0.1f);
+    for (ColorBy by : {ColorBy::Height, ColorBy::Group}) {
+        viewer.colorBy = by;
+        for (int format = 0; format < 3; ++format) {
+            loadGrid(9, 11, format);
+            for (int type = 0; type < 5; ++type) {
+                setSetting(viewer.displayType, static_cast<DisplayType>(type));
+                expectSameAsReference("by " + std::to_string(static_cast<int>(by)) + " format " +
+                                      std::to_string(format) + " type " + std::to_string(type));
+            }
+        }
+    }
+}
+
+TEST_F(ColorByValue, FineSurfacesThinTubesAndManyPointsLookAsInImmediateMode)
+{
+    // Where the eye colours take short cuts (pixels of a fine surface, lines for thin tubes,
+    // merged points), colours of their own take the plain way or follow the same rule.
+    viewer.colorBy = ColorBy::Height;
+    loadGrid(200, 200, 0);
+    for (int type : {0, 3, 4}) {
+        setSetting(viewer.displayType, static_cast<DisplayType>(type));
+        setSetting(viewer.thickness, 0.01f);
+        expectSameAsReference("fine, type " + std::to_string(type));
+    }
+    loadGrid(12, 12, 0, 0.6);
+    setSetting(viewer.displayType, DisplayType::Joined);
+    setSetting(viewer.thickness, 0.05f);
+    expectSameAsReference("tubes a few pixels across");
+    displayState.geometry = GeometryStore(4096);  // tubes generated per frame
+    setSetting(viewer.displayType, DisplayType::Needled);
+    expectSameAsReference("needles generated per frame");
+}
+
+TEST_F(ColorByValue, TheGrayMapBrightensTowardsHighZ)
+{
+    // A flat plane seen from above: z runs down the picture, so the gray map must brighten
+    // from the top of the plane to its bottom, in the reference and the fast drawing.
+    viewer.colorBy = ColorBy::Height;
+    viewer.colorMap = ColorMap::Gray;
+    loadGrid(20, 20, 1, 0.0);
+    setSetting(viewer.displayType, DisplayType::Filled);
+    turnTo(90.0f, 0.0f);
+    const Picture picture = expectSameAsReference("gray plane");
+    // The plane, left of the colour bar.
+    const Region plane = findRegion(picture, notColour(255, 255, 255), 0, 0, kWidth * 2 / 3);
+    ASSERT_GT(plane.count, 5000);
+    const auto brightness = [&](int y) {
+        const unsigned char* px = picture.at(static_cast<int>(plane.centreX), y);
+        return px[0] + px[1] + px[2];
+    };
+    const int top = brightness(plane.minY + 3), middle = brightness(static_cast<int>(plane.centreY)),
+              bottom = brightness(plane.maxY - 3);
+    EXPECT_LT(top + 60, middle) << top << " " << middle << " " << bottom;
+    EXPECT_LT(middle + 60, bottom) << top << " " << middle << " " << bottom;
+
+    // A fixed range above all the data's z values puts the whole plane at the dark end.
+    viewer.colorRange[0] = 500.0f;
+    viewer.colorRange[1] = 600.0f;
+    const Picture dark = expectSameAsReference("range above the data");
+    const unsigned char* low = dark.at(static_cast<int>(plane.centreX), plane.maxY - 3);
+    EXPECT_LT(low[0] + low[1] + low[2], top + 30);
+}
+
+TEST_F(ColorByValue, AnaglyphKeepsTheEyeColoursAndGroupsColourEachSet)
+{
+    loadGrid(9, 11, 0);
+    setSetting(viewer.displayType, DisplayType::Filled);
+    viewer.stereoMode = ViewMode::Anaglyph;
+    const Picture eyes = frame(false);
+    viewer.colorBy = ColorBy::Height;
+    EXPECT_EQ(frame(false).rgb, eyes.rgb) << "the two-material Anaglyph shows only its eye colours";
+    viewer.colorBy = ColorBy::Group;
+    EXPECT_EQ(frame(false).rgb, eyes.rgb);
+
+    // MonoView by group: the sets take the data colours 0 to 7, red, green and blue among them
+    // (a surface without normals, lit alike all over).
+    viewer.stereoMode = ViewMode::Mono;
+    loadGrid(9, 11, 1);
+    const Picture groups = expectSameAsReference("sets by group");
+    EXPECT_GT(findRegion(groups, isReddish).count, 100);
+    EXPECT_GT(findRegion(groups, isGreenish).count, 100);
+    EXPECT_GT(findRegion(groups, isBluish).count, 100);
+}
+
+TEST_F(ColorByValue, KeptGeometryFollowsTheColouring)
+{
+    loadGrid(8, 10, 0);
+    setSetting(viewer.displayType, DisplayType::Joined);
+    setSetting(viewer.thickness, 0.12f);
+    frame(false);
+    unsigned long builds = displayState.geometry.buildCount();
+    const auto expectBuilds = [&](const std::string& what, bool rebuilds) {
+        frame(false);
+        EXPECT_EQ(displayState.geometry.buildCount(), builds + (rebuilds ? 1 : 0)) << what;
+        builds = displayState.geometry.buildCount();
+        expectSameAsReference(what);
+        builds = displayState.geometry.buildCount();
+    };
+    viewer.colorBy = ColorBy::Height;
+    expectBuilds("colour by height", true);
+    viewer.colorMap = ColorMap::Coolwarm;
+    expectBuilds("another colour map: the same slots in other colours", false);
+    viewer.colorRange[0] = 120.0f;
+    viewer.colorRange[1] = 130.0f;
+    expectBuilds("a fixed range", true);
+    viewer.stereoMode = ViewMode::Anaglyph;
+    expectBuilds("Anaglyph shows the eye colours", true);
+    viewer.stereoMode = ViewMode::Stereo;
+    expectBuilds("StereoView shows the colours again", true);
+    viewer.colorBy = ColorBy::Group;
+    expectBuilds("colour by group", true);
+}
+
+}  // namespace

@@ -1,0 +1,173 @@
+// Over the picture: the colour bar of colour by height (in both eyes of StereoView, never in
+// Anaglyph), the help text on and off, and the data's box with its ticks.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "app/viewer_state.h"
+#include "core/value_colors.h"
+#include "core/view_maths.h"
+#include "render/gl/frame.h"
+#include "render/gl/offscreen_context.h"
+#include "render/gl/overlays.h"
+
+#include "tests/render/gl/picture_probe.h"
+
+namespace {
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 240;
+
+// A small wavy surface whose raw z runs from -2 to 6.
+void loadSurface()
+{
+    const unsigned long generation = dataSet.generation;
+    dataSet = DataSet{};
+    dataSet.generation = generation;
+    for (int i = 0; i < 10; ++i) {
+        for (int j = 0; j < 10; ++j) {
+            dataSet.coordArray.push_back({-4.0 + i * 0.9, std::sin(i * 0.5) * std::cos(j * 0.4), -4.0 + j * 0.9});
+        }
+    }
+    dataSet.fnTrf.nx = 10;
+    dataSet.fnTrf.pointsPerSet = 10;
+    dataSet.loadedFormat = 1;
+    dataSet.rawMin[2] = -2.0;
+    dataSet.rawMax[2] = 6.0;
+    dataSet.rawScale[2] = 1.0 / 8.0;
+    ++dataSet.generation;
+}
+
+class Overlays : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        displayState.geometry = GeometryStore();
+        closeOffscreenContext();
+    }
+
+    void open(bool twoEyes)
+    {
+        std::string error;
+        ASSERT_TRUE(openPictureContext(kWidth, kHeight, twoEyes, error)) << error;
+        resetViewerForPicture();
+        viewer.showFileName = 0;
+        setSetting(viewer.displayType, DisplayType::Filled);
+        loadSurface();
+    }
+
+    static Picture frame(const std::vector<std::string>& help = {}, int eye = 0)
+    {
+        FrameInputs in = displayFrameInputs();
+        in.helpLines = help;
+        displayFrame(in, displayState);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        return Picture{kWidth, kHeight, readOffscreenPicture(eye)};
+    }
+
+    // The picture's row of a window row counted from the bottom.
+    static int row(int windowY) { return kHeight - 1 - windowY; }
+
+    static void expectColour(const Picture& p, int x, int y, const Rgb& c, const std::string& what)
+    {
+        const auto want = toBytes(c);
+        const unsigned char* px = p.at(x, y);
+        for (int ch = 0; ch < 3; ++ch) {
+            EXPECT_NEAR(px[ch], want[static_cast<std::size_t>(ch)], 2) << what << " channel " << ch;
+        }
+    }
+
+    // The bar's pixels at its low end, middle and high end show the map's steps, unlit.
+    static void expectBar(const Picture& p, ColorMap map, const std::string& what)
+    {
+        const ColorBarPlace place = colorBarPlace(viewer, dataSet, kWidth, kHeight);
+        const int x = (place.x0 + place.x1) / 2;
+        expectColour(p, x, row(place.y0), paletteColor(map, kPaletteFirst), what + " low end");
+        expectColour(p, x, row(place.y1 - 1), paletteColor(map, kColorSlots - 1), what + " high end");
+        // The labels beside it, in black on white.
+        const Region labels = findRegion(p, exactly(0, 0, 0), place.labelX, row(place.y1), kWidth, row(place.y0) + 1);
+        EXPECT_GT(labels.count, 20) << what << ": the end values are written";
+    }
+};
+
+TEST_F(Overlays, TheColourBarShowsTheMapWhereTheColoursShow)
+{
+    open(false);
+    const Picture plain = frame();
+    const ColorBarPlace place = colorBarPlace(viewer, dataSet, kWidth, kHeight);
+    EXPECT_EQ(findRegion(plain, exactly(0, 0, 0), place.x0, row(place.y1), kWidth, row(place.y0)).count, 0)
+        << "no bar with the eye colours";
+
+    viewer.colorBy = ColorBy::Height;
+    expectBar(frame(), ColorMap::Viridis, "viridis");
+    viewer.colorMap = ColorMap::Coolwarm;
+    const Picture coolwarm = frame();
+    expectBar(coolwarm, ColorMap::Coolwarm, "coolwarm");
+    // The middle of the bar is the middle of the diverging map: nearly white.
+    const unsigned char* middle = coolwarm.at((place.x0 + place.x1) / 2, row((place.y0 + place.y1) / 2));
+    EXPECT_GT(middle[0] + middle[1] + middle[2], 3 * 200);
+
+    viewer.stereoMode = ViewMode::Anaglyph;
+    const Picture anaglyph = frame();
+    viewer.colorBy = ColorBy::Eye;
+    EXPECT_EQ(anaglyph.rgb, frame().rgb) << "Anaglyph shows neither the colours nor their bar";
+}
+
+TEST_F(Overlays, BothEyesOfStereoViewShowTheBar)
+{
+    open(true);
+    viewer.stereoMode = ViewMode::Stereo;
+    viewer.colorBy = ColorBy::Height;
+    viewer.colorMap = ColorMap::Gray;
+    frame();
+    expectBar(Picture{kWidth, kHeight, readOffscreenPicture(0)}, ColorMap::Gray, "left eye");
+    expectBar(Picture{kWidth, kHeight, readOffscreenPicture(1)}, ColorMap::Gray, "right eye");
+}
+
+TEST_F(Overlays, TheHelpTextComesAndGoes)
+{
+    open(false);
+    viewer.bgColor[0] = 0.0f;  // a dark blue background: the text is its inverse, yellowish
+    viewer.bgColor[1] = 0.0f;
+    viewer.bgColor[2] = 0.5f;
+    const Picture without = frame();
+    const std::vector<std::string> help = {"h or ?   this help, on and off", "w        save the picture"};
+    const Picture with = frame(help);
+    const Region text = findRegion(with, [](const unsigned char* px) { return px[0] > 200 && px[1] > 200; });
+    EXPECT_GT(text.count, 150) << "the lines are written";
+    EXPECT_LT(text.maxY, kHeight / 3) << "at the top";
+    EXPECT_LT(text.minX, 40) << "from the left";
+    EXPECT_NE(with.rgb, without.rgb);
+    EXPECT_EQ(frame().rgb, without.rgb) << "without lines the picture is as before";
+}
+
+TEST_F(Overlays, TheBoxStyleDrawsTheDataBoxInsteadOfTheAxesFigure)
+{
+    open(false);
+    viewer.angleX = 20.0f;
+    viewer.angleY = 30.0f;
+    buildRotation(viewer.angleX, viewer.angleY, viewer.angleZ, viewer.angleMat);
+    viewer.showAxes = 1;
+    const Picture figure = frame();
+    EXPECT_GT(findRegion(figure, exactly(0, 255, 0)).count, 10) << "the figure's green y axis";
+    viewer.axesStyle = AxesStyle::Box;
+    const Picture box = frame();
+    EXPECT_EQ(findRegion(box, exactly(0, 255, 0)).count, 0) << "no figure with the box";
+    const Region lines = findRegion(box, exactly(0, 0, 0));
+    const Region data = findRegion(box, notColour(255, 255, 255));
+    EXPECT_GT(lines.count, 300) << "edges, ticks and labels";
+    // The box holds the data: its lines reach beyond the surface on every side.
+    viewer.showAxes = 0;
+    const Region surface = findRegion(frame(), notColour(255, 255, 255));
+    EXPECT_LE(lines.minX, surface.minX);
+    EXPECT_GE(lines.maxX, surface.maxX);
+    EXPECT_LE(lines.minY, surface.minY);
+    EXPECT_GE(lines.maxY, surface.maxY);
+    EXPECT_GT(data.count, surface.count);
+}
+
+}  // namespace
