@@ -9,6 +9,7 @@
 
 #include "app/control_actions.h"
 #include "app/file_list.h"
+#include "app/idle_pass.h"
 #include "app/navigation.h"
 #include "app/viewer_state.h"
 #include "glui/glui.h"
@@ -56,10 +57,15 @@ void wireCallbacks()
     glutMotionFunc(onMotion);
 }
 
-// A control's user change has written a setting: what is built from it is out of date.
+// A control's user change has written a setting: what is built from it is out of date,
+// and the picture may show it (the panel window is the current one here).
 void liveVariableChanged(void* field)
 {
     settingChanged(field);
+    if (viewer.mainWindow != 0) {
+        glutPostWindowRedisplay(viewer.mainWindow);
+        wakeIdlePass();
+    }
 }
 
 }  // namespace
@@ -89,6 +95,7 @@ void requestRedisplay()
     // toolkit must not be asked for a redisplay.
     if (glutGet(GLUT_INIT_STATE) && glutGetWindow() != 0) {
         glutPostRedisplay();
+        wakeIdlePass();
     }
 }
 
@@ -123,7 +130,7 @@ int openDisplayWindow()
         gluDeleteQuadric(viewer.quadric);
     }
     viewer.quadric = gluNewQuadric();
-    GLUI_Master.set_glutIdleFunc(onIdle);
+    wakeIdlePass();
 
     if (firstRun) {
         glutMainLoop();

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "app/display_window.h"
+#include "app/idle_pass.h"
 #include "app/viewer_state.h"
 #include "core/settings_table.h"
 #include "glui/glui.h"
@@ -215,5 +216,7 @@ void onIdle()
         glutSetWindow(viewer.mainWindow);
     }
     GLUI_Master.sync_live_all();
-    requestRedisplay();
+    // Whatever changed asked for its own redisplay; this pass only shows the values in the
+    // controls, and the loop may sleep until the next change.
+    idlePassDone();
 }
