@@ -6,6 +6,7 @@
 #include <GL/glu.h>
 
 #include <cstdio>
+#include <string>
 
 #include "app/control_actions.h"
 #include "app/file_list.h"
@@ -15,6 +16,7 @@
 #include "glui/glui.h"
 #include "panel/control_panel.h"
 #include "render/gl/chunked_drawing.h"
+#include "render/gl/drawing_policy.h"
 #include "render/gl/frame.h"
 #include "render/gl/scene_parts.h"
 
@@ -133,6 +135,11 @@ int openDisplayWindow()
     wakeIdlePass();
 
     if (firstRun) {
+        std::string drawingError;
+        displayState.drawing = drawingPathFromEnvironment(drawingError);
+        if (!drawingError.empty()) {
+            std::printf("%s\n", drawingError.c_str());
+        }
         glutMainLoop();
     }
     return viewer.windowMode.raw;

@@ -133,9 +133,10 @@ void chunkDrawn()
     slice.spent = spent.count() > slice.budget;
 }
 
-void drawArraysChunked(unsigned int mode, std::size_t first, std::size_t count, std::size_t perPrimitive)
+void drawArraysChunked(unsigned int mode, std::size_t first, std::size_t count, std::size_t perPrimitive,
+                       std::size_t most)
 {
-    const std::size_t chunk = kChunk - kChunk % perPrimitive;
+    const std::size_t chunk = most - most % perPrimitive;
     for (std::size_t done = 0; done < count; done += chunk) {
         if (chunkSkipped()) {
             continue;

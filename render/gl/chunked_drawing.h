@@ -11,10 +11,11 @@
 constexpr std::size_t kChunk = 1u << 14;
 
 // Draws count vertices from first (glDrawArrays), or count indices (glDrawElements with
-// unsigned int indices), in chunks of whole primitives of perPrimitive vertices, each
-// chunk one of the frame's slice chunks; a caller that counts the whole call as one chunk
-// passes sliced false.
-void drawArraysChunked(unsigned int mode, std::size_t first, std::size_t count, std::size_t perPrimitive);
+// unsigned int indices), in chunks of whole primitives of perPrimitive vertices (at most
+// chunk vertices each), each chunk one of the frame's slice chunks; a caller that counts
+// the whole call as one chunk passes sliced false.
+void drawArraysChunked(unsigned int mode, std::size_t first, std::size_t count, std::size_t perPrimitive,
+                       std::size_t chunk = kChunk);
 void drawElementsChunked(unsigned int mode, const std::uint32_t* indices, std::size_t count,
                          std::size_t perPrimitive, bool sliced = true);
 

@@ -13,6 +13,7 @@
 #include "render/cpu/draw_range.h"
 #include "render/cpu/stereo_projection.h"
 #include "render/gl/fast_drawing.h"
+#include "render/gl/plain_drawing.h"
 #include "render/gl/scene_parts.h"
 
 namespace {
@@ -162,6 +163,8 @@ void drawLoadedData(const DrawContext& c)
         applyCentring(c.data);
         if (c.reference) {
             emitPoints(c, range);
+        } else if (c.plain) {
+            drawPointsPlain(c, range);
         } else {
             drawPointsFast(c, range);
         }
@@ -172,7 +175,7 @@ void drawLoadedData(const DrawContext& c)
         // Each tube adds the centring translation itself.
         glPushMatrix();
         applyViewTransform(settings);
-        if (!c.reference && drawTubesFast(c, range, type)) {
+        if (!c.reference && (c.plain ? drawTubesPlain(c, range, type) : drawTubesFast(c, range, type))) {
             if (type == DisplayType::Joined && range.colored && c.diagnostics) {
                 printTubeColors(c, range);
             }
@@ -192,6 +195,8 @@ void drawLoadedData(const DrawContext& c)
         glPolygonMode(GL_FRONT_AND_BACK, type == DisplayType::Grid ? GL_LINE : GL_FILL);
         if (c.reference) {
             emitSurface(c, range, c.data.loadedFormat == static_cast<int>(DataFormat::Plain));
+        } else if (c.plain) {
+            drawSurfacePlain(c, range, type);
         } else {
             drawSurfaceFast(c, range, type);
         }

@@ -74,6 +74,7 @@ std::vector<unsigned char> frameKey(const FrameInputs& in, const FrameState& sta
     appendBytes(key, in.geometryVersion);
     appendBytes(key, in.window);
     appendBytes(key, state.referenceDrawing);
+    appendBytes(key, drawingPathInContext(state.drawing));
     key.insert(key.end(), in.fileName.begin(), in.fileName.end());
     return key;
 }
@@ -158,8 +159,10 @@ void displayFrame(const FrameInputs& in, FrameState& state)
     beginFrameSlice(resume ? state.resumeAt : 0);
     // A frame drawn in slices prints its diagnostics once, in its first slice.
     const bool diagnostics = settings.debugPrint != 0 && !resume;
+    const bool plain = drawingPathInContext(state.drawing) == DrawingPath::Plain;
     const DrawContext context{settings,          in.data,  in.geometryVersion,      in.quadric,
-                              diagnostics,       state.referenceDrawing, state.geometry, state.secondEye};
+                              diagnostics,       state.referenceDrawing, state.geometry, state.secondEye,
+                              plain,             state.plainBuffers};
     if (p.drawable && diagnostics) {
         std::printf("ratio = %lf radians = %lf wd2 = %lf ndfl = %lf\n", p.ratio, p.radians, p.wd2, p.ndfl);
     }

@@ -10,6 +10,8 @@
 #include "render/cpu/geometry_cache.h"
 #include "render/cpu/second_eye.h"
 #include "render/cpu/stereo_projection.h"
+#include "render/gl/drawing_policy.h"
+#include "render/gl/plain_drawing.h"
 
 struct GLUquadric;
 
@@ -39,6 +41,10 @@ struct FrameState {
     // reference that the drawing from kept vertex arrays is held against (tests and
     // orvelle-render --reference switch it on; the viewer leaves it off).
     bool referenceDrawing = false;
+    // Assisted or plain drawing of the kept arrays, or the one that suits the renderer
+    // (orvelle-render --drawing, the viewer's ORVELLE_DRAWING); the plain drawing's buffers.
+    DrawingPath drawing = DrawingPath::Auto;
+    PlainBuffers plainBuffers;
     // A frame left unfinished by a slice, to be continued while everything it is drawn from
     // stays the same.
     bool unfinished = false;

@@ -27,7 +27,7 @@ TEST(RenderOptions, EveryOptionIsRead)
                        "--shift", "1,2,3", "--background", "0.2,0.4,0.6", "--left-color", "0,1,0",
                        "--right-color", "1,0,1", "--data-color", "3=0.5,0.25,1", "--data-color", "49=1,1,0",
                        "--axes", "--no-file-name", "--debug", "--output", "out.png", "--frames", "5",
-                       "--reference", "dir/wave.dat"},
+                       "--reference", "--drawing", "plain", "dir/wave.dat"},
                       o, error))
         << error;
     const Settings& s = o.settings;
@@ -53,6 +53,9 @@ TEST(RenderOptions, EveryOptionIsRead)
     EXPECT_TRUE(s.showAxes == 1 && s.showFileName == 0 && s.debugPrint == 1 && o.reference);
     EXPECT_EQ(o.output, "out.png");
     EXPECT_EQ(o.frames, 5);
+    EXPECT_EQ(o.drawing, DrawingPath::Plain);
+    ASSERT_TRUE(parse({"--drawing", "assisted", "f"}, o, error)) << error;
+    EXPECT_EQ(o.drawing, DrawingPath::Assisted);
 }
 
 TEST(RenderOptions, DefaultsAndOutputName)
@@ -66,6 +69,7 @@ TEST(RenderOptions, DefaultsAndOutputName)
     EXPECT_EQ(o.height, 600);
     EXPECT_EQ(o.settings.displayType, Settings{}.displayType);
     EXPECT_EQ(o.output, "wave.png");
+    EXPECT_EQ(o.drawing, DrawingPath::Auto);
     EXPECT_EQ(defaultOutputName("C:\\maps\\hill.mpl"), "hill.png");
     EXPECT_EQ(defaultOutputName("surface"), "surface.png");
     EXPECT_EQ(defaultOutputName("a.b/.hidden"), ".hidden.png");
@@ -100,6 +104,9 @@ TEST(RenderOptions, UsageErrorsNameTheOptionOrValue)
         {{"--data-color", "50=1,0,0", "f"}, "--data-color"},
         {{"--data-color", "3:1,0,0", "f"}, "--data-color"},
         {{"--frames", "0", "f"}, "--frames"},
+        {{"--drawing", "gpu", "f"}, "--drawing"},
+        {{"--drawing", "Plain", "f"}, "auto, assisted or plain"},
+        {{"f", "--drawing"}, "--drawing"},
         {{"--bogus", "f"}, "--bogus"},
         {{"f", "--output"}, "--output"},
         {{"a", "b"}, "'b'"},

@@ -29,7 +29,7 @@ bool parseInt(const std::string& text, int& value)
 
 bool isPictureOption(const std::string& option)
 {
-    return option == "--size" || option == "--output" || option == "--frames";
+    return option == "--size" || option == "--output" || option == "--frames" || option == "--drawing";
 }
 
 // The picture's own options that take a value.
@@ -48,6 +48,11 @@ bool applyPictureOption(const std::string& option, const std::string& value, Ren
         }
         options.width = width;
         options.height = height;
+    } else if (option == "--drawing") {
+        if (!parseDrawingPath(value, options.drawing)) {
+            error = bad + " (auto, assisted or plain)";
+            return false;
+        }
     } else if (option == "--output") {
         if (value.empty()) {
             error = bad;
@@ -164,6 +169,10 @@ std::string renderUsage()
            "                                   resident memory in MB (10^6 bytes)\n"
            "  --reference                      draw every primitive in immediate mode, keeping\n"
            "                                   nothing between frames (the slow reference)\n"
+           "  --drawing auto|assisted|plain    how the kept arrays are drawn: with the\n"
+           "                                   processor's help (for software renderers) or\n"
+           "                                   as they are (for graphics cards); auto picks by\n"
+           "                                   the renderer (default auto)\n"
            "  --help                           show this text\n"
            "\n"
            "Exit status: 0 picture written, 1 FILE not loaded or picture not written, 2 usage error.\n";

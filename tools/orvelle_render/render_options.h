@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/settings.h"
+#include "render/gl/drawing_policy.h"
 
 struct RenderOptions {
     std::string file;
@@ -14,6 +15,9 @@ struct RenderOptions {
     int height = 600;
     int frames = 0;          // 0: draw one frame and report no time
     bool reference = false;  // immediate-mode drawing, nothing kept
+    // How the kept arrays are drawn. Not a setting of the picture, which is the same either
+    // way, but of the work behind it: a tool option, as --reference is.
+    DrawingPath drawing = DrawingPath::Auto;
     bool help = false;
     // The viewer's settings as they are after it loads a file (the data colours as the panel
     // fills them), with every settings option given applied.
