@@ -95,8 +95,9 @@ void drawPass(const DrawContext& c, const FrameProjection& p, const FrustumLimit
     drawData(c, eye);
 }
 
-// Tells the drawing, before the left eye's pass, how the right eye's will differ from it.
-void announceRightEye(SecondEye& secondEye, float focalLength, const FrameProjection& p)
+// Tells the drawing, before the left eye's pass, how the right eye's will differ from it,
+// and whether it draws over the left eye's picture in the same buffers.
+void announceRightEye(SecondEye& secondEye, float focalLength, const FrameProjection& p, bool sharedDepth = false)
 {
     double projection[16], leftView[16], rightView[16];
     glMatrixMode(GL_PROJECTION);
@@ -126,7 +127,7 @@ void announceRightEye(SecondEye& secondEye, float focalLength, const FrameProjec
     inverse[15] = 1.0;
     double change[16];
     multiplyMatrices(rightView, inverse, change);
-    secondEye.announce(projection, change);
+    secondEye.announce(projection, change, sharedDepth);
 }
 
 void printFrustum(const char* name, const FrustumLimits& f, const FrameProjection& p)
@@ -198,7 +199,7 @@ void displayFrame(const FrameInputs& in, FrameState& state)
             break;
         case ViewMode::Anaglyph:
             // The right eye is drawn over the left one, depth-tested against it.
-            announceRightEye(secondEye, settings.focalLength, p);
+            announceRightEye(secondEye, settings.focalLength, p, true);
             drawPass(context, p, p.leftEye, GL_BACK, settings.leftColor, p.l);
             secondEye.forget();
             drawPass(context, p, p.rightEye, 0, settings.rightColor, p.r);

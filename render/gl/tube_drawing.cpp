@@ -9,6 +9,7 @@
 #include "render/cpu/stereo_projection.h"
 #include "render/cpu/tube_faces.h"
 #include "render/cpu/tube_mesh.h"
+#include "render/cpu/tube_visibility.h"
 #include "render/gl/chunked_drawing.h"
 #include "render/gl/fast_drawing.h"
 #include "render/gl/pass_state.h"
@@ -157,63 +158,82 @@ FaceCulling secondEyeCulling(const SecondEye& secondEye)
     return cullingFor(projection, modelview, t.viewport[2], t.viewport[3]);
 }
 
-// Puts the faces to draw of tubes first to end into scratchIndices. With a second eye
-// announced, the faces of a kept mesh are found for both eyes at once, and the second
-// eye's pass takes its faces over.
-void findFacesToDraw(const DrawContext& context, const MeshArrays& mesh, std::size_t first, std::size_t end,
-                     const FaceCulling& c, bool kept)
+// The visible faces of the tubes for this pass: found now, with the announced second
+// eye's beside them, or taken over from the first eye's pass.
+const VisibleTubes& visibleFacesThisPass(const DrawContext& context, const GeometryCache& cache,
+                                                   const FaceCulling& c)
 {
+    static VisibleTubes found;
     SecondEye& eye = context.secondEye;
-    std::vector<SecondEyeFaces>& secondEyeFaces = eye.faces;
-    const int segments = context.settings.segments;
-    const float thickness = context.settings.thickness;
-    scratchIndices.clear();
-    const unsigned long generation = eye.generation();
-    for (auto f = secondEyeFaces.begin(); f != secondEyeFaces.end(); ++f) {
-        if (f->generation == generation && f->mesh == &mesh && f->first == first && f->end == end &&
-            f->segments == segments && f->radius == thickness && sameCulling(f->culling, c)) {
-            scratchIndices.swap(f->indices);
-            secondEyeFaces.erase(f);
-            ++eye.sharedPasses;
-            return;
-        }
+    SecondEyeTubes& kept = eye.tubes;
+    const TubeSet set{&context.data, cache.tubes.data(), cache.tubes.size(), context.settings.thickness,
+                      context.settings.segments};
+    if (kept.ready && kept.generation == eye.generation() && kept.tubes == set.tubes && kept.count == set.count &&
+        kept.segments == set.segments && kept.radius == set.radius && sameCulling(kept.culling, c)) {
+        kept.ready = false;
+        found.swap(kept.faces);
+        ++eye.sharedPasses;
+        return found;
     }
-    const FaceCulling second = kept ? secondEyeCulling(eye) : FaceCulling{};
+    kept.ready = false;
+    const FaceCulling second = secondEyeCulling(eye);
     if (!second.on) {
-        findFrontFaces(mesh, first, end, segments, thickness, c, scratchIndices);
-        return;
+        findVisibleTubeFaces(set, c, found);
+        return found;
     }
-    secondEyeFaces.erase(std::remove_if(secondEyeFaces.begin(), secondEyeFaces.end(),
-                                        [&](const SecondEyeFaces& f) { return f.generation != generation; }),
-                         secondEyeFaces.end());
-    SecondEyeFaces f;
-    f.generation = generation;
-    f.mesh = &mesh;
-    f.first = first;
-    f.end = end;
-    f.segments = segments;
-    f.radius = thickness;
-    f.culling = second;
-    findFrontFacesOfTwo(mesh, first, end, segments, thickness, c, second, scratchIndices, f.indices);
-    secondEyeFaces.push_back(std::move(f));
+    findVisibleTubeFacesForTwo(set, c, second, eye.sharesDepth(), found, kept.faces);
+    kept.ready = true;
+    kept.generation = eye.generation();
+    kept.tubes = set.tubes;
+    kept.count = set.count;
+    kept.segments = set.segments;
+    kept.radius = set.radius;
+    kept.culling = second;
+    return found;
 }
 
-// Draws tubes first to end of the mesh, only their faces towards the eye when culling is
-// on; indices is the run of the mesh's indices that holds exactly those tubes. kept: the
-// mesh stays as it is until the frame ends (a generated block is one chunk of a sliced
-// frame as a whole).
-void drawTubeRun(const DrawContext& context, const MeshArrays& mesh, std::size_t first, std::size_t end, const ColorGroup& indices,
-                 const FaceCulling& c, bool kept)
+// Draws the triangles of the tubes that can show (tube_visibility.h), made for this pass
+// with the vertices that the kept mesh would have, a chunk at a time in each colour group's
+// material: only one chunk's vertices are held at once.
+void drawVisibleTubes(const DrawContext& c, const GeometryCache& cache, const FaceCulling& culling)
 {
-    const bool sliced = kept;
-    if (!c.on) {
-        drawMesh(mesh, indices.first, indices.count, sliced);
-        return;
+    const VisibleTubes& visible = visibleFacesThisPass(c, cache, culling);
+    const TubeRing ring = tubeRing(c.settings.segments);
+    const auto flush = [&]() {
+        if (!scratchMesh.indices.empty()) {
+            glVertexPointer(3, GL_FLOAT, 0, scratchMesh.positions.data());
+            glNormalPointer(GL_FLOAT, 0, scratchMesh.normals.data());
+            drawElementsChunked(GL_TRIANGLES, scratchMesh.indices.data(), scratchMesh.indices.size(), 3);
+        }
+        scratchMesh.positions.clear();
+        scratchMesh.normals.clear();
+        scratchMesh.indices.clear();
+    };
+    flush();
+    // The tube groups are runs of tube numbers in order, as are the visible tubes.
+    std::size_t g = 0;
+    bool material = false;
+    for (std::size_t k = 0; k < visible.size(); ++k) {
+        const std::uint32_t tube = visible.tubes[k];
+        if (tube >= cache.groups[g].first + cache.groups[g].count) {
+            flush();
+            while (tube >= cache.groups[g].first + cache.groups[g].count) {
+                ++g;
+            }
+            material = false;
+        }
+        if (!material) {
+            useGroupMaterial(c.settings, cache.groups[g].colorIndex);
+            material = true;
+        }
+        Point3d a, b;
+        tubeSegmentEnds(c.data, cache.tubes[tube], a, b);
+        appendTubeTriangles(ring, a, b, c.settings.thickness, visible.trianglesOf(k), scratchMesh);
+        if (scratchMesh.indices.size() >= kChunk) {
+            flush();
+        }
     }
-    findFacesToDraw(context, mesh, first, end, c, kept);
-    glVertexPointer(3, GL_FLOAT, 0, mesh.positions.data());
-    glNormalPointer(GL_FLOAT, 0, mesh.normals.data());
-    drawElementsChunked(GL_TRIANGLES, scratchIndices.data(), scratchIndices.size(), 3, sliced);
+    flush();
 }
 
 void drawTubeMeshes(const DrawContext& c, const GeometryCache& cache)
@@ -221,13 +241,13 @@ void drawTubeMeshes(const DrawContext& c, const GeometryCache& cache)
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
     const FaceCulling culling = faceCulling();
-    if (const MeshArrays* mesh = c.geometry.keptTubeMesh()) {
+    if (culling.on) {
+        drawVisibleTubes(c, cache, culling);
+    } else if (const MeshArrays* mesh = c.geometry.keptTubeMesh()) {
         // The mesh's groups hold the tubes of the tube groups, in their order.
-        for (std::size_t k = 0; k < cache.meshGroups.size(); ++k) {
-            const ColorGroup& g = cache.meshGroups[k];
+        for (const ColorGroup& g : cache.meshGroups) {
             useGroupMaterial(c.settings, g.colorIndex);
-            drawTubeRun(c, *mesh, cache.groups[k].first, cache.groups[k].first + cache.groups[k].count, g, culling,
-                        true);
+            drawMesh(*mesh, g.first, g.count);
         }
     } else {
         // Too many tubes to keep their mesh: generate it a few thousand tubes at a time.
@@ -251,8 +271,7 @@ void drawTubeMeshes(const DrawContext& c, const GeometryCache& cache)
                     tubeSegmentEnds(c.data, cache.tubes[s], a, b);
                     appendTube(ring, a, b, c.settings.thickness, scratchMesh);
                 }
-                const ColorGroup block{g.colorIndex, 0, scratchMesh.indices.size()};
-                drawTubeRun(c, scratchMesh, 0, scratchMesh.tubeStarts.size(), block, culling, false);
+                drawMesh(scratchMesh, 0, scratchMesh.indices.size(), false);
                 chunkDrawn();
             }
         }
