@@ -714,46 +714,75 @@ void addRecord(const Record& r, int s, std::uint64_t* triangles)
     }
 }
 
-// The search for one or two eyes (whose clip coordinates then differ only in x).
-void search(const TubeSet& set, const FaceCulling* const eyes[2], int eyeCount, bool sharedDepth,
-            VisibleTubes* const outs[2])
+// The records of each block of tubes, per eye, kept from the first pass to the second; what
+// the second keeps of each block.
+std::vector<BlockRecords> found[2];
+std::vector<VisibleTubes> kept[2];
+
+// Tubes searched in one step.
+constexpr std::size_t kStepTubes = 32768;
+
+}  // namespace
+
+void TubeSearch::begin(const TubeSet& set, const FaceCulling& first, const FaceCulling* second, bool sharedDepth)
 {
-    const TubeRing full = tubeRing(set.segments);
-    Ring ring;
-    ring.s = std::min(set.segments, kMostSegments);
-    for (int k = 0; k < ring.s; ++k) {
-        ring.sinv[k] = full.cylinderSin[k];
-        ring.cosv[k] = full.cylinderCos[k];
-    }
-    const int s = ring.s;
-    const int width = static_cast<int>(eyes[0]->width), height = static_cast<int>(eyes[0]->height);
+    set_ = set;
+    eyes_[0] = first;
+    eyeCount_ = second != nullptr ? 2 : 1;
+    eyes_[1] = second != nullptr ? *second : first;
+    together_ = eyeCount_ == 2 && sharesAllButX(eyes_[0], eyes_[1]);
+    // Eyes that see through one depth buffer are held against one nearest depth per pixel;
+    // eyes that differ in more than x are placed one after the other.
+    sharedDepth_ = eyeCount_ == 2 && sharedDepth && together_;
+    const int width = static_cast<int>(first.width), height = static_cast<int>(first.height);
     const std::size_t pixels = static_cast<std::size_t>(std::max(width, 0)) * std::max(height, 0);
-    const int buffers = eyeCount == 2 && !sharedDepth ? 2 : 1;
-    for (int k = 0; k < buffers; ++k) {
+    for (int k = 0; k < (eyeCount_ == 2 && !sharedDepth_ ? 2 : 1); ++k) {
         depths[k].reset(pixels);
     }
-    NearestDepths* const depthOf[2] = {&depths[0], &depths[buffers - 1]};
-
-    const std::size_t blocks = (set.count + kBlock - 1) / kBlock;
-    const bool twoThreads = set.count >= kThreadsFrom;
-    static std::vector<BlockRecords> found[2];
-    for (int e = 0; e < eyeCount; ++e) {
-        if (found[e].size() < blocks) {
-            found[e].resize(blocks);
+    blocks_ = (set.count + kBlock - 1) / kBlock;
+    steps_ = set.count == 0 ? 0 : (set.count + kStepTubes - 1) / kStepTubes;
+    for (int e = 0; e < eyeCount_; ++e) {
+        if (found[e].size() < blocks_) {
+            found[e].resize(blocks_);
+        }
+        if (kept[e].size() < blocks_) {
+            kept[e].resize(blocks_);
         }
     }
-    // First pass: the records, and the nearest sure depths.
-    runBlocks(blocks, twoThreads, [&](std::size_t block, int) {
+}
+
+void TubeSearch::step(std::size_t k)
+{
+    const TubeRing full = tubeRing(set_.segments);
+    Ring ring;
+    ring.s = std::min(set_.segments, kMostSegments);
+    for (int j = 0; j < ring.s; ++j) {
+        ring.sinv[j] = full.cylinderSin[j];
+        ring.cosv[j] = full.cylinderCos[j];
+    }
+    const int width = static_cast<int>(eyes_[0].width), height = static_cast<int>(eyes_[0].height);
+    NearestDepths* const depthOf[2] = {&depths[0], &depths[eyeCount_ == 2 && !sharedDepth_ ? 1 : 0]};
+    const std::size_t perStep = kStepTubes / kBlock;
+    const std::size_t firstBlock = k * perStep, lastBlock = std::min(blocks_, firstBlock + perStep);
+    const std::size_t tubes = std::min(set_.count, lastBlock * kBlock) - firstBlock * kBlock;
+    // The first pass: the records, and the nearest sure depths.
+    runBlocks(lastBlock - firstBlock, tubes >= kThreadsFrom, [&](std::size_t index, int) {
+        const std::size_t block = firstBlock + index;
         Placed p;
         TubeWindow w;
-        for (int e = 0; e < eyeCount; ++e) {
+        for (int e = 0; e < eyeCount_; ++e) {
             found[e][block].records.clear();
             found[e][block].tubes.clear();
         }
-        const std::size_t end = std::min(set.count, (block + 1) * kBlock);
+        const std::size_t end = std::min(set_.count, (block + 1) * kBlock);
         for (std::size_t t = block * kBlock; t < end; ++t) {
-            placeTube(set, ring, t, eyes, eyeCount, p);
-            for (int e = 0; e < eyeCount; ++e) {
+            for (int e = 0; e < eyeCount_; ++e) {
+                // Eyes searched together are placed once; others each on their own.
+                const int placedEye = together_ ? e : 0;
+                if (e == 0 || !together_) {
+                    const FaceCulling* const eyes[2] = {&eyes_[together_ ? 0 : e], &eyes_[1]};
+                    placeTube(set_, ring, t, eyes, together_ ? eyeCount_ : 1, p);
+                }
                 BlockRecords& b = found[e][block];
                 const std::size_t before = b.records.size();
                 if (p.whole) {
@@ -762,7 +791,7 @@ void search(const TubeSet& set, const FaceCulling* const eyes[2], int eyeCount, 
                     r.kind = kWholeTube;
                     b.records.push_back(r);
                 } else {
-                    searchTube(p, e, width, height, *depthOf[e], w, b.records);
+                    searchTube(p, placedEye, width, height, *depthOf[e], w, b.records);
                 }
                 if (b.records.size() > before) {
                     b.tubes.emplace_back(static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(before));
@@ -770,26 +799,26 @@ void search(const TubeSet& set, const FaceCulling* const eyes[2], int eyeCount, 
             }
         }
     });
-    // Second pass: the records that come near enough to the nearest sure depth.
-    static std::vector<VisibleTubes> kept[2];
-    for (int e = 0; e < eyeCount; ++e) {
-        if (kept[e].size() < blocks) {
-            kept[e].resize(blocks);
-        }
-    }
-    runBlocks(blocks, twoThreads, [&](std::size_t block, int) {
-        for (int e = 0; e < eyeCount; ++e) {
+}
+
+void TubeSearch::finish(VisibleTubes& first, VisibleTubes* second)
+{
+    const int s = std::min(set_.segments, kMostSegments);
+    NearestDepths* const depthOf[2] = {&depths[0], &depths[eyeCount_ == 2 && !sharedDepth_ ? 1 : 0]};
+    // The second pass: the records that come near enough to the nearest sure depth.
+    runBlocks(blocks_, set_.count >= kThreadsFrom, [&](std::size_t block, int) {
+        for (int e = 0; e < eyeCount_; ++e) {
             const BlockRecords& b = found[e][block];
             const NearestDepths& d = *depthOf[e];
             VisibleTubes& out = kept[e][block];
             out.clear();
             out.words = triangleWords(s);
             for (std::size_t k = 0; k < b.tubes.size(); ++k) {
-                const std::size_t first = b.tubes[k].second;
+                const std::size_t firstRecord = b.tubes[k].second;
                 const std::size_t last = k + 1 < b.tubes.size() ? b.tubes[k + 1].second : b.records.size();
                 std::uint64_t triangles[4] = {0, 0, 0, 0};
                 bool any = false;
-                for (std::size_t r = first; r < last; ++r) {
+                for (std::size_t r = firstRecord; r < last; ++r) {
                     const Record& record = b.records[r];
                     if (record.z == -INFINITY || record.z <= d.nearest(record.pixel) + kDepthSlack) {
                         addRecord(record, s, triangles);
@@ -803,44 +832,35 @@ void search(const TubeSet& set, const FaceCulling* const eyes[2], int eyeCount, 
             }
         }
     });
-    for (int e = 0; e < eyeCount; ++e) {
+    VisibleTubes* const outs[2] = {&first, second};
+    for (int e = 0; e < eyeCount_ && outs[e] != nullptr; ++e) {
         VisibleTubes& out = *outs[e];
         out.clear();
         out.words = triangleWords(s);
-        for (std::size_t b = 0; b < blocks; ++b) {
+        for (std::size_t b = 0; b < blocks_; ++b) {
             out.tubes.insert(out.tubes.end(), kept[e][b].tubes.begin(), kept[e][b].tubes.end());
             out.triangles.insert(out.triangles.end(), kept[e][b].triangles.begin(), kept[e][b].triangles.end());
         }
     }
 }
 
-}  // namespace
-
 void findVisibleTubeFaces(const TubeSet& set, const FaceCulling& c, VisibleTubes& out)
 {
-    out.clear();
-    if (set.count == 0) {
-        return;
+    TubeSearch search;
+    search.begin(set, c, nullptr, false);
+    for (std::size_t k = 0; k < search.steps(); ++k) {
+        search.step(k);
     }
-    const FaceCulling* const eyes[2] = {&c, &c};
-    VisibleTubes* const outs[2] = {&out, &out};
-    search(set, eyes, 1, false, outs);
+    search.finish(out, nullptr);
 }
 
 void findVisibleTubeFacesForTwo(const TubeSet& set, const FaceCulling& a, const FaceCulling& b, bool sharedDepth,
                                 VisibleTubes& outA, VisibleTubes& outB)
 {
-    if (!sharesAllButX(a, b)) {
-        findVisibleTubeFaces(set, a, outA);
-        findVisibleTubeFaces(set, b, outB);
-        return;
+    TubeSearch search;
+    search.begin(set, a, &b, sharedDepth);
+    for (std::size_t k = 0; k < search.steps(); ++k) {
+        search.step(k);
     }
-    outA.clear();
-    outB.clear();
-    if (set.count == 0) {
-        return;
-    }
-    const FaceCulling* const eyes[2] = {&a, &b};
-    VisibleTubes* const outs[2] = {&outA, &outB};
-    search(set, eyes, 2, sharedDepth, outs);
+    search.finish(outA, &outB);
 }

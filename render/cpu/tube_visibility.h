@@ -56,10 +56,31 @@ struct VisibleTubes {
 // tubes.
 void findVisibleTubeFaces(const TubeSet& set, const FaceCulling& c, VisibleTubes& out);
 
-// The same for two eyes whose clip coordinates differ only in x (sharesAllButX), the window
-// y, depth and division by w of every vertex worked out once. sharedDepth: both eyes draw
-// into one colour and depth buffer, the second over the first (Anaglyph), so a face that
-// the other eye's faces hide is left out too. Eyes that differ in more are searched one
-// after the other.
+// The same for two eyes at once into outA and outB. When their clip coordinates differ only
+// in x (sharesAllButX), the window y, depth and division by w of every vertex are worked
+// out once; eyes that differ in more are placed each on its own. sharedDepth: both eyes
+// draw into one colour and depth buffer, the second over the first (Anaglyph), so that a
+// triangle the other eye's hide is left out too (for eyes searched together).
 void findVisibleTubeFacesForTwo(const TubeSet& set, const FaceCulling& a, const FaceCulling& b, bool sharedDepth,
                                 VisibleTubes& outA, VisibleTubes& outB);
+
+// The same search in steps, for a frame drawn in slices: begin, then every step in order
+// (each a share of the tubes), then finish. One search at a time.
+class TubeSearch {
+public:
+    // For one eye, or two when second is given (as findVisibleTubeFacesForTwo).
+    void begin(const TubeSet& set, const FaceCulling& first, const FaceCulling* second, bool sharedDepth);
+    std::size_t steps() const { return steps_; }
+    void step(std::size_t k);
+    // The tubes with triangles to draw for each eye (second: null for one eye).
+    void finish(VisibleTubes& first, VisibleTubes* second);
+
+private:
+    TubeSet set_;
+    FaceCulling eyes_[2];
+    int eyeCount_ = 1;
+    bool together_ = false;
+    bool sharedDepth_ = false;
+    std::size_t blocks_ = 0;
+    std::size_t steps_ = 0;
+};

@@ -12,6 +12,7 @@
 #include "core/colors.h"
 #include "render/cpu/draw_range.h"
 #include "render/cpu/stereo_projection.h"
+#include "render/gl/chunked_drawing.h"
 #include "render/gl/fast_drawing.h"
 #include "render/gl/plain_drawing.h"
 #include "render/gl/scene_parts.h"
@@ -230,6 +231,7 @@ void lookFromEye(float focalLength, const Point3d& offset)
 
 void drawData(const DrawContext& c, const Point3d& offset)
 {
+    beginFramePass();
     glLoadIdentity();
     glPushMatrix();
 

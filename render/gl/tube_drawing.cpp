@@ -158,12 +158,36 @@ FaceCulling secondEyeCulling(const SecondEye& secondEye)
     return cullingFor(projection, modelview, t.viewport[2], t.viewport[3]);
 }
 
-// The visible faces of the tubes for this pass: found now, with the announced second
-// eye's beside them, or taken over from the first eye's pass.
-const VisibleTubes& visibleFacesThisPass(const DrawContext& context, const GeometryCache& cache,
-                                                   const FaceCulling& c)
+// The visible triangles of the tubes for this pass: found now, with the announced second
+// eye's beside them, or taken over from the first eye's pass, or kept from an earlier slice
+// of the same frame. The search goes in steps, each a chunk of the frame, so that a frame
+// drawn in slices spreads it over its slices; null while it is unfinished (the slice has
+// stopped in it, and draws nothing more).
+const VisibleTubes* visibleFacesThisPass(const DrawContext& context, const GeometryCache& cache, const FaceCulling& c)
 {
-    static VisibleTubes found;
+    constexpr int kKeptPasses = 4;
+    static VisibleTubes found[kKeptPasses + 1];
+    static SliceWork foundWork[kKeptPasses];
+    static std::size_t foundSteps[kKeptPasses];  // the chunks its search took
+    static TubeSearch search;
+    static SliceWork searchBegun;
+    static bool searchHasSecond = false;
+    const int pass = slicedFramePass() >= 0 && slicedFramePass() < kKeptPasses ? slicedFramePass() : kKeptPasses;
+    VisibleTubes& out = found[pass];
+    if (pass < kKeptPasses && foundWork[pass].reusable()) {
+        // The search's chunks still count, so that every slice counts the frame's chunks alike.
+        for (std::size_t k = 0; k < foundSteps[pass]; ++k) {
+            chunkSkipped();
+        }
+        return &out;
+    }
+    const auto keep = [&](std::size_t steps) {
+        if (pass < kKeptPasses) {
+            foundWork[pass].done();
+            foundSteps[pass] = steps;
+        }
+        return &out;
+    };
     SecondEye& eye = context.secondEye;
     SecondEyeTubes& kept = eye.tubes;
     const TubeSet set{&context.data, cache.tubes.data(), cache.tubes.size(), context.settings.thickness,
@@ -171,25 +195,41 @@ const VisibleTubes& visibleFacesThisPass(const DrawContext& context, const Geome
     if (kept.ready && kept.generation == eye.generation() && kept.tubes == set.tubes && kept.count == set.count &&
         kept.segments == set.segments && kept.radius == set.radius && sameCulling(kept.culling, c)) {
         kept.ready = false;
-        found.swap(kept.faces);
+        out.swap(kept.faces);
         ++eye.sharedPasses;
-        return found;
+        return keep(0);
     }
-    kept.ready = false;
+    if (frameSliceStopped()) {
+        return nullptr;
+    }
     const FaceCulling second = secondEyeCulling(eye);
-    if (!second.on) {
-        findVisibleTubeFaces(set, c, found);
-        return found;
+    if (!searchBegun.reusable()) {
+        kept.ready = false;
+        searchHasSecond = second.on;
+        search.begin(set, c, second.on ? &second : nullptr, eye.sharesDepth());
+        searchBegun.done();
     }
-    findVisibleTubeFacesForTwo(set, c, second, eye.sharesDepth(), found, kept.faces);
-    kept.ready = true;
-    kept.generation = eye.generation();
-    kept.tubes = set.tubes;
-    kept.count = set.count;
-    kept.segments = set.segments;
-    kept.radius = set.radius;
-    kept.culling = second;
-    return found;
+    for (std::size_t k = 0; k < search.steps(); ++k) {
+        if (chunkSkipped()) {
+            continue;
+        }
+        search.step(k);
+        chunkDrawn();
+    }
+    if (frameSliceStopped()) {
+        return nullptr;
+    }
+    search.finish(out, searchHasSecond ? &kept.faces : nullptr);
+    if (searchHasSecond) {
+        kept.ready = true;
+        kept.generation = eye.generation();
+        kept.tubes = set.tubes;
+        kept.count = set.count;
+        kept.segments = set.segments;
+        kept.radius = set.radius;
+        kept.culling = second;
+    }
+    return keep(search.steps());
 }
 
 // Draws the triangles of the tubes that can show (tube_visibility.h), made for this pass
@@ -197,7 +237,11 @@ const VisibleTubes& visibleFacesThisPass(const DrawContext& context, const Geome
 // material: only one chunk's vertices are held at once.
 void drawVisibleTubes(const DrawContext& c, const GeometryCache& cache, const FaceCulling& culling)
 {
-    const VisibleTubes& visible = visibleFacesThisPass(c, cache, culling);
+    const VisibleTubes* found = visibleFacesThisPass(c, cache, culling);
+    if (found == nullptr) {
+        return;
+    }
+    const VisibleTubes& visible = *found;
     const TubeRing ring = tubeRing(c.settings.segments);
     const auto flush = [&]() {
         if (!scratchMesh.indices.empty()) {
