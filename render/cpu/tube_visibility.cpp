@@ -41,6 +41,29 @@ constexpr float kDepthSlack = 1.5e-6f;
 // does large faces cheaply, and they are few.
 constexpr int kMostCentres = 16;
 
+// The least whole number at or above v, and the greatest at or below, for v held within a range
+// where the conversions are exact (the window lies far inside it; not a number goes to its
+// low end).
+inline int ceilingOf(float v)
+{
+    v = v >= -1.0e6f ? std::min(v, 1.0e6f) : -1.0e6f;
+    const int i = static_cast<int>(v);
+    return i + (v > static_cast<float>(i) ? 1 : 0);
+}
+
+inline int floorOf(float v)
+{
+    v = v >= -1.0e6f ? std::min(v, 1.0e6f) : -1.0e6f;
+    const int i = static_cast<int>(v);
+    return i - (v < static_cast<float>(i) ? 1 : 0);
+}
+
+// The next of s places round a ring.
+inline int nextRound(int k, int s)
+{
+    return k + 1 == s ? 0 : k + 1;
+}
+
 // A pixel's nearest sure depth as bits that sort as the depths do (see surface_pixels.cpp).
 constexpr std::uint32_t kNothing = ~std::uint32_t{0};
 
@@ -240,7 +263,7 @@ void placeTube(const TubeSet& set, const Ring& ring, std::size_t t, const FaceCu
         std::uint64_t facing = 0;
         if (p.side) {
             for (int k = 0; k < s; ++k) {
-                const int k1 = (k + 1) % s;
+                const int k1 = nextRound(k, s);
                 const float at0[3] = {r * ring.sinv[k], r * ring.cosv[k], 0.0f};
                 const float n[3] = {ring.sinv[k] + ring.sinv[k1], ring.cosv[k] + ring.cosv[k1], 0.0f};
                 if (facesEye(o, at0, n)) {
@@ -397,7 +420,7 @@ void prepareFace(const float* xs, const float* ys, const float* zs, FaceWindow& 
         return;
     }
     for (int k = 0; k < f.n; ++k) {
-        f.edge[k] = edgeOf(xs, ys, f.corner[k], f.corner[(k + 1) % f.n], f.orient);
+        f.edge[k] = edgeOf(xs, ys, f.corner[k], f.corner[nextRound(k, f.n)], f.orient);
         f.spoke[k] = edgeOf(xs, ys, plane[0], f.corner[k], f.orient);
     }
 }
@@ -417,9 +440,9 @@ void placeSilhouette(const Placed& p, int e, TubeWindow& w)
     const bool startCap = faces(s), endCap = faces(s + 1);
     if (p.side) {
         for (int k = 0; k < s; ++k) {
-            const int k1 = (k + 1) % s;
+            const int k1 = nextRound(k, s);
             if (faces(k)) {
-                if (!faces((k + s - 1) % s)) {
+                if (!faces(k == 0 ? s - 1 : k - 1)) {
                     pairs[n][0] = k;
                     pairs[n++][1] = s + k;
                 }
@@ -441,7 +464,7 @@ void placeSilhouette(const Placed& p, int e, TubeWindow& w)
     } else if (startCap != endCap) {
         for (int k = 0; k < s; ++k) {
             pairs[n][0] = k;
-            pairs[n++][1] = (k + 1) % s;
+            pairs[n++][1] = nextRound(k, s);
         }
     }
     const float cx = 0.5f * (xs[2 * s] + xs[2 * s + 1]), cy = 0.5f * (ys[2 * s] + ys[2 * s + 1]);
@@ -475,7 +498,7 @@ bool placeFaces(const Placed& p, int e, TubeWindow& w, int& px0, int& px1, int& 
             if (((p.facing[e] >> k) & 1u) == 0) {
                 continue;
             }
-            const int k1 = (k + 1) % s;
+            const int k1 = nextRound(k, s);
             FaceWindow& f = w.face[w.faces++];
             f.kind = kQuad;
             f.index = k;
@@ -502,19 +525,20 @@ bool placeFaces(const Placed& p, int e, TubeWindow& w, int& px0, int& px1, int& 
         placeFace(xs, p.y, p.z, f);
     }
     for (int k = 0; k < w.faces; ++k) {
-        x0 = std::min(x0, w.face[k].x0);
-        x1 = std::max(x1, w.face[k].x1);
-        y0 = std::min(y0, w.face[k].y0);
-        y1 = std::max(y1, w.face[k].y1);
+        const FaceWindow& f = w.face[k];
+        if (!(f.x0 <= f.x1 && f.y0 <= f.y1)) {
+            return false;  // not a number somewhere: leave the faces to the renderer
+        }
+        x0 = std::min(x0, f.x0);
+        x1 = std::max(x1, f.x1);
+        y0 = std::min(y0, f.y0);
+        y1 = std::max(y1, f.y1);
     }
     // The pixel centres px + 0.5 in the box, inside the viewport.
-    px0 = std::max(0, static_cast<int>(std::ceil(x0 - 0.5f)));
-    px1 = std::min(width - 1, static_cast<int>(std::floor(x1 - 0.5f)));
-    py0 = std::max(0, static_cast<int>(std::ceil(y0 - 0.5f)));
-    py1 = std::min(height - 1, static_cast<int>(std::floor(y1 - 0.5f)));
-    if (!(x0 <= x1 && y0 <= y1)) {
-        return false;  // not a number somewhere: leave the faces to the renderer
-    }
+    px0 = std::max(0, ceilingOf(x0 - 0.5f));
+    px1 = std::min(width - 1, floorOf(x1 - 0.5f));
+    py0 = std::max(0, ceilingOf(y0 - 0.5f));
+    py1 = std::min(height - 1, floorOf(y1 - 0.5f));
     return px0 > px1 || py0 > py1 || (px1 - px0 + 1) * (py1 - py0 + 1) <= kMostCentres;
 }
 
@@ -563,10 +587,10 @@ void searchTube(const Placed& p, int eye, int width, int height, NearestDepths& 
     }
     for (int k = 0; k < w.faces; ++k) {
         FaceWindow& f = w.face[k];
-        const int fx0 = std::max(px0, static_cast<int>(std::ceil(f.x0 - 0.5f)));
-        const int fx1 = std::min(px1, static_cast<int>(std::floor(f.x1 - 0.5f)));
-        const int fy0 = std::max(py0, static_cast<int>(std::ceil(f.y0 - 0.5f)));
-        const int fy1 = std::min(py1, static_cast<int>(std::floor(f.y1 - 0.5f)));
+        const int fx0 = std::max(px0, ceilingOf(f.x0 - 0.5f));
+        const int fx1 = std::min(px1, floorOf(f.x1 - 0.5f));
+        const int fy0 = std::max(py0, ceilingOf(f.y0 - 0.5f));
+        const int fy1 = std::min(py1, floorOf(f.y1 - 0.5f));
         bool keptWhole = false;
         for (int py = fy0; py <= fy1 && !keptWhole; ++py) {
             const float cy = static_cast<float>(py) + 0.5f;
