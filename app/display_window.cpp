@@ -6,15 +6,18 @@
 #include <GL/glu.h>
 
 #include <cstdio>
+#include <string>
 
 #include "app/control_actions.h"
 #include "app/file_list.h"
+#include "app/idle_pass.h"
 #include "app/navigation.h"
 #include "app/picture_saving.h"
 #include "app/viewer_state.h"
 #include "glui/glui.h"
 #include "panel/control_panel.h"
 #include "render/gl/chunked_drawing.h"
+#include "render/gl/drawing_policy.h"
 #include "render/gl/frame.h"
 #include "render/gl/scene_parts.h"
 
@@ -71,10 +74,15 @@ void wireCallbacks()
     glutPositionFunc(onWindowMoved);
 }
 
-// A control's user change has written a setting: what is built from it is out of date.
+// A control's user change has written a setting: what is built from it is out of date,
+// and the picture may show it (the panel window is the current one here).
 void liveVariableChanged(void* field)
 {
     settingChanged(field);
+    if (viewer.mainWindow != 0) {
+        glutPostWindowRedisplay(viewer.mainWindow);
+        wakeIdlePass();
+    }
 }
 
 }  // namespace
@@ -107,6 +115,7 @@ void requestRedisplay()
     // toolkit must not be asked for a redisplay.
     if (glutGet(GLUT_INIT_STATE) && glutGetWindow() != 0) {
         glutPostRedisplay();
+        wakeIdlePass();
     }
 }
 
@@ -151,9 +160,14 @@ int openDisplayWindow()
         gluDeleteQuadric(viewer.quadric);
     }
     viewer.quadric = gluNewQuadric();
-    GLUI_Master.set_glutIdleFunc(onIdle);
+    wakeIdlePass();
 
     if (firstRun) {
+        std::string drawingError;
+        displayState.drawing = drawingPathFromEnvironment(drawingError);
+        if (!drawingError.empty()) {
+            std::printf("%s\n", drawingError.c_str());
+        }
         glutMainLoop();
     }
     return viewer.windowMode.raw;

@@ -10,6 +10,7 @@
 
 #include "app/display_window.h"
 #include "app/file_list.h"
+#include "app/idle_pass.h"
 #include "app/picture_saving.h"
 #include "app/viewer_state.h"
 #include "core/settings_table.h"
@@ -249,5 +250,7 @@ void onIdle()
         glutSetWindow(viewer.mainWindow);
     }
     GLUI_Master.sync_live_all();
-    requestRedisplay();
+    // Whatever changed asked for its own redisplay; this pass only shows the values in the
+    // controls, and the loop may sleep until the next change.
+    idlePassDone();
 }

@@ -10,7 +10,8 @@
 # build-bench), BENCH_TIMEOUT (seconds one command may take, default 150), BENCH_TIMEOUT_10X (the same
 # for 10x, default 300), BENCH_BIG_JOINED_FRAMES (frames of 10^6 points as joined line sets, default 3),
 # BENCH_ANGLES (turn of the scene about x,y,z in degrees, default 30,0,0), BENCH_MEMORY (0 leaves out
-# the peak memory of 10^6 points in every display type).
+# the peak memory of 10^6 points in every display type), BENCH_PLAIN_FRAMES (frames of the plain
+# drawing's one round, default 3; 0 leaves it out).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -23,6 +24,7 @@ limit=${BENCH_TIMEOUT:-150}
 limit_10x=${BENCH_TIMEOUT_10X:-300}
 big_joined_frames=${BENCH_BIG_JOINED_FRAMES:-3}
 angles=${BENCH_ANGLES:-30,0,0}
+plain_frames=${BENCH_PLAIN_FRAMES:-3}
 with_vtk=${BENCH_VTK:-1}
 size=800x600
 out=$here/out
@@ -36,6 +38,7 @@ usage() {
   usage "FRAMES, BENCH_ROUNDS and BENCH_ROUNDS_10X are whole numbers from 1"
 [[ $limit =~ ^[1-9][0-9]*$ && $limit_10x =~ ^[1-9][0-9]*$ ]] ||
   usage "BENCH_TIMEOUT and BENCH_TIMEOUT_10X are seconds"
+[[ $plain_frames =~ ^[0-9]+$ ]] || usage "BENCH_PLAIN_FRAMES is a whole number"
 [[ $with_vtk == [01] ]] || usage "BENCH_VTK is 0 or 1"
 
 # Which sizes and cases run: lists separated by commas or spaces.
@@ -65,9 +68,9 @@ for c in points filled joined; do
   [ -z "${case_on[$c]:-}" ] || scenes+=("$c")
 done
 [ ${#sizes[@]} -gt 0 ] && [ ${#cases[@]} -gt 0 ] || usage "BENCH_SIZES and BENCH_CASES name nothing"
-# Wants SIZE CASE: whether that case runs at that size (lines, viewer, memory and stereo are 1x only).
+# Wants SIZE CASE: whether that case runs at that size (lines, memory and stereo are 1x only).
 wants() {
-  [ -n "${size_on[$1]:-}" ] && [ -n "${case_on[$2]:-}" ] && { [ "$1" = 1x ] || [[ $2 =~ ^(points|filled|joined|first)$ ]]; }
+  [ -n "${size_on[$1]:-}" ] && [ -n "${case_on[$2]:-}" ] && { [ "$1" = 1x ] || [[ $2 =~ ^(points|filled|joined|first|viewer)$ ]]; }
 }
 
 # --- what it needs -------------------------------------------------------------------------------
@@ -101,10 +104,10 @@ ensure_data() {  # shape, sets, points, file
 mkdir -p "$out"
 for s in "${sizes[@]}"; do
   for c in points filled joined; do
-    # The points file also serves the first picture, and at 1x the line sets, the viewer and memory;
-    # the stereo modes take all three scenes.
+    # The points file also serves the first picture, the viewer, and at 1x the line sets and
+    # memory; at 10x the viewer draws the surface too. The stereo modes take all three scenes.
     if wants "$s" "$c" || wants "$s" stereo || { [ "$c" = points ] && { wants "$s" first || wants "$s" lines ||
-         wants "$s" viewer || wants "$s" memory; }; }; then
+         wants "$s" viewer || wants "$s" memory; }; } || { [ "$s-$c" = 10x-filled ] && wants "$s" viewer; }; then
       read -r shape sets points <<< "${case_data[$s-$c]}"
       ensure_data "$shape" "$sets" "$points" "$out/${case_file[$s-$c]}"
     fi
@@ -112,7 +115,7 @@ for s in "${sizes[@]}"; do
 done
 
 # VTK and the viewer draw into windows of a private X server; orvelle-render needs no display.
-if [ "$with_vtk" = 1 ] || wants 1x viewer; then
+if [ "$with_vtk" = 1 ] || wants 1x viewer || wants 10x viewer; then
   read -r display xvfb_pid < <("$root/scripts/start_xvfb.sh")
   trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
   export DISPLAY=$display
@@ -121,7 +124,7 @@ fi
 # --- measuring -----------------------------------------------------------------------------------
 source "$here/measure.sh"
 
-declare -A orvelle vtk orvelle_peak vtk_peak first_orvelle first_vtk
+declare -A orvelle vtk orvelle_peak vtk_peak first_orvelle first_vtk plain
 
 # The rounds of one figure for one view, on one line.
 rounds_of() {  # view, "view figure" lines...
@@ -130,18 +133,21 @@ rounds_of() {  # view, "view figure" lines...
   printf '%s\n' "$@" | sed -n "s/^$view //p" | tr '\n' ' ' | sed 's/ $//'
 }
 
-# One scene in mono and anaglyph over the rounds, Orvelle and VTK taking turns: keeps the least
-# median of each side and the largest peak memory of each side's anaglyph rounds.
+# One scene in mono, anaglyph and (Orvelle's alone) StereoView over the rounds, Orvelle and VTK
+# taking turns: keeps the least median of each side and the largest peak memory of each side's
+# anaglyph rounds. Orvelle's frames are drawn as the renderer has them drawn (assisted on a software
+# renderer); one round of the plain drawing in mono follows (BENCH_PLAIN_FRAMES frames).
 scene_case() {  # size, scene, rounds
   local s=$1 c=$2 n=$3 round view figure
   local file=$out/${case_file[$1-$2]} picture=$out/orvelle-$2 o_runs=() v_runs=() o_peaks=() v_peaks=()
   [ "$s" = 1x ] || picture=$out/orvelle-$s-$c
   for ((round = 0; round < n; round++)); do
-    for view in mono anaglyph; do
+    for view in mono anaglyph side-by-side; do
       figure=$(frame_time "$render" --frames "$frames" --size "$size" --display "$c" --segments 8 \
         --view "$view" --angles "$angles" --no-file-name --output "$picture-$view.png" "$file")
       o_runs+=("$view $figure")
-      [ "$view" = mono ] || o_peaks+=("$(peak_memory "$figure")")
+      [ "$view" != anaglyph ] || o_peaks+=("$(peak_memory "$figure")")
+      [ "$view" != side-by-side ] || continue  # VTK's StereoView needs a stereo window
       if [ "$with_vtk" = 1 ]; then
         figure=$(frame_time "$python" "$here/vtk_scene.py" --frames "$frames" --size "$size" --scene "$c" \
           --view "$view" --angles "$angles" "$file")
@@ -154,13 +160,19 @@ scene_case() {  # size, scene, rounds
   done
   orvelle_peak[$s-$c]=$(printf '%s\n' "${o_peaks[@]}" | largest)
   vtk_peak[$s-$c]=$([ "$with_vtk" = 1 ] && printf '%s\n' "${v_peaks[@]}" | largest || echo skipped)
-  for view in mono anaglyph; do
+  for view in mono anaglyph side-by-side; do
     orvelle[$s-$c-$view]=$(printf '%s\n' "${o_runs[@]}" | sed -n "s/^$view //p" | least)
-    vtk[$s-$c-$view]=$(printf '%s\n' "${v_runs[@]}" | sed -n "s/^$view //p" | least)
-    printf '%-26s %-9s Orvelle %10s ms   VTK %10s ms   (rounds: Orvelle %s; VTK %s)\n' "${case_name[$s-$c]}" "$view" \
+    vtk[$s-$c-$view]=$(printf '%s\n' "${v_runs[@]}" | sed -n "s/^$view //p" | least | grep . || echo -)
+    printf '%-26s %-12s Orvelle %10s ms   VTK %10s ms   (rounds: Orvelle %s; VTK %s)\n' "${case_name[$s-$c]}" "$view" \
       "${orvelle[$s-$c-$view]}" "${vtk[$s-$c-$view]}" "$(rounds_of "$view" "${o_runs[@]}")" \
       "$(rounds_of "$view" "${v_runs[@]}")"
   done
+  if [ "$plain_frames" -gt 0 ]; then
+    plain[$s-$c]=$(frame_time "$render" --frames "$plain_frames" --drawing plain --size "$size" --display "$c" \
+      --segments 8 --view mono --angles "$angles" --no-file-name --output "$picture-plain.png" "$file")
+    printf '%-26s %-12s Orvelle %10s ms   (plain drawing, one round of %s frames)\n' "${case_name[$s-$c]}" mono \
+      "${plain[$s-$c]}" "$plain_frames"
+  fi
 }
 
 # The whole process to the first picture of the size's points, median of three runs a side.
@@ -304,6 +316,18 @@ if [ -n "${size_on[10x]:-}" ]; then
     scene_case 10x "$c" "$rounds_10x"
   done
   wants 10x first && first_picture 10x
+  # The viewer at ten times the data: 10^7 points, as points and (the surface of as many
+  # points) as the filled surface, a view turned key after key.
+  declare -A viewer_10x
+  if wants 10x viewer; then
+    for c in points filled; do
+      file=$out/${case_file[10x-$c]}
+      [ "$c" = points ] || file=$out/${case_file[10x-filled]}
+      viewer_10x[$c]=$("$here/viewer_rate.sh" "$build/orvelle" "$file" 10 "$c")
+      echo "${case_name[10x-$c]} in the viewer as $c (800x600 window): ${viewer_10x[$c]}"
+      viewer_10x[$c]=$(sed -n 's/^frames-per-second: //p' <<< "${viewer_10x[$c]}" | grep . || echo failed)
+    done
+  fi
   for c in "${scenes[@]}"; do
     file=$out/${case_file[10x-$c]}
     read -r sets points < "$file"
@@ -314,17 +338,26 @@ if [ -n "${size_on[10x]:-}" ]; then
 fi
 
 # --- the table -----------------------------------------------------------------------------------
-# The mono and anaglyph rows of the size's scenes.
-scene_rows() {  # size, the goal for mono Orvelle/VTK
-  local s=$1 most=$2 c mono_ratio stereo_cost
+# The mono, anaglyph, StereoView and plain rows of the size's scenes.
+scene_rows() {  # size, the goal for mono Orvelle/VTK, the goal for the tubes' mono Orvelle/VTK
+  local s=$1 most=$2 c mono_ratio stereo_cost view
   for c in "${scenes[@]}"; do
+    local goal_here=$most
+    [ "$c" != joined ] || goal_here=$3
     mono_ratio=$(ratio "${orvelle[$s-$c-mono]}" "${vtk[$s-$c-mono]}")
     printf '%-36s %8s ms %8s ms %8s   %-34s %s\n' "${case_name[$s-$c]}, mono" "${orvelle[$s-$c-mono]}" \
-      "${vtk[$s-$c-mono]}" "$mono_ratio" "O/VTK <= $most" "$(vtk_goal "${vtk[$s-$c-mono]}" "$mono_ratio" '<=' "$most")"
-    stereo_cost=$(ratio "${orvelle[$s-$c-anaglyph]}" "${orvelle[$s-$c-mono]}")
-    printf '%-36s %8s ms %8s ms %8s   %-34s %s\n' "${case_name[$s-$c]}, anaglyph" "${orvelle[$s-$c-anaglyph]}" \
-      "${vtk[$s-$c-anaglyph]}" "$(ratio "${orvelle[$s-$c-anaglyph]}" "${vtk[$s-$c-anaglyph]}")" \
-      "Orvelle anaglyph/mono $stereo_cost <= 2" "$(goal "$stereo_cost" '<=' 2)"
+      "${vtk[$s-$c-mono]}" "$mono_ratio" "O/VTK <= $goal_here" \
+      "$(vtk_goal "${vtk[$s-$c-mono]}" "$mono_ratio" '<=' "$goal_here")"
+    for view in anaglyph side-by-side; do
+      stereo_cost=$(ratio "${orvelle[$s-$c-$view]}" "${orvelle[$s-$c-mono]}")
+      printf '%-36s %8s ms %8s ms %8s   %-34s %s\n' "${case_name[$s-$c]}, ${view/side-by-side/StereoView}" \
+        "${orvelle[$s-$c-$view]}" "${vtk[$s-$c-$view]}" "$(ratio "${orvelle[$s-$c-$view]}" "${vtk[$s-$c-$view]}")" \
+        "Orvelle ${view/side-by-side/stereo}/mono $stereo_cost <= 1.3" "$(goal "$stereo_cost" '<=' 1.3)"
+    done
+    if [ "$plain_frames" -gt 0 ]; then
+      printf '%-36s %8s ms %11s %8s   %-34s %s\n' "${case_name[$s-$c]}, mono, plain" "${plain[$s-$c]}" "-" "-" \
+        "(the drawing for graphics cards)" "-"
+    fi
   done
 }
 
@@ -338,7 +371,7 @@ first_row() {  # size, the goal for Orvelle/VTK
 echo
 printf '%-36s %11s %11s %8s   %-34s %s\n' "case (800x600)" "Orvelle" "VTK" "O/VTK" "goal" "result"
 if [ -n "${size_on[1x]:-}" ]; then
-  scene_rows 1x 0.5
+  scene_rows 1x 0.5 0.3
   wants 1x first && first_row 1x 0.5
   if wants 1x lines; then
     printf '%-36s %8s ms %11s %8s   %-34s %s\n' "10^6 points as joined line sets" "$big_joined" "-" "-" \
@@ -357,8 +390,14 @@ if [ -n "${size_on[1x]:-}" ]; then
   fi
 fi
 if [ -n "${size_on[10x]:-}" ]; then
-  scene_rows 10x 0.2
+  scene_rows 10x 0.2 0.2
   wants 10x first && first_row 10x 0.2
+  if wants 10x viewer; then
+    for c in points filled; do
+      printf '%-36s %8s /s %11s %8s   %-34s %s\n' "${case_name[10x-points]} in the viewer as $c" "${viewer_10x[$c]}" \
+        "-" "-" "${viewer_10x[$c]} frames/s >= 5" "$(goal "${viewer_10x[$c]}" '>=' 5)"
+    done
+  fi
   declare -A memory_name=([points]="peak memory, 10^7 points" [filled]="peak memory, 3162x3162 surface"
     [joined]="peak memory, 10^5 joined tubes")
   for c in "${scenes[@]}"; do

@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # Frames a second of the viewer itself on one data file: orvelle is started under the X
 # display in DISPLAY, in a folder holding only that file, the file is picked in "Files:" with
-# the mouse (the display type stays the default, joined line sets), and the buffer swaps of
-# the process are counted for SECONDS with a probe on glXSwapBuffers. The panels draw only
-# when something they show changes, so at rest every swap is a frame of the display window.
-#   bench/viewer_rate.sh ORVELLE FILE [SECONDS]
+# the mouse, the display type chosen under "Data Display" (DISPLAY_TYPE: points, joined,
+# needled, grid or filled; joined, the default, needs no click), and then, while key "y"
+# turns the scene by a degree at a time as fast as the keys come (so that there is always a
+# changed view to draw: at rest the viewer draws nothing), the buffer swaps of the process
+# are counted for SECONDS with a probe on glXSwapBuffers. The panels draw only when
+# something they show changes, and the turn shows in none of them, so every swap is a
+# frame of the display window.
+#   bench/viewer_rate.sh ORVELLE FILE [SECONDS [DISPLAY_TYPE]]
 # Prints "frames-per-second: F", or one line saying why there is no figure (exit 1).
 # Needs root (for the probe), perf, xdotool.
 set -uo pipefail
@@ -14,6 +18,11 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)  # before the script changes 
 viewer=$(realpath "$1")
 file=$2
 seconds=${3:-10}
+display_type=${4:-joined}
+case $display_type in
+  points) type_row=0 ;; joined) type_row=1 ;; needled) type_row=2 ;; grid) type_row=3 ;; filled) type_row=4 ;;
+  *) echo "no viewer rate: unknown display type $display_type"; exit 1 ;;
+esac
 library=/usr/lib/x86_64-linux-gnu/libGLX.so.0
 event=probe_libGLX:glXSwapBuffers
 
@@ -24,7 +33,9 @@ done
 
 work=$(mktemp -d)
 pid=""
+keys=""
 cleanup() {
+  [ -n "$keys" ] && kill "$keys" 2> /dev/null
   [ -n "$pid" ] && kill "$pid" 2> /dev/null
   perf probe -q -d "$event" 2> /dev/null
   rm -rf "$work"
@@ -65,7 +76,21 @@ panel=$(xdotool search --name '^Control Display$' | head -1)
 click "$panel" 110 298
 click "$panel" 100 341
 wait_for "^fnTrf.nx = "
-sleep 3  # the kept geometry is built in the first frames
+if [ "$type_row" != 1 ]; then
+  # "Display Options", its "Mono/Stereo" and "Data Display" (the rows road_of_a_file.sh
+  # uses), then the display type's button, 23 pixels a row.
+  for y in 40 63 184; do
+    click "$panel" 100 "$y"
+  done
+  click "$panel" 80 $((207 + 23 * type_row))
+fi
+display=$(xdotool search --name '^Orvelle<no stereo>$' | head -1)
+[ -n "$display" ] || { echo "no viewer rate: no display window"; exit 1; }
+xdotool key --window "$display" y 2> /dev/null
+sleep 5  # the kept geometry is built in the first frames
+xdotool key --window "$display" --delay 2 --repeat $((seconds * 600)) y 2> /dev/null &
+keys=$!
+sleep 1
 count=$(perf stat -x, -e "$event" -p "$pid" sleep "$seconds" 2>&1 | awk -F, -v e="$event" '$3 == e { print $1 }')
 [[ $count =~ ^[0-9]+$ ]] || { echo "no viewer rate: perf counted nothing ($count)"; exit 1; }
 awk -v n="$count" -v s="$seconds" 'BEGIN { printf "frames-per-second: %.2f\n", n / s }'

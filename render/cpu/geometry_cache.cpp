@@ -405,6 +405,7 @@ const GeometryCache& GeometryStore::geometryFor(const DrawRange& range, DisplayT
     cache_.displayType = displayType;
     cache_.range = range;
     ++builds_;
+    ++arraysVersion_;
     switch (displayType) {
     case DisplayType::Points:
         buildPoints(cache_, range);
@@ -429,6 +430,7 @@ const GeometryCache& GeometryStore::keptThinLines()
         cache_.meshBuilt = false;
         buildThinLines(cache_);
         cache_.linesBuilt = true;
+        ++arraysVersion_;
     }
     return cache_;
 }
@@ -439,6 +441,9 @@ const MeshArrays* GeometryStore::keptTubeMesh()
         return &cache_.mesh;
     }
     // Only one of the two drawings of the tubes is kept at a time.
+    if (cache_.linesBuilt) {
+        ++arraysVersion_;
+    }
     cache_.lineVertices = std::vector<float>();
     cache_.lineTangents = std::vector<std::int16_t>();
     cache_.lineIndices = std::vector<std::uint32_t>();
@@ -450,6 +455,7 @@ const MeshArrays* GeometryStore::keptTubeMesh()
     if (cache_.tubes.size() * perTube > meshLimit_) {
         return nullptr;
     }
+    ++arraysVersion_;
     const TubeRing ring = tubeRing(segments);
     MeshArrays& mesh = cache_.mesh;
     mesh.positions.reserve(cache_.tubes.size() * tubeVertexCount(segments) * 3);
@@ -473,9 +479,15 @@ const MeshArrays* GeometryStore::keptTubeMesh()
 void GeometryStore::clear()
 {
     cache_ = GeometryCache{};
+    ++arraysVersion_;
 }
 
 unsigned long GeometryStore::buildCount() const
 {
     return builds_;
+}
+
+unsigned long GeometryStore::arraysVersion() const
+{
+    return arraysVersion_;
 }

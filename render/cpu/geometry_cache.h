@@ -126,11 +126,16 @@ public:
 
     // How many times geometry has been built: a change rebuilds, an unchanged frame does not.
     unsigned long buildCount() const;
+    // Moves on whenever any kept array is built or given back (also the thin lines and the
+    // tube mesh, which are built on first use): copies of the arrays elsewhere (buffer
+    // objects) are out of date when it differs from what they were made at.
+    unsigned long arraysVersion() const;
 
 private:
     GeometryCache cache_;
     std::size_t meshLimit_;
     unsigned long builds_ = 0;
+    unsigned long arraysVersion_ = 0;
 };
 
 // The scale of the thin lines' stored directions: a direction only steers the lighting of a

@@ -3,8 +3,9 @@
 
 #include "core/matrix_math.h"
 
-void SecondEye::announce(const double projection[16], const double viewChange[16])
+void SecondEye::announce(const double projection[16], const double viewChange[16], bool sharedDepth)
 {
+    sharedDepth_ = sharedDepth;
     for (int k = 0; k < 16; ++k) {
         projection_[k] = projection[k];
         viewChange_[k] = viewChange[k];
@@ -72,9 +73,9 @@ bool sameCulling(const FaceCulling& a, const FaceCulling& b)
         return false;
     }
     for (int k = 0; k < 3; ++k) {
-        if (!nearlyEqual(a.eye[k], b.eye[k]) || !nearlyEqual(a.depthRow[k], b.depthRow[k])) {
+        if (!nearlyEqual(a.eye[k], b.eye[k])) {
             return false;
         }
     }
-    return nearlyEqual(a.depthRow[3], b.depthRow[3]) && nearlyEqual(a.scale, b.scale);
+    return true;
 }

@@ -12,6 +12,7 @@
 
 #include "render/cpu/point_splat.h"
 #include "render/cpu/tube_faces.h"
+#include "render/cpu/tube_visibility.h"
 
 // The transform of a pass: model-view and projection (column order) and the viewport.
 struct PassTransform {
@@ -54,15 +55,16 @@ struct SecondEyeWork {
     bool startFor(const SecondEye& eye, const DrawnArrays& passDrawn, const PassTransform& t);
 };
 
-// The second eye's faces of one run of tubes of a kept mesh, found in the first eye's pass.
-struct SecondEyeFaces {
+// The second eye's visible tube faces, found in the first eye's pass.
+struct SecondEyeTubes {
+    bool ready = false;
     unsigned long generation = 0;
-    const MeshArrays* mesh = nullptr;
-    std::size_t first = 0, end = 0;
+    const void* tubes = nullptr;  // the tubes searched, and how many
+    std::size_t count = 0;
     int segments = 0;
     float radius = 0.0f;
     FaceCulling culling;
-    std::vector<std::uint32_t> indices;
+    VisibleTubes faces;
 };
 
 // Whether two cullings agree up to rounding, so that faces found for one serve the other.
@@ -72,8 +74,11 @@ class SecondEye {
 public:
     // projection: the second pass's projection matrix; viewChange: the view of the second
     // eye times the inverse of the first eye's view, so that the second pass's model-view is
-    // viewChange times the first pass's. Both in column order.
-    void announce(const double projection[16], const double viewChange[16]);
+    // viewChange times the first pass's. Both in column order. sharedDepth: the second pass
+    // draws into the first one's colour and depth buffer, over its picture (Anaglyph).
+    void announce(const double projection[16], const double viewChange[16], bool sharedDepth = false);
+    // Whether the announced passes share one colour and depth buffer.
+    bool sharesDepth() const { return sharedDepth_; }
     // After the first eye's pass: no further pass is announced.
     void forget();
     // After the second eye's pass: work done for it is out of date from now on.
@@ -91,7 +96,7 @@ public:
     SecondEyeWork splat;
     SplatResult splatFound;
     SecondEyeWork surface;
-    std::vector<SecondEyeFaces> faces;
+    SecondEyeTubes tubes;
 
     // How many times a second eye's pass has drawn tube faces, point pixels or surface
     // pixels found for it together with the first eye's.
@@ -99,6 +104,7 @@ public:
 
 private:
     bool announced_ = false;
+    bool sharedDepth_ = false;
     unsigned long generation_ = 0;
     double projection_[16] = {};
     double viewChange_[16] = {};

@@ -10,18 +10,15 @@ namespace {
 // The quadric's own value of pi.
 constexpr double kQuadricPi = 3.14159265358979323846;
 
-// The local x, y and z axes of a tube carried into data coordinates, as drawTube turns them.
-struct TubeFrame {
-    double x[3], y[3], z[3];
-};
+using TubeFrame = TubeAxes;
 
 TubeFrame tubeFrame(const TubeTurn& turn)
 {
-    TubeFrame f{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    TubeFrame f{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, turn.length};
     if (turn.kind == TubeTurn::AboutX) {
         const double rad = turn.angle * kQuadricPi / 180.0;
         const double c = std::cos(rad), s = std::sin(rad);
-        f = TubeFrame{{1, 0, 0}, {0, c, s}, {0, -s, c}};
+        f = TubeFrame{{1, 0, 0}, {0, c, s}, {0, -s, c}, turn.length};
     } else if (turn.kind == TubeTurn::Frame) {
         for (int k = 0; k < 3; ++k) {
             f.x[k] = turn.matrix[k];
@@ -42,6 +39,15 @@ void pushVertex(MeshArrays& mesh, const Point3d& origin, const TubeFrame& f, dou
     for (int k = 0; k < 3; ++k) {
         mesh.normals.push_back(static_cast<float>(f.x[k] * nx + f.y[k] * ny + f.z[k] * nz));
     }
+}
+
+// The vertex of the side's ring i at height z (0 or the length).
+void pushSideVertex(MeshArrays& mesh, const TubeRing& ring, const Point3d& a, const TubeFrame& f, double r, int i,
+                    double z)
+{
+    const double sx = ring.cylinderSin[i], cy = ring.cylinderCos[i];
+    const double rs = static_cast<float>(r) * sx, rc = static_cast<float>(r) * cy;
+    pushVertex(mesh, a, f, rs, rc, z, sx, cy, 0.0);
 }
 
 // One disc of one loop: a fan from the centre over the rim, in the quadric's order. The
@@ -118,10 +124,8 @@ void appendTube(const TubeRing& ring, const Point3d& a, const Point3d& b, float 
     if (length != 0.0) {
         const std::uint32_t first = static_cast<std::uint32_t>(mesh.vertexCount());
         for (int i = 0; i < s; ++i) {
-            const double sx = ring.cylinderSin[i], cy = ring.cylinderCos[i];
-            const double rs = static_cast<float>(r) * sx, rc = static_cast<float>(r) * cy;
-            pushVertex(mesh, a, f, rs, rc, 0.0, sx, cy, 0.0);
-            pushVertex(mesh, a, f, rs, rc, length, sx, cy, 0.0);
+            pushSideVertex(mesh, ring, a, f, r, i, 0.0);
+            pushSideVertex(mesh, ring, a, f, r, i, length);
         }
         // Quadrilateral i of the quadric's strip: low i, high i, high i + 1, low i + 1; the
         // strip's last pair repeats its first, which is shared here.
@@ -134,4 +138,78 @@ void appendTube(const TubeRing& ring, const Point3d& a, const Point3d& b, float 
     }
     appendCap(ring, a, f, r, 0.0, false, mesh);
     appendCap(ring, a, f, r, length, true, mesh);
+}
+
+TubeAxes tubeAxes(const Point3d& a, const Point3d& b)
+{
+    return tubeFrame(tubeTurn(a, b));
+}
+
+void appendTubeTriangles(const TubeRing& ring, const Point3d& a, const Point3d& b, float radius,
+                         const std::uint64_t* triangles, MeshArrays& mesh)
+{
+    const int s = ring.segments;
+    const TubeFrame f = tubeFrame(tubeTurn(a, b));
+    const double r = radius;
+    const double length = f.length;
+    constexpr std::uint32_t kNone = ~std::uint32_t{0};
+    // Each vertex made once, when a triangle first needs it: the side's rings at either end,
+    // and each cap's centre and rim.
+    std::uint32_t side[2][64], rim[2][64], centre[2] = {kNone, kNone};
+    for (int e = 0; e < 2; ++e) {
+        for (int k = 0; k < s; ++k) {
+            side[e][k] = rim[e][k] = kNone;
+        }
+    }
+    const auto sideVertex = [&](int end, int k) {
+        if (side[end][k] == kNone) {
+            side[end][k] = static_cast<std::uint32_t>(mesh.vertexCount());
+            pushSideVertex(mesh, ring, a, f, r, k, end == 0 ? 0.0 : length);
+        }
+        return side[end][k];
+    };
+    // As appendCap makes them: the radius as a float, the disc's own angles.
+    const double capRadius = static_cast<float>(r);
+    const auto capCentre = [&](int end) {
+        if (centre[end] == kNone) {
+            centre[end] = static_cast<std::uint32_t>(mesh.vertexCount());
+            pushVertex(mesh, a, f, 0.0, 0.0, end == 0 ? 0.0 : length, 0.0, 0.0, end == 0 ? -1.0 : 1.0);
+        }
+        return centre[end];
+    };
+    const auto rimVertex = [&](int end, int k) {
+        k %= s;
+        if (rim[end][k] == kNone) {
+            rim[end][k] = static_cast<std::uint32_t>(mesh.vertexCount());
+            pushVertex(mesh, a, f, capRadius * ring.discSin[k], capRadius * ring.discCos[k],
+                       end == 0 ? 0.0 : length, 0.0, 0.0, end == 0 ? -1.0 : 1.0);
+        }
+        return rim[end][k];
+    };
+    if (length != 0.0) {
+        for (int i = 0; i < s; ++i) {
+            const int k = (i + 1) % s;
+            if (hasTriangle(triangles, 2 * i)) {
+                const std::uint32_t t[3] = {sideVertex(0, i), sideVertex(1, i), sideVertex(1, k)};
+                mesh.indices.insert(mesh.indices.end(), t, t + 3);
+            }
+            if (hasTriangle(triangles, 2 * i + 1)) {
+                const std::uint32_t t[3] = {sideVertex(0, i), sideVertex(1, k), sideVertex(0, k)};
+                mesh.indices.insert(mesh.indices.end(), t, t + 3);
+            }
+        }
+    }
+    for (int i = 0; i < s; ++i) {
+        if (hasTriangle(triangles, 2 * s + i)) {
+            const std::uint32_t t[3] = {capCentre(0), rimVertex(0, i), rimVertex(0, i + 1)};
+            mesh.indices.insert(mesh.indices.end(), t, t + 3);
+        }
+    }
+    for (int i = 0; i < s; ++i) {
+        if (hasTriangle(triangles, 3 * s + i)) {
+            // The outside disc runs its rim backwards.
+            const std::uint32_t t[3] = {capCentre(1), rimVertex(1, s - i), rimVertex(1, 2 * s - i - 1)};
+            mesh.indices.insert(mesh.indices.end(), t, t + 3);
+        }
+    }
 }

@@ -2,6 +2,7 @@
 // gives drawTube's cylinder and discs, for drawing many tubes from vertex arrays.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -26,6 +27,37 @@ struct MeshArrays {
     std::size_t vertexCount() const { return positions.size() / 3; }
     void clear();
 };
+
+// The local axes of the tube from a to b carried into data coordinates, as drawTube turns
+// them: x and y span its rings, z runs from a to b; and its length.
+struct TubeAxes {
+    double x[3], y[3], z[3];
+    double length;
+};
+TubeAxes tubeAxes(const Point3d& a, const Point3d& b);
+
+// A set of one tube's triangles as bits in words of 64, numbered in appendTube's order:
+// side quadrilateral k gives triangles 2k and 2k + 1, the cap at the start its fan's
+// triangles 2s + i, the cap at the end 3s + i (s the segments; for a tube of length 0 the
+// side's numbers stay unused). A tube of s segments takes triangleWords(s) words.
+inline int triangleWords(int segments)
+{
+    return (4 * segments + 63) / 64;
+}
+inline void addTriangle(std::uint64_t* set, int triangle)
+{
+    set[static_cast<std::size_t>(triangle) >> 6] |= std::uint64_t{1} << (triangle & 63);
+}
+inline bool hasTriangle(const std::uint64_t* set, int triangle)
+{
+    return ((set[static_cast<std::size_t>(triangle) >> 6] >> (triangle & 63)) & 1u) != 0;
+}
+
+// Appends the triangles of the tube from a to b that the set holds, with exactly the
+// vertices and in the order that appendTube gives them, and only the vertices they use.
+// Records no tube start.
+void appendTubeTriangles(const TubeRing& ring, const Point3d& a, const Point3d& b, float radius,
+                         const std::uint64_t* triangles, MeshArrays& mesh);
 
 // Vertices and indices that one tube adds (a tube of length 0 adds fewer).
 int tubeVertexCount(int segments);

@@ -63,6 +63,8 @@ struct FrameSlice {
     bool spent = false;  // the budget is spent: stop in front of the next chunk
     bool stopped = false;
     bool masked = false;
+    unsigned long frame = 0;  // moves on with every frame begun anew
+    int pass = -1;
 };
 FrameSlice slice;
 
@@ -103,8 +105,12 @@ void handOver()
 // not yet drawn.
 bool chunkSkipped()
 {
-    if (slice.budget <= 0.0 || slice.stopped) {
-        return slice.stopped;
+    if (slice.stopped) {
+        ++slice.next;  // counted, for the frame's progress
+        return true;
+    }
+    if (slice.budget <= 0.0) {
+        return false;
     }
     if (slice.next < slice.resumeAt) {
         ++slice.next;
@@ -112,7 +118,7 @@ bool chunkSkipped()
     }
     if (slice.spent) {
         slice.stopped = true;
-        slice.stoppedAt = slice.next;
+        slice.stoppedAt = slice.next++;
         maskWrites(true);
         return true;
     }
@@ -133,9 +139,10 @@ void chunkDrawn()
     slice.spent = spent.count() > slice.budget;
 }
 
-void drawArraysChunked(unsigned int mode, std::size_t first, std::size_t count, std::size_t perPrimitive)
+void drawArraysChunked(unsigned int mode, std::size_t first, std::size_t count, std::size_t perPrimitive,
+                       std::size_t most)
 {
-    const std::size_t chunk = kChunk - kChunk % perPrimitive;
+    const std::size_t chunk = most - most % perPrimitive;
     for (std::size_t done = 0; done < count; done += chunk) {
         if (chunkSkipped()) {
             continue;
@@ -180,6 +187,10 @@ void beginFrameSlice(std::size_t resumeAt)
     slice.start = std::chrono::steady_clock::now();
     slice.next = 0;
     slice.resumeAt = slice.budget > 0.0 ? resumeAt : 0;
+    if (slice.resumeAt == 0) {
+        ++slice.frame;
+    }
+    slice.pass = -1;
     slice.spent = false;
     slice.stopped = false;
     if (slice.resumeAt > 0) {
@@ -203,4 +214,29 @@ void endFrameSlice()
     if (slice.masked) {
         maskWrites(false);
     }
+}
+
+unsigned long slicedFrameNumber()
+{
+    return slice.frame;
+}
+
+int slicedFramePass()
+{
+    return slice.pass;
+}
+
+void beginFramePass()
+{
+    ++slice.pass;
+}
+
+std::size_t frameSliceChunksBefore()
+{
+    return slice.resumeAt;
+}
+
+std::size_t frameSliceChunksMet()
+{
+    return slice.next;
 }

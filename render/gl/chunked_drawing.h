@@ -11,10 +11,11 @@
 constexpr std::size_t kChunk = 1u << 14;
 
 // Draws count vertices from first (glDrawArrays), or count indices (glDrawElements with
-// unsigned int indices), in chunks of whole primitives of perPrimitive vertices, each
-// chunk one of the frame's slice chunks; a caller that counts the whole call as one chunk
-// passes sliced false.
-void drawArraysChunked(unsigned int mode, std::size_t first, std::size_t count, std::size_t perPrimitive);
+// unsigned int indices), in chunks of whole primitives of perPrimitive vertices (at most
+// chunk vertices each), each chunk one of the frame's slice chunks; a caller that counts
+// the whole call as one chunk passes sliced false.
+void drawArraysChunked(unsigned int mode, std::size_t first, std::size_t count, std::size_t perPrimitive,
+                       std::size_t chunk = kChunk);
 void drawElementsChunked(unsigned int mode, const std::uint32_t* indices, std::size_t count,
                          std::size_t perPrimitive, bool sliced = true);
 
@@ -39,3 +40,31 @@ bool frameSliceStopped();
 std::size_t frameSliceResumePoint();
 // Unmasks colour and depth writes after a slice.
 void endFrameSlice();
+
+// The frame being drawn and its passes. The frame's number moves on with every frame begun
+// anew, not with a slice that resumes one, so that work done on the processor for a pass in
+// one slice can serve the same pass in the slices that follow (SliceWork).
+unsigned long slicedFrameNumber();
+// The pass of the frame being drawn, counted from 0; beginFramePass starts the next one.
+int slicedFramePass();
+void beginFramePass();
+
+// How far a frame drawn in slices is: the chunks drawn by the slices before this one, and
+// every chunk this slice met, drawn or not (after a stop the rest of the frame still runs
+// through its chunks without drawing them, so this counts the whole frame as far as it is
+// known yet).
+std::size_t frameSliceChunksBefore();
+std::size_t frameSliceChunksMet();
+
+// Work done for one pass of the frame being drawn, kept for the slices that resume it.
+struct SliceWork {
+    unsigned long frame = 0;
+    int pass = -1;
+    // Whether the work was done for this pass of this frame (by an earlier slice).
+    bool reusable() const { return frame == slicedFrameNumber() && pass == slicedFramePass(); }
+    void done()
+    {
+        frame = slicedFrameNumber();
+        pass = slicedFramePass();
+    }
+};

@@ -13,9 +13,11 @@
 #include "render/cpu/draw_range.h"
 #include "render/cpu/stereo_projection.h"
 #include "render/gl/axes_box.h"
+#include "render/gl/chunked_drawing.h"
 #include "render/gl/fast_drawing.h"
 #include "render/gl/frame.h"
 #include "render/gl/pass_state.h"
+#include "render/gl/plain_drawing.h"
 #include "render/gl/scene_parts.h"
 
 namespace {
@@ -163,6 +165,8 @@ void drawDisplayType(const DrawContext& c, const DrawRange& range, DisplayType t
         applyCentring(c.data);
         if (c.reference) {
             emitPoints(c, range);
+        } else if (c.plain) {
+            drawPointsPlain(c, range);
         } else {
             drawPointsFast(c, range);
         }
@@ -173,7 +177,7 @@ void drawDisplayType(const DrawContext& c, const DrawRange& range, DisplayType t
         // Each tube adds the centring translation itself.
         glPushMatrix();
         applyViewTransform(settings);
-        if (!c.reference && drawTubesFast(c, range, type)) {
+        if (!c.reference && (c.plain ? drawTubesPlain(c, range, type) : drawTubesFast(c, range, type))) {
             if (type == DisplayType::Joined && range.colored && c.diagnostics) {
                 printTubeColors(c, range);
             }
@@ -193,6 +197,8 @@ void drawDisplayType(const DrawContext& c, const DrawRange& range, DisplayType t
         glPolygonMode(GL_FRONT_AND_BACK, type == DisplayType::Grid ? GL_LINE : GL_FILL);
         if (c.reference) {
             emitSurface(c, range, c.data.loadedFormat == static_cast<int>(DataFormat::Plain));
+        } else if (c.plain) {
+            drawSurfacePlain(c, range, type);
         } else {
             drawSurfaceFast(c, range, type);
         }
@@ -241,6 +247,7 @@ void lookFromEye(float focalLength, const Point3d& offset)
 
 void drawData(const DrawContext& c, const Point3d& offset)
 {
+    beginFramePass();
     glLoadIdentity();
     glPushMatrix();
 

@@ -8,6 +8,7 @@
 #include "render/cpu/second_eye.h"
 
 struct GLUquadric;
+struct PlainBuffers;
 
 struct DrawContext {
     const Settings& settings;
@@ -24,6 +25,10 @@ struct DrawContext {
     bool reference;
     GeometryStore& geometry;
     SecondEye& secondEye;
+    // The kept arrays as they are, with no processor work per frame (see drawing_policy.h),
+    // copied into these buffers.
+    bool plain;
+    PlainBuffers& buffers;
 };
 
 // The inputs of the kept geometry from the settings.

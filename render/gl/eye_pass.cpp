@@ -33,7 +33,8 @@ void drawEyePass(const DrawContext& c, const EyeCamera& camera, unsigned int dra
     drawData(c, camera.displacement);
 }
 
-void announceSecondEye(SecondEye& secondEye, float focalLength, const EyeCamera& first, const EyeCamera& second)
+void announceSecondEye(SecondEye& secondEye, float focalLength, const EyeCamera& first, const EyeCamera& second,
+                       bool sharedDepth)
 {
     double projection[16], firstView[16], secondView[16];
     glMatrixMode(GL_PROJECTION);
@@ -63,5 +64,5 @@ void announceSecondEye(SecondEye& secondEye, float focalLength, const EyeCamera&
     inverse[15] = 1.0;
     double change[16];
     multiplyMatrices(secondView, inverse, change);
-    secondEye.announce(projection, change);
+    secondEye.announce(projection, change, sharedDepth);
 }

@@ -21,5 +21,7 @@ EyeCamera eyeCamera(const FrameProjection& p, Eye eye);
 void drawEyePass(const DrawContext& c, const EyeCamera& camera, unsigned int drawBuffer, const float colour[4]);
 
 // Before the first eye's pass: how the second eye's projection and view differ from the
-// first's, so that the drawing can do work that both share once.
-void announceSecondEye(SecondEye& secondEye, float focalLength, const EyeCamera& first, const EyeCamera& second);
+// first's, so that the drawing can do work that both share once. sharedDepth: the second eye
+// draws over the first's picture in the same colour and depth buffers (Anaglyph).
+void announceSecondEye(SecondEye& secondEye, float focalLength, const EyeCamera& first, const EyeCamera& second,
+                       bool sharedDepth = false);

@@ -6,6 +6,8 @@
 #include <GL/freeglut.h>
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -55,6 +57,11 @@ void postRedisplay()
     glutPostRedisplay();
 }
 
+void showWindowProgress(double fraction, int width, int height, const float background[4])
+{
+    drawProgressOverlay(fraction, width, height, background, drawBitmapText);
+}
+
 template <typename T>
 void appendBytes(std::vector<unsigned char>& key, const T& value)
 {
@@ -62,13 +69,11 @@ void appendBytes(std::vector<unsigned char>& key, const T& value)
     key.insert(key.end(), bytes, bytes + sizeof(T));
 }
 
-// Everything that the picture depends on, byte for byte: every setting that the settings
-// table marks as shown, the viewport, the data set's generation, the drawing path, the
-// window and the file name. A slice continues the unfinished frame only while this stays
-// the same, and any change starts the frame over.
-std::vector<unsigned char> frameKey(const FrameInputs& in, const FrameState& state)
+// What the picture depends on besides the settings: the viewport, the data set's
+// generation, the kept geometry's version, the window, the drawing path and the file name.
+std::vector<unsigned char>& appendFrameBase(std::vector<unsigned char>& key, const FrameInputs& in,
+                                            const FrameState& state)
 {
-    std::vector<unsigned char> key = settingsSnapshot(in.settings, kShown);
     appendBytes(key, in.viewportWidth);
     appendBytes(key, in.viewportHeight);
     appendBytes(key, &in.data);
@@ -78,8 +83,54 @@ std::vector<unsigned char> frameKey(const FrameInputs& in, const FrameState& sta
     // Row interleaving follows the parity of the window's place on the screen.
     appendBytes(key, in.windowTop & 1);
     appendBytes(key, state.referenceDrawing);
+    appendBytes(key, drawingPathInContext(state.drawing));
     key.insert(key.end(), in.fileName.begin(), in.fileName.end());
     return key;
+}
+
+// Everything that the picture depends on, byte for byte: every setting that the settings
+// table marks as shown, and the rest above. A slice continues the unfinished frame while
+// this stays the same; a change starts the frame over, unless it is of the view alone and
+// the frame is finished first (finishBeforeChange).
+std::vector<unsigned char> frameKey(const FrameInputs& in, const FrameState& state)
+{
+    std::vector<unsigned char> key = settingsSnapshot(in.settings, kShown);
+    return appendFrameBase(key, in, state);
+}
+
+// The same without the turn, shift and size of the scene: what a change of the view alone
+// leaves as it was.
+std::vector<unsigned char> frameBase(const FrameInputs& in, const FrameState& state)
+{
+    Settings unturned = in.settings;
+    const Settings defaults;
+    std::copy(defaults.angleMat, defaults.angleMat + 16, unturned.angleMat);
+    std::copy(defaults.rotateMat, defaults.rotateMat + 16, unturned.rotateMat);
+    std::copy(defaults.objTrans, defaults.objTrans + 3, unturned.objTrans);
+    unturned.angleX = unturned.angleY = unturned.angleZ = 0.0f;
+    unturned.scale = defaults.scale;
+    std::vector<unsigned char> key = settingsSnapshot(unturned, kShown);
+    return appendFrameBase(key, in, state);
+}
+
+// The inputs of a frame with other settings.
+FrameInputs withSettings(const FrameInputs& in, const Settings& settings)
+{
+    FrameInputs out{settings, in.data};
+    out.geometryVersion = in.geometryVersion;
+    out.viewportWidth = in.viewportWidth;
+    out.viewportHeight = in.viewportHeight;
+    out.fileName = in.fileName;
+    out.quadric = in.quadric;
+    out.window = in.window;
+    out.windowTop = in.windowTop;
+    out.helpLines = in.helpLines;
+    return out;
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 void printFrustum(const char* name, const FrustumLimits& f, const FrameProjection& p)
@@ -90,11 +141,35 @@ void printFrustum(const char* name, const FrustumLimits& f, const FrameProjectio
 
 }  // namespace
 
-FrameOutput frameOutput = {selectWindowDrawBuffer, drawBitmapText, swapWindowBuffers};
+FrameOutput frameOutput = {selectWindowDrawBuffer, drawBitmapText, swapWindowBuffers, showWindowProgress};
 void (*requestFrameSlice)() = postRedisplay;
 
-void displayFrame(const FrameInputs& in, FrameState& state)
+void displayFrame(const FrameInputs& live, FrameState& state)
 {
+    // A change of the view alone while a frame is drawn in slices may wait for the frame.
+    const FrameInputs kept = withSettings(live, state.slices.settings);
+    const FrameInputs* drawn = &live;
+    std::vector<unsigned char> key;
+    bool resume = false;
+    if (frameSliceBudget() > 0.0) {
+        key = frameKey(live, state);
+        resume = state.unfinished && key == state.unfinishedKey;
+        if (state.unfinished && !resume && frameBase(live, state) == state.unfinishedBase &&
+            finishBeforeChange(sliceFraction(state.resumeAt, state.chunksMet), state.slices.lastFrameSeconds,
+                               state.slices.restarted)) {
+            drawn = &kept;
+            key = state.unfinishedKey;
+            resume = true;
+            state.slices.changedMeanwhile = true;
+        }
+        if (state.unfinished && !resume) {
+            state.slices.restarted = true;  // the unfinished frame is thrown away
+        }
+        if (!resume) {
+            state.slices.begun = std::chrono::steady_clock::now();
+        }
+    }
+    const FrameInputs& in = *drawn;
     const Settings& settings = in.settings;
     const FrameProjection p = frameProjection(in.viewportWidth, in.viewportHeight, settings.eyeSeparation,
                                               settings.focalLength, kViewDirection, kViewUp);
@@ -103,17 +178,13 @@ void displayFrame(const FrameInputs& in, FrameState& state)
     // from the back buffer as the last slice left it (nothing swapped it since); the
     // slice runs the whole frame again with writes masked up to where the last one stopped,
     // so every pass finds its projection, model-view, material and draw buffer as before.
-    std::vector<unsigned char> key;
-    bool resume = false;
-    if (frameSliceBudget() > 0.0) {
-        key = frameKey(in, state);
-        resume = state.unfinished && key == state.unfinishedKey;
-    }
     beginFrameSlice(resume ? state.resumeAt : 0);
     // A frame drawn in slices prints its diagnostics once, in its first slice.
     const bool diagnostics = settings.debugPrint != 0 && !resume;
+    const bool plain = drawingPathInContext(state.drawing) == DrawingPath::Plain;
     const DrawContext context{settings,          in.data,  in.geometryVersion,      in.quadric,
-                              diagnostics,       state.referenceDrawing, state.geometry, state.secondEye};
+                              diagnostics,       state.referenceDrawing, state.geometry, state.secondEye,
+                              plain,             state.plainBuffers};
     if (p.drawable && diagnostics) {
         std::printf("ratio = %lf radians = %lf wd2 = %lf ndfl = %lf\n", p.ratio, p.radians, p.wd2, p.ndfl);
     }
@@ -154,7 +225,7 @@ void displayFrame(const FrameInputs& in, FrameState& state)
             break;
         case ViewMode::Anaglyph:
             // The right eye is drawn over the left one, depth-tested against it.
-            announceSecondEye(secondEye, settings.focalLength, first, second);
+            announceSecondEye(secondEye, settings.focalLength, first, second, true);
             drawEyePass(context, first, GL_BACK, settings.leftColor);
             secondEye.forget();
             drawEyePass(context, second, 0, settings.rightColor);
@@ -180,13 +251,33 @@ void displayFrame(const FrameInputs& in, FrameState& state)
     }
 
     endFrameSlice();
+    const bool firstSlice = !resume;
     state.unfinished = frameSliceStopped();
     if (state.unfinished) {
+        if (firstSlice) {
+            state.unfinishedBase = frameBase(in, state);
+            state.slices.settings = in.settings;
+            state.chunksMet = 0;
+        }
         state.unfinishedKey = std::move(key);
         state.resumeAt = frameSliceResumePoint();
+        state.chunksMet = std::max(state.chunksMet, frameSliceChunksMet());
         glEnable(GL_LIGHTING);
+        if (secondsSince(state.slices.begun) > kShowProgressAfter && frameOutput.showProgress != nullptr) {
+            frameOutput.showProgress(sliceFraction(state.resumeAt, state.chunksMet), in.viewportWidth,
+                                     in.viewportHeight, settings.bgColor);
+        }
         requestFrameSlice();
         return;
+    }
+    if (frameSliceBudget() > 0.0) {
+        state.slices.lastFrameSeconds = secondsSince(state.slices.begun);
+        state.slices.restarted = false;
+        if (state.slices.changedMeanwhile) {
+            // The frame was finished with the view it began with: the changed one comes next.
+            state.slices.changedMeanwhile = false;
+            requestFrameSlice();
+        }
     }
 
     if (settings.showFileName) {
@@ -205,5 +296,8 @@ void displayFrame(const FrameInputs& in, FrameState& state)
         });
     }
     glEnable(GL_LIGHTING);
+    if (!firstSlice && frameOutput.showProgress != nullptr) {
+        keepShownPicture(in.viewportWidth, in.viewportHeight);  // a slow frame: the next may show progress
+    }
     frameOutput.finishFrame();
 }

@@ -10,6 +10,9 @@
 #include "render/cpu/geometry_cache.h"
 #include "render/cpu/second_eye.h"
 #include "render/cpu/stereo_projection.h"
+#include "render/gl/drawing_policy.h"
+#include "render/gl/frame_progress.h"
+#include "render/gl/plain_drawing.h"
 
 struct GLUquadric;
 
@@ -44,11 +47,20 @@ struct FrameState {
     // reference that the drawing from kept vertex arrays is held against (tests and
     // orvelle-render --reference switch it on; the viewer leaves it off).
     bool referenceDrawing = false;
+    // Assisted or plain drawing of the kept arrays, or the one that suits the renderer
+    // (orvelle-render --drawing, the viewer's ORVELLE_DRAWING); the plain drawing's buffers.
+    DrawingPath drawing = DrawingPath::Auto;
+    PlainBuffers plainBuffers;
     // A frame left unfinished by a slice, to be continued while everything it is drawn from
     // stays the same.
     bool unfinished = false;
     std::vector<unsigned char> unfinishedKey;
     std::size_t resumeAt = 0;
+    // What of the unfinished frame a change of the view alone leaves the same, how many
+    // chunks its slices have met, and what frames drawn in slices leave to the next.
+    std::vector<unsigned char> unfinishedBase;
+    std::size_t chunksMet = 0;
+    SliceHistory slices;
 };
 
 // The display callback's work: one complete picture per call, in MonoView, Anaglyph,
@@ -70,5 +82,8 @@ struct FrameOutput {
     void (*drawText)(const char* text);
     // Hands the finished picture over (a buffer swap in the viewer).
     void (*finishFrame)();
+    // Shows on the screen how far a slow frame drawn in slices is (fraction 0 to 1) in a
+    // viewport of width x height with the given background; null where nothing is shown.
+    void (*showProgress)(double fraction, int width, int height, const float background[4]);
 };
 extern FrameOutput frameOutput;

@@ -203,6 +203,7 @@ bool openOffscreenContext(int width, int height, bool twoEyes, const Settings& s
     frameOutput.selectDrawBuffer = selectOffscreenDrawBuffer;
     frameOutput.drawText = drawOverlayText;
     frameOutput.finishFrame = finishOffscreenFrame;
+    frameOutput.showProgress = nullptr;  // no screen to show it on
 
     glViewport(0, 0, width, height);
     setUpDisplayState(settings);

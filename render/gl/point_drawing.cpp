@@ -17,8 +17,11 @@ namespace {
 constexpr std::size_t kSplatFrom = 1u << 15;
 constexpr double kSplatReach = 4.0;
 
-// Per-frame working memory, kept so that frames do not allocate.
-SplatResult splat;
+// What the splatting found for each pass of the frame, kept so that frames do not allocate
+// and a frame drawn in slices splats once.
+constexpr int kKeptPasses = 4;
+SplatResult splats[kKeptPasses + 1];
+SliceWork splatWork[kKeptPasses];
 
 // The pixels that a smooth point covers: those whose centres lie nearer than this to the
 // point's position in the window (the renderer's rule, found by probing it), at least a
@@ -53,6 +56,9 @@ void splatThisPass(SecondEye& secondEye, const std::vector<float>& points, const
 
 void drawPointsFast(const DrawContext& c, const DrawRange& range)
 {
+    if (frameSliceStopped()) {
+        return;  // the slice draws nothing more, and what is found here is kept for the next
+    }
     const GeometryCache& cache = c.geometry.geometryFor(range, DisplayType::Points, geometryInputs(c));
     glEnableClientState(GL_VERTEX_ARRAY);
     GLfloat size = 1.0f;
@@ -63,7 +69,14 @@ void drawPointsFast(const DrawContext& c, const DrawRange& range)
     double inverse[16];
     if (cache.points.size() / 3 >= kSplatFrom && cache.groups.size() == 1 && smooth && reach <= kSplatReach &&
         affineInverse(t.modelview, inverse)) {
-        splatThisPass(c.secondEye, cache.points, t, static_cast<float>(reach), splat);
+        const int pass = slicedFramePass() >= 0 && slicedFramePass() < kKeptPasses ? slicedFramePass() : kKeptPasses;
+        SplatResult& splat = splats[pass];
+        if (pass == kKeptPasses || !splatWork[pass].reusable()) {
+            splatThisPass(c.secondEye, cache.points, t, static_cast<float>(reach), splat);
+            if (pass < kKeptPasses) {
+                splatWork[pass].done();
+            }
+        }
         useGroupMaterial(c.settings, cache.groups.front().colorIndex);
         glVertexPointer(3, GL_FLOAT, 0, splat.passed.data());
         drawArraysChunked(GL_POINTS, 0, splat.passed.size() / 3, 1);

@@ -25,6 +25,11 @@ constexpr std::size_t kSampleFreeFrom = 1u << 14;
 std::vector<float> scratchWindow;
 std::vector<std::uint32_t> scratchIndices;
 SurfacePixels scratchSurface;
+// What the pixel search found for each pass of the frame, kept so that a frame drawn in
+// slices searches once.
+constexpr int kKeptPasses = 4;
+SurfacePixels keptSurface[kKeptPasses + 1];
+SliceWork surfaceWork[kKeptPasses];
 
 // Draws those of a filled surface's quadrilaterals that may cover a pixel centre. A filled
 // polygon makes fragments only at the pixel centres it covers, so one whose bounding box
@@ -149,12 +154,21 @@ bool drawSurfaceAsPixels(SecondEye& secondEye, const GeometryCache& cache)
     grid.normals = cache.surfaceNormals.empty() ? nullptr : cache.surfaceNormals.data();
     grid.sets = cache.range.lastSet + 1;
     grid.pointsPerSet = cache.range.ny;
-    findSurfacePixelsThisPass(secondEye, grid, t, scratchSurface);
-    drawGridQuads(cache, scratchSurface.quads.data(), scratchSurface.quads.size());
-    do {
-        drawSplattedPixels(t, scratchSurface.pixels,
-                           grid.normals != nullptr ? scratchSurface.normals.data() : nullptr);
-    } while (moreSurfacePixels(scratchSurface, kPixelBatch));
+    const int pass = slicedFramePass() >= 0 && slicedFramePass() < kKeptPasses ? slicedFramePass() : kKeptPasses;
+    SurfacePixels& found = keptSurface[pass];
+    if (pass == kKeptPasses || !surfaceWork[pass].reusable()) {
+        // The search hands its pixels over in batches; a picture's worth is kept for the pass.
+        findSurfacePixelsThisPass(secondEye, grid, t, found);
+        while (moreSurfacePixels(scratchSurface, kPixelBatch)) {
+            found.pixels.insert(found.pixels.end(), scratchSurface.pixels.begin(), scratchSurface.pixels.end());
+            found.normals.insert(found.normals.end(), scratchSurface.normals.begin(), scratchSurface.normals.end());
+        }
+        if (pass < kKeptPasses) {
+            surfaceWork[pass].done();
+        }
+    }
+    drawGridQuads(cache, found.quads.data(), found.quads.size());
+    drawSplattedPixels(t, found.pixels, grid.normals != nullptr ? found.normals.data() : nullptr);
     return true;
 }
 
@@ -162,6 +176,9 @@ bool drawSurfaceAsPixels(SecondEye& secondEye, const GeometryCache& cache)
 
 void drawSurfaceFast(const DrawContext& c, const DrawRange& range, DisplayType displayType)
 {
+    if (frameSliceStopped()) {
+        return;  // the slice draws nothing more, and what is found here is kept for the next
+    }
     const GeometryCache& cache = c.geometry.geometryFor(range, displayType, geometryInputs(c));
     if (cache.groups.empty()) {
         return;

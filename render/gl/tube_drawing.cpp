@@ -9,6 +9,7 @@
 #include "render/cpu/stereo_projection.h"
 #include "render/cpu/tube_faces.h"
 #include "render/cpu/tube_mesh.h"
+#include "render/cpu/tube_visibility.h"
 #include "render/gl/chunked_drawing.h"
 #include "render/gl/fast_drawing.h"
 #include "render/gl/pass_state.h"
@@ -157,63 +158,126 @@ FaceCulling secondEyeCulling(const SecondEye& secondEye)
     return cullingFor(projection, modelview, t.viewport[2], t.viewport[3]);
 }
 
-// Puts the faces to draw of tubes first to end into scratchIndices. With a second eye
-// announced, the faces of a kept mesh are found for both eyes at once, and the second
-// eye's pass takes its faces over.
-void findFacesToDraw(const DrawContext& context, const MeshArrays& mesh, std::size_t first, std::size_t end,
-                     const FaceCulling& c, bool kept)
+// The visible triangles of the tubes for this pass: found now, with the announced second
+// eye's beside them, or taken over from the first eye's pass, or kept from an earlier slice
+// of the same frame. The search goes in steps, each a chunk of the frame, so that a frame
+// drawn in slices spreads it over its slices; null while it is unfinished (the slice has
+// stopped in it, and draws nothing more).
+const VisibleTubes* visibleFacesThisPass(const DrawContext& context, const GeometryCache& cache, const FaceCulling& c)
 {
-    SecondEye& eye = context.secondEye;
-    std::vector<SecondEyeFaces>& secondEyeFaces = eye.faces;
-    const int segments = context.settings.segments;
-    const float thickness = context.settings.thickness;
-    scratchIndices.clear();
-    const unsigned long generation = eye.generation();
-    for (auto f = secondEyeFaces.begin(); f != secondEyeFaces.end(); ++f) {
-        if (f->generation == generation && f->mesh == &mesh && f->first == first && f->end == end &&
-            f->segments == segments && f->radius == thickness && sameCulling(f->culling, c)) {
-            scratchIndices.swap(f->indices);
-            secondEyeFaces.erase(f);
-            ++eye.sharedPasses;
-            return;
+    constexpr int kKeptPasses = 4;
+    static VisibleTubes found[kKeptPasses + 1];
+    static SliceWork foundWork[kKeptPasses];
+    static std::size_t foundSteps[kKeptPasses];  // the chunks its search took
+    static TubeSearch search;
+    static SliceWork searchBegun;
+    static bool searchHasSecond = false;
+    const int pass = slicedFramePass() >= 0 && slicedFramePass() < kKeptPasses ? slicedFramePass() : kKeptPasses;
+    VisibleTubes& out = found[pass];
+    if (pass < kKeptPasses && foundWork[pass].reusable()) {
+        // The search's chunks still count, so that every slice counts the frame's chunks alike.
+        for (std::size_t k = 0; k < foundSteps[pass]; ++k) {
+            chunkSkipped();
         }
+        return &out;
     }
-    const FaceCulling second = kept ? secondEyeCulling(eye) : FaceCulling{};
-    if (!second.on) {
-        findFrontFaces(mesh, first, end, segments, thickness, c, scratchIndices);
-        return;
+    const auto keep = [&](std::size_t steps) {
+        if (pass < kKeptPasses) {
+            foundWork[pass].done();
+            foundSteps[pass] = steps;
+        }
+        return &out;
+    };
+    SecondEye& eye = context.secondEye;
+    SecondEyeTubes& kept = eye.tubes;
+    const TubeSet set{&context.data, cache.tubes.data(), cache.tubes.size(), context.settings.thickness,
+                      context.settings.segments};
+    if (kept.ready && kept.generation == eye.generation() && kept.tubes == set.tubes && kept.count == set.count &&
+        kept.segments == set.segments && kept.radius == set.radius && sameCulling(kept.culling, c)) {
+        kept.ready = false;
+        out.swap(kept.faces);
+        ++eye.sharedPasses;
+        return keep(0);
     }
-    secondEyeFaces.erase(std::remove_if(secondEyeFaces.begin(), secondEyeFaces.end(),
-                                        [&](const SecondEyeFaces& f) { return f.generation != generation; }),
-                         secondEyeFaces.end());
-    SecondEyeFaces f;
-    f.generation = generation;
-    f.mesh = &mesh;
-    f.first = first;
-    f.end = end;
-    f.segments = segments;
-    f.radius = thickness;
-    f.culling = second;
-    findFrontFacesOfTwo(mesh, first, end, segments, thickness, c, second, scratchIndices, f.indices);
-    secondEyeFaces.push_back(std::move(f));
+    if (frameSliceStopped()) {
+        return nullptr;
+    }
+    const FaceCulling second = secondEyeCulling(eye);
+    if (!searchBegun.reusable()) {
+        kept.ready = false;
+        searchHasSecond = second.on;
+        search.begin(set, c, second.on ? &second : nullptr, eye.sharesDepth());
+        searchBegun.done();
+    }
+    for (std::size_t k = 0; k < search.steps(); ++k) {
+        if (chunkSkipped()) {
+            continue;
+        }
+        search.step(k);
+        chunkDrawn();
+    }
+    if (frameSliceStopped()) {
+        return nullptr;
+    }
+    search.finish(out, searchHasSecond ? &kept.faces : nullptr);
+    if (searchHasSecond) {
+        kept.ready = true;
+        kept.generation = eye.generation();
+        kept.tubes = set.tubes;
+        kept.count = set.count;
+        kept.segments = set.segments;
+        kept.radius = set.radius;
+        kept.culling = second;
+    }
+    return keep(search.steps());
 }
 
-// Draws tubes first to end of the mesh, only their faces towards the eye when culling is
-// on; indices is the run of the mesh's indices that holds exactly those tubes. kept: the
-// mesh stays as it is until the frame ends (a generated block is one chunk of a sliced
-// frame as a whole).
-void drawTubeRun(const DrawContext& context, const MeshArrays& mesh, std::size_t first, std::size_t end, const ColorGroup& indices,
-                 const FaceCulling& c, bool kept)
+// Draws the triangles of the tubes that can show (tube_visibility.h), made for this pass
+// with the vertices that the kept mesh would have, a chunk at a time in each colour group's
+// material: only one chunk's vertices are held at once.
+void drawVisibleTubes(const DrawContext& c, const GeometryCache& cache, const FaceCulling& culling)
 {
-    const bool sliced = kept;
-    if (!c.on) {
-        drawMesh(mesh, indices.first, indices.count, sliced);
+    const VisibleTubes* found = visibleFacesThisPass(c, cache, culling);
+    if (found == nullptr) {
         return;
     }
-    findFacesToDraw(context, mesh, first, end, c, kept);
-    glVertexPointer(3, GL_FLOAT, 0, mesh.positions.data());
-    glNormalPointer(GL_FLOAT, 0, mesh.normals.data());
-    drawElementsChunked(GL_TRIANGLES, scratchIndices.data(), scratchIndices.size(), 3, sliced);
+    const VisibleTubes& visible = *found;
+    const TubeRing ring = tubeRing(c.settings.segments);
+    const auto flush = [&]() {
+        if (!scratchMesh.indices.empty()) {
+            glVertexPointer(3, GL_FLOAT, 0, scratchMesh.positions.data());
+            glNormalPointer(GL_FLOAT, 0, scratchMesh.normals.data());
+            drawElementsChunked(GL_TRIANGLES, scratchMesh.indices.data(), scratchMesh.indices.size(), 3);
+        }
+        scratchMesh.positions.clear();
+        scratchMesh.normals.clear();
+        scratchMesh.indices.clear();
+    };
+    flush();
+    // The tube groups are runs of tube numbers in order, as are the visible tubes.
+    std::size_t g = 0;
+    bool material = false;
+    for (std::size_t k = 0; k < visible.size(); ++k) {
+        const std::uint32_t tube = visible.tubes[k];
+        if (tube >= cache.groups[g].first + cache.groups[g].count) {
+            flush();
+            while (tube >= cache.groups[g].first + cache.groups[g].count) {
+                ++g;
+            }
+            material = false;
+        }
+        if (!material) {
+            useGroupMaterial(c.settings, cache.groups[g].colorIndex);
+            material = true;
+        }
+        Point3d a, b;
+        tubeSegmentEnds(c.data, cache.tubes[tube], a, b);
+        appendTubeTriangles(ring, a, b, c.settings.thickness, visible.trianglesOf(k), scratchMesh);
+        if (scratchMesh.indices.size() >= kChunk) {
+            flush();
+        }
+    }
+    flush();
 }
 
 void drawTubeMeshes(const DrawContext& c, const GeometryCache& cache)
@@ -221,13 +285,13 @@ void drawTubeMeshes(const DrawContext& c, const GeometryCache& cache)
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
     const FaceCulling culling = faceCulling();
-    if (const MeshArrays* mesh = c.geometry.keptTubeMesh()) {
+    if (culling.on) {
+        drawVisibleTubes(c, cache, culling);
+    } else if (const MeshArrays* mesh = c.geometry.keptTubeMesh()) {
         // The mesh's groups hold the tubes of the tube groups, in their order.
-        for (std::size_t k = 0; k < cache.meshGroups.size(); ++k) {
-            const ColorGroup& g = cache.meshGroups[k];
+        for (const ColorGroup& g : cache.meshGroups) {
             useGroupMaterial(c.settings, g.colorIndex);
-            drawTubeRun(c, *mesh, cache.groups[k].first, cache.groups[k].first + cache.groups[k].count, g, culling,
-                        true);
+            drawMesh(*mesh, g.first, g.count);
         }
     } else {
         // Too many tubes to keep their mesh: generate it a few thousand tubes at a time.
@@ -251,8 +315,7 @@ void drawTubeMeshes(const DrawContext& c, const GeometryCache& cache)
                     tubeSegmentEnds(c.data, cache.tubes[s], a, b);
                     appendTube(ring, a, b, c.settings.thickness, scratchMesh);
                 }
-                const ColorGroup block{g.colorIndex, 0, scratchMesh.indices.size()};
-                drawTubeRun(c, scratchMesh, 0, scratchMesh.tubeStarts.size(), block, culling, false);
+                drawMesh(scratchMesh, 0, scratchMesh.indices.size(), false);
                 chunkDrawn();
             }
         }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The right mouse button of the real viewer flips the diagnostics: the frame prints its
 # projection lines on every frame while they are on, and the next right press stops them.
+# Frames are drawn after changes only, so each step below makes one.
 source "$(dirname "$0")/e2e_lib.sh"
 
 start_and_find_display_window
@@ -40,10 +41,11 @@ wait_for_more 0
 wait_for_output 'Center Frustum:'
 
 # Left and middle drags turn and move the view; they leave the diagnostics on.
+before_drags=$(count_output 'ratio = ')
 point_into "$display_window" 400 300
 xdotool mousedown 1 mousemove_relative 40 -30 mousemove_relative -- -80 60 mouseup 1
 xdotool mousedown 2 mousemove_relative 0 -50 mouseup 2
-wait_for_more "$(count_output 'ratio = ')"
+wait_for_more "$before_drags"
 
 # The next right press switches them off again.
 right_press

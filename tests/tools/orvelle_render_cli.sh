@@ -93,16 +93,25 @@ grep -Eq '^frames: 3 median-ms: [0-9]+\.[0-9]+$' out.txt || fail "--frames print
 grep -Eq '^first-frame-ms: [0-9]+\.[0-9]+$' out.txt || fail "--frames times the first frame apart"
 grep -Eq '^peak-memory-mb: [1-9][0-9]*\.[0-9]$' out.txt || fail "--frames reports the peak memory: $(grep peak out.txt)"
 
-# The immediate-mode reference draws what the kept arrays draw, up to a few edge pixels.
+grep -Eq '^drawing: assisted$' out.txt || fail "--frames names the drawing, assisted on a software renderer"
+"$tool" --frames 1 --drawing plain --size 160x120 --output timed.png curves.dat > out.txt || fail "--drawing plain renders"
+grep -Eq '^drawing: plain$' out.txt || fail "--drawing plain is the drawing taken: $(grep drawing out.txt)"
+
+# The immediate-mode reference draws what the kept arrays draw on either drawing, up to a
+# few edge pixels.
 for display in points joined needled grid filled; do
-  "$tool" --display "$display" --thickness 0.08 --angles 30,20,0 --size 200x150 --output "fast-$display.png" \
-    curves.dat > /dev/null || fail "$display renders"
   "$tool" --reference --display "$display" --thickness 0.08 --angles 30,20,0 --size 200x150 \
     --output "ref-$display.png" curves.dat > /dev/null || fail "$display renders with --reference"
-  differing=$(compare -metric AE -fuzz 2% "fast-$display.png" "ref-$display.png" null: 2>&1)
-  [ "${differing%%.*}" -le 60 ] 2>/dev/null ||
-    fail "$display: $differing pixels differ between the fast drawing and the reference"
+  for drawing in assisted plain; do
+    "$tool" --drawing "$drawing" --display "$display" --thickness 0.08 --angles 30,20,0 --size 200x150 \
+      --output "fast-$display.png" curves.dat > /dev/null || fail "$display renders ($drawing)"
+    differing=$(compare -metric AE -fuzz 2% "fast-$display.png" "ref-$display.png" null: 2>&1)
+    [ "${differing%%.*}" -le 60 ] 2>/dev/null ||
+      fail "$display: $differing pixels differ between the $drawing drawing and the reference"
+  done
 done
+"$tool" --drawing gpu curves.dat > /dev/null 2> err.txt
+[ $? -eq 2 ] && grep -q -- "--drawing" err.txt || fail "an unknown drawing is a usage error naming --drawing"
 
 # A picture that cannot be written.
 "$tool" --output "$work/no/such/folder/x.png" curves.dat > /dev/null 2> err.txt

@@ -28,7 +28,7 @@ TEST(RenderOptions, EveryOptionIsRead)
                        "--right-color", "1,0,1", "--data-color", "3=0.5,0.25,1", "--data-color", "49=1,1,0",
                        "--axes", "--no-file-name", "--debug", "--output", "out.png", "--frames", "5",
                        "--reference", "--swap-eyes", "--squeeze", "--anaglyph-method", "half-color",
-                       "--desaturate", "0.25", "dir/wave.dat"},
+                       "--desaturate", "0.25", "--drawing", "plain", "dir/wave.dat"},
                       o, error))
         << error;
     const Settings& s = o.settings;
@@ -54,10 +54,13 @@ TEST(RenderOptions, EveryOptionIsRead)
     EXPECT_TRUE(s.showAxes == 1 && s.showFileName == 0 && s.debugPrint == 1 && o.reference);
     EXPECT_EQ(o.output, "out.png");
     EXPECT_EQ(o.frames, 5);
+    EXPECT_EQ(o.drawing, DrawingPath::Plain);
     EXPECT_EQ(s.swapEyes, 1);
     EXPECT_EQ(s.squeezeEyes, 1);
     EXPECT_EQ(s.anaglyphMethod, AnaglyphMethod::HalfColor);
     EXPECT_FLOAT_EQ(s.desaturation, 0.25f);
+    ASSERT_TRUE(parse({"--drawing", "assisted", "f"}, o, error)) << error;
+    EXPECT_EQ(o.drawing, DrawingPath::Assisted);
 }
 
 TEST(RenderOptions, ViewWordsNameTheModesInOrder)
@@ -112,6 +115,7 @@ TEST(RenderOptions, DefaultsAndOutputName)
     EXPECT_EQ(o.height, 600);
     EXPECT_EQ(o.settings.displayType, Settings{}.displayType);
     EXPECT_EQ(o.output, "wave.png");
+    EXPECT_EQ(o.drawing, DrawingPath::Auto);
     EXPECT_EQ(defaultOutputName("C:\\maps\\hill.mpl"), "hill.png");
     EXPECT_EQ(defaultOutputName("surface"), "surface.png");
     EXPECT_EQ(defaultOutputName("a.b/.hidden"), ".hidden.png");
@@ -154,6 +158,9 @@ TEST(RenderOptions, UsageErrorsNameTheOptionOrValue)
         {{"--columns", "1,,3", "f"}, "--columns"},
         {{"--columns", "1,2,3,4,5", "f"}, "--columns"},
         {{"--watch", "f"}, "unknown option --watch"},
+        {{"--drawing", "gpu", "f"}, "--drawing"},
+        {{"--drawing", "Plain", "f"}, "auto, assisted or plain"},
+        {{"f", "--drawing"}, "--drawing"},
         {{"--bogus", "f"}, "--bogus"},
         {{"f", "--output"}, "--output"},
         {{"a", "b"}, "'b'"},

@@ -60,6 +60,7 @@ void drawFrames(const FrameInputs& in, FrameState& state, int count)
     const auto buildStart = std::chrono::steady_clock::now();
     displayFrame(in, state);
     const auto buildEnd = std::chrono::steady_clock::now();
+    std::printf("drawing: %s\n", drawingPathWord(drawingPathInContext(state.drawing)));
     std::printf("first-frame-ms: %.2f\n", std::chrono::duration<double, std::milli>(buildEnd - buildStart).count());
     std::vector<double> milliseconds;
     for (int k = 0; k < count; ++k) {
@@ -169,6 +170,7 @@ int main(int argc, char** argv)
     }
     FrameState state;
     state.referenceDrawing = options.reference;
+    state.drawing = options.drawing;
     FrameInputs in{settings, data};
     in.viewportWidth = options.width;
     in.viewportHeight = options.height;

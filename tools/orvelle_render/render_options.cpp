@@ -99,6 +99,16 @@ std::vector<ProgramOption> renderOptions(RenderOptions& options, CommandLine& li
                        options.reference = true;
                        return true;
                    }});
+    own.push_back({"--drawing", "auto|assisted|plain",
+                   "how the kept arrays are drawn: with the\nprocessor's help (for software renderers) or\nas they are "
+                   "(for graphics cards); auto picks by\nthe renderer (default auto)",
+                   [&options](const std::string& value, std::string& error) {
+                       if (!parseDrawingPath(value, options.drawing)) {
+                           error = bad("--drawing", value) + " (auto, assisted or plain)";
+                           return false;
+                       }
+                       return true;
+                   }});
     own.push_back({"--help", "", "show this text", [&options](const std::string&, std::string&) {
                        options.help = true;
                        return true;

@@ -7,6 +7,7 @@
 
 #include "core/settings.h"
 #include "io/load_options.h"
+#include "render/gl/drawing_policy.h"
 
 struct RenderOptions {
     std::string file;
@@ -16,6 +17,9 @@ struct RenderOptions {
     int frames = 0;          // 0: draw one frame and report no time
     int turntable = 0;       // 0: one picture; N: N pictures turning once about the vertical
     bool reference = false;  // immediate-mode drawing, nothing kept
+    // How the kept arrays are drawn. Not a setting of the picture, which is the same either
+    // way, but of the work behind it: a tool option, as --reference is.
+    DrawingPath drawing = DrawingPath::Auto;
     bool help = false;
     // --format and --columns: the reader (auto by default) and the columns of a table.
     LoadChoice load;

@@ -1,5 +1,5 @@
-// The drawing's work on the processor, without a renderer: which tube faces are sent, and
-// the pixels that many points cover.
+// The drawing's work on the processor, without a renderer: when tube faces are culled at
+// all, and the pixels that many points cover.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,87 +12,12 @@
 #include "core/matrix_math.h"
 #include "render/cpu/point_splat.h"
 #include "render/cpu/tube_faces.h"
-#include "render/cpu/tube_mesh.h"
 #include "tests/render/stereo_pair.h"
 
 namespace {
 
 constexpr int kWidth = 200;
 constexpr int kHeight = 150;
-
-MeshArrays tubesAlongX(int count, float radius, int segments)
-{
-    MeshArrays mesh;
-    const TubeRing ring = tubeRing(segments);
-    for (int k = 0; k < count; ++k) {
-        const double y = -5.0 + 10.0 * k / count;
-        appendTube(ring, Point3d{-6.0, y, 0.0}, Point3d{6.0, y + 0.01, 0.0}, radius, mesh);
-    }
-    return mesh;
-}
-
-// count short, slanting tubes spread over the view: their faces are a pixel or two.
-MeshArrays shortTubes(int count, float radius, int segments)
-{
-    MeshArrays mesh;
-    const TubeRing ring = tubeRing(segments);
-    for (int k = 0; k < count; ++k) {
-        const double x = -5.0 + 10.0 * (k % 60) / 60.0, y = -4.0 + 8.0 * (k / 60) / (count / 60 + 1);
-        appendTube(ring, Point3d{x, y, 0.0}, Point3d{x + 0.2, y + 0.15, 0.3}, radius, mesh);
-    }
-    return mesh;
-}
-
-TEST(TubeFaces, ManyTubesOnTwoThreadsKeepTheOrderOfOneThread)
-{
-    float projection[16], modelview[16];
-    frustum(-0.5f, 0.5f, -0.375f, 0.375f, projection);
-    movedAway(modelview);
-    const FaceCulling c = cullingFor(projection, modelview, kWidth, kHeight);
-    ASSERT_TRUE(c.on);
-    const MeshArrays mesh = tubesAlongX(3000, 0.05f, 8);
-    std::vector<std::uint32_t> together;
-    findFrontFaces(mesh, 0, 3000, 8, 0.05f, c, together);
-    std::vector<std::uint32_t> halves;
-    findFrontFaces(mesh, 0, 1500, 8, 0.05f, c, halves);  // below the two-thread size
-    findFrontFaces(mesh, 1500, 3000, 8, 0.05f, c, halves);
-    EXPECT_EQ(together, halves);
-    // Far fewer than all faces: half turn away, and most of the rest cover no pixel centre.
-    EXPECT_GT(together.size(), 0u);
-    EXPECT_LT(together.size(), mesh.indices.size() / 2);
-}
-
-TEST(TubeFaces, TwoEyesAtOnceFindWhatEachFindsAlone)
-{
-    // Eyes side by side, 2.3 units apart, one of them off-axis: the same y and w in the
-    // clip coordinates, and window positions some 24 pixels apart.
-    float left[16], right[16], leftView[16], rightView[16];
-    offAxisPair(left, leftView, right, rightView);
-    const FaceCulling a = cullingFor(left, leftView, kWidth, kHeight);
-    const FaceCulling b = cullingFor(right, rightView, kWidth, kHeight);
-    ASSERT_TRUE(sharesAllButX(a, b));
-    for (std::size_t count : {300u, 3000u}) {  // one thread, then two
-        const MeshArrays mesh = shortTubes(static_cast<int>(count), 0.08f, 8);
-        std::vector<std::uint32_t> bothA, bothB, aloneA, aloneB;
-        findFrontFacesOfTwo(mesh, 0, count, 8, 0.08f, a, b, bothA, bothB);
-        findFrontFaces(mesh, 0, count, 8, 0.08f, a, aloneA);
-        findFrontFaces(mesh, 0, count, 8, 0.08f, b, aloneB);
-        EXPECT_EQ(bothA, aloneA) << count;
-        EXPECT_EQ(bothB, aloneB) << count;
-        EXPECT_NE(aloneA, aloneB) << "the eyes see different faces";
-    }
-    // Eyes apart in height share nothing: each is found on its own, with the same result.
-    float high[16];
-    movedAway(high);
-    high[13] = 0.5f;
-    const FaceCulling c = cullingFor(left, high, kWidth, kHeight);
-    EXPECT_FALSE(sharesAllButX(a, c));
-    const MeshArrays mesh = tubesAlongX(500, 0.05f, 8);
-    std::vector<std::uint32_t> bothA, bothC, aloneC;
-    findFrontFacesOfTwo(mesh, 0, 500, 8, 0.05f, a, c, bothA, bothC);
-    findFrontFaces(mesh, 0, 500, 8, 0.05f, c, aloneC);
-    EXPECT_EQ(bothC, aloneC);
-}
 
 TEST(TubeFaces, WithoutAFrustumOrAnInverseEveryFaceIsSent)
 {
@@ -107,20 +32,6 @@ TEST(TubeFaces, WithoutAFrustumOrAnInverseEveryFaceIsSent)
     frustum(-0.5f, 0.5f, -0.375f, 0.375f, projection);
     EXPECT_FALSE(cullingFor(orthographic, modelview, kWidth, kHeight).on);
     EXPECT_FALSE(cullingFor(projection, flat, kWidth, kHeight).on);
-}
-
-TEST(TubeFaces, TubesThroughTheNearPlaneAreSentWhole)
-{
-    float projection[16], modelview[16];
-    frustum(-0.5f, 0.5f, -0.375f, 0.375f, projection);
-    movedAway(modelview);
-    modelview[14] = 0.0f;  // the eye at the model's origin
-    const FaceCulling c = cullingFor(projection, modelview, kWidth, kHeight);
-    MeshArrays mesh;
-    appendTube(tubeRing(8), Point3d{0.0, 0.0, 5.0}, Point3d{0.0, 0.0, -5.0}, 0.5f, mesh);
-    std::vector<std::uint32_t> sent;
-    findFrontFaces(mesh, 0, 1, 8, 0.5f, c, sent);
-    EXPECT_EQ(sent, mesh.indices);
 }
 
 // Pixel (x, y) -> depth, from the covered list.

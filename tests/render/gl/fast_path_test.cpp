@@ -1,8 +1,11 @@
 // The drawing from kept vertex arrays against the immediate-mode reference: the same
-// pictures for every display type and format, and kept geometry that follows every change.
+// pictures for every display type and format, on the assisted and the plain drawing, and
+// kept geometry that follows every change.
+#define GL_GLEXT_PROTOTYPES
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -80,6 +83,7 @@ protected:
     static void TearDownTestSuite()
     {
         displayState.referenceDrawing = false;
+        displayState.drawing = DrawingPath::Auto;
         displayState.geometry = GeometryStore();
         displayState.geometry.clear();
         closeOffscreenContext();
@@ -93,6 +97,7 @@ protected:
         viewer.angleY = 25.0f;
         buildRotation(viewer.angleX, viewer.angleY, viewer.angleZ, viewer.angleMat);
         displayState.referenceDrawing = false;
+        displayState.drawing = DrawingPath::Assisted;
         displayState.geometry = GeometryStore();
     }
 
@@ -108,9 +113,11 @@ protected:
         }
     }
 
-    static std::vector<unsigned char> frame(bool reference, GLenum polygonMode)
+    static std::vector<unsigned char> frame(bool reference, GLenum polygonMode,
+                                            DrawingPath drawing = DrawingPath::Assisted)
     {
         displayState.referenceDrawing = reference;
+        displayState.drawing = drawing;
         startState(polygonMode);
         displayViewerFrame();
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
@@ -119,12 +126,19 @@ protected:
 
     static bool background(const unsigned char* px) { return px[0] == 255 && px[1] == 255 && px[2] == 255; }
 
-    // The reference frame, then the fast one twice (built, then drawn from what was kept).
+    // The reference frame, then the plain drawing and the assisted drawing each twice (built,
+    // then drawn from what was kept); the plain drawing's comparison goes to lastPlain.
     static Comparison compare(GLenum polygonMode = GL_FILL)
     {
         const std::vector<unsigned char> reference = frame(true, polygonMode);
-        frame(false, polygonMode);
-        const std::vector<unsigned char> fast = frame(false, polygonMode);
+        lastPlain = against(reference, polygonMode, DrawingPath::Plain);
+        return against(reference, polygonMode, DrawingPath::Assisted);
+    }
+
+    static Comparison against(const std::vector<unsigned char>& reference, GLenum polygonMode, DrawingPath drawing)
+    {
+        frame(false, polygonMode, drawing);
+        const std::vector<unsigned char> fast = frame(false, polygonMode, drawing);
         Comparison c;
         for (std::size_t k = 0; k + 2 < reference.size(); k += 3) {
             int worst = 0;
@@ -138,14 +152,24 @@ protected:
         return c;
     }
 
+    // The assisted drawing's comparison c, and the plain drawing's of the same compare().
     static void expectSame(const Comparison& c, const std::string& what, double fraction = kEdgeFraction)
+    {
+        expectOne(c, what + " (assisted)", fraction);
+        expectOne(lastPlain, what + " (plain)", fraction);
+    }
+
+    static void expectOne(const Comparison& c, const std::string& what, double fraction)
     {
         EXPECT_GT(c.drawnReference, 200) << what << ": the scene must show something";
         EXPECT_LE(c.differing, fraction * kWidth * kHeight)
             << what << ": " << c.differing << " pixels differ; drawn " << c.drawnReference << " and "
             << c.drawnFast;
     }
+
+    static Comparison lastPlain;
 };
+Comparison FastPath::lastPlain;
 
 TEST_F(FastPath, EveryDisplayTypeAndFormatLooksAsInImmediateMode)
 {
@@ -157,6 +181,21 @@ TEST_F(FastPath, EveryDisplayTypeAndFormatLooksAsInImmediateMode)
             expectSame(compare(), "format " + std::to_string(format) + " type " + std::to_string(type));
         }
     }
+}
+
+TEST_F(FastPath, ColouredByValueEveryDisplayTypeLooksAsInImmediateMode)
+{
+    // Each colour's points, tubes and quadrilaterals in its own material, in both drawings.
+    setSetting(viewer.thickness, 0.1f);
+    for (ColorBy by : {ColorBy::Height, ColorBy::Group}) {
+        setSetting(viewer.colorBy, by);
+        loadGrid(9, 11, 0);
+        for (int type = 0; type < 5; ++type) {
+            setSetting(viewer.displayType, static_cast<DisplayType>(type));
+            expectSame(compare(), "colour by " + std::to_string(static_cast<int>(by)) + " type " + std::to_string(type));
+        }
+    }
+    setSetting(viewer.colorBy, ColorBy::Eye);
 }
 
 TEST_F(FastPath, FineSurfacesLookAsInImmediateMode)
@@ -391,6 +430,8 @@ TEST_F(FastPath, TubesThinnerThanAPixelBecomeLinesOfTheSameCoverage)
     EXPECT_GT(joined.drawnReference, 2000);
     EXPECT_NEAR(joined.drawnFast, joined.drawnReference, joined.drawnReference * 0.35);
     EXPECT_LE(joined.differing, joined.drawnReference * 0.6);
+    // The plain drawing sends the tubes' mesh as it is: the reference's picture.
+    expectOne(lastPlain, "thin tubes (plain)", kEdgeFraction);
 
     // Thicker tubes of the same data are meshes again and match exactly.
     setSetting(viewer.thickness, 0.05f);
@@ -437,6 +478,38 @@ TEST_F(FastPath, KeptGeometryFollowsEveryChange)
     dataSet.loadedFormat = 0;
     ++dataSet.generation;
     changed("the format");
+}
+
+TEST_F(FastPath, PlainDrawingKeepsTheArraysInBuffersUntilTheyChange)
+{
+    // The software renderer of the tests takes the assisted drawing unless told otherwise.
+    EXPECT_EQ(drawingPathInContext(DrawingPath::Auto), DrawingPath::Assisted);
+    EXPECT_EQ(drawingPathInContext(DrawingPath::Plain), DrawingPath::Plain);
+    loadGrid(30, 40, 0);
+    setSetting(viewer.thickness, 0.1f);  // tubes drawn as meshes on both drawings
+    setSetting(viewer.displayType, DisplayType::Filled);
+    frame(false, GL_FILL, DrawingPath::Plain);
+    const PlainBuffers first = displayState.plainBuffers;
+    ASSERT_TRUE(first.inBuffers) << "the context offers buffer objects";
+    EXPECT_TRUE(glIsBuffer(first.vertices) && glIsBuffer(first.normals) && glIsBuffer(first.indices));
+    frame(false, GL_FILL, DrawingPath::Plain);
+    viewer.stereoMode = ViewMode::Anaglyph;
+    frame(false, GL_FILL, DrawingPath::Plain);
+    EXPECT_EQ(displayState.plainBuffers.vertices, first.vertices) << "unchanged frames draw from the same buffers";
+    EXPECT_EQ(displayState.plainBuffers.arraysVersion, first.arraysVersion);
+    // What the arrays are built from changes: the buffers are filled again, and the picture
+    // is the reference's.
+    for (int type : {0, 1, 2, 3}) {
+        setSetting(viewer.displayType, static_cast<DisplayType>(type));
+        expectSame(compare(), "display type " + std::to_string(type) + " after the filled surface");
+        EXPECT_NE(displayState.plainBuffers.arraysVersion, first.arraysVersion);
+    }
+    // The assisted and the reference drawing find no buffer left bound.
+    GLint bound = -1;
+    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &bound);
+    EXPECT_EQ(bound, 0);
+    glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &bound);
+    EXPECT_EQ(bound, 0);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -217,23 +219,13 @@ TEST_F(FrameSlicing, DiagnosticsArePrintedOncePerFrame)
     EXPECT_EQ(sliced, whole) << "a frame in " << slices << " slices prints what a whole frame prints";
 }
 
-TEST_F(FrameSlicing, ChangedViewStartsTheFrameOver)
+TEST_F(FrameSlicing, ChangesOtherThanTheViewStartTheFrameOver)
 {
     loadGrid(200, 200, 0);
     setSetting(viewer.displayType, DisplayType::Grid);
     setSetting(viewer.thickness, 0.01f);
-    setFrameSliceBudget(kTinyBudget);
-    displayViewerFrame();
-    displayViewerFrame();
-    ASSERT_TRUE(displayState.unfinished);
 
-    // A turn between slices: the new frame shows nothing of the old view.
-    turn(-40.0f, 70.0f);
-    slicesUntilDone();
-    const std::vector<unsigned char> turned = readOffscreenPicture(0);
-    EXPECT_EQ(differingBytes(turned, wholeFrame()), 0);
-
-    // So do new data of the same shape, and another display type.
+    // New data of the same shape: the new frame shows nothing of the old data.
     setFrameSliceBudget(kTinyBudget);
     displayViewerFrame();
     ASSERT_TRUE(displayState.unfinished);
@@ -246,6 +238,7 @@ TEST_F(FrameSlicing, ChangedViewStartsTheFrameOver)
     const std::vector<unsigned char> reloaded = readOffscreenPicture(0);
     EXPECT_EQ(differingBytes(reloaded, wholeFrame()), 0);
 
+    // So do another display type and another colour.
     setFrameSliceBudget(kTinyBudget);
     displayViewerFrame();
     ASSERT_TRUE(displayState.unfinished);
@@ -253,6 +246,103 @@ TEST_F(FrameSlicing, ChangedViewStartsTheFrameOver)
     slicesUntilDone();
     const std::vector<unsigned char> filled = readOffscreenPicture(0);
     EXPECT_EQ(differingBytes(filled, wholeFrame()), 0);
+
+    setSetting(viewer.displayType, DisplayType::Grid);
+    setFrameSliceBudget(kTinyBudget);
+    displayViewerFrame();
+    ASSERT_TRUE(displayState.unfinished);
+    viewer.leftColor[1] = 0.5f;
+    slicesUntilDone();
+    const std::vector<unsigned char> recoloured = readOffscreenPicture(0);
+    EXPECT_EQ(differingBytes(recoloured, wholeFrame()), 0);
+}
+
+TEST_F(FrameSlicing, AChangeOfTheViewWaitsForAFrameNearlyDoneOrQuick)
+{
+    loadGrid(200, 200, 0);
+    setSetting(viewer.displayType, DisplayType::Grid);
+    setSetting(viewer.thickness, 0.01f);
+    const std::vector<unsigned char> before = wholeFrame();
+    turn(-40.0f, 70.0f);
+    const std::vector<unsigned char> after = wholeFrame();
+    ASSERT_GT(differingBytes(before, after), 1000);
+
+    // Frames of this view are quick (the last took far less than half a second): a turn
+    // while one is drawn lets it finish with its own view, then asks for the turned one.
+    turn(30.0f, 25.0f);
+    setFrameSliceBudget(kTinyBudget);
+    displayViewerFrame();
+    displayViewerFrame();
+    ASSERT_TRUE(displayState.unfinished);
+    turn(-40.0f, 70.0f);
+    requests = 0;
+    handedOver = 0;
+    while (displayState.unfinished) {
+        displayViewerFrame();
+    }
+    EXPECT_EQ(handedOver, 1);
+    EXPECT_EQ(differingBytes(readOffscreenPicture(0), before), 0) << "the frame under way is finished as it began";
+    EXPECT_GE(requests, 1) << "the turned view is asked for";
+    slicesUntilDone();
+    EXPECT_EQ(differingBytes(readOffscreenPicture(0), after), 0) << "then the turned view is drawn";
+
+    // A slow frame barely begun is thrown away: the turned view is drawn at once.
+    displayState.slices.lastFrameSeconds = 30.0;
+    turn(30.0f, 25.0f);
+    setFrameSliceBudget(kTinyBudget);
+    displayViewerFrame();
+    ASSERT_TRUE(displayState.unfinished);
+    turn(-40.0f, 70.0f);
+    slicesUntilDone();
+    EXPECT_EQ(differingBytes(readOffscreenPicture(0), after), 0);
+
+    // The frame that replaced a thrown-away one is not thrown away in its turn: a frame is
+    // shown at last under a continuous change.
+    displayState.slices.lastFrameSeconds = 30.0;
+    turn(30.0f, 25.0f);
+    setFrameSliceBudget(kTinyBudget);
+    displayViewerFrame();
+    turn(-40.0f, 70.0f);
+    displayViewerFrame();
+    ASSERT_TRUE(displayState.unfinished);
+    EXPECT_TRUE(displayState.slices.restarted);
+    turn(10.0f, 10.0f);
+    handedOver = 0;
+    while (displayState.unfinished) {
+        displayViewerFrame();
+    }
+    EXPECT_EQ(handedOver, 1);
+    EXPECT_EQ(differingBytes(readOffscreenPicture(0), after), 0) << "the replacing frame is finished";
+}
+
+TEST_F(FrameSlicing, ASlowFrameShowsHowFarItIs)
+{
+    static std::vector<double> shown;
+    shown.clear();
+    frameOutput.showProgress = [](double fraction, int width, int height, const float*) {
+        EXPECT_EQ(width, kWidth);
+        EXPECT_EQ(height, kHeight);
+        shown.push_back(fraction);
+    };
+    loadGrid(200, 200, 0);
+    setSetting(viewer.displayType, DisplayType::Grid);
+    setSetting(viewer.thickness, 0.01f);
+    setFrameSliceBudget(kTinyBudget);
+    displayViewerFrame();
+    displayViewerFrame();
+    EXPECT_TRUE(shown.empty()) << "a frame begun just now shows nothing";
+    // As if the frame had been drawn for a second already.
+    displayState.slices.begun -= std::chrono::seconds(1);
+    int slices = 0;
+    while (displayState.unfinished && slices < 10000) {
+        displayViewerFrame();
+        ++slices;
+    }
+    frameOutput.showProgress = nullptr;
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_GT(shown.front(), 0.0);
+    EXPECT_LT(shown.back(), 1.0);
+    EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end())) << "the share drawn only grows";
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <GL/freeglut.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "core/colors.h"
 #include "tests/render/gl/picture_probe.h"
 #include "render/gl/frame.h"
+#include "render/gl/frame_progress.h"
 #include "render/gl/scene_parts.h"
 
 namespace {
@@ -120,6 +122,41 @@ TEST_F(WindowFrame, FileNameInHelveticaAtTheOverlayPlace)
     EXPECT_NEAR(text.minX, kWidth / 10, 2);
     EXPECT_NEAR(kHeight - 1 - text.maxY, kHeight / 10, 5);  // "name.dat" has no descenders
     EXPECT_EQ(text.count + findRegion(captured, exactly(255, 255, 255)).count, kWidth * kHeight);
+}
+
+TEST_F(WindowFrame, ASlowFrameShowsItsProgressOverThePictureOnTheScreen)
+{
+    // A picture in grey on the screen, kept as slow frames keep theirs.
+    viewer.bgColor[0] = viewer.bgColor[1] = viewer.bgColor[2] = 0.5f;
+    glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    keepShownPicture(kWidth, kHeight);
+    glutSwapBuffers();
+    ASSERT_NE(frameOutput.showProgress, nullptr);
+    frameOutput.showProgress(0.5, kWidth, kHeight, viewer.bgColor);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    std::vector<unsigned char> front(static_cast<std::size_t>(kWidth) * kHeight * 3);
+    glReadBuffer(GL_FRONT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, front.data());
+    glReadBuffer(GL_BACK);
+    const auto at = [&](int x, int y) { return &front[(static_cast<std::size_t>(y) * kWidth + x) * 3]; };
+    // The bar at the lower right (bottom-up rows): its left half filled, its right half not.
+    const int barLeft = kWidth - 8 - std::min(120, kWidth / 3), barRight = kWidth - 8;
+    const unsigned char* filled = at(barLeft + 5, 12);
+    const unsigned char* empty = at(barRight - 5, 12);
+    EXPECT_GT(filled[2], filled[0] + 100) << "the drawn share is blue";
+    EXPECT_GT(empty[0], 200);
+    EXPECT_GT(empty[2], 200);
+    // The picture shown stays as it was around it, and so does the state the frame draws with.
+    const unsigned char* above = at(kWidth / 2, kHeight / 2);
+    EXPECT_NEAR(above[0], 128, 1);
+    EXPECT_NEAR(above[2], 128, 1);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    GLint drawBuffer = 0;
+    glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
+    EXPECT_EQ(drawBuffer, GL_BACK);
 }
 
 #ifdef __SANITIZE_ADDRESS__

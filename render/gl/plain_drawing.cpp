@@ -1,0 +1,303 @@
+// The kept vertex arrays drawn as they are, from buffer objects where the context offers
+// them: points as one run per colour, surfaces row by row with one row's quadrilaterals
+// as the index list of every row, tubes as their whole kept mesh.
+#define GL_GLEXT_PROTOTYPES
+#include "render/gl/plain_drawing.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "render/gl/chunked_drawing.h"
+#include "render/gl/fast_drawing.h"
+#include "render/gl/pass_state.h"
+
+namespace {
+
+// What a PlainBuffers holds.
+enum Kind : int { kPoints, kSharedSurface, kColoredSurface, kTubeMesh };
+
+// Buffer objects came with OpenGL 1.5 and GL_ARB_vertex_buffer_object.
+bool contextHasBufferObjects()
+{
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    int major = 0, minor = 0;
+    if (version != nullptr && std::sscanf(version, "%d.%d", &major, &minor) == 2 &&
+        (major > 1 || (major == 1 && minor >= 5))) {
+        return true;
+    }
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    return extensions != nullptr && std::strstr(extensions, "GL_ARB_vertex_buffer_object") != nullptr;
+}
+
+// Whether buffer names are those of objects in the current context: a new window has a new
+// context, in which names of another are nothing (or, once made here, are made again).
+bool buffersLive(const PlainBuffers& b)
+{
+    for (GLuint name : {b.vertices, b.normals, b.indices}) {
+        if (name != 0 && glIsBuffer(name) != GL_TRUE) {
+            return false;
+        }
+    }
+    return true;
+}
+
+template <typename T>
+void upload(GLenum target, GLuint& name, const std::vector<T>& data)
+{
+    if (data.empty()) {
+        return;
+    }
+    glGenBuffers(1, &name);
+    glBindBuffer(target, name);
+    glBufferData(target, static_cast<GLsizeiptr>(data.size() * sizeof(T)), data.data(), GL_STATIC_DRAW);
+    glBindBuffer(target, 0);
+}
+
+// The arrays to draw from: buffer objects holding copies of the kept arrays, or the kept
+// arrays themselves.
+struct Sources {
+    const void* vertices;
+    const void* normals;
+    const void* indices;
+};
+
+// Makes sure that buffers hold copies of these arrays (of the store at its present
+// version), and says where to draw from.
+template <typename Index>
+Sources keep(const DrawContext& c, Kind kind, const std::vector<float>& vertices, const std::vector<float>& normals,
+             const std::vector<Index>& indices)
+{
+    PlainBuffers& b = c.buffers;
+    const bool current = b.store == &c.geometry && b.arraysVersion == c.geometry.arraysVersion() && b.kind == kind &&
+                         buffersLive(b);
+    if (!current) {
+        // Names of another context are left to it; those of this one are given back.
+        if (buffersLive(b)) {
+            const GLuint names[3] = {b.vertices, b.normals, b.indices};
+            glDeleteBuffers(3, names);
+        }
+        b = PlainBuffers{};
+        b.store = &c.geometry;
+        b.arraysVersion = c.geometry.arraysVersion();
+        b.kind = kind;
+        b.inBuffers = contextHasBufferObjects();
+        if (b.inBuffers) {
+            upload(GL_ARRAY_BUFFER, b.vertices, vertices);
+            upload(GL_ARRAY_BUFFER, b.normals, normals);
+            upload(GL_ELEMENT_ARRAY_BUFFER, b.indices, indices);
+        }
+    }
+    if (b.inBuffers) {
+        return Sources{nullptr, nullptr, nullptr};  // offsets into the bound buffers
+    }
+    return Sources{vertices.data(), normals.data(), indices.data()};
+}
+
+const void* at(const void* base, std::size_t bytes)
+{
+    return static_cast<const char*>(base) + bytes;
+}
+
+// Binds the vertex (and normal) arrays from the given vertex on.
+void pointArrays(const PlainBuffers& b, const Sources& s, std::size_t firstVertex, bool normals)
+{
+    const std::size_t offset = firstVertex * 3 * sizeof(float);
+    if (b.inBuffers) {
+        glBindBuffer(GL_ARRAY_BUFFER, b.vertices);
+    }
+    glVertexPointer(3, GL_FLOAT, 0, at(s.vertices, offset));
+    if (normals) {
+        if (b.inBuffers) {
+            glBindBuffer(GL_ARRAY_BUFFER, b.normals);
+        }
+        glNormalPointer(GL_FLOAT, 0, at(s.normals, offset));
+    }
+    if (b.inBuffers) {
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+    }
+}
+
+void bindIndices(const PlainBuffers& b)
+{
+    if (b.inBuffers) {
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.indices);
+    }
+}
+
+void unbindIndices(const PlainBuffers& b)
+{
+    if (b.inBuffers) {
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    }
+}
+
+// Draws count unsigned int indices from first on, in chunks of whole primitives.
+void drawIndexRun(const Sources& s, GLenum mode, std::size_t first, std::size_t count, std::size_t perPrimitive)
+{
+    const std::size_t chunk = kPlainChunk - kPlainChunk % perPrimitive;
+    for (std::size_t done = 0; done < count; done += chunk) {
+        if (chunkSkipped()) {
+            continue;
+        }
+        const std::size_t n = std::min(chunk, count - done);
+        glDrawElements(mode, static_cast<GLsizei>(n), GL_UNSIGNED_INT,
+                       at(s.indices, (first + done) * sizeof(std::uint32_t)));
+        handOver();
+        chunkDrawn();
+    }
+}
+
+// The indices of one row of quadrilaterals of a shared grid, counted from the row's first
+// vertex: every row draws with them from its own first vertex on. They depend on the row's
+// length alone and are made again only when it changes.
+const std::vector<std::uint32_t>& rowQuads(int pointsPerSet)
+{
+    static std::vector<std::uint32_t> row;
+    const std::size_t size = static_cast<std::size_t>(pointsPerSet - 1) * 4;
+    if (row.size() != size || (size > 0 && row[1] != static_cast<std::uint32_t>(pointsPerSet))) {
+        row.resize(size);
+        for (int j = 0; j + 1 < pointsPerSet; ++j) {
+            gridQuad(pointsPerSet, static_cast<std::size_t>(j), &row[static_cast<std::size_t>(j) * 4]);
+        }
+    }
+    return row;
+}
+
+const std::vector<float> kNoFloats;
+const std::vector<std::uint32_t> kNoIndices;
+
+// The shared grid row by row in chunks of about kPlainChunk vertices, each row from its own
+// first vertex with the one row's index list.
+void drawSurfaceRows(const DrawContext& c, const Sources& s, const GeometryCache& cache, bool normals)
+{
+    const int ny = cache.range.ny;
+    const std::size_t perRow = static_cast<std::size_t>(ny - 1) * 4;
+    const int rows = cache.range.lastSet + 1;
+    const int rowsPerChunk = static_cast<int>(std::max<std::size_t>(1, kPlainChunk / perRow));
+    bindIndices(c.buffers);
+    for (int first = 0; first < rows; first += rowsPerChunk) {
+        if (chunkSkipped()) {
+            continue;
+        }
+        for (int i = first; i < std::min(rows, first + rowsPerChunk); ++i) {
+            pointArrays(c.buffers, s, static_cast<std::size_t>(i) * ny, normals);
+            glDrawElements(GL_QUADS, static_cast<GLsizei>(perRow), GL_UNSIGNED_INT, s.indices);
+        }
+        handOver();
+        chunkDrawn();
+    }
+    unbindIndices(c.buffers);
+}
+
+}  // namespace
+
+void drawPointsPlain(const DrawContext& c, const DrawRange& range)
+{
+    const GeometryCache& cache = c.geometry.geometryFor(range, DisplayType::Points, geometryInputs(c));
+    const Sources s = keep(c, kPoints, cache.points, kNoFloats, kNoIndices);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    pointArrays(c.buffers, s, 0, false);
+    for (const ColorGroup& g : cache.groups) {
+        useGroupMaterial(c.settings, g.colorIndex);
+        drawArraysChunked(GL_POINTS, g.first, g.count, 1, kPlainChunk);
+    }
+    glDisableClientState(GL_VERTEX_ARRAY);
+    leaveStateAsDrawn(c.settings, cache);
+}
+
+void drawSurfacePlain(const DrawContext& c, const DrawRange& range, DisplayType displayType)
+{
+    const GeometryCache& cache = c.geometry.geometryFor(range, displayType, geometryInputs(c));
+    if (cache.groups.empty()) {
+        return;
+    }
+    glEnableClientState(GL_VERTEX_ARRAY);
+    if (!cache.surfaceShared) {
+        const Sources s = keep(c, kColoredSurface, cache.surfaceVertices, kNoFloats, kNoIndices);
+        pointArrays(c.buffers, s, 0, false);
+        for (const ColorGroup& g : cache.groups) {
+            useGroupMaterial(c.settings, g.colorIndex);
+            drawArraysChunked(GL_QUADS, g.first, g.count, 4, kPlainChunk);
+        }
+        glDisableClientState(GL_VERTEX_ARRAY);
+        leaveStateAsDrawn(c.settings, cache);
+        return;
+    }
+    const int ny = cache.range.ny;
+    const Sources s = keep(c, kSharedSurface, cache.surfaceVertices, cache.surfaceNormals, rowQuads(ny));
+    const bool normals = !cache.surfaceNormals.empty();
+    GLint shadeModel = GL_SMOOTH;
+    if (normals) {
+        // One normal per quadrilateral, carried by the vertex that closes it.
+        glGetIntegerv(GL_SHADE_MODEL, &shadeModel);
+        glShadeModel(GL_FLAT);
+        glEnableClientState(GL_NORMAL_ARRAY);
+    }
+    if (!cache.surfaceQuadOrder.empty()) {
+        // Coloured by value: each colour's quadrilaterals in its own material, their indices
+        // made a chunk at a time from the grid's numbering.
+        pointArrays(c.buffers, s, 0, normals);
+        std::vector<std::uint32_t> indices;
+        const std::size_t perChunk = kPlainChunk / 4;
+        for (const ColorGroup& g : cache.groups) {
+            useGroupMaterial(c.settings, g.colorIndex);
+            for (std::size_t done = 0; done < g.count; done += perChunk) {
+                const std::size_t n = std::min(perChunk, g.count - done);
+                indices.resize(n * 4);
+                for (std::size_t k = 0; k < n; ++k) {
+                    gridQuad(ny, cache.surfaceQuadOrder[g.first + done + k], &indices[k * 4]);
+                }
+                drawElementsChunked(GL_QUADS, indices.data(), indices.size(), 4);
+            }
+        }
+    } else {
+        drawSurfaceRows(c, s, cache, normals);
+    }
+    if (normals) {
+        glDisableClientState(GL_NORMAL_ARRAY);
+        glShadeModel(static_cast<GLenum>(shadeModel));
+    }
+    glDisableClientState(GL_VERTEX_ARRAY);
+    leaveStateAsDrawn(c.settings, cache);
+}
+
+bool drawTubesPlain(const DrawContext& c, const DrawRange& range, DisplayType displayType)
+{
+    const GeometryCache& cache = c.geometry.geometryFor(range, displayType, geometryInputs(c));
+    if (cache.tubes.empty()) {
+        return true;
+    }
+    GLint polygonMode[2] = {GL_FILL, GL_FILL};
+    glGetIntegerv(GL_POLYGON_MODE, polygonMode);
+    if (polygonMode[0] != GL_FILL || polygonMode[1] != GL_FILL) {
+        return false;
+    }
+    const MeshArrays* mesh = c.geometry.keptTubeMesh();
+    if (mesh == nullptr) {
+        return drawTubesFast(c, range, displayType);
+    }
+    const Sources s = keep(c, kTubeMesh, mesh->positions, mesh->normals, mesh->indices);
+    glPushMatrix();
+    glTranslated(c.data.tx, c.data.ty, c.data.tz);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    pointArrays(c.buffers, s, 0, true);
+    bindIndices(c.buffers);
+    // The mesh's groups hold the tubes of the tube groups, in their order.
+    for (const ColorGroup& g : cache.meshGroups) {
+        useGroupMaterial(c.settings, g.colorIndex);
+        drawIndexRun(s, GL_TRIANGLES, g.first, g.count, 3);
+    }
+    unbindIndices(c.buffers);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glPopMatrix();
+    leaveStateAsDrawn(c.settings, cache);
+    return true;
+}
