@@ -20,6 +20,7 @@
 #include <cstring>
 
 #include "core/anaglyph.h"
+#include "core/number_text.h"
 #include "core/view_maths.h"
 
 namespace {
@@ -206,57 +207,6 @@ std::string formatNumber(double value)
     return text;
 }
 
-bool parseFloat(const std::string& text, float& value)
-{
-    if (text.empty()) {
-        return false;
-    }
-    errno = 0;
-    char* end = nullptr;
-    const double parsed = std::strtod(text.c_str(), &end);
-    if (*end != '\0' || errno == ERANGE || !std::isfinite(parsed) || std::fabs(parsed) > 3.0e38) {
-        return false;
-    }
-    value = static_cast<float>(parsed);
-    return true;
-}
-
-bool parseInt(const std::string& text, int& value)
-{
-    if (text.empty()) {
-        return false;
-    }
-    errno = 0;
-    char* end = nullptr;
-    const long parsed = std::strtol(text.c_str(), &end, 10);
-    if (*end != '\0' || errno == ERANGE || parsed < -2147483647L || parsed > 2147483647L) {
-        return false;
-    }
-    value = static_cast<int>(parsed);
-    return true;
-}
-
-// count numbers separated by commas, each within [low, high].
-bool parseList(const std::string& text, int count, float low, float high, float* values)
-{
-    std::string::size_type start = 0;
-    for (int k = 0; k < count; ++k) {
-        const std::string::size_type comma = text.find(',', start);
-        const bool last = k == count - 1;
-        if (last != (comma == std::string::npos)) {
-            return false;
-        }
-        float value = 0.0f;
-        if (!parseFloat(text.substr(start, last ? std::string::npos : comma - start), value) || value < low ||
-            value > high) {
-            return false;
-        }
-        values[k] = value;
-        start = comma + 1;
-    }
-    return true;
-}
-
 std::string wordList(const SettingRow& row, const char* separator, const char* lastSeparator)
 {
     std::string text;
@@ -434,7 +384,7 @@ bool applyOptionValue(const SettingRow& row, const std::string& text, Settings& 
     switch (row.kind) {
     case SettingKind::Float: {
         float value = 0.0f;
-        if (!parseFloat(text, value) || value < row.low || value > row.high) {
+        if (!parseNumber(text, value) || value < row.low || value > row.high) {
             return refuse();
         }
         *floatsOf(settings, row) = value;
@@ -442,7 +392,7 @@ bool applyOptionValue(const SettingRow& row, const std::string& text, Settings& 
     }
     case SettingKind::Int: {
         int value = 0;
-        if (!parseInt(text, value) || value < row.low || value > row.high) {
+        if (!parseWholeNumber(text, value) || value < row.low || value > row.high) {
             return refuse();
         }
         *intOf(settings, row) = value;
@@ -467,7 +417,7 @@ bool applyOptionValue(const SettingRow& row, const std::string& text, Settings& 
     case SettingKind::Floats: {
         float values[16];
         const int n = row.optionValues > 0 ? row.optionValues : row.count;
-        if (!parseList(text, n, row.low, row.high, values)) {
+        if (!parseNumberList(text, n, row.low, row.high, values)) {
             return refuse();
         }
         std::memcpy(floatsOf(settings, row), values, sizeof(float) * static_cast<std::size_t>(n));
@@ -477,8 +427,8 @@ bool applyOptionValue(const SettingRow& row, const std::string& text, Settings& 
         const std::string::size_type equals = text.find('=');
         int value = 0;
         float rgb[3];
-        if (equals == std::string::npos || !parseInt(text.substr(0, equals), value) || value < 0 ||
-            value >= kDataColorCount || !parseList(text.substr(equals + 1), 3, 0.0f, 1.0f, rgb)) {
+        if (equals == std::string::npos || !parseWholeNumber(text.substr(0, equals), value) || value < 0 ||
+            value >= kDataColorCount || !parseNumberList(text.substr(equals + 1), 3, 0.0f, 1.0f, rgb)) {
             return refuse();
         }
         DataColor& target = dataColorsOf(settings, row)[value];

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "core/colors.h"
+#include "core/number_text.h"
 #include "core/settings_table.h"
 #include "core/view_maths.h"
 
@@ -30,69 +31,6 @@ std::string floatsText(const float* values, int count)
         text += (k > 0 ? "," : "") + floatText(values[k]);
     }
     return text;
-}
-
-std::string trimmed(const std::string& text)
-{
-    const std::string::size_type first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos) {
-        return "";
-    }
-    const std::string::size_type last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
-}
-
-bool readFloat(const std::string& text, float& value)
-{
-    const std::string t = trimmed(text);
-    if (t.empty()) {
-        return false;
-    }
-    errno = 0;
-    char* end = nullptr;
-    const double parsed = std::strtod(t.c_str(), &end);
-    if (*end != '\0' || errno == ERANGE || !std::isfinite(parsed) || std::fabs(parsed) > 3.0e38) {
-        return false;
-    }
-    value = static_cast<float>(parsed);
-    return true;
-}
-
-bool readInt(const std::string& text, int& value)
-{
-    const std::string t = trimmed(text);
-    if (t.empty()) {
-        return false;
-    }
-    errno = 0;
-    char* end = nullptr;
-    const long parsed = std::strtol(t.c_str(), &end, 10);
-    if (*end != '\0' || errno == ERANGE || parsed < -2147483647L || parsed > 2147483647L) {
-        return false;
-    }
-    value = static_cast<int>(parsed);
-    return true;
-}
-
-// count floats separated by commas, each within low to high.
-bool readFloats(const std::string& text, int count, float low, float high, float* values)
-{
-    std::string::size_type start = 0;
-    for (int k = 0; k < count; ++k) {
-        const std::string::size_type comma = text.find(',', start);
-        const bool last = k == count - 1;
-        if (last != (comma == std::string::npos)) {
-            return false;
-        }
-        float value = 0.0f;
-        if (!readFloat(text.substr(start, last ? std::string::npos : comma - start), value) || value < low ||
-            value > high) {
-            return false;
-        }
-        values[k] = value;
-        start = comma + 1;
-    }
-    return true;
 }
 
 std::string rangeText(const SettingRow& row)
@@ -135,7 +73,7 @@ bool readValue(const SettingRow& row, const std::string& text, Settings& setting
     switch (row.kind) {
     case SettingKind::Float: {
         float value = 0.0f;
-        if (!readFloat(text, value) || value < row.low || value > row.high) {
+        if (!parseNumber(text, value) || value < row.low || value > row.high) {
             return false;
         }
         *floatsOf(settings, row) = value;
@@ -143,7 +81,7 @@ bool readValue(const SettingRow& row, const std::string& text, Settings& setting
     }
     case SettingKind::Int: {
         int value = 0;
-        if (!readInt(text, value) || value < row.low || value > row.high) {
+        if (!parseWholeNumber(text, value) || value < row.low || value > row.high) {
             return false;
         }
         *intOf(settings, row) = value;
@@ -151,7 +89,7 @@ bool readValue(const SettingRow& row, const std::string& text, Settings& setting
     }
     case SettingKind::Choice:
         for (int k = 0; k < row.wordCount; ++k) {
-            if (trimmed(text) == row.words[k]) {
+            if (trimmedText(text) == row.words[k]) {
                 *intOf(settings, row) = k;
                 return true;
             }
@@ -159,22 +97,22 @@ bool readValue(const SettingRow& row, const std::string& text, Settings& setting
         return false;
     case SettingKind::Flag: {
         int value = 0;
-        if (!readInt(text, value) || (value != 0 && value != 1)) {
+        if (!parseWholeNumber(text, value) || (value != 0 && value != 1)) {
             return false;
         }
         *intOf(settings, row) = value;
         return true;
     }
     case SettingKind::Floats:
-        return readFloats(text, row.count, row.low, row.high, floatsOf(settings, row));
+        return parseNumberList(text, row.count, row.low, row.high, floatsOf(settings, row));
     case SettingKind::Matrix:
-        return readFloats(text, 16, -kMatrixBound, kMatrixBound, floatsOf(settings, row));
+        return parseNumberList(text, 16, -kMatrixBound, kMatrixBound, floatsOf(settings, row));
     case SettingKind::DataColors: {
         const std::string::size_type equals = text.find('=');
         int value = 0;
         float rgb[3];
-        if (equals == std::string::npos || !readInt(text.substr(0, equals), value) || value < 0 ||
-            value >= kDataColorCount || !readFloats(text.substr(equals + 1), 3, 0.0f, 1.0f, rgb)) {
+        if (equals == std::string::npos || !parseWholeNumber(text.substr(0, equals), value) || value < 0 ||
+            value >= kDataColorCount || !parseNumberList(text.substr(equals + 1), 3, 0.0f, 1.0f, rgb)) {
             return false;
         }
         DataColor& c = dataColorsOf(settings, row)[value];
@@ -286,7 +224,7 @@ bool applyViewText(const std::string& text, Settings& settings, std::string& err
         if (end == std::string::npos) {
             end = text.size();
         }
-        const std::string line = trimmed(text.substr(start, end - start));
+        const std::string line = trimmedText(text.substr(start, end - start));
         start = end + 1;
         ++lineNumber;
         if (line.empty() || line[0] == '#') {
@@ -298,8 +236,8 @@ bool applyViewText(const std::string& text, Settings& settings, std::string& err
             error = where + "expected name = value, found '" + line + "'";
             return false;
         }
-        const std::string name = trimmed(line.substr(0, equals));
-        const std::string value = trimmed(line.substr(equals + 1));
+        const std::string name = trimmedText(line.substr(0, equals));
+        const std::string value = trimmedText(line.substr(equals + 1));
         const SettingRow* row = viewRowNamed(name);
         if (row == nullptr) {
             error = where + (knownRowNamed(name) ? "'" + name + "' is not part of a view"

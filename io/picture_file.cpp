@@ -178,6 +178,31 @@ std::string nextPictureName(const std::string& folder, const std::string& dataFi
     return nextPictureName(folder, dataFileName, ignored);
 }
 
+bool writePngToDevice(const std::string& path, int width, int height, const unsigned char* rgbRowsTopDown,
+                      std::string& error)
+{
+    if (rgbRowsTopDown == nullptr || width <= 0 || height <= 0) {
+        error = "the picture is empty";
+        return false;
+    }
+    FileSink sink;
+    sink.fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (sink.fd < 0) {
+        error = errnoText(errno);
+        return false;
+    }
+    const int encoded = stbi_write_png_to_func(writeToSink, &sink, width, height, 3, rgbRowsTopDown, width * 3);
+    int failure = sink.error != 0 ? sink.error : (encoded == 0 ? ENOMEM : 0);
+    if (::close(sink.fd) != 0 && failure == 0) {
+        failure = errno;
+    }
+    if (failure != 0) {
+        error = errnoText(failure);
+        return false;
+    }
+    return true;
+}
+
 bool writePng(const std::string& path, int width, int height, const unsigned char* rgbRowsTopDown,
               std::string& error)
 {

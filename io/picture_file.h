@@ -23,6 +23,11 @@ std::string nextPictureName(const std::string& folder, const std::string& dataFi
 bool writePng(const std::string& path, int width, int height, const unsigned char* rgbRowsTopDown,
               std::string& error);
 
+// Writes the PNG straight into path as it is, for a device or a pipe (/dev/stdout), which a
+// rename would replace; false with the reason in error.
+bool writePngToDevice(const std::string& path, int width, int height, const unsigned char* rgbRowsTopDown,
+                      std::string& error);
+
 // Reserves a name as nextPictureName does and writes the picture into it; a reservation
 // whose write failed is removed again. Returns the path, or "" with the reason in error.
 std::string savePicture(const std::string& folder, const std::string& dataFileName, int width, int height,

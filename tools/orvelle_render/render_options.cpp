@@ -3,10 +3,9 @@
 #include "render_options.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
 
 #include "core/colors.h"
+#include "core/number_text.h"
 #include "core/settings_options.h"
 #include "core/settings_table.h"
 #include "io/view_file.h"
@@ -15,21 +14,6 @@ namespace {
 
 // A picture of 8192 x 8192 already takes a quarter of a gigabyte per buffer.
 constexpr int kLargestSide = 8192;
-
-bool parseInt(const std::string& text, int& value)
-{
-    if (text.empty()) {
-        return false;
-    }
-    errno = 0;
-    char* end = nullptr;
-    const long parsed = std::strtol(text.c_str(), &end, 10);
-    if (*end != '\0' || errno == ERANGE || parsed < -2147483647L || parsed > 2147483647L) {
-        return false;
-    }
-    value = static_cast<int>(parsed);
-    return true;
-}
 
 // A turntable of more pictures than this is a mistake rather than a video.
 constexpr int kMostTurntablePictures = 3600;
@@ -49,8 +33,8 @@ std::vector<ProgramOption> renderOptions(RenderOptions& options, CommandLine& li
                        const std::string::size_type x = value.find('x');
                        int width = 0;
                        int height = 0;
-                       if (x == std::string::npos || !parseInt(value.substr(0, x), width) ||
-                           !parseInt(value.substr(x + 1), height) || width < 1 || height < 1 ||
+                       if (x == std::string::npos || !parseWholeNumber(value.substr(0, x), width) ||
+                           !parseWholeNumber(value.substr(x + 1), height) || width < 1 || height < 1 ||
                            width > kLargestSide || height > kLargestSide) {
                            error = bad("--size", value) + " (WIDTHxHEIGHT, 1 to " + std::to_string(kLargestSide) +
                                    " each)";
@@ -74,7 +58,7 @@ std::vector<ProgramOption> renderOptions(RenderOptions& options, CommandLine& li
                    "write N pictures turning once about the vertical\naxis, OUTPUT's name numbered: NAME-000.png ...",
                    [&options](const std::string& value, std::string& error) {
                        int count = 0;
-                       if (!parseInt(value, count) || count < 1 || count > kMostTurntablePictures) {
+                       if (!parseWholeNumber(value, count) || count < 1 || count > kMostTurntablePictures) {
                            error = bad("--turntable", value) + " (1 to " + std::to_string(kMostTurntablePictures) + ")";
                            return false;
                        }
@@ -86,7 +70,7 @@ std::vector<ProgramOption> renderOptions(RenderOptions& options, CommandLine& li
                    "whose\ntime is printed first), then the process's peak\nresident memory in MB (10^6 bytes)",
                    [&options](const std::string& value, std::string& error) {
                        int frames = 0;
-                       if (!parseInt(value, frames) || frames < 1 || frames > 100000) {
+                       if (!parseWholeNumber(value, frames) || frames < 1 || frames > 100000) {
                            error = bad("--frames", value) + " (1 to 100000)";
                            return false;
                        }
