@@ -42,6 +42,10 @@ bool writeAll(int fd, const std::string& bytes, int& error)
             error = errno;
             return false;
         }
+        if (n == 0) {
+            error = EIO;  // a file that takes nothing will not take the rest
+            return false;
+        }
         done += static_cast<std::size_t>(n);
     }
     return true;

@@ -1,9 +1,13 @@
 // The data's box and its ticks in the data's own units.
 #include "render/cpu/data_axes.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
+
+// The share of the longest drawn edge below which an axis is taken as seen end-on.
+constexpr double kShortestTickedEdge = 0.3;
 
 // Where a model point falls in the picture, in normalised device units; far off when it
 // lies behind the eye.
@@ -69,6 +73,32 @@ std::array<TickEdge, 3> tickEdges(const std::array<DataAxis, 3>& axes, const flo
                 edges[static_cast<std::size_t>(a)] = e;
             }
         }
+    }
+    // An edge drawn far shorter than the longest carries no readable ticks.
+    double length[3] = {0.0, 0.0, 0.0};
+    double longest = 0.0;
+    for (int a = 0; a < 3; ++a) {
+        const TickEdge& e = edges[static_cast<std::size_t>(a)];
+        double ends[2][3];
+        for (int end = 0; end < 2; ++end) {
+            for (int o = 0; o < 3; ++o) {
+                const DataAxis& axis = axes[static_cast<std::size_t>(o)];
+                const int side = o == a ? end : e.at[o];
+                ends[end][o] = side ? axis.high : axis.low;
+            }
+        }
+        double x0 = 0.0, y0 = 0.0, x1 = 0.0, y1 = 0.0;
+        project(clipFromModel, ends[0], x0, y0);
+        project(clipFromModel, ends[1], x1, y1);
+        length[a] = std::hypot(x1 - x0, y1 - y0);
+        if (std::isfinite(length[a])) {
+            longest = std::max(longest, length[a]);
+        }
+    }
+    for (int a = 0; a < 3; ++a) {
+        const bool flat = axes[static_cast<std::size_t>(a)].low == axes[static_cast<std::size_t>(a)].high;
+        edges[static_cast<std::size_t>(a)].shown =
+            flat || (std::isfinite(length[a]) && length[a] >= kShortestTickedEdge * longest);
     }
     return edges;
 }

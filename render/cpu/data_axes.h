@@ -25,6 +25,8 @@ struct TickEdge {
     int axis = 0;
     int at[3] = {0, 0, 0};
     double out[3] = {0.0, 0.0, 0.0};
+    // False for an axis seen nearly end-on: its ticks and labels would stand on one spot.
+    bool shown = true;
 };
 
 // For each axis, of its four parallel edges the one that the view (clip from model, column

@@ -92,6 +92,9 @@ void drawAxesBox(const DataSet& data, const float bgColor[4], void (*drawText)(c
     multiplyMatrices(projection, modelview, clipFromModel);
     const char* const names[3] = {"x", "y", "z"};
     for (const TickEdge& e : tickEdges(axes, clipFromModel)) {
+        if (!e.shown) {
+            continue;
+        }
         const Vec at = corner(axes, e.at[0], e.at[1], e.at[2]);
         const Vec out{{e.out[0] * tick, e.out[1] * tick, e.out[2] * tick}};
         ticksAlong(axes[static_cast<std::size_t>(e.axis)], e.axis, at, out, names[e.axis], drawText);

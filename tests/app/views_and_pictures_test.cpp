@@ -208,7 +208,7 @@ TEST_F(ViewsAndPictures, AFolderThatTakesNothingGivesOneClearLine)
 TEST_F(ViewsAndPictures, TheViewIsSavedBesideTheDataAndReadBack)
 {
     TempFolder folder;
-        viewer.scale = 0.5f;
+    viewer.scale = 0.5f;
     viewer.colorBy = ColorBy::Group;
     std::string path;
     const std::string printed = captureStdout([&] { path = saveViewBesideData(folder.path("ripple.mpl")); });
@@ -220,7 +220,7 @@ TEST_F(ViewsAndPictures, TheViewIsSavedBesideTheDataAndReadBack)
     EXPECT_EQ(read.scale, 0.5f);
     EXPECT_EQ(read.colorBy, ColorBy::Group);
 
-        const std::string failed = captureStdout([&] { path = saveViewBesideData(folder.path("gone/ripple.mpl")); });
+    const std::string failed = captureStdout([&] { path = saveViewBesideData(folder.path("gone/ripple.mpl")); });
     EXPECT_EQ(path, "");
     EXPECT_TRUE(contains(failed, "View not saved: Cannot save the view " + folder.path("gone/ripple.view")))
         << failed;
