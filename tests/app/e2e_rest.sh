@@ -1,17 +1,23 @@
 #!/usr/bin/env bash
-# The real viewer left alone after start-up takes next to no processor time: its event loop
-# sleeps until something changes instead of drawing frame after frame.
+# The real viewer left alone showing a loaded filled surface takes next to no processor time:
+# its event loop sleeps until something changes instead of drawing frame after frame.
 source "$(dirname "$0")/e2e_lib.sh"
 
-start_and_find_display_window
+# A 200 x 200 surface, big enough that every frame drawn at rest would show in the count.
+awk 'BEGIN { print 200, 200
+             for (i = 0; i < 200; i++) for (j = 0; j < 200; j++)
+                 printf "%d %d %f\n", i, j, sin(i / 20.0) * cos(j / 15.0) }' > "$scratch/hill.dat"
+
+start_and_find_display_window --format data --display filled hill.dat
 wait_for_geometry "$display_window" "50 50 800 600"
-sleep 2  # the first pictures of the three windows
+wait_for_output "filename = hill.dat"
+sleep 3  # the first pictures of the three windows
 
 # Processor time of the process, all threads, in clock ticks.
 ticks() {
     awk '{ print $14 + $15 }' "/proc/$viewer_pid/stat"
 }
-seconds=5
+seconds=10
 before=$(ticks)
 sleep "$seconds"
 after=$(ticks)
