@@ -235,6 +235,16 @@ const VisibleTubes* visibleFacesThisPass(const DrawContext& context, const Geome
 // Draws the triangles of the tubes that can show (tube_visibility.h), made for this pass
 // with the vertices that the kept mesh would have, a chunk at a time in each colour group's
 // material: only one chunk's vertices are held at once.
+// The number of triangles a tube's set of words holds.
+std::size_t triangleCount(const std::uint64_t* triangles, int words)
+{
+    std::size_t n = 0;
+    for (int w = 0; w < words; ++w) {
+        n += static_cast<std::size_t>(__builtin_popcountll(triangles[w]));
+    }
+    return n;
+}
+
 void drawVisibleTubes(const DrawContext& c, const GeometryCache& cache, const FaceCulling& culling)
 {
     const VisibleTubes* found = visibleFacesThisPass(c, cache, culling);
@@ -243,41 +253,39 @@ void drawVisibleTubes(const DrawContext& c, const GeometryCache& cache, const Fa
     }
     const VisibleTubes& visible = *found;
     const TubeRing ring = tubeRing(c.settings.segments);
-    const auto flush = [&]() {
-        if (!scratchMesh.indices.empty()) {
-            glVertexPointer(3, GL_FLOAT, 0, scratchMesh.positions.data());
-            glNormalPointer(GL_FLOAT, 0, scratchMesh.normals.data());
-            drawElementsChunked(GL_TRIANGLES, scratchMesh.indices.data(), scratchMesh.indices.size(), 3);
+    // The tube groups are runs of tube numbers in order, as are the visible tubes. They are
+    // drawn in batches of one group's tubes whose triangles fill about one chunk; a batch is
+    // one chunk of a sliced frame, sized from the triangle counts alone, so that a resumed
+    // slice neither makes nor draws the triangles of the batches before it.
+    std::size_t g = 0;
+    std::size_t k = 0;
+    while (k < visible.size()) {
+        while (visible.tubes[k] >= cache.groups[g].first + cache.groups[g].count) {
+            ++g;
         }
+        const std::size_t groupEnd = cache.groups[g].first + cache.groups[g].count;
+        std::size_t last = k;
+        std::size_t indices = 0;
+        while (last < visible.size() && visible.tubes[last] < groupEnd && indices < kChunk) {
+            indices += 3 * triangleCount(visible.trianglesOf(last), visible.words);
+            ++last;
+        }
+        if (chunkSkipped()) {
+            k = last;
+            continue;
+        }
+        useGroupMaterial(c.settings, cache.groups[g].colorIndex);
         scratchMesh.positions.clear();
         scratchMesh.normals.clear();
         scratchMesh.indices.clear();
-    };
-    flush();
-    // The tube groups are runs of tube numbers in order, as are the visible tubes.
-    std::size_t g = 0;
-    bool material = false;
-    for (std::size_t k = 0; k < visible.size(); ++k) {
-        const std::uint32_t tube = visible.tubes[k];
-        if (tube >= cache.groups[g].first + cache.groups[g].count) {
-            flush();
-            while (tube >= cache.groups[g].first + cache.groups[g].count) {
-                ++g;
-            }
-            material = false;
+        for (; k < last; ++k) {
+            Point3d a, b;
+            tubeSegmentEnds(c.data, cache.tubes[visible.tubes[k]], a, b);
+            appendTubeTriangles(ring, a, b, c.settings.thickness, visible.trianglesOf(k), scratchMesh);
         }
-        if (!material) {
-            useGroupMaterial(c.settings, cache.groups[g].colorIndex);
-            material = true;
-        }
-        Point3d a, b;
-        tubeSegmentEnds(c.data, cache.tubes[tube], a, b);
-        appendTubeTriangles(ring, a, b, c.settings.thickness, visible.trianglesOf(k), scratchMesh);
-        if (scratchMesh.indices.size() >= kChunk) {
-            flush();
-        }
+        drawMesh(scratchMesh, 0, scratchMesh.indices.size(), false);
+        chunkDrawn();
     }
-    flush();
 }
 
 void drawTubeMeshes(const DrawContext& c, const GeometryCache& cache)
