@@ -10,7 +10,8 @@ bool viewModeKeepsColors(ViewMode mode)
 
 bool operator==(const ValueColoring& a, const ValueColoring& b)
 {
-    return a.by == b.by && a.z.rawMin == b.z.rawMin && a.z.scale == b.z.scale && a.lo == b.lo && a.hi == b.hi;
+    return a.by == b.by && a.z.rawMin == b.z.rawMin && a.z.scale == b.z.scale && a.lo == b.lo && a.hi == b.hi &&
+           a.map == b.map;
 }
 
 ColorRange colorBarRange(const Settings& settings, const DataSet& data)
@@ -33,6 +34,7 @@ ValueColoring valueColoringFor(const Settings& settings, const DataSet& data)
         const ColorRange range = colorBarRange(settings, data);
         coloring.lo = range.lo;
         coloring.hi = range.hi;
+        coloring.map = settings.colorMap;
     }
     return coloring;
 }
@@ -41,6 +43,12 @@ int heightSlot(const ValueColoring& coloring, double drawnZ)
 {
     const double t = mapValue(cubeToRaw(drawnZ, coloring.z), coloring.lo, coloring.hi);
     return kPaletteFirst + static_cast<int>(std::lround(t * (kPaletteSize - 1)));
+}
+
+std::array<unsigned char, 4> heightVertexColor(const ValueColoring& coloring, double drawnZ)
+{
+    const auto rgb = toBytes(colorAt(coloring.map, mapValue(cubeToRaw(drawnZ, coloring.z), coloring.lo, coloring.hi)));
+    return {rgb[0], rgb[1], rgb[2], 255};
 }
 
 Rgb paletteColor(ColorMap map, int slot)

@@ -1,8 +1,10 @@
 // Colour by value: which colour each point, tube or quadrilateral takes, told as a colour
 // slot. Slots below kDataColorCount are the data colours; the kPaletteSize slots above them
-// are even steps of the colour map, from its low end to its high end.
+// are even steps of the colour map, from its low end to its high end. Coloured by height,
+// the vertices of surfaces and tubes take their own colours instead of a slot.
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "core/axis_ticks.h"
@@ -22,11 +24,13 @@ constexpr int kColorSlots = kDataColorCount + kPaletteSize;
 bool viewModeKeepsColors(ViewMode mode);
 
 // How a frame colours the data: what by, and for heights where the drawn z values lie in the
-// data's units and which of them the ends of the colour map stand for.
+// data's units, which of them the ends of the colour map stand for, and the map (which the
+// vertices' own colours are made in).
 struct ValueColoring {
     ColorBy by = ColorBy::Eye;
     AxisMapping z{-5.0, 0.1};
     double lo = 0.0, hi = 1.0;
+    ColorMap map = ColorMap::Viridis;
 };
 bool operator==(const ValueColoring& a, const ValueColoring& b);
 inline bool operator!=(const ValueColoring& a, const ValueColoring& b)
@@ -47,6 +51,11 @@ std::string colorBarLabel(double value, const ColorRange& range);
 
 // The palette slot of a drawn (normalised) z value.
 int heightSlot(const ValueColoring& coloring, double drawnZ);
+
+// The colour of a vertex at a drawn (normalised) z value: the colour map's colour there, not
+// a step of the palette, so that colours run smoothly across a quadrilateral or a tube.
+// Red, green, blue and an opaque alpha, 8 bits each, as vertex colour arrays hold them.
+std::array<unsigned char, 4> heightVertexColor(const ValueColoring& coloring, double drawnZ);
 
 // The colour of a palette slot (kPaletteFirst up to kColorSlots - 1) in a colour map.
 Rgb paletteColor(ColorMap map, int slot);

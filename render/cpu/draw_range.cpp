@@ -48,22 +48,3 @@ int pointColorSlot(const DrawRange& range, int i, int j)
     }
     return range.colored ? dataColorIndex(groupAt(range, i, j)) : -1;
 }
-
-int quadColorSlot(const DrawRange& range, int i, int j)
-{
-    if (range.coloring.by != ColorBy::Height) {
-        return pointColorSlot(range, i, j);
-    }
-    const double z = (pointAt(range, i, j).z + pointAt(range, i + 1, j).z + pointAt(range, i + 1, j + 1).z +
-                      pointAt(range, i, j + 1).z) /
-                     4.0;
-    return heightSlot(range.coloring, z);
-}
-
-int tubeColorSlot(const DrawRange& range, int i, int j, const Point3d& a, const Point3d& b)
-{
-    if (range.coloring.by != ColorBy::Height) {
-        return pointColorSlot(range, i, j);
-    }
-    return heightSlot(range.coloring, (a.z + b.z) / 2.0);
-}

@@ -43,12 +43,13 @@ inline bool ownColors(const DrawRange& range)
 // The colour slot (core/value_colors.h) of point j of set i; -1 for the pass's own colour.
 // By group, data without groups take the data colour of the set's number.
 int pointColorSlot(const DrawRange& range, int i, int j);
-// The colour slot of the quadrilateral P(i, j), P(i + 1, j), P(i + 1, j + 1), P(i, j + 1):
-// by height that of the mean height of its corners, else its first point's.
-int quadColorSlot(const DrawRange& range, int i, int j);
-// The colour slot of a tube from a to b drawn for point j of set i: by height that of the
-// height of its middle, else the point's.
-int tubeColorSlot(const DrawRange& range, int i, int j, const Point3d& a, const Point3d& b);
+// Whether the quadrilaterals and tubes carry a colour per vertex (heightVertexColor of the
+// vertex's z, or for a tube's ring of its end's z) rather than a colour slot each: when
+// coloured by height. Points keep their slots.
+inline bool vertexColors(const DrawRange& range)
+{
+    return range.coloring.by == ColorBy::Height;
+}
 
 // The last set (counted from 0) that a data format shows in a display type, or -1 for none.
 int lastSetDrawn(int loadedFormat, DisplayType displayType, int nx);

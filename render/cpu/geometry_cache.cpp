@@ -1,6 +1,7 @@
 // Building the vertex arrays of each display type and deciding when they are out of date.
 #include "render/cpu/geometry_cache.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -20,15 +21,16 @@ int colorOf(const DrawRange& range, int i, int j)
     return pointColorSlot(range, i, j);
 }
 
-// The colour slot of a tube of a line set.
-int colorOfTube(const DrawRange& range, const TubeSegment& segment, int i, int j)
+// The colour slot of a tube of a line set; none when its vertices carry their colours.
+int colorOfTube(const DrawRange& range, int i, int j)
 {
-    if (range.coloring.by != ColorBy::Height) {
-        return pointColorSlot(range, i, j);
-    }
-    Point3d a, b;
-    tubeSegmentEnds(*range.data, segment, a, b);
-    return tubeColorSlot(range, i, j, a, b);
+    return vertexColors(range) ? -1 : pointColorSlot(range, i, j);
+}
+
+void pushColor(std::vector<std::uint8_t>& out, const DrawRange& range, double z)
+{
+    const std::array<unsigned char, 4> c = heightVertexColor(range.coloring, z);
+    out.insert(out.end(), c.begin(), c.end());
 }
 
 // Every colour slot and "none" fit the byte key of the colour sort.
@@ -108,7 +110,7 @@ void orderQuadsByColor(GeometryCache& cache, const DrawRange& range, DisplayType
     ColorSort colors;
     for (int i = 0; i <= range.lastSet; ++i) {
         for (int j = 0; j + 1 < range.ny; ++j) {
-            colors.add(quadColorSlot(range, i, j));
+            colors.add(pointColorSlot(range, i, j));
         }
     }
     cache.surfaceQuadOrder.resize(colors.keys.size());
@@ -126,11 +128,49 @@ void orderQuadsByColor(GeometryCache& cache, const DrawRange& range, DisplayType
     cache.lastColorIndex = colors.last();
 }
 
+// Coloured by height: each quadrilateral's own four vertices, so that its colours can blend
+// across it while plain data's shading stays flat (each vertex carries the quadrilateral's
+// normal), all drawn in the data's order in no material of their own.
+void buildSurfaceWithVertexColors(GeometryCache& cache, const DrawRange& range, bool plain)
+{
+    const std::size_t quads = static_cast<std::size_t>(range.lastSet + 1) * static_cast<std::size_t>(range.ny - 1);
+    cache.surfaceShared = false;
+    cache.surfaceVertices.reserve(quads * 12);
+    cache.surfaceColors.reserve(quads * 16);
+    if (plain) {
+        cache.surfaceNormals.reserve(quads * 12);
+    }
+    for (int i = 0; i <= range.lastSet; ++i) {
+        for (int j = 0; j + 1 < range.ny; ++j) {
+            const Point3d* corners[4] = {&pointAt(range, i, j), &pointAt(range, i + 1, j),
+                                         &pointAt(range, i + 1, j + 1), &pointAt(range, i, j + 1)};
+            const Point3d n = plain ? triangleNormal(*corners[0], *corners[1], *corners[2]) : Point3d{};
+            for (const Point3d* p : corners) {
+                pushPoint(cache.surfaceVertices, *p);
+                pushColor(cache.surfaceColors, range, p->z);
+                if (plain) {
+                    pushPoint(cache.surfaceNormals, n);
+                }
+            }
+        }
+    }
+    if (plain && !cache.surfaceNormals.empty()) {
+        std::copy(cache.surfaceNormals.end() - 3, cache.surfaceNormals.end(), cache.lastNormal);
+        cache.leavesNormal = true;
+    }
+    cache.groups.push_back(ColorGroup{-1, 0, quads * 4});
+    cache.lastColorIndex = -1;
+}
+
 void buildSurface(GeometryCache& cache, const DrawRange& range, DisplayType displayType)
 {
     const bool plain = range.data->loadedFormat == static_cast<int>(DataFormat::Plain);
     const int quadsPerSet = range.ny - 1;
     if (range.lastSet < 0 || quadsPerSet <= 0) {
+        return;
+    }
+    if (vertexColors(range)) {
+        buildSurfaceWithVertexColors(cache, range, plain);
         return;
     }
     cache.surfaceShared = !range.colored;
@@ -174,7 +214,7 @@ void buildSurface(GeometryCache& cache, const DrawRange& range, DisplayType disp
     ColorSort colors;
     for (int i = 0; i <= range.lastSet; ++i) {
         for (int j = 0; j < quadsPerSet; ++j) {
-            colors.add(quadColorSlot(range, i, j));
+            colors.add(pointColorSlot(range, i, j));
         }
     }
     const bool keepOrder = displayType == DisplayType::Grid;
@@ -240,6 +280,9 @@ LineVertex polylineVertex(const DrawRange& range, int i, int j, bool feet, std::
 void pushLineVertex(GeometryCache& cache, const LineVertex& v)
 {
     pushPoint(cache.lineVertices, v.position);
+    if (vertexColors(cache.range)) {
+        pushColor(cache.lineColors, cache.range, v.position.z);
+    }
     Point3d d = v.direction;
     normalise(d);
     for (double c : {d.x, d.y, d.z}) {
@@ -254,7 +297,7 @@ void buildTubes(GeometryCache& cache, const DrawRange& range, DisplayType displa
         for (int i = 0; i <= range.lastSet; ++i) {
             for (int j = 0; j < range.ny; ++j) {
                 const std::uint32_t k = static_cast<std::uint32_t>(pointIndex(range, i, j));
-                const auto visitTube = [&](TubeSegment segment) { visit(segment, colorOfTube(range, segment, i, j)); };
+                const auto visitTube = [&](TubeSegment segment) { visit(segment, colorOfTube(range, i, j)); };
                 if (displayType == DisplayType::Joined) {
                     if (j + 1 < range.ny) {
                         visitTube(TubeSegment{k, TubeSegment::Joined});
@@ -354,6 +397,9 @@ void buildThinLines(GeometryCache& cache)
     eachLine(false);
     cache.lineVertices.reserve(vertexCount * 3);
     cache.lineTangents.reserve(vertexCount * 3);
+    if (vertexColors(range)) {
+        cache.lineColors.reserve(vertexCount * 4);
+    }
     cache.lineIndices.reserve(indexCount);
     vertexCount = indexCount = 0;
     eachLine(true);
@@ -380,6 +426,14 @@ void tubeSegmentEnds(const DataSet& data, const TubeSegment& segment, Point3d& a
         b = p;
         break;
     }
+}
+
+void colorTubeEnds(const DrawRange& range, const Point3d& a, const Point3d& b, std::size_t firstVertex,
+                   MeshArrays& mesh)
+{
+    const std::array<unsigned char, 4> colorA = heightVertexColor(range.coloring, a.z);
+    const std::array<unsigned char, 4> colorB = heightVertexColor(range.coloring, b.z);
+    colorTubeVertices(mesh, firstVertex, a, b, colorA.data(), colorB.data());
 }
 
 GeometryStore::GeometryStore(std::size_t keptMeshBytes) : meshLimit_(keptMeshBytes) {}
@@ -446,11 +500,13 @@ const MeshArrays* GeometryStore::keptTubeMesh()
     }
     cache_.lineVertices = std::vector<float>();
     cache_.lineTangents = std::vector<std::int16_t>();
+    cache_.lineColors = std::vector<std::uint8_t>();
     cache_.lineIndices = std::vector<std::uint32_t>();
     cache_.lineGroups.clear();
     cache_.linesBuilt = false;
     const int segments = cache_.segments;
-    const std::size_t perTube = static_cast<std::size_t>(tubeVertexCount(segments)) * 6 * sizeof(float) +
+    const bool colored = vertexColors(cache_.range);
+    const std::size_t perTube = static_cast<std::size_t>(tubeVertexCount(segments)) * (6 * sizeof(float) + (colored ? 4 : 0)) +
                                 (static_cast<std::size_t>(tubeIndexCount(segments)) + 1) * sizeof(std::uint32_t);
     if (cache_.tubes.size() * perTube > meshLimit_) {
         return nullptr;
@@ -467,7 +523,11 @@ const MeshArrays* GeometryStore::keptTubeMesh()
         for (std::size_t s = g.first; s < g.first + g.count; ++s) {
             Point3d a, b;
             tubeSegmentEnds(*cache_.data, cache_.tubes[s], a, b);
+            const std::size_t first = mesh.vertexCount();
             appendTube(ring, a, b, cache_.thickness, mesh);
+            if (colored) {
+                colorTubeEnds(cache_.range, a, b, first, mesh);
+            }
         }
         meshGroup.count = mesh.indices.size() - meshGroup.first;
         cache_.meshGroups.push_back(meshGroup);

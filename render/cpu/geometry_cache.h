@@ -31,6 +31,11 @@ struct TubeSegment {
 };
 void tubeSegmentEnds(const DataSet& data, const TubeSegment& segment, Point3d& a, Point3d& b);
 
+// Gives the vertices of the tube from a to b, appended to mesh from firstVertex on, the
+// colours of its ends' heights (coloured by height).
+void colorTubeEnds(const DrawRange& range, const Point3d& a, const Point3d& b, std::size_t firstVertex,
+                   MeshArrays& mesh);
+
 struct GeometryCache {
     // What the arrays were built from.
     bool valid = false;
@@ -51,18 +56,25 @@ struct GeometryCache {
     // (gridQuad) as GL_QUADS; coloured by value, the numbers of the quadrilaterals grouped
     // by colour (surfaceQuadOrder, groups count its entries). Coloured data keep four
     // vertices per quadrilateral, grouped by colour.
+    // Coloured by height, every format keeps four vertices per quadrilateral in the data's
+    // order, each with the colour of its height (surfaceColors, four bytes a vertex), and
+    // plain data the quadrilateral's normal at each of them.
     std::vector<float> surfaceVertices;
     std::vector<float> surfaceNormals;
+    std::vector<std::uint8_t> surfaceColors;
     std::size_t surfaceQuads = 0;
     bool surfaceShared = false;
     std::vector<std::uint32_t> surfaceQuadOrder;
 
     // Line sets: the tubes grouped by colour (groups count tubes); the vertices of the
     // thin-line drawing with their directions (lineGroups count line indices), or the tube
-    // mesh when it fits (meshGroups count indices), whichever was asked for last.
+    // mesh when it fits (meshGroups count indices), whichever was asked for last. Coloured
+    // by height, the tubes are one group in the data's order, and the thin lines' vertices
+    // (lineColors, four bytes a vertex) and the mesh's carry colours of their own.
     std::vector<TubeSegment> tubes;
     std::vector<float> lineVertices;
     std::vector<std::int16_t> lineTangents;  // unit directions times kTangentUnit
+    std::vector<std::uint8_t> lineColors;
     std::vector<std::uint32_t> lineIndices;
     std::vector<ColorGroup> lineGroups;
     bool linesBuilt = false;

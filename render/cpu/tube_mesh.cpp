@@ -1,6 +1,7 @@
 // Capped tubes as indexed triangles, built to match the quadric's cylinder and discs.
 #include "render/cpu/tube_mesh.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/vector_maths.h"
@@ -77,10 +78,12 @@ void MeshArrays::clear()
 {
     positions.clear();
     normals.clear();
+    colors.clear();
     indices.clear();
     tubeStarts.clear();
     positions.shrink_to_fit();
     normals.shrink_to_fit();
+    colors.shrink_to_fit();
     indices.shrink_to_fit();
     tubeStarts.shrink_to_fit();
 }
@@ -211,5 +214,21 @@ void appendTubeTriangles(const TubeRing& ring, const Point3d& a, const Point3d& 
             const std::uint32_t t[3] = {capCentre(1), rimVertex(1, s - i), rimVertex(1, 2 * s - i - 1)};
             mesh.indices.insert(mesh.indices.end(), t, t + 3);
         }
+    }
+}
+
+void colorTubeVertices(MeshArrays& mesh, std::size_t firstVertex, const Point3d& a, const Point3d& b,
+                       const unsigned char colorA[4], const unsigned char colorB[4])
+{
+    const double d[3] = {b.x - a.x, b.y - a.y, b.z - a.z};
+    const double lengthSquared = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+    mesh.colors.resize(mesh.vertexCount() * 4);
+    for (std::size_t v = firstVertex; v < mesh.vertexCount(); ++v) {
+        const float* p = &mesh.positions[v * 3];
+        // Every vertex lies in the plane of one end: which one is told by its distance along
+        // the tube, half way being far from either.
+        const double along = (p[0] - a.x) * d[0] + (p[1] - a.y) * d[1] + (p[2] - a.z) * d[2];
+        const unsigned char* color = along > 0.5 * lengthSquared ? colorB : colorA;
+        std::copy(color, color + 4, &mesh.colors[v * 4]);
     }
 }

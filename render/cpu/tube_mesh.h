@@ -21,6 +21,7 @@ TubeRing tubeRing(int segments);
 struct MeshArrays {
     std::vector<float> positions;  // x, y, z per vertex
     std::vector<float> normals;    // x, y, z per vertex
+    std::vector<std::uint8_t> colors;  // red, green, blue, alpha per vertex; empty when uncoloured
     std::vector<std::uint32_t> indices;
     std::vector<std::uint32_t> tubeStarts;  // the first index of each tube
 
@@ -70,3 +71,9 @@ int tubeIndexCount(int segments);
 // `segments` loops, whose extra rings lie in the same planes with the same normals. A tube
 // of length 0 is its two caps alone, as drawTube draws it.
 void appendTube(const TubeRing& ring, const Point3d& a, const Point3d& b, float radius, MeshArrays& mesh);
+
+// Gives the vertices from firstVertex on, those of one tube from a to b, their colours: the
+// ring and the cap at a take colorA, those at b colorB (four bytes each), so that the colour
+// runs along the tube from the one end's to the other's.
+void colorTubeVertices(MeshArrays& mesh, std::size_t firstVertex, const Point3d& a, const Point3d& b,
+                       const unsigned char colorA[4], const unsigned char colorB[4]);

@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
@@ -85,17 +86,29 @@ void printTubeColors(const DrawContext& c, const DrawRange& range)
     }
 }
 
+// A tube of a line set: in its point's material, or coloured by height from end to end.
+void emitTube(const DrawContext& c, const DrawRange& range, int i, int j, const Point3d& a, const Point3d& b)
+{
+    if (vertexColors(range)) {
+        const std::array<unsigned char, 4> colorA = heightVertexColor(range.coloring, a.z);
+        const std::array<unsigned char, 4> colorB = heightVertexColor(range.coloring, b.z);
+        drawColoredTube(c.quadric, centring(c.data), a, b, c.settings.thickness, c.settings.segments, colorA.data(),
+                        colorB.data());
+        return;
+    }
+    if (ownColors(range)) {
+        useGroupMaterial(c.settings, pointColorSlot(range, i, j));
+    }
+    drawTube(c.quadric, centring(c.data), a, b, c.settings.thickness, c.settings.segments);
+}
+
 void emitJoinedTubes(const DrawContext& c, const DrawRange& range)
 {
-    const float radius = c.settings.thickness;
     for (int i = 0; i <= range.lastSet; ++i) {
         for (int j = 0; j + 1 < range.ny; ++j) {
             const Point3d& a = pointAt(range, i, j);
             const Point3d& b = pointAt(range, i, j + 1);
-            if (ownColors(range)) {
-                useGroupMaterial(c.settings, tubeColorSlot(range, i, j, a, b));
-            }
-            drawTube(c.quadric, centring(c.data), a, b, radius, c.settings.segments);
+            emitTube(c, range, i, j, a, b);
             if (range.colored && c.diagnostics) {
                 printTubeColor(c, range, i, j);
             }
@@ -105,25 +118,26 @@ void emitJoinedTubes(const DrawContext& c, const DrawRange& range)
 
 void emitNeedles(const DrawContext& c, const DrawRange& range)
 {
-    const float radius = c.settings.thickness;
     const double floorY = c.data.ymin;
-    const Point3d offset = centring(c.data);
     for (int i = 0; i <= range.lastSet; ++i) {
         Point3d prev{pointAt(range, i, 0).x, floorY, pointAt(range, i, 0).z};
         for (int j = 0; j < range.ny; ++j) {
             const Point3d& p = pointAt(range, i, j);
             const Point3d foot{p.x, floorY, p.z};
-            if (ownColors(range)) {
-                useGroupMaterial(c.settings, tubeColorSlot(range, i, j, prev, foot));
-            }
-            drawTube(c.quadric, offset, prev, foot, radius, c.settings.segments);
-            if (ownColors(range)) {
-                useGroupMaterial(c.settings, tubeColorSlot(range, i, j, foot, p));
-            }
-            drawTube(c.quadric, offset, foot, p, radius, c.settings.segments);
+            emitTube(c, range, i, j, prev, foot);
+            emitTube(c, range, i, j, foot, p);
             prev = foot;
         }
     }
+}
+
+// A corner of a quadrilateral, in its height's colour when coloured by height.
+void surfaceVertex(const DrawRange& range, const Point3d& p)
+{
+    if (vertexColors(range)) {
+        glColor4ubv(heightVertexColor(range.coloring, p.z).data());
+    }
+    vertexOf(p);
 }
 
 void emitSurface(const DrawContext& c, const DrawRange& range, bool flatNormals)
@@ -139,13 +153,13 @@ void emitSurface(const DrawContext& c, const DrawRange& range, bool flatNormals)
                 const Point3d n = triangleNormal(p00, p10, p11);
                 glNormal3f(static_cast<float>(n.x), static_cast<float>(n.y), static_cast<float>(n.z));
             }
-            if (ownColors(range)) {
-                useGroupMaterial(c.settings, quadColorSlot(range, i, j));
+            if (ownColors(range) && !vertexColors(range)) {
+                useGroupMaterial(c.settings, pointColorSlot(range, i, j));
             }
-            vertexOf(p00);
-            vertexOf(p10);
-            vertexOf(p11);
-            vertexOf(p01);
+            surfaceVertex(range, p00);
+            surfaceVertex(range, p10);
+            surfaceVertex(range, p11);
+            surfaceVertex(range, p01);
         }
     }
     glEnd();
@@ -216,7 +230,15 @@ void drawLoadedData(const DrawContext& c)
         return;
     }
     range.coloring = valueColoringFor(settings, c.data);
+    // Points keep a step of the colour map each; surfaces and tubes colour their vertices.
+    const bool colorVertices = vertexColors(range) && type != DisplayType::Points;
+    if (colorVertices) {
+        beginVertexColors();
+    }
     drawDisplayType(c, range, type);
+    if (colorVertices) {
+        endVertexColors();
+    }
     if (range.coloring.by == ColorBy::Height) {
         restoreAmbientMaterial();
     }

@@ -68,6 +68,72 @@ void restoreAmbientMaterial()
     glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, openGlDefault);
 }
 
+namespace {
+
+// What beginVertexColors changes, to be put back.
+struct SavedColorState {
+    GLfloat diffuse[4], specular[4], ambient[4];
+    GLfloat modelAmbient[4], light0Ambient[4], light1Ambient[4];
+    GLfloat current[4];
+};
+SavedColorState savedColors;
+
+void scaleAmbient(GLenum light, const GLfloat saved[4])
+{
+    const GLfloat scaled[4] = {kMapAmbient * saved[0], kMapAmbient * saved[1], kMapAmbient * saved[2], saved[3]};
+    glLightfv(light, GL_AMBIENT, scaled);
+}
+
+}  // namespace
+
+void beginVertexColors()
+{
+    SavedColorState& s = savedColors;
+    glGetMaterialfv(GL_FRONT, GL_DIFFUSE, s.diffuse);
+    glGetMaterialfv(GL_FRONT, GL_SPECULAR, s.specular);
+    glGetMaterialfv(GL_FRONT, GL_AMBIENT, s.ambient);
+    glGetFloatv(GL_LIGHT_MODEL_AMBIENT, s.modelAmbient);
+    glGetLightfv(GL_LIGHT0, GL_AMBIENT, s.light0Ambient);
+    glGetLightfv(GL_LIGHT1, GL_AMBIENT, s.light1Ambient);
+    glGetFloatv(GL_CURRENT_COLOR, s.current);
+    // The vertex colour becomes ambient and diffuse material at once; weakening the ambient
+    // light instead gives each vertex the ambient that a step of the map has.
+    const GLfloat model[4] = {kMapAmbient * s.modelAmbient[0], kMapAmbient * s.modelAmbient[1],
+                              kMapAmbient * s.modelAmbient[2], s.modelAmbient[3]};
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, model);
+    scaleAmbient(GL_LIGHT0, s.light0Ambient);
+    scaleAmbient(GL_LIGHT1, s.light1Ambient);
+    const GLfloat specular[4] = {kMapSpecular, kMapSpecular, kMapSpecular, 1.0f};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 60.0f);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    glEnable(GL_COLOR_MATERIAL);
+}
+
+void endVertexColors()
+{
+    const SavedColorState& s = savedColors;
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisable(GL_COLOR_MATERIAL);
+    glColor4fv(s.current);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, s.diffuse);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, s.specular);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, s.ambient);
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, s.modelAmbient);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, s.light0Ambient);
+    glLightfv(GL_LIGHT1, GL_AMBIENT, s.light1Ambient);
+}
+
+void vertexColorArray(const std::vector<std::uint8_t>& colors, std::size_t firstVertex)
+{
+    if (colors.empty()) {
+        glDisableClientState(GL_COLOR_ARRAY);
+        return;
+    }
+    glEnableClientState(GL_COLOR_ARRAY);
+    glColorPointer(4, GL_UNSIGNED_BYTE, 0, &colors[firstVertex * 4]);
+}
+
 void leaveStateAsDrawn(const Settings& settings, const GeometryCache& cache)
 {
     useGroupMaterial(settings, cache.lastColorIndex);

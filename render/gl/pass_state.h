@@ -3,6 +3,7 @@
 // and single pixels drawn lit as the surface that covers them.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "core/settings.h"
@@ -19,6 +20,18 @@ void useGroupMaterial(const Settings& settings, int colorIndex);
 constexpr float kMapAmbient = 0.1f;
 // Puts back OpenGL's default ambient material, which the steps of the colour map change.
 void restoreAmbientMaterial();
+
+// Colours of each vertex (coloured by height) in place of a material: the vertex colour
+// stands for the diffuse material and, as a step of the colour map's material does, for the
+// ambient one at kMapAmbient of its strength; the specular one is a faint grey, kMapSpecular.
+// endVertexColors puts back the material, lights, current colour and client state that
+// beginVertexColors found, so that whatever is drawn after sees the pass as it was.
+void beginVertexColors();
+void endVertexColors();
+constexpr float kMapSpecular = 0.3f;
+// The colour array of four bytes a vertex, when coloured by height, beside the vertex array
+// set: set (and enabled) when colors is not empty, left disabled when it is.
+void vertexColorArray(const std::vector<std::uint8_t>& colors, std::size_t firstVertex = 0);
 
 // The material and normal that the immediate-mode drawing leaves behind.
 void leaveStateAsDrawn(const Settings& settings, const GeometryCache& cache);

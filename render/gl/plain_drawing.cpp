@@ -39,7 +39,7 @@ bool contextHasBufferObjects()
 // context, in which names of another are nothing (or, once made here, are made again).
 bool buffersLive(const PlainBuffers& b)
 {
-    for (GLuint name : {b.vertices, b.normals, b.indices}) {
+    for (GLuint name : {b.vertices, b.normals, b.indices, b.colors}) {
         if (name != 0 && glIsBuffer(name) != GL_TRUE) {
             return false;
         }
@@ -65,13 +65,16 @@ struct Sources {
     const void* vertices;
     const void* normals;
     const void* indices;
+    const void* colors;
 };
+
+const std::vector<std::uint8_t> kNoColors;
 
 // Makes sure that buffers hold copies of these arrays (of the store at its present
 // version), and says where to draw from.
 template <typename Index>
 Sources keep(const DrawContext& c, Kind kind, const std::vector<float>& vertices, const std::vector<float>& normals,
-             const std::vector<Index>& indices)
+             const std::vector<Index>& indices, const std::vector<std::uint8_t>& colors = kNoColors)
 {
     PlainBuffers& b = c.buffers;
     const bool current = b.store == &c.geometry && b.arraysVersion == c.geometry.arraysVersion() && b.kind == kind &&
@@ -79,8 +82,8 @@ Sources keep(const DrawContext& c, Kind kind, const std::vector<float>& vertices
     if (!current) {
         // Names of another context are left to it; those of this one are given back.
         if (buffersLive(b)) {
-            const GLuint names[3] = {b.vertices, b.normals, b.indices};
-            glDeleteBuffers(3, names);
+            const GLuint names[4] = {b.vertices, b.normals, b.indices, b.colors};
+            glDeleteBuffers(4, names);
         }
         b = PlainBuffers{};
         b.store = &c.geometry;
@@ -91,12 +94,13 @@ Sources keep(const DrawContext& c, Kind kind, const std::vector<float>& vertices
             upload(GL_ARRAY_BUFFER, b.vertices, vertices);
             upload(GL_ARRAY_BUFFER, b.normals, normals);
             upload(GL_ELEMENT_ARRAY_BUFFER, b.indices, indices);
+            upload(GL_ARRAY_BUFFER, b.colors, colors);
         }
     }
     if (b.inBuffers) {
-        return Sources{nullptr, nullptr, nullptr};  // offsets into the bound buffers
+        return Sources{nullptr, nullptr, nullptr, nullptr};  // offsets into the bound buffers
     }
-    return Sources{vertices.data(), normals.data(), indices.data()};
+    return Sources{vertices.data(), normals.data(), indices.data(), colors.data()};
 }
 
 const void* at(const void* base, std::size_t bytes)
@@ -104,8 +108,9 @@ const void* at(const void* base, std::size_t bytes)
     return static_cast<const char*>(base) + bytes;
 }
 
-// Binds the vertex (and normal) arrays from the given vertex on.
-void pointArrays(const PlainBuffers& b, const Sources& s, std::size_t firstVertex, bool normals)
+// Binds the vertex (and normal, and colour) arrays from the given vertex on; the colour
+// array is enabled here, and left disabled without colours.
+void pointArrays(const PlainBuffers& b, const Sources& s, std::size_t firstVertex, bool normals, bool colors = false)
 {
     const std::size_t offset = firstVertex * 3 * sizeof(float);
     if (b.inBuffers) {
@@ -117,6 +122,13 @@ void pointArrays(const PlainBuffers& b, const Sources& s, std::size_t firstVerte
             glBindBuffer(GL_ARRAY_BUFFER, b.normals);
         }
         glNormalPointer(GL_FLOAT, 0, at(s.normals, offset));
+    }
+    if (colors) {
+        if (b.inBuffers) {
+            glBindBuffer(GL_ARRAY_BUFFER, b.colors);
+        }
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(4, GL_UNSIGNED_BYTE, 0, at(s.colors, firstVertex * 4));
     }
     if (b.inBuffers) {
         glBindBuffer(GL_ARRAY_BUFFER, 0);
@@ -219,12 +231,21 @@ void drawSurfacePlain(const DrawContext& c, const DrawRange& range, DisplayType 
     }
     glEnableClientState(GL_VERTEX_ARRAY);
     if (!cache.surfaceShared) {
-        const Sources s = keep(c, kColoredSurface, cache.surfaceVertices, kNoFloats, kNoIndices);
-        pointArrays(c.buffers, s, 0, false);
+        // Four vertices a quadrilateral; coloured by height with their colours and, for
+        // plain data, the quadrilateral's normal at each.
+        const Sources s = keep(c, kColoredSurface, cache.surfaceVertices, cache.surfaceNormals, kNoIndices,
+                               cache.surfaceColors);
+        const bool normals = !cache.surfaceNormals.empty();
+        if (normals) {
+            glEnableClientState(GL_NORMAL_ARRAY);
+        }
+        pointArrays(c.buffers, s, 0, normals, !cache.surfaceColors.empty());
         for (const ColorGroup& g : cache.groups) {
             useGroupMaterial(c.settings, g.colorIndex);
             drawArraysChunked(GL_QUADS, g.first, g.count, 4, kPlainChunk);
         }
+        glDisableClientState(GL_COLOR_ARRAY);
+        glDisableClientState(GL_NORMAL_ARRAY);
         glDisableClientState(GL_VERTEX_ARRAY);
         leaveStateAsDrawn(c.settings, cache);
         return;
@@ -282,12 +303,12 @@ bool drawTubesPlain(const DrawContext& c, const DrawRange& range, DisplayType di
     if (mesh == nullptr) {
         return drawTubesFast(c, range, displayType);
     }
-    const Sources s = keep(c, kTubeMesh, mesh->positions, mesh->normals, mesh->indices);
+    const Sources s = keep(c, kTubeMesh, mesh->positions, mesh->normals, mesh->indices, mesh->colors);
     glPushMatrix();
     glTranslated(c.data.tx, c.data.ty, c.data.tz);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
-    pointArrays(c.buffers, s, 0, true);
+    pointArrays(c.buffers, s, 0, true, !mesh->colors.empty());
     bindIndices(c.buffers);
     // The mesh's groups hold the tubes of the tube groups, in their order.
     for (const ColorGroup& g : cache.meshGroups) {
@@ -295,6 +316,7 @@ bool drawTubesPlain(const DrawContext& c, const DrawRange& range, DisplayType di
         drawIndexRun(s, GL_TRIANGLES, g.first, g.count, 3);
     }
     unbindIndices(c.buffers);
+    glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
     glPopMatrix();

@@ -12,7 +12,7 @@ struct PlainBuffers {
     const void* store = nullptr;      // the GeometryStore they were copied from
     unsigned long arraysVersion = 0;  // its arraysVersion() then
     int kind = -1;                    // which arrays: see plain_drawing.cpp
-    unsigned int vertices = 0, normals = 0, indices = 0;
+    unsigned int vertices = 0, normals = 0, indices = 0, colors = 0;
     bool inBuffers = false;           // false: drawn from the kept arrays themselves
 };
 

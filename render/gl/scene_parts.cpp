@@ -7,6 +7,8 @@
 
 #include <cmath>
 
+#include "render/cpu/tube_mesh.h"
+
 
 
 void initLights(const Settings& settings)
@@ -45,14 +47,12 @@ void setMaterial(float r, float g, float b, float a)
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 60.0f);
 }
 
-void drawTube(GLUquadric* quadric, const Point3d& offset, const Point3d& a, const Point3d& b, float radius,
-              int segments)
-{
-    if (quadric == nullptr) {
-        return;  // no display context has been set up yet
-    }
-    const TubeTurn turn = tubeTurn(a, b);
+namespace {
 
+// Moves the model-view to the local frame of the tube from a to b: its axis along z.
+TubeTurn enterTubeFrame(const Point3d& offset, const Point3d& a, const Point3d& b)
+{
+    const TubeTurn turn = tubeTurn(a, b);
     glPushMatrix();
     glTranslated(offset.x + a.x, offset.y + a.y, offset.z + a.z);
     if (turn.kind == TubeTurn::AboutX) {
@@ -60,6 +60,18 @@ void drawTube(GLUquadric* quadric, const Point3d& offset, const Point3d& a, cons
     } else if (turn.kind == TubeTurn::Frame) {
         glMultMatrixd(turn.matrix);
     }
+    return turn;
+}
+
+}  // namespace
+
+void drawTube(GLUquadric* quadric, const Point3d& offset, const Point3d& a, const Point3d& b, float radius,
+              int segments)
+{
+    if (quadric == nullptr) {
+        return;  // no display context has been set up yet
+    }
+    const TubeTurn turn = enterTubeFrame(offset, a, b);
 
     gluQuadricOrientation(quadric, GLU_OUTSIDE);
     gluQuadricDrawStyle(quadric, GLU_FILL);
@@ -72,6 +84,43 @@ void drawTube(GLUquadric* quadric, const Point3d& offset, const Point3d& a, cons
     gluDisk(quadric, 0.0, radius, segments, segments);
     glTranslated(0.0, 0.0, turn.length);
     gluQuadricOrientation(quadric, GLU_OUTSIDE);
+    gluDisk(quadric, 0.0, radius, segments, segments);
+    glPopMatrix();
+}
+
+void drawColoredTube(GLUquadric* quadric, const Point3d& offset, const Point3d& a, const Point3d& b, float radius,
+                     int segments, const unsigned char colorA[4], const unsigned char colorB[4])
+{
+    if (quadric == nullptr || segments < 2) {
+        return;
+    }
+    const TubeTurn turn = enterTubeFrame(offset, a, b);
+    const TubeRing ring = tubeRing(segments);
+    const float r = radius;
+    // One stack, as the kept mesh has it: the quadric's rings between the ends would each be
+    // lit in a colour of its own and clamped there, where the blend of the two ends' lit
+    // colours is not. The quadric refuses a cylinder of length 0.
+    if (turn.length != 0.0) {
+        const float length = static_cast<float>(turn.length);
+        glBegin(GL_QUAD_STRIP);
+        for (int i = 0; i <= segments; ++i) {
+            const float sine = ring.cylinderSin[i], cosine = ring.cylinderCos[i];
+            glNormal3f(sine, cosine, 0.0f);
+            glColor4ubv(colorA);
+            glVertex3f(r * sine, r * cosine, 0.0f);
+            glColor4ubv(colorB);
+            glVertex3f(r * sine, r * cosine, length);
+        }
+        glEnd();
+    }
+    gluQuadricDrawStyle(quadric, GLU_FILL);
+    gluQuadricNormals(quadric, GLU_FLAT);
+    gluQuadricOrientation(quadric, GLU_INSIDE);
+    glColor4ubv(colorA);
+    gluDisk(quadric, 0.0, radius, segments, segments);
+    glTranslated(0.0, 0.0, turn.length);
+    gluQuadricOrientation(quadric, GLU_OUTSIDE);
+    glColor4ubv(colorB);
     gluDisk(quadric, 0.0, radius, segments, segments);
     glPopMatrix();
 }

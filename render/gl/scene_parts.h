@@ -15,6 +15,12 @@ void setMaterial(float r, float g, float b, float a);
 // set's centring translation).
 void drawTube(GLUquadric* quadric, const Point3d& offset, const Point3d& a, const Point3d& b, float radius,
               int segments);
+// drawTube with a colour at each end (four bytes each) in place of the material: the
+// cylinder, which the quadric would draw in one colour, is drawn here with the quadric's
+// slices in one stack, its ring at a in colorA and at b in colorB; each cap takes the colour
+// of its end. Expects colour material on.
+void drawColoredTube(GLUquadric* quadric, const Point3d& offset, const Point3d& a, const Point3d& b, float radius,
+                     int segments, const unsigned char colorA[4], const unsigned char colorB[4]);
 void drawAxes(float size);
 // Writes the bare name of fileName at the lower left in the inverse of the background colour,
 // with drawText at the current raster position.

@@ -213,9 +213,21 @@ void drawSurfaceFast(const DrawContext& c, const DrawRange& range, DisplayType d
             glShadeModel(static_cast<GLenum>(shadeModel));
         }
     } else {
+        // Four vertices a quadrilateral; coloured by height with their colours and, for
+        // plain data, the quadrilateral's normal at each.
+        const bool normals = !cache.surfaceNormals.empty();
+        if (normals) {
+            glEnableClientState(GL_NORMAL_ARRAY);
+            glNormalPointer(GL_FLOAT, 0, cache.surfaceNormals.data());
+        }
+        vertexColorArray(cache.surfaceColors);
         for (const ColorGroup& g : cache.groups) {
             useGroupMaterial(c.settings, g.colorIndex);
             drawArraysChunked(GL_QUADS, g.first, g.count, 4);
+        }
+        glDisableClientState(GL_COLOR_ARRAY);
+        if (normals) {
+            glDisableClientState(GL_NORMAL_ARRAY);
         }
     }
     glDisableClientState(GL_VERTEX_ARRAY);

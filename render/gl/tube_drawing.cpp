@@ -114,11 +114,13 @@ void drawThinTubes(const DrawContext& c, float width)
             }
             glVertexPointer(3, GL_FLOAT, 0, &cache.lineVertices[static_cast<std::size_t>(low) * 3]);
             glNormalPointer(GL_FLOAT, 0, scratchNormals.data());
+            vertexColorArray(cache.lineColors, low);
             glDrawElements(GL_LINES, static_cast<GLsizei>(n), GL_UNSIGNED_INT, scratchIndices.data());
             handOver();
             chunkDrawn();
         }
     }
+    glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
     glLineWidth(oldWidth);
@@ -131,6 +133,7 @@ void drawMesh(const MeshArrays& mesh, std::size_t firstIndex, std::size_t indexC
 {
     glVertexPointer(3, GL_FLOAT, 0, mesh.positions.data());
     glNormalPointer(GL_FLOAT, 0, mesh.normals.data());
+    vertexColorArray(mesh.colors);
     drawElementsChunked(GL_TRIANGLES, mesh.indices.data() + firstIndex, indexCount, 3, sliced);
 }
 
@@ -253,6 +256,7 @@ void drawVisibleTubes(const DrawContext& c, const GeometryCache& cache, const Fa
     }
     const VisibleTubes& visible = *found;
     const TubeRing ring = tubeRing(c.settings.segments);
+    const bool colored = vertexColors(cache.range);
     // The tube groups are runs of tube numbers in order, as are the visible tubes. They are
     // drawn in batches of one group's tubes whose triangles fill about one chunk; a batch is
     // one chunk of a sliced frame, sized from the triangle counts alone, so that a resumed
@@ -277,11 +281,16 @@ void drawVisibleTubes(const DrawContext& c, const GeometryCache& cache, const Fa
         useGroupMaterial(c.settings, cache.groups[g].colorIndex);
         scratchMesh.positions.clear();
         scratchMesh.normals.clear();
+        scratchMesh.colors.clear();
         scratchMesh.indices.clear();
         for (; k < last; ++k) {
             Point3d a, b;
             tubeSegmentEnds(c.data, cache.tubes[visible.tubes[k]], a, b);
+            const std::size_t firstVertex = scratchMesh.vertexCount();
             appendTubeTriangles(ring, a, b, c.settings.thickness, visible.trianglesOf(k), scratchMesh);
+            if (colored) {
+                colorTubeEnds(cache.range, a, b, firstVertex, scratchMesh);
+            }
         }
         drawMesh(scratchMesh, 0, scratchMesh.indices.size(), false);
         chunkDrawn();
@@ -316,18 +325,24 @@ void drawTubeMeshes(const DrawContext& c, const GeometryCache& cache)
                 }
                 scratchMesh.positions.clear();
                 scratchMesh.normals.clear();
+                scratchMesh.colors.clear();
                 scratchMesh.indices.clear();
                 scratchMesh.tubeStarts.clear();
                 for (; s < end; ++s) {
                     Point3d a, b;
                     tubeSegmentEnds(c.data, cache.tubes[s], a, b);
+                    const std::size_t firstVertex = scratchMesh.vertexCount();
                     appendTube(ring, a, b, c.settings.thickness, scratchMesh);
+                    if (vertexColors(cache.range)) {
+                        colorTubeEnds(cache.range, a, b, firstVertex, scratchMesh);
+                    }
                 }
                 drawMesh(scratchMesh, 0, scratchMesh.indices.size(), false);
                 chunkDrawn();
             }
         }
     }
+    glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
 }

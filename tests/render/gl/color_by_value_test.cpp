@@ -1,12 +1,14 @@
-// Colour by height and by group: the drawing from kept vertex arrays against the
-// immediate-mode reference, the direction of the colour map, the eye colours of Anaglyph and
-// kept geometry that follows every change of the colouring.
+// Colour by height and by group: the drawings from kept vertex arrays (assisted and plain)
+// against the immediate-mode reference, the direction of the colour map, colours that blend
+// across a quadrilateral and along a tube, the eye colours of Anaglyph and kept geometry that
+// follows every change of the colouring.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
 
 #include <cmath>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -87,12 +89,14 @@ protected:
         viewer.showFileName = 0;
         turnTo(30.0f, 25.0f);
         displayState.referenceDrawing = false;
+        displayState.drawing = DrawingPath::Assisted;
         displayState.geometry = GeometryStore();
     }
 
-    static Picture frame(bool reference)
+    static Picture frame(bool reference, DrawingPath drawing = DrawingPath::Assisted)
     {
         displayState.referenceDrawing = reference;
+        displayState.drawing = drawing;
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
         glNormal3f(0.0f, 0.0f, 1.0f);
         displayViewerFrame();
@@ -114,16 +118,56 @@ protected:
         return count;
     }
 
-    // The reference, then the fast drawing twice (built, then drawn from what was kept);
-    // returns the fast picture.
+    // The reference, then the plain and the assisted drawing each twice (built, then drawn
+    // from what was kept); returns the assisted picture.
     static Picture expectSameAsReference(const std::string& what)
     {
         const Picture reference = frame(true);
+        EXPECT_GT(findRegion(reference, notColour(255, 255, 255)).count, 200) << what << ": nothing drawn";
+        frame(false, DrawingPath::Plain);
+        const Picture plain = frame(false, DrawingPath::Plain);
+        EXPECT_LE(differing(reference, plain), kEdgeFraction * kWidth * kHeight) << what << " (plain)";
         frame(false);
         const Picture fast = frame(false);
-        EXPECT_GT(findRegion(reference, notColour(255, 255, 255)).count, 200) << what << ": nothing drawn";
-        EXPECT_LE(differing(reference, fast), kEdgeFraction * kWidth * kHeight) << what;
+        EXPECT_LE(differing(reference, fast), kEdgeFraction * kWidth * kHeight) << what << " (assisted)";
         return fast;
+    }
+
+    // The brightness (sum of the channels) down the picture's column x, from y0 to y1.
+    static std::vector<int> column(const Picture& picture, int x, int y0, int y1)
+    {
+        std::vector<int> values;
+        for (int y = y0; y <= y1; ++y) {
+            const unsigned char* px = picture.at(x, y);
+            values.push_back(px[0] + px[1] + px[2]);
+        }
+        return values;
+    }
+
+    // Expects the gray map to brighten steadily down the fullest column drawn left of the
+    // colour bar (through a plane or along a tube): many distinct shades, none darker than
+    // the one above by more than a rounding step. One colour per quadrilateral or per tube
+    // would give one shade.
+    static void expectSmoothGradient(const Picture& picture, const std::string& what)
+    {
+        int bestX = -1, bestCount = 0, y0 = 0, y1 = 0;
+        for (int x = 0; x < kWidth * 2 / 3; ++x) {
+            const Region drawn = findRegion(picture, notColour(255, 255, 255), x, 0, x + 1, kHeight);
+            if (drawn.count > bestCount) {
+                bestX = x;
+                bestCount = drawn.count;
+                y0 = drawn.minY + 3;
+                y1 = drawn.maxY - 3;
+            }
+        }
+        ASSERT_GT(bestCount, 60) << what;
+        const std::vector<int> values = column(picture, bestX, y0, y1);
+        const std::set<int> shades(values.begin(), values.end());
+        EXPECT_GT(shades.size(), values.size() / 3) << what;
+        for (std::size_t k = 1; k < values.size(); ++k) {
+            EXPECT_GE(values[k], values[k - 1] - 3) << what << " at row " << y0 + static_cast<int>(k);
+        }
+        EXPECT_GT(values.back(), values.front() + 120) << what;
     }
 };
 
@@ -193,6 +237,36 @@ TEST_F(ColorByValue, TheGrayMapBrightensTowardsHighZ)
     EXPECT_LT(low[0] + low[1] + low[2], top + 30);
 }
 
+TEST_F(ColorByValue, HeightBlendsAcrossAQuadrilateralAndAlongATube)
+{
+    // One quadrilateral of a flat plane seen from above, its z running down the picture from
+    // the low end of the range to the high end, and two tubes lying along z: the gray map
+    // must run smoothly across each in every format and every drawing.
+    viewer.colorBy = ColorBy::Height;
+    viewer.colorMap = ColorMap::Gray;
+    turnTo(90.0f, 0.0f);
+    const auto expectEveryDrawing = [&](const std::string& what) {
+        expectSmoothGradient(frame(true), what + " (reference)");
+        frame(false, DrawingPath::Plain);
+        expectSmoothGradient(frame(false, DrawingPath::Plain), what + " (plain)");
+        frame(false);
+        expectSmoothGradient(frame(false), what + " (assisted)");
+        expectSameAsReference(what);
+    };
+    for (int format = 0; format < 3; ++format) {
+        loadGrid(2, 2, format, 0.0);
+        for (DisplayType type : {DisplayType::Filled, DisplayType::Joined}) {
+            setSetting(viewer.displayType, type);
+            setSetting(viewer.thickness, 0.3f);
+            expectEveryDrawing("format " + std::to_string(format) + " type " + std::to_string(static_cast<int>(type)));
+        }
+    }
+    // Needles stand up towards the eye; their floor tubes run along z.
+    loadGrid(2, 6, 0, 0.0);
+    setSetting(viewer.displayType, DisplayType::Needled);
+    expectEveryDrawing("needles");
+}
+
 TEST_F(ColorByValue, AnaglyphKeepsTheEyeColoursAndGroupsColourEachSet)
 {
     loadGrid(9, 11, 0);
@@ -231,7 +305,7 @@ TEST_F(ColorByValue, KeptGeometryFollowsTheColouring)
     viewer.colorBy = ColorBy::Height;
     expectBuilds("colour by height", true);
     viewer.colorMap = ColorMap::Coolwarm;
-    expectBuilds("another colour map: the same slots in other colours", false);
+    expectBuilds("another colour map: the vertices' colours are made again", true);
     viewer.colorRange[0] = 120.0f;
     viewer.colorRange[1] = 130.0f;
     expectBuilds("a fixed range", true);

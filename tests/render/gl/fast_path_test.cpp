@@ -185,14 +185,22 @@ TEST_F(FastPath, EveryDisplayTypeAndFormatLooksAsInImmediateMode)
 
 TEST_F(FastPath, ColouredByValueEveryDisplayTypeLooksAsInImmediateMode)
 {
-    // Each colour's points, tubes and quadrilaterals in its own material, in both drawings.
+    // Each colour's points, tubes and quadrilaterals in its own material, or by height with
+    // colours of their own at the vertices of tubes and quadrilaterals, in both drawings.
     setSetting(viewer.thickness, 0.1f);
     for (ColorBy by : {ColorBy::Height, ColorBy::Group}) {
         setSetting(viewer.colorBy, by);
-        loadGrid(9, 11, 0);
-        for (int type = 0; type < 5; ++type) {
-            setSetting(viewer.displayType, static_cast<DisplayType>(type));
-            expectSame(compare(), "colour by " + std::to_string(static_cast<int>(by)) + " type " + std::to_string(type));
+        for (int format = 0; format < 3; ++format) {
+            loadGrid(9, 11, format);
+            for (int type = 0; type < 5; ++type) {
+                setSetting(viewer.displayType, static_cast<DisplayType>(type));
+                const std::string what = "colour by " + std::to_string(static_cast<int>(by)) + " format " +
+                                         std::to_string(format) + " type " + std::to_string(type);
+                expectSame(compare(), what);
+                if (type >= 3) {
+                    expectSame(compare(GL_LINE), what + " in outline");
+                }
+            }
         }
     }
     setSetting(viewer.colorBy, ColorBy::Eye);
