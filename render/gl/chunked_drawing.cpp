@@ -25,6 +25,7 @@ struct ChunkFences {
     GLsync ring[kChunksInFlight] = {};
     unsigned next = 0;
     unsigned chunks = 0;
+    std::size_t pending = 0;  // vertices drawn since the last hand-over
 };
 ChunkFences fences;
 
@@ -44,6 +45,7 @@ bool contextHasFences()
 // Fences belong to the context of the frame: none outlives it.
 void dropFences()
 {
+    fences.pending = 0;
     for (GLsync& slot : fences.ring) {
         if (slot != nullptr && glIsSync(slot)) {
             glDeleteSync(slot);
@@ -78,8 +80,15 @@ void maskWrites(bool masked)
 
 }  // namespace
 
-void handOver()
+void handOver(std::size_t vertices)
 {
+    // Many small draw calls (a colour group of one quadrilateral) hand over together, a
+    // chunk's worth at a time: a flush and a fence per call only load the renderer.
+    fences.pending += vertices;
+    if (fences.pending < kChunk) {
+        return;
+    }
+    fences.pending = 0;
     if (!fences.usable) {
         if (++fences.chunks % kChunksInFlight == 0) {
             glFinish();
@@ -149,7 +158,7 @@ void drawArraysChunked(unsigned int mode, std::size_t first, std::size_t count, 
         }
         const std::size_t n = std::min(chunk, count - done);
         glDrawArrays(mode, static_cast<GLint>(first + done), static_cast<GLsizei>(n));
-        handOver();
+        handOver(n);
         chunkDrawn();
     }
 }
@@ -164,7 +173,7 @@ void drawElementsChunked(unsigned int mode, const std::uint32_t* indices, std::s
         }
         const std::size_t n = std::min(chunk, count - done);
         glDrawElements(mode, static_cast<GLsizei>(n), GL_UNSIGNED_INT, indices + done);
-        handOver();
+        handOver(n);
         if (sliced) {
             chunkDrawn();
         }

@@ -20,9 +20,10 @@ void drawElementsChunked(unsigned int mode, const std::uint32_t* indices, std::s
                          std::size_t perPrimitive, bool sliced = true);
 
 // For drawing that hands over its own chunks: whether the next chunk is to be left out
-// (see below), the hand-over after a chunk's draw call, and the count of a drawn chunk.
+// (see below), the hand-over after a draw call of vertices (a whole chunk unless told; small
+// calls are handed over together once they add up to a chunk), and the count of a drawn chunk.
 bool chunkSkipped();
-void handOver();
+void handOver(std::size_t vertices = kChunk);
 void chunkDrawn();
 
 // Frame slicing, for the viewer: a big frame is drawn over several display callbacks so
