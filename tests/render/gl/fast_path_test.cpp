@@ -23,6 +23,7 @@
 #include "render/gl/offscreen_context.h"
 
 #include "tests/render/gl/picture_probe.h"
+#include "tests/support/wave_grid.h"
 
 namespace {
 
@@ -46,27 +47,8 @@ struct Comparison {
 void loadGrid(int nx, int ny, int format, double wave = 1.0)
 {
     const unsigned long generation = dataSet.generation;
-    dataSet = DataSet{};
+    dataSet = waveGrid(nx, ny, format, wave);
     dataSet.generation = generation;
-    for (int i = 0; i < nx; ++i) {
-        for (int j = 0; j < ny; ++j) {
-            const double x = -4.0 + 8.0 * i / (nx - 1 > 0 ? nx - 1 : 1);
-            const double z = -4.0 + 8.0 * j / (ny - 1 > 0 ? ny - 1 : 1);
-            dataSet.coordArray.push_back({x, wave * (std::sin(0.9 * x) + 0.6 * std::cos(1.3 * z)), z});
-            dataSet.groupArray.push_back((i * 7 + j * 3) % 60 - 3);
-        }
-    }
-    if (format != 2) {
-        dataSet.groupArray.clear();
-    }
-    dataSet.fnTrf.nx = nx;
-    dataSet.fnTrf.pointsPerSet = ny;
-    dataSet.loadedFormat = format;
-    double ymin = 1e9;
-    for (const Point3d& p : dataSet.coordArray) {
-        ymin = std::fmin(ymin, p.y);
-    }
-    dataSet.ymin = static_cast<float>(ymin);
     dataSet.tx = 0.25f;
     dataSet.ty = -0.5f;
     dataSet.tz = 0.125f;
