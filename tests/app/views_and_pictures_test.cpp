@@ -25,17 +25,10 @@
 #include "app/viewer_state.h"
 #include "core/view_presets.h"
 #include "io/view_file.h"
+#include "tests/support/temp_folder.h"
 #include "tests/support/test_support.h"
 
 namespace {
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 bool contains(const std::string& text, const std::string& part)
 {
@@ -175,8 +168,8 @@ TEST_F(ViewsAndPictures, PicturesTakeTheNextFreeNumberAndNeverOverwrite)
     EXPECT_EQ(first, folder.path("ripple-001.png"));
     EXPECT_EQ(second, folder.path("ripple-003.png"));
     EXPECT_EQ(third, folder.path("ripple-004.png"));
-    EXPECT_EQ(readFile(folder.path("ripple-002.png")), "someone else's");
-    EXPECT_EQ(readFile(first).substr(1, 3), "PNG");
+    EXPECT_EQ(fileContents(folder.path("ripple-002.png")), "someone else's");
+    EXPECT_EQ(fileContents(first).substr(1, 3), "PNG");
     EXPECT_EQ(splitLines(printed), (std::vector<std::string>{"Picture saved: " + first, "Picture saved: " + second,
                                                              "Picture saved: " + third}));
 }

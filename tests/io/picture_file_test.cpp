@@ -33,14 +33,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
 std::vector<std::string> namesIn(const fs::path& folder)
 {
     std::vector<std::string> names;
@@ -164,7 +156,7 @@ TEST(PictureNames, TheFirstFreeNumberIsTakenAndNothingIsOverwritten)
     EXPECT_TRUE(fs::exists(folder.path() / "ripple-001.png"));  // reserved, empty
     folder.write("ripple-002.png", "an older picture");
     EXPECT_EQ(nextPictureName(dir, "/elsewhere/ripple.mpl"), dir + "/ripple-003.png");
-    EXPECT_EQ(readFile(folder.path() / "ripple-002.png"), "an older picture");
+    EXPECT_EQ(fileContents(folder.path() / "ripple-002.png"), "an older picture");
     // A gap is filled before counting on.
     fs::remove(folder.path() / "ripple-001.png");
     EXPECT_EQ(nextPictureName(dir + "/", "ripple.mpl"), dir + "/ripple-001.png");
@@ -213,7 +205,7 @@ TEST(PictureNames, SaversInTwoThreadsNeverGetTheSameName)
     EXPECT_EQ(all.size(), 2u * kPerThread);
     EXPECT_EQ(all.count(""), 0u);
     EXPECT_EQ(all.count(folder.str() + "/ripple-005.png"), 0u);
-    EXPECT_EQ(readFile(folder.path() / "ripple-005.png"), "kept");
+    EXPECT_EQ(fileContents(folder.path() / "ripple-005.png"), "kept");
     // Together they took exactly the first free numbers.
     EXPECT_EQ(namesIn(folder.path()).size(), 2u * kPerThread + 1);
     EXPECT_TRUE(fs::exists(folder.path() / "ripple-121.png"));
@@ -276,7 +268,7 @@ TEST(PngFiles, SavingReservesANameAndFillsIt)
     ASSERT_NE(decoded, nullptr);
     EXPECT_EQ(std::memcmp(decoded, pixels.data(), pixels.size()), 0);
     stbi_image_free(decoded);
-    EXPECT_EQ(readFile(folder.path() / "ripple-001.png"), "older");
+    EXPECT_EQ(fileContents(folder.path() / "ripple-001.png"), "older");
 }
 
 TEST(PngFiles, PicturesWithoutPixelsOrTooLargeAreRefused)
@@ -312,7 +304,7 @@ TEST(PngFiles, AFullDiskLeavesTheOldPictureAndNoPartialFile)
         if (!contains(error, "No space left on device")) {
             return "unexpected reason: " + error;
         }
-        if (readFile(old) != "old picture") {
+        if (fileContents(old) != "old picture") {
             return "the old picture was changed";
         }
         if (namesIn(disk) != std::vector<std::string>{"ripple-001.png"}) {
@@ -352,7 +344,7 @@ TEST(PngFiles, AFileSizeLimitFailsTheWriteCleanly)
         if (!contains(error, std::strerror(EFBIG))) {
             return "unexpected reason: " + error;
         }
-        if (readFile(old) != "old picture") {
+        if (fileContents(old) != "old picture") {
             return "the old picture was changed";
         }
         if (namesIn(folder.path()) != std::vector<std::string>{"ripple-001.png"}) {
@@ -385,7 +377,7 @@ TEST(PngFiles, AReadOnlyFileSystemGivesItsReason)
             !contains(error, std::strerror(EROFS))) {
             return "writing on a read-only file system: " + error;
         }
-        return readFile(disk / "ripple-001.png") == "old picture" ? "" : "the old picture was changed";
+        return fileContents(disk / "ripple-001.png") == "old picture" ? "" : "the old picture was changed";
     }));
 }
 
@@ -404,7 +396,7 @@ TEST(PngFiles, AReadOnlyFolderGivesPermissionDenied)
     const unsigned char pixel[3] = {1, 2, 3};
     EXPECT_FALSE(writePng(folder.str() + "/ripple-001.png", 1, 1, pixel, error));
     EXPECT_TRUE(contains(error, "Permission denied")) << error;
-    EXPECT_EQ(readFile(folder.path() / "ripple-001.png"), "old picture");
+    EXPECT_EQ(fileContents(folder.path() / "ripple-001.png"), "old picture");
     chmod(folder.path().c_str(), 0700);
 }
 

@@ -16,14 +16,6 @@
 
 namespace {
 
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
 bool contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
@@ -50,7 +42,7 @@ TEST(ViewFiles, AWrittenViewReadsBackAndReplacesAnEarlierOneWhole)
     s.displayType = DisplayType::Grid;
     std::string error;
     ASSERT_TRUE(writeViewFile(path, s, error)) << error;
-    EXPECT_FALSE(contains(readFile(path), "old view"));
+    EXPECT_FALSE(contains(fileContents(path), "old view"));
 
     Settings read;
     fillDataColors(read.dataColors);
@@ -84,7 +76,7 @@ TEST(ViewFiles, AFailedWriteSaysWhyAndLeavesTheOldViewAlone)
     }
     EXPECT_FALSE(writeViewFile(path, s, error));
     EXPECT_TRUE(contains(error, "Permission denied")) << error;
-    EXPECT_EQ(readFile(path), "scale = 3\n");
+    EXPECT_EQ(fileContents(path), "scale = 3\n");
     chmod(folder.path().c_str(), 0700);
 }
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 class TempFolder {
@@ -58,3 +59,12 @@ private:
     std::filesystem::path startDir_;
     std::filesystem::path path_;
 };
+
+// The whole content of a file; empty when it cannot be read.
+inline std::string fileContents(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
