@@ -135,6 +135,7 @@ std::string viewerVersion()
 
 void prepareStart(const ViewerCommandLine& cmd)
 {
+    start = StartRequest{};  // nothing of an earlier start (a file named then) carries over
     start.active = true;
     start.given = viewer;
     start.rows = cmd.line.givenRows;
