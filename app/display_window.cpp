@@ -31,7 +31,11 @@ constexpr unsigned int kStereoRequest = GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH | GL
 constexpr unsigned int kFallbackRequest = GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH | GLUT_STENCIL;
 constexpr unsigned int kPlainFallbackRequest = GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH;
 
+// A frame that takes longer is drawn over several display callbacks, so that the panels
+// keep reacting while a big data set is drawn; while a panel answers a click (over a few of
+// its own frames, each waiting for a slice to end) the slices are shorter still.
 constexpr double kFrameSliceSeconds = 0.1;
+constexpr double kAnsweringSliceSeconds = 0.02;
 
 // Creating a window with a mode the display cannot give ends the process inside the
 // toolkit, so the answer to the stereo request decides which request is made.
@@ -61,10 +65,16 @@ void onWindowMoved(int, int)
     requestRedisplay();
 }
 
+void displayInSlices()
+{
+    setFrameSliceBudget(GLUI_Master.answering_input() ? kAnsweringSliceSeconds : kFrameSliceSeconds);
+    displayViewerFrame();
+}
+
 // Acts on the current window, which is the display window right after its creation.
 void wireCallbacks()
 {
-    glutDisplayFunc(displayViewerFrame);
+    glutDisplayFunc(displayInSlices);
     GLUI_Master.set_glutReshapeFunc(onReshape);
     GLUI_Master.set_glutKeyboardFunc(onKeyboard);
     GLUI_Master.set_glutSpecialFunc(onSpecialKey);
@@ -145,8 +155,6 @@ int openDisplayWindow()
     wireCallbacks();
     // A picture asked for is read back just before the swap that shows it.
     frameOutput.finishFrame = finishViewerFrame;
-    // Frames that take longer than this are drawn over several display callbacks, so that
-    // the panels keep reacting while a big data set is drawn.
     setFrameSliceBudget(kFrameSliceSeconds);
     // The two lights, depth test, normalised normals, smooth lines and shading: the same
     // set-up as every picture drawn without a window.

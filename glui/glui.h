@@ -506,6 +506,11 @@ public:
 
     const std::vector<std::unique_ptr<GLUI>>& windows() const { return windows_; }
 
+    // Beyond GLUI: whether a panel is still answering the user, with input waiting for a
+    // frame or frames asked for after it (a click takes a few). A program that draws in
+    // slices between the panels' frames keeps its slices short meanwhile.
+    bool answering_input() const;
+
     // One pass of the idle function installed by set_glutIdleFunc: the viewer's idle
     // function, then one step of every spinning trackball. Also callable by tests.
     void idle_pass();

@@ -4,6 +4,7 @@
 
 #include "glui/glui.h"
 #include "glui/glui_internal.h"
+#include "glui/panel_view.h"
 
 GLUI_Master_Object GLUI_Master;
 
@@ -111,6 +112,16 @@ void GLUI_Master_Object::update_idle_registration()
         glutIdleFunc(needed ? masterIdle : nullptr);
         idleInstalled_ = needed;
     }
+}
+
+bool GLUI_Master_Object::answering_input() const
+{
+    for (GLUI* glui : glui_detail::registry()) {
+        const GLUI_View* view = glui->view();
+        if (view != nullptr && !view->closed && (view->framesWanted > 0 || !view->queuedInput.empty()))
+            return true;
+    }
+    return false;
 }
 
 void GLUI_Master_Object::idle_pass()

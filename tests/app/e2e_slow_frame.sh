@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # While a frame of many seconds is drawn in slices, the panel answers a click at once:
 # "Display Options" opens and closes (the panel window grows and shrinks) between slices. The
-# goal is 0.2 s on a quiet machine; the test allows 0.5 s (ORVELLE_ANSWER_MS) for a busy one,
-# which still catches a slice that does the work of the slices before it again (seconds).
+# goal is 0.2 s (about 0.1 s on a quiet machine); the test allows 0.3 s (ORVELLE_ANSWER_MS) for
+# a busy one, which still catches the panel's few frames of a click each waiting for a whole
+# slice of 0.1 s (about 0.4 s) or a slice that does the work of the slices before it again.
 set -u
 for tool in xdotool awk; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
@@ -51,6 +52,6 @@ viewer_alive || fail "viewer ended"
 sorted=$(printf '%s\n' "${times[@]}" | sort -n)
 median=$(echo "$sorted" | sed -n 2p)
 echo "answers in ms: ${times[*]} (second best $median)"
-[ "$median" -le "${ORVELLE_ANSWER_MS:-500}" ] || fail "the panel answered in ${times[*]} ms while a slow frame was drawn"
+[ "$median" -le "${ORVELLE_ANSWER_MS:-300}" ] || fail "the panel answered in ${times[*]} ms while a slow frame was drawn"
 grep -qE 'AddressSanitizer|runtime error' "$err" && fail "sanitizer report"
 echo PASS

@@ -373,6 +373,27 @@ TEST_F(GluiWindow, PanelsAtRestDrawNothingUntilAFieldChanges)
     EXPECT_FLOAT_EQ(s->get_float_val(), 4.0f);
 }
 
+int answeredClicks = 0;
+void countClick(int) { ++answeredClicks; }
+
+// A click takes the panel a few frames; until they are drawn it says that it is answering,
+// and the display window keeps its slices of a slow frame short meanwhile.
+TEST_F(GluiWindow, SaysItIsAnsweringUntilTheFramesOfAClickAreDrawn)
+{
+    auto glui = panel("Glui Answering Panel", 640, 200);
+    GLUI_Button* button = glui->add_button("Press", 7, countClick);
+    settle(*glui);
+    EXPECT_FALSE(GLUI_Master.answering_input());
+    click(*glui, button);
+    ASSERT_TRUE(pumpUntil([] { return GLUI_Master.answering_input(); }));
+    ASSERT_TRUE(pumpUntil([] { return !GLUI_Master.answering_input(); }));
+    EXPECT_EQ(answeredClicks, 1);
+    const long drawn = glui->view()->framesDrawn;
+    pump(200);
+    EXPECT_FALSE(GLUI_Master.answering_input());
+    EXPECT_EQ(glui->view()->framesDrawn, drawn);
+}
+
 TEST_F(GluiWindow, TrackballFollowsAMouseDrag)
 {
     float m[16];
