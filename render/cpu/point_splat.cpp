@@ -30,6 +30,7 @@ struct SplatView {
     const float* second;  // of the second eye, differing only in x; null for one eye
     int width, height;
     float reach;
+    int rowParity[2];  // of each eye: the only rows it covers, -1 for all
 };
 
 // parts[thread][eye]
@@ -37,14 +38,16 @@ EyePart parts[2][2];
 
 // Lowers the depth of every pixel whose centre lies nearer than the reach to (wx, wy) to z,
 // the cover test and the depth test taken without branches: the pixels around a point are
-// a handful, and whether each is covered is a toss-up.
-inline void splatAt(float* depth, int width, float wx, float wy, float z, float r, float r2)
+// a handful, and whether each is covered is a toss-up. Only rows of rowParity, unless -1.
+inline void splatAt(float* depth, int width, float wx, float wy, float z, float r, float r2, int rowParity)
 {
     // Pixel centres px + 0.5 strictly within r of wx: px from above wx - r - 0.5 to below
     // wx + r - 0.5 (the distance settles the corners).
     const int x0 = static_cast<int>(wx - r + 0.5f), x1 = static_cast<int>(wx + r - 0.5f);
     const int y0 = static_cast<int>(wy - r + 0.5f), y1 = static_cast<int>(wy + r - 0.5f);
-    for (int py = y0; py <= y1; ++py) {
+    const int step = rowParity < 0 ? 1 : 2;
+    const int firstRow = rowParity < 0 || (y0 & 1) == rowParity ? y0 : y0 + 1;
+    for (int py = firstRow; py <= y1; py += step) {
         const float dy = static_cast<float>(py) + 0.5f - wy;
         const float dy2 = dy * dy;
         float* row = depth + static_cast<std::size_t>(py) * width;
@@ -87,7 +90,7 @@ void splatRange(const float* p, std::size_t count, const SplatView& v, EyePart* 
             const float wx = ahead ? ((q[0] * p[0] + q[4] * p[1] + q[8] * p[2] + q[12]) * inv + 1.0f) * halfWidth
                                    : -1.0f;
             if (wellInside(wx, wy, z, r, v.width, v.height)) {
-                splatAt(eye[e].depth.data(), v.width, wx, wy, z, r, r2);
+                splatAt(eye[e].depth.data(), v.width, wx, wy, z, r, r2, v.rowParity[e]);
             } else {
                 eye[e].passed.insert(eye[e].passed.end(), p, p + 3);
             }
@@ -96,14 +99,15 @@ void splatRange(const float* p, std::size_t count, const SplatView& v, EyePart* 
 }
 
 // The covered pixels of one eye from both threads' depths, in pixel order, leaving the
-// depths at kFar for the next frame; the points passed by both threads.
-void collect(EyePart& a, EyePart& b, int width, SplatResult& out)
+// depths at kFar for the next frame; the points passed by both threads. Only rows of
+// rowParity hold any, unless it is -1.
+void collect(EyePart& a, EyePart& b, int width, int rowParity, SplatResult& out)
 {
     out.passed = a.passed;
     out.passed.insert(out.passed.end(), b.passed.begin(), b.passed.end());
     out.covered.clear();
     const int height = static_cast<int>(a.depth.size() / static_cast<std::size_t>(std::max(width, 1)));
-    for (int y = 0; y < height; ++y) {
+    for (int y = std::max(rowParity, 0); y < height; y += rowParity < 0 ? 1 : 2) {
         float* da = a.depth.data() + static_cast<std::size_t>(y) * width;
         float* db = b.depth.data() + static_cast<std::size_t>(y) * width;
         for (int x = 0; x < width; ++x) {
@@ -139,30 +143,33 @@ void splat(const std::vector<float>& points, const SplatView& v, SplatResult& fi
         const std::size_t first = block * kSplatBlock;
         splatRange(points.data() + first * 3, std::min(kSplatBlock, count - first), v, parts[thread]);
     });
-    collect(parts[0][0], parts[1][0], v.width, first);
+    collect(parts[0][0], parts[1][0], v.width, v.rowParity[0], first);
     if (eyes == 2) {
-        collect(parts[0][1], parts[1][1], v.width, *second);
+        collect(parts[0][1], parts[1][1], v.width, v.rowParity[1], *second);
     }
 }
 
 }  // namespace
 
 void splatPoints(const std::vector<float>& points, const float clipFromModel[16], int width, int height,
-                 float reach, SplatResult& out)
+                 float reach, SplatResult& out, int rowParity)
 {
-    const SplatView v{clipFromModel, nullptr, std::max(width, 0), std::max(height, 0), reach};
+    const SplatView v{clipFromModel, nullptr, std::max(width, 0), std::max(height, 0), reach, {rowParity, -1}};
     splat(points, v, out, nullptr);
 }
 
 void splatPointsForTwo(const std::vector<float>& points, const float firstClipFromModel[16],
                        const float secondClipFromModel[16], int width, int height, float reach, SplatResult& first,
-                       SplatResult& second)
+                       SplatResult& second, const int rowParities[2])
 {
+    const int firstRows = rowParities != nullptr ? rowParities[0] : -1;
+    const int secondRows = rowParities != nullptr ? rowParities[1] : -1;
     if (!clipDiffersOnlyInX(firstClipFromModel, secondClipFromModel)) {
-        splatPoints(points, firstClipFromModel, width, height, reach, first);
-        splatPoints(points, secondClipFromModel, width, height, reach, second);
+        splatPoints(points, firstClipFromModel, width, height, reach, first, firstRows);
+        splatPoints(points, secondClipFromModel, width, height, reach, second, secondRows);
         return;
     }
-    const SplatView v{firstClipFromModel, secondClipFromModel, std::max(width, 0), std::max(height, 0), reach};
+    const SplatView v{firstClipFromModel, secondClipFromModel, std::max(width, 0), std::max(height, 0), reach,
+                      {firstRows, secondRows}};
     splat(points, v, first, &second);
 }

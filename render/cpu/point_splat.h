@@ -16,13 +16,16 @@ struct SplatResult {
 
 // points: x, y, z each; clipFromModel: projection times model-view (column order); the
 // viewport width x height pixels; reach: the distance from a point's window position within
-// which a pixel centre is covered. Two threads share the points when there are many.
+// which a pixel centre is covered. rowParity: only pixels on viewport rows of that parity
+// are found (a pass of a row-interleaved frame draws no others); -1 for every row. Two
+// threads share the points when there are many.
 void splatPoints(const std::vector<float>& points, const float clipFromModel[16], int width, int height,
-                 float reach, SplatResult& out);
+                 float reach, SplatResult& out, int rowParity = -1);
 
 // The same for two eyes at once, into first and second. When their clip coordinates differ
 // only in x (clipDiffersOnlyInX), each point's window y, depth and division by w are worked
 // out once for both; otherwise the eyes are splatted one after the other.
+// Each eye keeps to the rows of its own parity (rowParities, -1 for every row).
 void splatPointsForTwo(const std::vector<float>& points, const float firstClipFromModel[16],
                        const float secondClipFromModel[16], int width, int height, float reach, SplatResult& first,
-                       SplatResult& second);
+                       SplatResult& second, const int rowParities[2] = nullptr);

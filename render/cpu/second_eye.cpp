@@ -3,9 +3,11 @@
 
 #include "core/matrix_math.h"
 
-void SecondEye::announce(const double projection[16], const double viewChange[16], bool sharedDepth)
+void SecondEye::announce(const double projection[16], const double viewChange[16], bool sharedDepth,
+                         int secondRowParity)
 {
     sharedDepth_ = sharedDepth;
+    secondRowParity_ = secondRowParity;
     for (int k = 0; k < 16; ++k) {
         projection_[k] = projection[k];
         viewChange_[k] = viewChange[k];
@@ -43,10 +45,11 @@ bool SecondEye::transform(const float modelview[16], float projection[16], float
 }
 
 bool SecondEyeWork::takeFor(const SecondEye& eye, const DrawnArrays& passDrawn, const PassTransform& t,
-                            const float passClipFromModel[16])
+                            const float passClipFromModel[16], int passRowParity)
 {
     const bool serves = ready && generation == eye.generation() && drawn == passDrawn && width == t.viewport[2] &&
-                        height == t.viewport[3] && nearlySameMatrix(clipFromModel, passClipFromModel);
+                        height == t.viewport[3] && rowParity == passRowParity &&
+                        nearlySameMatrix(clipFromModel, passClipFromModel);
     ready = false;
     return serves;
 }
@@ -61,6 +64,7 @@ bool SecondEyeWork::startFor(const SecondEye& eye, const DrawnArrays& passDrawn,
     ready = true;
     generation = eye.generation();
     drawn = passDrawn;
+    rowParity = eye.secondRowParity();
     width = t.viewport[2];
     height = t.viewport[3];
     return true;

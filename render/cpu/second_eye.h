@@ -45,13 +45,16 @@ struct SecondEyeWork {
     unsigned long generation = 0;
     DrawnArrays drawn;
     int width = 0, height = 0;
+    int rowParity = -1;  // the window rows the work covers, -1 for all
     float clipFromModel[16] = {};
 
-    // Whether the work was done for this pass; it serves once.
+    // Whether the work was done for this pass, which keeps to window rows of
+    // passRowParity (-1: every row); it serves once.
     bool takeFor(const SecondEye& eye, const DrawnArrays& passDrawn, const PassTransform& t,
-                 const float passClipFromModel[16]);
+                 const float passClipFromModel[16], int passRowParity);
     // Sets clipFromModel to the announced second eye's for the first eye's transform t and
-    // notes what the work is for; false when no second eye is announced.
+    // notes what the work is for (rowParity: the second pass's rows); false when no second
+    // eye is announced.
     bool startFor(const SecondEye& eye, const DrawnArrays& passDrawn, const PassTransform& t);
 };
 
@@ -76,9 +79,13 @@ public:
     // eye times the inverse of the first eye's view, so that the second pass's model-view is
     // viewChange times the first pass's. Both in column order. sharedDepth: the second pass
     // draws into the first one's colour and depth buffer, over its picture (Anaglyph).
-    void announce(const double projection[16], const double viewChange[16], bool sharedDepth = false);
+    // secondRowParity: the window rows (counted from the bottom) that the second pass is
+    // kept to, -1 for all.
+    void announce(const double projection[16], const double viewChange[16], bool sharedDepth = false,
+                  int secondRowParity = -1);
     // Whether the announced passes share one colour and depth buffer.
     bool sharesDepth() const { return sharedDepth_; }
+    int secondRowParity() const { return secondRowParity_; }
     // After the first eye's pass: no further pass is announced.
     void forget();
     // After the second eye's pass: work done for it is out of date from now on.
@@ -105,6 +112,7 @@ public:
 private:
     bool announced_ = false;
     bool sharedDepth_ = false;
+    int secondRowParity_ = -1;
     unsigned long generation_ = 0;
     double projection_[16] = {};
     double viewChange_[16] = {};

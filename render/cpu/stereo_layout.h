@@ -56,3 +56,10 @@ Eye eyeOfGlRow(int glRow, int windowTop, int height, bool swapEyes);
 // only needs drawing again when this changes, on a move or a resize by an odd number of
 // rows, or when the eyes are swapped.
 int leftEyeRowParity(int windowTop, int height, bool swapEyes);
+
+// The parity of the rows py of a viewport starting at window row viewportY that are window
+// rows of windowParity (counted from the bottom); -1 (every row) stays -1.
+inline int viewportRowParity(int windowParity, int viewportY)
+{
+    return windowParity < 0 ? -1 : (windowParity ^ (viewportY & 1));
+}

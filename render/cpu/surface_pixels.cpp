@@ -177,7 +177,9 @@ void placeQuad(const WindowVertex& a, const WindowVertex& b, const WindowVertex&
         leave(part, quad);
         return;
     }
-    for (int py = py0; py <= py1; ++py) {
+    const int step = view.rowParity < 0 ? 1 : 2;
+    const int firstRow = view.rowParity < 0 || (py0 & 1) == view.rowParity ? py0 : py0 + 1;
+    for (int py = firstRow; py <= py1; py += step) {
         const float cy = static_cast<float>(py) + 0.5f;
         const std::size_t rowStart = static_cast<std::size_t>(py) * view.width;
         for (int px = px0; px <= px1; ++px) {

@@ -22,6 +22,10 @@ struct SurfaceView {
     float clipFromModel[16];  // projection times model-view, column order
     int width = 0;            // the viewport, in pixels
     int height = 0;
+    // Only pixel centres on viewport rows of this parity are found (a pass of a
+    // row-interleaved frame draws no others); -1 for every row. Which quadrilaterals are
+    // left to the renderer does not depend on it.
+    int rowParity = -1;
 };
 
 struct SurfacePixels {

@@ -34,7 +34,7 @@ void drawEyePass(const DrawContext& c, const EyeCamera& camera, unsigned int dra
 }
 
 void announceSecondEye(SecondEye& secondEye, float focalLength, const EyeCamera& first, const EyeCamera& second,
-                       bool sharedDepth)
+                       bool sharedDepth, int secondRowParity)
 {
     double projection[16], firstView[16], secondView[16];
     glMatrixMode(GL_PROJECTION);
@@ -64,5 +64,5 @@ void announceSecondEye(SecondEye& secondEye, float focalLength, const EyeCamera&
     inverse[15] = 1.0;
     double change[16];
     multiplyMatrices(secondView, inverse, change);
-    secondEye.announce(projection, change, sharedDepth);
+    secondEye.announce(projection, change, sharedDepth, secondRowParity);
 }

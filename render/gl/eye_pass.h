@@ -23,5 +23,6 @@ void drawEyePass(const DrawContext& c, const EyeCamera& camera, unsigned int dra
 // Before the first eye's pass: how the second eye's projection and view differ from the
 // first's, so that the drawing can do work that both share once. sharedDepth: the second eye
 // draws over the first's picture in the same colour and depth buffers (Anaglyph).
+// secondRowParity: the window rows the second pass is kept to (row interleaving), -1 for all.
 void announceSecondEye(SecondEye& secondEye, float focalLength, const EyeCamera& first, const EyeCamera& second,
-                       bool sharedDepth = false);
+                       bool sharedDepth = false, int secondRowParity = -1);

@@ -6,9 +6,11 @@
 
 #include "core/matrix_math.h"
 #include "render/cpu/point_splat.h"
+#include "render/cpu/stereo_layout.h"
 #include "render/gl/chunked_drawing.h"
 #include "render/gl/fast_drawing.h"
 #include "render/gl/pass_state.h"
+#include "render/gl/row_interleave.h"
 
 namespace {
 
@@ -40,15 +42,19 @@ void splatThisPass(SecondEye& secondEye, const std::vector<float>& points, const
     multiplyMatrices(t.projection, t.modelview, clipFromModel);
     const int width = t.viewport[2], height = t.viewport[3];
     const DrawnArrays drawn{points.data(), nullptr, points.size(), 0, reach};
-    if (secondEye.splat.takeFor(secondEye, drawn, t, clipFromModel)) {
+    // A pass of a row-interleaved frame finds the pixels of its own rows only.
+    const int passRows = keptRowParity();
+    if (secondEye.splat.takeFor(secondEye, drawn, t, clipFromModel, passRows)) {
         out.passed.swap(secondEye.splatFound.passed);
         out.covered.swap(secondEye.splatFound.covered);
         ++secondEye.sharedPasses;
     } else if (secondEye.splat.startFor(secondEye, drawn, t)) {
+        const int rows[2] = {viewportRowParity(passRows, t.viewport[1]),
+                             viewportRowParity(secondEye.splat.rowParity, t.viewport[1])};
         splatPointsForTwo(points, clipFromModel, secondEye.splat.clipFromModel, width, height, reach, out,
-                          secondEye.splatFound);
+                          secondEye.splatFound, rows);
     } else {
-        splatPoints(points, clipFromModel, width, height, reach, out);
+        splatPoints(points, clipFromModel, width, height, reach, out, viewportRowParity(passRows, t.viewport[1]));
     }
 }
 

@@ -89,7 +89,8 @@ void drawInterleaved(const DrawContext& c, const FrameProjection& whole, const V
     const int firstParity = leftEyeRowParity(windowTop, area.y + area.height, false);
     const bool stencil = markInterleavedRows(area, firstParity);
     const EyeCamera eyes[2] = {eyeCamera(whole, eyeAtPlace(0, swap)), eyeCamera(whole, eyeAtPlace(1, swap))};
-    announceSecondEye(c.secondEye, s.focalLength, eyes[0], eyes[1]);
+    // The second pass keeps to the other rows: the first pass finds its pixels there only.
+    announceSecondEye(c.secondEye, s.focalLength, eyes[0], eyes[1], false, 1 - firstParity);
     for (int place = 0; place < 2; ++place) {
         // Without a stencil buffer each eye gets a depth buffer of its own, whose other rows
         // are blocked.

@@ -7,10 +7,12 @@
 #include <limits>
 
 #include "core/matrix_math.h"
+#include "render/cpu/stereo_layout.h"
 #include "render/cpu/surface_pixels.h"
 #include "render/gl/chunked_drawing.h"
 #include "render/gl/fast_drawing.h"
 #include "render/gl/pass_state.h"
+#include "render/gl/row_interleave.h"
 
 namespace {
 
@@ -114,14 +116,19 @@ void findSurfacePixelsThisPass(SecondEye& secondEye, const SurfaceGrid& grid, co
     multiplyMatrices(t.projection, t.modelview, view.clipFromModel);
     view.width = t.viewport[2];
     view.height = t.viewport[3];
+    // A pass of a row-interleaved frame finds the pixels of its own rows only.
+    const int passRows = keptRowParity();
+    view.rowParity = viewportRowParity(passRows, t.viewport[1]);
     const DrawnArrays drawn{grid.vertices, grid.normals, static_cast<std::size_t>(grid.sets),
                             static_cast<std::size_t>(grid.pointsPerSet), 0.0f};
-    if (secondEye.surface.takeFor(secondEye, drawn, t, view.clipFromModel) && takeSecondEyePixels(out, kPixelBatch)) {
+    if (secondEye.surface.takeFor(secondEye, drawn, t, view.clipFromModel, passRows) &&
+        takeSecondEyePixels(out, kPixelBatch)) {
         ++secondEye.sharedPasses;
         return;
     }
     if (secondEye.surface.startFor(secondEye, drawn, t)) {
         SurfaceView second = view;
+        second.rowParity = viewportRowParity(secondEye.surface.rowParity, t.viewport[1]);
         std::copy(secondEye.surface.clipFromModel, secondEye.surface.clipFromModel + 16, second.clipFromModel);
         if (findSurfacePixelsForTwo(grid, view, second, out, 2, kPixelBatch)) {
             return;

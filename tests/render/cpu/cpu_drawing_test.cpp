@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -149,6 +150,53 @@ TEST(PointSplat, TwoEyesAtOnceFindWhatEachFindsAlone)
         EXPECT_NE(aloneLeft.covered, aloneRight.covered) << "the eyes see the points in different places";
         EXPECT_NE(sortedPoints(aloneLeft.passed), sortedPoints(aloneRight.passed)) << "the edge cuts different points";
         EXPECT_FALSE(aloneLeft.passed.empty());
+    }
+}
+
+// The covered pixels on rows of one parity only, as a pass of row interleaving keeps them.
+std::vector<float> onRows(const std::vector<float>& covered, int parity)
+{
+    std::vector<float> kept;
+    for (std::size_t k = 0; k + 2 < covered.size(); k += 3) {
+        if ((static_cast<int>(covered[k + 1]) & 1) == parity) {
+            kept.insert(kept.end(), &covered[k], &covered[k] + 3);
+        }
+    }
+    return kept;
+}
+
+TEST(PointSplat, EachEyeOfRowInterleavingFindsThePixelsOfItsOwnRowsOnly)
+{
+    // Points 1 to 3 pixels across: the rows they reach are of both parities.
+    float leftClip[16], rightClip[16];
+    offAxisPair(leftClip, rightClip);
+    for (int count : {1000, 200000}) {  // one thread, then two
+        std::vector<float> points;
+        for (int k = 0; k < count; ++k) {
+            const float t = static_cast<float>(k) * 7.0f / static_cast<float>(count);
+            points.insert(points.end(), {12.0f * std::cos(40.0f * t) * (1.0f - t / 8.0f),
+                                         8.0f * std::sin(40.0f * t) * (1.0f - t / 8.0f), 3.0f * std::sin(9.0f * t)});
+        }
+        for (float reach : {1.0f, 1.5f}) {
+            SplatResult aloneLeft, aloneRight;
+            splatPoints(points, leftClip, kWidth, kHeight, reach, aloneLeft);
+            splatPoints(points, rightClip, kWidth, kHeight, reach, aloneRight);
+            for (int first : {0, 1}) {
+                const int rows[2] = {first, 1 - first};
+                SplatResult left, right, leftAlone;
+                splatPointsForTwo(points, leftClip, rightClip, kWidth, kHeight, reach, left, right, rows);
+                splatPoints(points, leftClip, kWidth, kHeight, reach, leftAlone, first);
+                const std::string what = std::to_string(count) + " points, reach " + std::to_string(reach) +
+                                         ", first eye on rows of parity " + std::to_string(first);
+                ASSERT_FALSE(left.covered.empty()) << what;
+                EXPECT_EQ(left.covered, onRows(aloneLeft.covered, first)) << what;
+                EXPECT_EQ(right.covered, onRows(aloneRight.covered, 1 - first)) << what;
+                EXPECT_EQ(leftAlone.covered, left.covered) << what;
+                // The points the renderer draws are not a matter of rows.
+                EXPECT_EQ(sortedPoints(left.passed), sortedPoints(aloneLeft.passed)) << what;
+                EXPECT_EQ(sortedPoints(right.passed), sortedPoints(aloneRight.passed)) << what;
+            }
+        }
     }
 }
 

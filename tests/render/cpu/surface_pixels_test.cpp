@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -262,6 +263,51 @@ TEST(SurfacePixels, TwoEyesAtOnceFindWhatEachFindsAlone)
         EXPECT_NE(aloneLeft.pixels, aloneRight.pixels) << "the eyes see the sheet in different places";
         EXPECT_NE(aloneLeft.quads, aloneRight.quads) << "the picture's edges cut different quadrilaterals";
         EXPECT_GT(aloneLeft.pixels.size(), 3u * 10000u);
+    }
+}
+
+// The pixels (and their normals) on rows of one parity only, as a pass of row interleaving
+// keeps them.
+void keepRows(const SurfacePixels& all, int parity, std::vector<float>& pixels, std::vector<float>& normals)
+{
+    for (std::size_t k = 0; k + 2 < all.pixels.size(); k += 3) {
+        if ((static_cast<int>(all.pixels[k + 1]) & 1) == parity) {
+            pixels.insert(pixels.end(), &all.pixels[k], &all.pixels[k] + 3);
+            normals.insert(normals.end(), &all.normals[k], &all.normals[k] + 3);
+        }
+    }
+}
+
+TEST(SurfacePixels, EachEyeOfRowInterleavingFindsThePixelsOfItsOwnRowsOnly)
+{
+    const WavySheet sheet;
+    SurfacePixels aloneLeft, aloneRight;
+    findSurfacePixels(sheet.grid, sheet.left, aloneLeft);
+    findSurfacePixels(sheet.grid, sheet.right, aloneRight);
+    for (int threads : {1, 2}) {
+        for (int first : {0, 1}) {
+            SurfaceView left = sheet.left, right = sheet.right;
+            left.rowParity = first;
+            right.rowParity = 1 - first;
+            SurfacePixels bothLeft, bothRight, oneLeft;
+            ASSERT_TRUE(findSurfacePixelsForTwo(sheet.grid, left, right, bothLeft, threads));
+            ASSERT_TRUE(takeSecondEyePixels(bothRight));
+            findSurfacePixels(sheet.grid, left, oneLeft, threads);
+            const std::string what = std::to_string(threads) + " threads, first eye on rows of parity " +
+                                     std::to_string(first);
+            std::vector<float> leftPixels, leftNormals, rightPixels, rightNormals;
+            keepRows(aloneLeft, first, leftPixels, leftNormals);
+            keepRows(aloneRight, 1 - first, rightPixels, rightNormals);
+            ASSERT_GT(leftPixels.size(), 3u * 5000u) << what;
+            EXPECT_EQ(bothLeft.pixels, leftPixels) << what;
+            EXPECT_EQ(bothLeft.normals, leftNormals) << what;
+            EXPECT_EQ(bothRight.pixels, rightPixels) << what;
+            EXPECT_EQ(bothRight.normals, rightNormals) << what;
+            EXPECT_EQ(oneLeft.pixels, leftPixels) << what;
+            // The quadrilaterals left to the renderer are not a matter of rows.
+            EXPECT_EQ(bothLeft.quads, aloneLeft.quads) << what;
+            EXPECT_EQ(bothRight.quads, aloneRight.quads) << what;
+        }
     }
 }
 
