@@ -72,7 +72,7 @@ bool SecondEyeWork::startFor(const SecondEye& eye, const DrawnArrays& passDrawn,
 
 bool sameCulling(const FaceCulling& a, const FaceCulling& b)
 {
-    if (a.on != b.on || a.width != b.width || a.height != b.height ||
+    if (a.on != b.on || a.width != b.width || a.height != b.height || a.rowParity != b.rowParity ||
         !nearlySameMatrix(a.clipFromModel, b.clipFromModel)) {
         return false;
     }

@@ -14,6 +14,9 @@ struct FaceCulling {
     float eye[3] = {};
     float clipFromModel[16] = {};
     float width = 0.0f, height = 0.0f;
+    // The viewport rows whose pixel centres the pass draws (a pass of row interleaving
+    // keeps to one parity); -1 for every row.
+    int rowParity = -1;
 };
 
 // The culling for a projection and a model-view (column order) in a viewport of width x

@@ -557,9 +557,9 @@ Record wholeFace(const FaceWindow& f, int s)
 
 // The first pass's work on one tube for one eye: records of the triangles that may show,
 // and the nearest sure depths lowered. nearest: the depths this eye's faces are held
-// against.
-void searchTube(const Placed& p, int eye, int width, int height, NearestDepths& nearest, TubeWindow& w,
-                std::vector<Record>& out)
+// against; rowParity: the only rows of pixel centres the eye's pass draws, -1 for all.
+void searchTube(const Placed& p, int eye, int width, int height, int rowParity, NearestDepths& nearest,
+                TubeWindow& w, std::vector<Record>& out)
 {
     const int e = eye;
     const int s = p.s;
@@ -591,8 +591,9 @@ void searchTube(const Placed& p, int eye, int width, int height, NearestDepths& 
         const int fx1 = std::min(px1, floorOf(f.x1 - 0.5f));
         const int fy0 = std::max(py0, ceilingOf(f.y0 - 0.5f));
         const int fy1 = std::min(py1, floorOf(f.y1 - 0.5f));
+        const int firstRow = rowParity < 0 || (fy0 & 1) == rowParity ? fy0 : fy0 + 1;
         bool keptWhole = false;
-        for (int py = fy0; py <= fy1 && !keptWhole; ++py) {
+        for (int py = firstRow; py <= fy1 && !keptWhole; py += rowParity < 0 ? 1 : 2) {
             const float cy = static_cast<float>(py) + 0.5f;
             for (int px = fx0; px <= fx1 && !keptWhole; ++px) {
                 const float cx = static_cast<float>(px) + 0.5f;
@@ -815,7 +816,7 @@ void TubeSearch::step(std::size_t k)
                     r.kind = kWholeTube;
                     b.records.push_back(r);
                 } else {
-                    searchTube(p, placedEye, width, height, *depthOf[e], w, b.records);
+                    searchTube(p, placedEye, width, height, eyes_[e].rowParity, *depthOf[e], w, b.records);
                 }
                 if (b.records.size() > before) {
                     b.tubes.emplace_back(static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(before));

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/matrix_math.h"
+#include "render/cpu/stereo_layout.h"
 #include "render/cpu/stereo_projection.h"
 #include "render/cpu/tube_faces.h"
 #include "render/cpu/tube_mesh.h"
@@ -13,6 +14,7 @@
 #include "render/gl/chunked_drawing.h"
 #include "render/gl/fast_drawing.h"
 #include "render/gl/pass_state.h"
+#include "render/gl/row_interleave.h"
 
 namespace {
 
@@ -147,7 +149,10 @@ FaceCulling faceCulling()
         return FaceCulling{};
     }
     const PassTransform t = currentTransform();
-    return cullingFor(t.projection, t.modelview, t.viewport[2], t.viewport[3]);
+    FaceCulling culling = cullingFor(t.projection, t.modelview, t.viewport[2], t.viewport[3]);
+    // A pass of a row-interleaved frame draws the pixel centres of its own rows only.
+    culling.rowParity = viewportRowParity(keptRowParity(), t.viewport[1]);
+    return culling;
 }
 
 // The culling of the announced second eye's pass (off when none is announced).
@@ -158,7 +163,9 @@ FaceCulling secondEyeCulling(const SecondEye& secondEye)
     if (!secondEye.transform(t.modelview, projection, modelview)) {
         return FaceCulling{};
     }
-    return cullingFor(projection, modelview, t.viewport[2], t.viewport[3]);
+    FaceCulling culling = cullingFor(projection, modelview, t.viewport[2], t.viewport[3]);
+    culling.rowParity = viewportRowParity(secondEye.secondRowParity(), t.viewport[1]);
+    return culling;
 }
 
 // The visible triangles of the tubes for this pass: found now, with the announced second

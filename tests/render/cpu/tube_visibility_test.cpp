@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "render/cpu/geometry_cache.h"
@@ -242,6 +243,49 @@ TEST(TubeVisibility, TwoEyesAtOnceAndOverEachOther)
     findVisibleTubeFacesForTwo(helix.set, a, raised, true, bothA, bothB);
     findVisibleTubeFaces(helix.set, raised, aloneRaised);
     EXPECT_EQ(countTriangles(bothB), countTriangles(aloneRaised));
+}
+
+// The winners on the pixel rows of one parity.
+std::map<int, std::pair<std::uint32_t, int>> onRows(const std::map<int, std::pair<std::uint32_t, int>>& winners,
+                                                    int parity)
+{
+    std::map<int, std::pair<std::uint32_t, int>> kept;
+    for (const auto& [pixel, winner] : winners) {
+        if ((pixel / kWidth) % 2 == parity) {
+            kept[pixel] = winner;
+        }
+    }
+    return kept;
+}
+
+TEST(TubeVisibility, EachEyeOfRowInterleavingKeepsWhatShowsOnItsOwnRows)
+{
+    float left[16], right[16], leftView[16], rightView[16];
+    offAxisPair(left, leftView, right, rightView);
+    const Helix helix(3000, 3.0, 0.1f);
+    FaceCulling a = cullingFor(left, leftView, kWidth, kHeight);
+    FaceCulling b = cullingFor(right, rightView, kWidth, kHeight);
+    VisibleTubes allA, allB;
+    findVisibleTubeFaces(helix.set, a, allA);
+    findVisibleTubeFaces(helix.set, b, allB);
+    const auto winnersA = depthTestWinners(helix.set, a.clipFromModel, a.eye);
+    const auto winnersB = depthTestWinners(helix.set, b.clipFromModel, b.eye);
+    for (int first : {0, 1}) {
+        a.rowParity = first;
+        b.rowParity = 1 - first;
+        ASSERT_TRUE(sharesAllButX(a, b));
+        VisibleTubes bothA, bothB, aloneA;
+        findVisibleTubeFacesForTwo(helix.set, a, b, false, bothA, bothB);
+        findVisibleTubeFaces(helix.set, a, aloneA);
+        const std::string what = "first eye on rows of parity " + std::to_string(first);
+        expectWinnersKept(onRows(winnersA, first), bothA, (what + ", first eye").c_str());
+        expectWinnersKept(onRows(winnersB, 1 - first), bothB, (what + ", second eye").c_str());
+        expectWinnersKept(onRows(winnersA, first), aloneA, (what + ", first eye alone").c_str());
+        // Triangles that show on the other rows only are left out.
+        EXPECT_LT(countTriangles(bothA), countTriangles(allA)) << what;
+        EXPECT_LT(countTriangles(bothB), countTriangles(allB)) << what;
+        EXPECT_EQ(countTriangles(aloneA), countTriangles(bothA)) << what;
+    }
 }
 
 TEST(TubeVisibility, TubesThroughTheNearPlaneAreKeptWhole)
