@@ -1,6 +1,7 @@
 // The kept vertex arrays drawn as they are, from buffer objects where the context offers
 // them: points as one run per colour, surfaces row by row with one row's quadrilaterals
-// as the index list of every row, tubes as their whole kept mesh.
+// as the index list of every row (coloured by value: one index list of all quadrilaterals
+// in colour order), tubes as their whole kept mesh.
 #define GL_GLEXT_PROTOTYPES
 #include "render/gl/plain_drawing.h"
 
@@ -20,7 +21,7 @@
 namespace {
 
 // What a PlainBuffers holds.
-enum Kind : int { kPoints, kSharedSurface, kColoredSurface, kTubeMesh };
+enum Kind : int { kPoints, kSharedSurface, kColoredSurface, kTubeMesh, kValueOrderedSurface };
 
 // Buffer objects came with OpenGL 1.5 and GL_ARB_vertex_buffer_object.
 bool contextHasBufferObjects()
@@ -70,6 +71,14 @@ struct Sources {
 
 const std::vector<std::uint8_t> kNoColors;
 
+// Whether the buffers hold copies of the arrays of this kind of the store at its present version.
+bool buffersCurrent(const DrawContext& c, Kind kind)
+{
+    const PlainBuffers& b = c.buffers;
+    return b.store == &c.geometry && b.arraysVersion == c.geometry.arraysVersion() && b.kind == kind &&
+           buffersLive(b);
+}
+
 // Makes sure that buffers hold copies of these arrays (of the store at its present
 // version), and says where to draw from.
 template <typename Index>
@@ -77,9 +86,7 @@ Sources keep(const DrawContext& c, Kind kind, const std::vector<float>& vertices
              const std::vector<Index>& indices, const std::vector<std::uint8_t>& colors = kNoColors)
 {
     PlainBuffers& b = c.buffers;
-    const bool current = b.store == &c.geometry && b.arraysVersion == c.geometry.arraysVersion() && b.kind == kind &&
-                         buffersLive(b);
-    if (!current) {
+    if (!buffersCurrent(c, kind)) {
         // Names of another context are left to it; those of this one are given back.
         if (buffersLive(b)) {
             const GLuint names[4] = {b.vertices, b.normals, b.indices, b.colors};
@@ -184,6 +191,43 @@ const std::vector<std::uint32_t>& rowQuads(int pointsPerSet)
 const std::vector<float> kNoFloats;
 const std::vector<std::uint32_t> kNoIndices;
 
+// The indices of a surface coloured by value, every quadrilateral in colour order (the
+// order of the kept surfaceQuadOrder): made once for the store's arrays, and given up
+// once a buffer holds them.
+struct ValueOrderedQuads {
+    const void* store = nullptr;
+    unsigned long arraysVersion = 0;
+    std::vector<std::uint32_t> indices;
+};
+ValueOrderedQuads valueOrdered;
+
+// The value-ordered indices of the cache's surface, unless the buffers hold them already.
+const std::vector<std::uint32_t>& valueOrderedQuads(const DrawContext& c, const GeometryCache& cache)
+{
+    if (buffersCurrent(c, kValueOrderedSurface) && c.buffers.inBuffers) {
+        return kNoIndices;  // not looked at: the buffers are current
+    }
+    ValueOrderedQuads& v = valueOrdered;
+    if (v.store != &c.geometry || v.arraysVersion != c.geometry.arraysVersion() ||
+        v.indices.size() != cache.surfaceQuadOrder.size() * 4) {
+        v.store = &c.geometry;
+        v.arraysVersion = c.geometry.arraysVersion();
+        v.indices.resize(cache.surfaceQuadOrder.size() * 4);
+        for (std::size_t k = 0; k < cache.surfaceQuadOrder.size(); ++k) {
+            gridQuad(cache.range.ny, cache.surfaceQuadOrder[k], &v.indices[k * 4]);
+        }
+    }
+    return v.indices;
+}
+
+// After the indices went into a buffer, the processor's copy is not needed.
+void releaseValueOrderedQuads(const DrawContext& c)
+{
+    if (c.buffers.inBuffers) {
+        valueOrdered = ValueOrderedQuads{};
+    }
+}
+
 // The shared grid row by row in chunks of about kPlainChunk vertices, each row from its own
 // first vertex with the one row's index list.
 void drawSurfaceRows(const DrawContext& c, const Sources& s, const GeometryCache& cache, bool normals)
@@ -251,7 +295,13 @@ void drawSurfacePlain(const DrawContext& c, const DrawRange& range, DisplayType 
         return;
     }
     const int ny = cache.range.ny;
-    const Sources s = keep(c, kSharedSurface, cache.surfaceVertices, cache.surfaceNormals, rowQuads(ny));
+    const bool byValue = !cache.surfaceQuadOrder.empty();
+    const Sources s = byValue ? keep(c, kValueOrderedSurface, cache.surfaceVertices, cache.surfaceNormals,
+                                     valueOrderedQuads(c, cache))
+                              : keep(c, kSharedSurface, cache.surfaceVertices, cache.surfaceNormals, rowQuads(ny));
+    if (byValue) {
+        releaseValueOrderedQuads(c);
+    }
     const bool normals = !cache.surfaceNormals.empty();
     GLint shadeModel = GL_SMOOTH;
     if (normals) {
@@ -260,23 +310,16 @@ void drawSurfacePlain(const DrawContext& c, const DrawRange& range, DisplayType 
         glShadeModel(GL_FLAT);
         glEnableClientState(GL_NORMAL_ARRAY);
     }
-    if (!cache.surfaceQuadOrder.empty()) {
-        // Coloured by value: each colour's quadrilaterals in its own material, their indices
-        // made a chunk at a time from the grid's numbering.
+    if (byValue) {
+        // Coloured by value: each colour's run of the value-ordered quadrilaterals in its own
+        // material.
         pointArrays(c.buffers, s, 0, normals);
-        std::vector<std::uint32_t> indices;
-        const std::size_t perChunk = kPlainChunk / 4;
+        bindIndices(c.buffers);
         for (const ColorGroup& g : cache.groups) {
             useGroupMaterial(c.settings, g.colorIndex);
-            for (std::size_t done = 0; done < g.count; done += perChunk) {
-                const std::size_t n = std::min(perChunk, g.count - done);
-                indices.resize(n * 4);
-                for (std::size_t k = 0; k < n; ++k) {
-                    gridQuad(ny, cache.surfaceQuadOrder[g.first + done + k], &indices[k * 4]);
-                }
-                drawElementsChunked(GL_QUADS, indices.data(), indices.size(), 4);
-            }
+            drawIndexRun(s, GL_QUADS, g.first * 4, g.count * 4, 4);
         }
+        unbindIndices(c.buffers);
     } else {
         drawSurfaceRows(c, s, cache, normals);
     }
