@@ -71,18 +71,18 @@ wait_for "^GLUI version"
 sleep 1
 panel=$(xdotool search --name '^Control Display$' | head -1)
 [ -n "$panel" ] || { echo "no viewer rate: no \"Control Display\" window"; exit 1; }
-# "Files:" (row 13 of the panel, 23 pixels a row) opens its list: "Choose Model", then the
-# file, 17 pixels a line.
-click "$panel" 110 298
-click "$panel" 100 341
+# "Files:" (row 15 of the panel, below the open "Specify Data File" rollout and its five
+# formats) opens its list: "Choose Model", then the file, 17 pixels a line.
+click "$panel" 110 344
+click "$panel" 100 387
 wait_for "^fnTrf.nx = "
 if [ "$type_row" != 1 ]; then
-  # "Display Options", its "Mono/Stereo" and "Data Display" (the rows road_of_a_file.sh
-  # uses), then the display type's button, 23 pixels a row.
-  for y in 40 63 184; do
+  # "Display Options", its "Mono/Stereo" (seven view modes) and "Data Display" (the rows
+  # road_of_a_file.sh uses), then the display type's button, 23 pixels a row.
+  for y in 40 63 276; do
     click "$panel" 100 "$y"
   done
-  click "$panel" 80 $((207 + 23 * type_row))
+  click "$panel" 80 $((299 + 23 * type_row))
 fi
 display=$(xdotool search --name '^Orvelle<no stereo>$' | head -1)
 [ -n "$display" ] || { echo "no viewer rate: no display window"; exit 1; }
