@@ -40,6 +40,9 @@ constexpr float kDepthSlack = 1.5e-6f;
 // A face whose window box holds more pixel centres than this is always drawn: the renderer
 // does large faces cheaply, and they are few.
 constexpr int kMostCentres = 16;
+// Records (12 bytes each) held for both eyes before the tubes searched so far are settled:
+// 10^6 short needles in anaglyph would otherwise hold some 180 MB of them.
+constexpr std::size_t kMostHeldRecords = std::size_t{1} << 18;
 
 // The least whole number at or above v, and the greatest at or below, for v held within a range
 // where the conversions are exact (the window lies far inside it; not a number goes to its
@@ -749,6 +752,8 @@ constexpr std::size_t kStepTubes = 32768;
 
 }  // namespace
 
+TubeSearch::TubeSearch() : mostHeldRecords_(kMostHeldRecords) {}
+
 void TubeSearch::begin(const TubeSet& set, const FaceCulling& first, const FaceCulling* second, bool sharedDepth)
 {
     set_ = set;
@@ -766,6 +771,19 @@ void TubeSearch::begin(const TubeSet& set, const FaceCulling& first, const FaceC
     }
     blocks_ = (set.count + kBlock - 1) / kBlock;
     steps_ = set.count == 0 ? 0 : (set.count + kStepTubes - 1) / kStepTubes;
+    settledBlocks_ = 0;
+    heldRecords_ = 0;
+    earlySettlements_ = 0;
+    const int s = std::min(set.segments, kMostSegments);
+    for (int e = 0; e < eyeCount_; ++e) {
+        // Room for every tube at once: growing the lists of 10^6 tubes step by step would
+        // hold old and new copies together. Room not written to takes no memory.
+        VisibleTubes& out = settled_[e];
+        out.clear();
+        out.words = triangleWords(s);
+        out.tubes.reserve(set.count);
+        out.triangles.reserve(set.count * static_cast<std::size_t>(out.words));
+    }
     for (int e = 0; e < eyeCount_; ++e) {
         if (found[e].size() < blocks_) {
             found[e].resize(blocks_);
@@ -824,14 +842,26 @@ void TubeSearch::step(std::size_t k)
             }
         }
     });
+    for (int e = 0; e < eyeCount_; ++e) {
+        for (std::size_t block = firstBlock; block < lastBlock; ++block) {
+            heldRecords_ += found[e][block].records.size();
+        }
+    }
+    if (heldRecords_ > mostHeldRecords_ && lastBlock < blocks_) {
+        settle(lastBlock, true);
+        ++earlySettlements_;
+    }
 }
 
-void TubeSearch::finish(VisibleTubes& first, VisibleTubes* second)
+void TubeSearch::settle(std::size_t endBlock, bool release)
 {
     const int s = std::min(set_.segments, kMostSegments);
     NearestDepths* const depthOf[2] = {&depths[0], &depths[eyeCount_ == 2 && !sharedDepth_ ? 1 : 0]};
+    const std::size_t firstBlock = settledBlocks_;
+    const std::size_t tubes = std::min(set_.count, endBlock * kBlock) - std::min(set_.count, firstBlock * kBlock);
     // The second pass: the records that come near enough to the nearest sure depth.
-    runBlocks(blocks_, set_.count >= kThreadsFrom, [&](std::size_t block, int) {
+    runBlocks(endBlock - firstBlock, tubes >= kThreadsFrom, [&](std::size_t index, int) {
+        const std::size_t block = firstBlock + index;
         for (int e = 0; e < eyeCount_; ++e) {
             const BlockRecords& b = found[e][block];
             const NearestDepths& d = *depthOf[e];
@@ -857,14 +887,30 @@ void TubeSearch::finish(VisibleTubes& first, VisibleTubes* second)
             }
         }
     });
-    VisibleTubes* const outs[2] = {&first, second};
-    for (int e = 0; e < eyeCount_ && outs[e] != nullptr; ++e) {
-        VisibleTubes& out = *outs[e];
-        out.clear();
-        out.words = triangleWords(s);
-        for (std::size_t b = 0; b < blocks_; ++b) {
+    for (int e = 0; e < eyeCount_; ++e) {
+        VisibleTubes& out = settled_[e];
+        for (std::size_t b = firstBlock; b < endBlock; ++b) {
             out.tubes.insert(out.tubes.end(), kept[e][b].tubes.begin(), kept[e][b].tubes.end());
             out.triangles.insert(out.triangles.end(), kept[e][b].triangles.begin(), kept[e][b].triangles.end());
+            if (release) {
+                found[e][b] = BlockRecords{};
+                kept[e][b] = VisibleTubes{};
+            }
+        }
+    }
+    settledBlocks_ = endBlock;
+    heldRecords_ = 0;
+}
+
+void TubeSearch::finish(VisibleTubes& first, VisibleTubes* second)
+{
+    // A search that had to settle early gives back the rest of its memory too.
+    settle(blocks_, earlySettlements_ > 0);
+    VisibleTubes* const outs[2] = {&first, second};
+    for (int e = 0; e < eyeCount_ && outs[e] != nullptr; ++e) {
+        outs[e]->swap(settled_[e]);
+        if (earlySettlements_ > 0) {
+            settled_[e] = VisibleTubes{};  // the lists the caller had before: not kept for the next search
         }
     }
 }

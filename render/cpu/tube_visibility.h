@@ -65,9 +65,14 @@ void findVisibleTubeFacesForTwo(const TubeSet& set, const FaceCulling& a, const 
                                 VisibleTubes& outA, VisibleTubes& outB);
 
 // The same search in steps, for a frame drawn in slices: begin, then every step in order
-// (each a share of the tubes), then finish. One search at a time.
+// (each a share of the tubes), then finish. One search at a time. The records of the
+// triangles that may show wait for the nearest depths of all tubes; where they would take
+// much memory (10^6 short needles), the tubes searched so far are settled against the
+// nearest depths found so far instead. Those only grow nearer, so what is kept then is
+// what the whole search keeps and perhaps a little more, and the picture is the same.
 class TubeSearch {
 public:
+    TubeSearch();
     // For one eye, or two when second is given (as findVisibleTubeFacesForTwo).
     void begin(const TubeSet& set, const FaceCulling& first, const FaceCulling* second, bool sharedDepth);
     std::size_t steps() const { return steps_; }
@@ -75,7 +80,17 @@ public:
     // The tubes with triangles to draw for each eye (second: null for one eye).
     void finish(VisibleTubes& first, VisibleTubes* second);
 
+    // How many times the tubes searched so far were settled before the finish, and the
+    // records held before they are (tests make it small).
+    std::size_t earlySettlements() const { return earlySettlements_; }
+    void holdAtMost(std::size_t records) { mostHeldRecords_ = records; }
+
 private:
+    // Turns the records of the blocks searched but not yet settled, up to endBlock, into the
+    // triangles each eye draws, appended to settled_; release: their records' memory is
+    // given back.
+    void settle(std::size_t endBlock, bool release);
+
     TubeSet set_;
     FaceCulling eyes_[2];
     int eyeCount_ = 1;
@@ -83,4 +98,9 @@ private:
     bool sharedDepth_ = false;
     std::size_t blocks_ = 0;
     std::size_t steps_ = 0;
+    std::size_t settledBlocks_ = 0;
+    std::size_t heldRecords_ = 0;
+    std::size_t earlySettlements_ = 0;
+    std::size_t mostHeldRecords_;
+    VisibleTubes settled_[2];
 };

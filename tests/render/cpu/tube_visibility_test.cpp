@@ -288,6 +288,51 @@ TEST(TubeVisibility, EachEyeOfRowInterleavingKeepsWhatShowsOnItsOwnRows)
     }
 }
 
+TEST(TubeVisibility, ASearchThatSettlesEarlyKeepsAllThatTheWholeSearchKeeps)
+{
+    // 70,000 short tubes: three steps of the search, the first two settled early when it may
+    // hold only a few records.
+    float left[16], right[16], leftView[16], rightView[16];
+    offAxisPair(left, leftView, right, rightView);
+    const FaceCulling a = cullingFor(left, leftView, kWidth, kHeight);
+    const FaceCulling b = cullingFor(right, rightView, kWidth, kHeight);
+    const Helix helix(70001, 40.0, 0.05f);
+    for (const bool sharedDepth : {false, true}) {
+        VisibleTubes wholeA, wholeB, earlyA, earlyB;
+        TubeSearch whole;
+        whole.begin(helix.set, a, &b, sharedDepth);
+        ASSERT_GE(whole.steps(), 3u);
+        for (std::size_t k = 0; k < whole.steps(); ++k) {
+            whole.step(k);
+        }
+        whole.finish(wholeA, &wholeB);
+        EXPECT_EQ(whole.earlySettlements(), 0u);
+
+        TubeSearch early;
+        early.holdAtMost(1000);
+        early.begin(helix.set, a, &b, sharedDepth);
+        for (std::size_t k = 0; k < early.steps(); ++k) {
+            early.step(k);
+        }
+        early.finish(earlyA, &earlyB);
+        EXPECT_EQ(early.earlySettlements(), early.steps() - 1);
+
+        for (const auto& [kept, wholeKept] : {std::make_pair(&earlyA, &wholeA), std::make_pair(&earlyB, &wholeB)}) {
+            ASSERT_GT(countTriangles(*wholeKept), 1000);
+            EXPECT_GE(countTriangles(*kept), countTriangles(*wholeKept));
+            const auto byEarly = byTube(*kept);
+            int missing = 0;
+            for (const auto& [tube, triangles] : byTube(*wholeKept)) {
+                const auto found = byEarly.find(tube);
+                for (int w = 0; w < wholeKept->words; ++w) {
+                    missing += found == byEarly.end() || (triangles[w] & ~found->second[w]) != 0;
+                }
+            }
+            EXPECT_EQ(missing, 0) << (sharedDepth ? "one depth buffer" : "a depth buffer each");
+        }
+    }
+}
+
 TEST(TubeVisibility, TubesThroughTheNearPlaneAreKeptWhole)
 {
     float projection[16], modelview[16];
