@@ -43,6 +43,8 @@ constexpr int kMostCentres = 16;
 // Records (12 bytes each) held for both eyes before the tubes searched so far are settled:
 // 10^6 short needles in anaglyph would otherwise hold some 180 MB of them.
 constexpr std::size_t kMostHeldRecords = std::size_t{1} << 18;
+// From this many tubes on, the lists of visible tubes are reserved for all of them at once.
+constexpr std::size_t kReservedListsFrom = std::size_t{1} << 18;
 
 // The least whole number at or above v, and the greatest at or below, for v held within a range
 // where the conversions are exact (the window lies far inside it; not a number goes to its
@@ -781,8 +783,10 @@ void TubeSearch::begin(const TubeSet& set, const FaceCulling& first, const FaceC
         VisibleTubes& out = settled_[e];
         out.clear();
         out.words = triangleWords(s);
-        out.tubes.reserve(set.count);
-        out.triangles.reserve(set.count * static_cast<std::size_t>(out.words));
+        if (set.count >= kReservedListsFrom) {
+            out.tubes.reserve(set.count);
+            out.triangles.reserve(set.count * static_cast<std::size_t>(out.words));
+        }
     }
     for (int e = 0; e < eyeCount_; ++e) {
         if (found[e].size() < blocks_) {
