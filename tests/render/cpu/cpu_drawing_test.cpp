@@ -125,6 +125,18 @@ std::vector<std::vector<float>> sortedPoints(const std::vector<float>& points)
     return out;
 }
 
+// count points on a flat spiral 24 units wide, wider than the off-axis pair's view.
+std::vector<float> spiralCloud(int count)
+{
+    std::vector<float> points;
+    for (int k = 0; k < count; ++k) {
+        const float t = static_cast<float>(k) * 7.0f / static_cast<float>(count);
+        points.insert(points.end(), {12.0f * std::cos(40.0f * t) * (1.0f - t / 8.0f),
+                                     8.0f * std::sin(40.0f * t) * (1.0f - t / 8.0f), 3.0f * std::sin(9.0f * t)});
+    }
+    return points;
+}
+
 TEST(PointSplat, TwoEyesAtOnceFindWhatEachFindsAlone)
 {
     // An off-axis pair 2.3 units apart looking at a cloud wider than the view: some points
@@ -133,12 +145,7 @@ TEST(PointSplat, TwoEyesAtOnceFindWhatEachFindsAlone)
     offAxisPair(leftClip, rightClip);
     ASSERT_TRUE(clipDiffersOnlyInX(leftClip, rightClip));
     for (int count : {1000, 200000}) {  // one thread, then two
-        std::vector<float> points;
-        for (int k = 0; k < count; ++k) {
-            const float t = static_cast<float>(k) * 7.0f / static_cast<float>(count);
-            points.insert(points.end(), {12.0f * std::cos(40.0f * t) * (1.0f - t / 8.0f),
-                                         8.0f * std::sin(40.0f * t) * (1.0f - t / 8.0f), 3.0f * std::sin(9.0f * t)});
-        }
+        const std::vector<float> points = spiralCloud(count);
         SplatResult bothLeft, bothRight, aloneLeft, aloneRight;
         splatPointsForTwo(points, leftClip, rightClip, kWidth, kHeight, 1.2f, bothLeft, bothRight);
         splatPoints(points, leftClip, kWidth, kHeight, 1.2f, aloneLeft);
@@ -171,12 +178,7 @@ TEST(PointSplat, EachEyeOfRowInterleavingFindsThePixelsOfItsOwnRowsOnly)
     float leftClip[16], rightClip[16];
     offAxisPair(leftClip, rightClip);
     for (int count : {1000, 200000}) {  // one thread, then two
-        std::vector<float> points;
-        for (int k = 0; k < count; ++k) {
-            const float t = static_cast<float>(k) * 7.0f / static_cast<float>(count);
-            points.insert(points.end(), {12.0f * std::cos(40.0f * t) * (1.0f - t / 8.0f),
-                                         8.0f * std::sin(40.0f * t) * (1.0f - t / 8.0f), 3.0f * std::sin(9.0f * t)});
-        }
+        const std::vector<float> points = spiralCloud(count);
         for (float reach : {1.0f, 1.5f}) {
             SplatResult aloneLeft, aloneRight;
             splatPoints(points, leftClip, kWidth, kHeight, reach, aloneLeft);
