@@ -70,17 +70,16 @@ void restoreAmbientMaterial()
 
 namespace {
 
-// What beginVertexColors changes, to be put back.
-struct SavedColorState {
-    GLfloat diffuse[4], specular[4], ambient[4];
-    GLfloat modelAmbient[4], light0Ambient[4], light1Ambient[4];
-    GLfloat current[4];
-};
-SavedColorState savedColors;
+// The current colour before the vertex colours: the lighting group does not hold it, and the
+// current group would also take back the normal that the drawing leaves.
+GLfloat colorBefore[4];
 
-void scaleAmbient(GLenum light, const GLfloat saved[4])
+void scaleAmbient(GLenum light)
 {
-    const GLfloat scaled[4] = {kMapAmbient * saved[0], kMapAmbient * saved[1], kMapAmbient * saved[2], saved[3]};
+    GLfloat ambient[4];
+    glGetLightfv(light, GL_AMBIENT, ambient);
+    const GLfloat scaled[4] = {kMapAmbient * ambient[0], kMapAmbient * ambient[1], kMapAmbient * ambient[2],
+                               ambient[3]};
     glLightfv(light, GL_AMBIENT, scaled);
 }
 
@@ -88,21 +87,18 @@ void scaleAmbient(GLenum light, const GLfloat saved[4])
 
 void beginVertexColors()
 {
-    SavedColorState& s = savedColors;
-    glGetMaterialfv(GL_FRONT, GL_DIFFUSE, s.diffuse);
-    glGetMaterialfv(GL_FRONT, GL_SPECULAR, s.specular);
-    glGetMaterialfv(GL_FRONT, GL_AMBIENT, s.ambient);
-    glGetFloatv(GL_LIGHT_MODEL_AMBIENT, s.modelAmbient);
-    glGetLightfv(GL_LIGHT0, GL_AMBIENT, s.light0Ambient);
-    glGetLightfv(GL_LIGHT1, GL_AMBIENT, s.light1Ambient);
-    glGetFloatv(GL_CURRENT_COLOR, s.current);
+    // The lighting group holds the materials, the lights, the light model and the colour
+    // material.
+    glPushAttrib(GL_LIGHTING_BIT);
+    glGetFloatv(GL_CURRENT_COLOR, colorBefore);
     // The vertex colour becomes ambient and diffuse material at once; weakening the ambient
     // light instead gives each vertex the ambient that a step of the map has.
-    const GLfloat model[4] = {kMapAmbient * s.modelAmbient[0], kMapAmbient * s.modelAmbient[1],
-                              kMapAmbient * s.modelAmbient[2], s.modelAmbient[3]};
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, model);
-    scaleAmbient(GL_LIGHT0, s.light0Ambient);
-    scaleAmbient(GL_LIGHT1, s.light1Ambient);
+    GLfloat model[4];
+    glGetFloatv(GL_LIGHT_MODEL_AMBIENT, model);
+    const GLfloat scaled[4] = {kMapAmbient * model[0], kMapAmbient * model[1], kMapAmbient * model[2], model[3]};
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, scaled);
+    scaleAmbient(GL_LIGHT0);
+    scaleAmbient(GL_LIGHT1);
     const GLfloat specular[4] = {kMapSpecular, kMapSpecular, kMapSpecular, 1.0f};
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 60.0f);
@@ -112,16 +108,9 @@ void beginVertexColors()
 
 void endVertexColors()
 {
-    const SavedColorState& s = savedColors;
     glDisableClientState(GL_COLOR_ARRAY);
-    glDisable(GL_COLOR_MATERIAL);
-    glColor4fv(s.current);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, s.diffuse);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, s.specular);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, s.ambient);
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, s.modelAmbient);
-    glLightfv(GL_LIGHT0, GL_AMBIENT, s.light0Ambient);
-    glLightfv(GL_LIGHT1, GL_AMBIENT, s.light1Ambient);
+    glPopAttrib();
+    glColor4fv(colorBefore);
 }
 
 void vertexColorArray(const std::vector<std::uint8_t>& colors, std::size_t firstVertex)
