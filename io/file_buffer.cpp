@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -23,6 +25,9 @@ struct FdCloser {
 };
 
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+// From this size on, files are read and arrays faulted in on two threads.
+constexpr std::size_t kTwoThreadBytes = std::size_t{32} << 20;
 
 const char* kindOf(mode_t mode)
 {
@@ -55,6 +60,62 @@ std::size_t physicalMemory()
     return static_cast<std::size_t>(pages) * static_cast<std::size_t>(pageSize);
 }
 
+// Reads [offset, offset + size) of the file into into; how much it got (less where the file
+// ends first) and the errno of a failed read (0: none).
+struct RangeRead {
+    std::size_t got = 0;
+    int error = 0;
+};
+
+RangeRead readRange(int fd, char* into, std::size_t offset, std::size_t size)
+{
+    RangeRead range;
+    while (range.got < size) {
+        const ssize_t n = pread(fd, into + range.got, progressReadSize(size - range.got),
+                                static_cast<off_t>(offset + range.got));
+        if (n == 0) {
+            break;
+        }
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            range.error = errno;
+            break;
+        }
+        range.got += static_cast<std::size_t>(n);
+        addReadProgress(static_cast<std::size_t>(n));
+    }
+    return range;
+}
+
+// The first size bytes of the file into into: a large file in two halves at once (the copy
+// and the fresh pages it lands in cost as much as the reading of the values that follows).
+// Where the file ends early, what was got up to its end.
+RangeRead readWhole(int fd, char* into, std::size_t size)
+{
+    if (size < kTwoThreadBytes) {
+        return readRange(fd, into, 0, size);
+    }
+    const std::size_t half = size / 2;
+    RangeRead back;
+    try {
+        std::atomic<std::uint64_t>* counter = readProgressCounter();
+        std::thread reader([&] {
+            setReadProgressCounter(counter);
+            back = readRange(fd, into + half, half, size - half);
+        });
+        const RangeRead front = readRange(fd, into, 0, half);
+        reader.join();
+        if (front.error != 0 || front.got < half) {
+            return front;
+        }
+        return RangeRead{half + back.got, back.error};
+    } catch (const std::system_error&) {
+        return readRange(fd, into, 0, size);
+    }
+}
+
 FileReadStatus failed(FileReadOutcome outcome, int error = 0)
 {
     FileReadStatus status;
@@ -64,6 +125,32 @@ FileReadStatus failed(FileReadOutcome outcome, int error = 0)
 }
 
 }  // namespace
+
+void faultInLargeArray(void* start, std::size_t bytes)
+{
+    const std::uintptr_t pageSize = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    if (bytes < kTwoThreadBytes || pageSize == 0 || (pageSize & (pageSize - 1)) != 0) {
+        return;
+    }
+    // Whole pages only; the halves meet at a huge page where they can.
+    const std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(start) + pageSize - 1) & ~(pageSize - 1);
+    const std::uintptr_t last = (reinterpret_cast<std::uintptr_t>(start) + bytes) & ~(pageSize - 1);
+    const std::uintptr_t middle = ((first + (last - first) / 2) + kHugePage - 1) & ~(kHugePage - 1);
+    if (middle <= first || middle >= last) {
+        return;
+    }
+    // MADV_POPULATE_WRITE (Linux 5.14) faults the pages in as a write would, without writing.
+    const auto populate = [](std::uintptr_t from, std::uintptr_t to) {
+        madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE);
+    };
+    try {
+        std::thread helper(populate, middle, last);
+        populate(first, middle);
+        helper.join();
+    } catch (const std::system_error&) {
+        // Without a second thread the pages are faulted in as they are filled.
+    }
+}
 
 void adviseHugePages(const void* start, std::size_t bytes)
 {
@@ -109,7 +196,6 @@ FileReadStatus readRegularFile(const char* path, FileBuffer& buffer)
     }
 
     std::unique_ptr<char[]> bytes;
-    std::size_t got = 0;
     try {
         bytes.reset(new char[size > 0 ? size : 1]);
     } catch (const std::bad_alloc&) {
@@ -117,20 +203,11 @@ FileReadStatus readRegularFile(const char* path, FileBuffer& buffer)
     }
     adviseHugePages(bytes.get(), size);
     // A file that shrank meanwhile ends early; one that grew is read as it was.
-    while (got < size) {
-        const ssize_t n = read(fd, bytes.get() + got, progressReadSize(size - got));
-        if (n == 0) {
-            break;
-        }
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return failed(FileReadOutcome::readFailed, errno);
-        }
-        got += static_cast<std::size_t>(n);
-        addReadProgress(static_cast<std::size_t>(n));
+    const RangeRead read = readWhole(fd, bytes.get(), size);
+    if (read.error != 0) {
+        return failed(FileReadOutcome::readFailed, read.error);
     }
+    const std::size_t got = read.got;
     buffer.bytes = std::move(bytes);
     buffer.size = got;
     return FileReadStatus{};

@@ -34,6 +34,12 @@ std::string fileReadProblem(const char* name, const FileReadStatus& status);
 // Why an operation on a file failed, from its errno, in the words of the report lines.
 std::string errnoReason(int error);
 
+// Has the system give a large array that is about to be filled all its pages at once, half of
+// them on a second thread: a fresh page is zeroed when first touched, which on some machines
+// takes as long as filling it. Does nothing for small arrays or where unsupported; the
+// content of pages already touched is kept.
+void faultInLargeArray(void* start, std::size_t bytes);
+
 // Asks the system to back a large array that is about to be filled with huge pages, so that
 // filling it takes a few hundred page faults fewer per megabyte. Harmless where unsupported.
 void adviseHugePages(const void* start, std::size_t bytes);

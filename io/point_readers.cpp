@@ -2,65 +2,17 @@
 // group number after each.
 #include "io/point_readers.h"
 
-#include <cmath>
-#include <climits>
+#include <algorithm>
 #include <vector>
 
+#include "io/group_reader.h"
 #include "io/number_scan.h"
+#include "io/point_values_split.h"
 #include "io/reader_common.h"
 #include "io/report_text.h"
 #include "io/text_lines.h"
 
 namespace {
-
-// A group written as a number that is not a whole one within int ("1.5"): the point keeps
-// its place (the number is read whole, so nothing after it shifts), and the group is the
-// number's whole part, clamped to int. The first such group is named in a warning.
-class GroupReader {
-public:
-    int take(double value, const char* at, const char* after)
-    {
-        // The range test comes first: converting a double beyond int is undefined.
-        if (value >= INT_MIN && value <= INT_MAX && static_cast<double>(static_cast<int>(value)) == value) {
-            return static_cast<int>(value);
-        }
-        if (odd_++ == 0) {
-            firstAt_ = at;
-            firstEnd_ = after;
-            firstValue_ = value;
-        }
-        if (std::isnan(value)) {
-            return 0;
-        }
-        return value < INT_MIN ? INT_MIN : value > INT_MAX ? INT_MAX : static_cast<int>(std::trunc(value));
-    }
-
-    void warn(const char* name, const char* begin, LoadResult& result) const
-    {
-        if (odd_ == 0) {
-            return;
-        }
-        std::string line = fileLineError(name, lineNumberAt(begin, firstAt_),
-                                         "group " + quotedExcerpt(firstAt_, firstEnd_) +
-                                             formatLine(" is not a whole number; it is taken as %d",
-                                                        std::isnan(firstValue_) ? 0 : clamped(firstValue_)));
-        if (odd_ > 1) {
-            line += formatLine(" (and %zu more groups like it)", odd_ - 1);
-        }
-        result.warnings.push_back(line);
-    }
-
-private:
-    static int clamped(double v)
-    {
-        return v < INT_MIN ? INT_MIN : v > INT_MAX ? INT_MAX : static_cast<int>(std::trunc(v));
-    }
-
-    std::size_t odd_ = 0;
-    const char* firstAt_ = nullptr;
-    const char* firstEnd_ = nullptr;
-    double firstValue_ = 0.0;
-};
 
 LoadResult readPoints(const char* name, const char* begin, const char* end, bool withGroups)
 {
@@ -80,13 +32,27 @@ LoadResult readPoints(const char* name, const char* begin, const char* end, bool
         return result;
     }
 
+    // A large file of plain numbers is read on two threads; any other text, one value after
+    // the other below.
+    Bounds& bounds = result.rawBounds;
+    GroupReader groups;
+    std::size_t complete = 0;
+    if (readPointValuesOnTwoThreads(p, end, count, data.coordArray.data(), withGroups ? data.groupArray.data() : nullptr,
+                                    bounds, groups)) {
+        complete = count;
+    } else if (end - p >= static_cast<std::ptrdiff_t>(kTwoThreadPointText)) {
+        // What the two threads wrote is put back to the origin and group 0, where the reading
+        // below leaves the points it does not reach.
+        std::fill(data.coordArray.begin(), data.coordArray.end(), Point3d{});
+        std::fill(data.groupArray.begin(), data.groupArray.end(), 0);
+        groups = GroupReader{};
+    }
     // As with fscanf, the first value that does not scan ends the reading: that point keeps
     // what it had read, and it and every later point (left at the origin, group 0) still take
     // part in the bounds.
-    Bounds& bounds = result.rawBounds;
-    resetBounds(bounds);
-    GroupReader groups;
-    std::size_t complete = 0;
+    if (complete < count) {
+        resetBounds(bounds);
+    }
     for (; complete < count; ++complete) {
         Point3d& point = data.coordArray[complete];
         double group = 0.0;

@@ -14,6 +14,11 @@ void setReadProgressCounter(std::atomic<std::uint64_t>* counter)
     progressCounter = counter;
 }
 
+std::atomic<std::uint64_t>* readProgressCounter()
+{
+    return progressCounter;
+}
+
 void addReadProgress(std::size_t bytes)
 {
     if (progressCounter != nullptr) {

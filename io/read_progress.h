@@ -9,6 +9,9 @@
 // The counter that reads on the calling thread add to (null: none); each thread has its own.
 void setReadProgressCounter(std::atomic<std::uint64_t>* counter);
 
+// The calling thread's counter (null: none), for a thread that reads a part of its file.
+std::atomic<std::uint64_t>* readProgressCounter();
+
 // Adds bytes to the calling thread's counter, if it has one.
 void addReadProgress(std::size_t bytes);
 

@@ -67,6 +67,7 @@ bool allocateZeroed(std::vector<T>& array, std::size_t count, const char* failur
     try {
         array.reserve(count);
         adviseHugePages(array.data(), count * sizeof(T));
+        faultInLargeArray(array.data(), count * sizeof(T));
         array.resize(count);
     } catch (const std::bad_alloc&) {
         result.error = failureLine;
