@@ -756,6 +756,11 @@ constexpr std::size_t kStepTubes = 32768;
 
 TubeSearch::TubeSearch() : mostHeldRecords_(kMostHeldRecords) {}
 
+bool TubeSearch::releasesEarlierLists(std::size_t tubes)
+{
+    return tubes >= kReservedListsFrom;
+}
+
 void TubeSearch::begin(const TubeSet& set, const FaceCulling& first, const FaceCulling* second, bool sharedDepth)
 {
     set_ = set;

@@ -80,6 +80,10 @@ public:
     // The tubes with triangles to draw for each eye (second: null for one eye).
     void finish(VisibleTubes& first, VisibleTubes* second);
 
+    // Whether the lists found for this many tubes are large enough to be given back before
+    // the next search begins, rather than kept as room for its lists (which it reserves whole).
+    static bool releasesEarlierLists(std::size_t tubes);
+
     // How many times the tubes searched so far were settled before the finish, and the
     // records held before they are (tests make it small).
     std::size_t earlySettlements() const { return earlySettlements_; }

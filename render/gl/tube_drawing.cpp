@@ -215,6 +215,18 @@ const VisibleTubes* visibleFacesThisPass(const DrawContext& context, const Geome
     const FaceCulling second = secondEyeCulling(eye);
     if (!searchBegun.reusable()) {
         kept.ready = false;
+        if (TubeSearch::releasesEarlierLists(set.count)) {
+            // The lists of earlier frames are given back before the search makes new ones,
+            // rather than held beside them (for 10^6 needles, tens of MB an eye). Lists of
+            // passes of this frame are kept for its later slices.
+            out = VisibleTubes{};
+            kept.faces = VisibleTubes{};
+            for (int p = 0; p < kKeptPasses; ++p) {
+                if (foundWork[p].frame != slicedFrameNumber()) {
+                    found[p] = VisibleTubes{};
+                }
+            }
+        }
         searchHasSecond = second.on;
         search.begin(set, c, second.on ? &second : nullptr, eye.sharesDepth());
         searchBegun.done();
