@@ -277,6 +277,20 @@ std::vector<int> changeKeys(const GLUI_View::InputEvent& event)
     return {};
 }
 
+// Whether the event must wait for the next frame: it changes what ImGui has not yet seen
+// change this frame, or it moves the pointer away from a button change ImGui has not yet
+// seen (the release of a click would otherwise land where the next click is made).
+bool mustWait(const std::vector<int>& changedSinceFrame, const GLUI_View::InputEvent& event)
+{
+    for (int change : changeKeys(event))
+        if (std::find(changedSinceFrame.begin(), changedSinceFrame.end(), change) != changedSinceFrame.end())
+            return true;
+    if (event.kind == GLUI_View::InputEvent::Move)
+        return std::any_of(changedSinceFrame.begin(), changedSinceFrame.end(),
+                           [](int change) { return change < 0 && change != kAnyKey; });
+    return false;
+}
+
 void applyInput(GLUI_View& view, const GLUI_View::InputEvent& event)
 {
     ImGuiIO& io = ImGui::GetIO();
@@ -306,15 +320,12 @@ void applyInput(GLUI_View& view, const GLUI_View::InputEvent& event)
 
 void GLUI_View::input(InputEvent event)
 {
-    std::vector<int> changes = changeKeys(event);
-    bool clash = false;
-    for (int change : changes)
-        clash = clash || std::count(changedSinceFrame.begin(), changedSinceFrame.end(), change) > 0;
-    if (clash || !queuedInput.empty()) {
+    if (!queuedInput.empty() || mustWait(changedSinceFrame, event)) {
         queuedInput.push_back(std::move(event));
         return;
     }
     applyInput(*this, event);
+    const std::vector<int> changes = changeKeys(event);
     changedSinceFrame.insert(changedSinceFrame.end(), changes.begin(), changes.end());
 }
 
@@ -323,10 +334,9 @@ void GLUI_View::afterFrameInput()
     changedSinceFrame.clear();
     while (!queuedInput.empty()) {
         const InputEvent& event = queuedInput.front();
-        std::vector<int> changes = changeKeys(event);
-        for (int change : changes)
-            if (std::find(changedSinceFrame.begin(), changedSinceFrame.end(), change) != changedSinceFrame.end())
-                return;
+        if (mustWait(changedSinceFrame, event))
+            return;
+        const std::vector<int> changes = changeKeys(event);
         applyInput(*this, event);
         changedSinceFrame.insert(changedSinceFrame.end(), changes.begin(), changes.end());
         queuedInput.pop_front();

@@ -394,6 +394,27 @@ TEST_F(GluiWindow, SaysItIsAnsweringUntilTheFramesOfAClickAreDrawn)
     EXPECT_EQ(glui->view()->framesDrawn, drawn);
 }
 
+int firstClicks = 0, secondClicks = 0;
+void countFirst(int) { ++firstClicks; }
+void countSecond(int) { ++secondClicks; }
+
+// Clicks made while the program is busy all wait in the queue: each must reach ImGui where
+// it was made, the pointer's move to the next one waiting for the frame that sees the last.
+TEST_F(GluiWindow, ClicksQueuedWhileBusyEachReachTheirControl)
+{
+    auto glui = panel("Glui Queued Clicks Panel", 640, 200);
+    GLUI_Button* first = glui->add_button("First", 8, countFirst);
+    GLUI_Button* second = glui->add_button("Second", 9, countSecond);
+    settle(*glui);
+    firstClicks = secondClicks = 0;
+    xdo(*glui, "mousemove --window WIN " + pointIn(*glui, first) + " click 1 mousemove --window WIN " +
+                   pointIn(*glui, second) + " click 1");
+    ASSERT_TRUE(pumpUntil([] { return secondClicks > 0; }));
+    pump(200);
+    EXPECT_EQ(firstClicks, 1);
+    EXPECT_EQ(secondClicks, 1);
+}
+
 TEST_F(GluiWindow, TrackballFollowsAMouseDrag)
 {
     float m[16];
