@@ -29,7 +29,7 @@ std::size_t countWords(const char* begin, const char* end)
     }
     std::size_t words = isSpaceByte(begin[0]) ? 0 : 1;
     for (std::size_t k = 1; k < n; ++k) {
-        words += static_cast<std::size_t>(isSpaceByte(begin[k - 1]) & !isSpaceByte(begin[k]));
+        words += static_cast<std::size_t>(isSpaceByte(begin[k - 1])) * static_cast<std::size_t>(!isSpaceByte(begin[k]));
     }
     return words;
 }

@@ -101,8 +101,12 @@ viewer_alive || fail "the viewer ended after a failed start"
 stop_viewer
 
 # ---- A large FILE: progress over the picture while it loads, the viewer answering ----
-awk 'BEGIN { print "1000 4000"; for (i = 0; i < 4000000; i++) printf "%d.25 %d.5 %d.125\n", i % 3000, int(i / 3000), (i * 7) % 1000 }' \
-    > "$scratch/data/big.dat"
+# Three times the same 4 * 10^6 points: long enough to load that the key comes during it, now
+# that a large file is read on two threads.
+awk 'BEGIN { for (i = 0; i < 4000000; i++) printf "%d.25 %d.5 %d.125\n", i % 3000, int(i / 3000), (i * 7) % 1000 }' \
+    > "$scratch/data/body.txt"
+{ echo "3000 4000"; cat "$scratch/data/body.txt" "$scratch/data/body.txt" "$scratch/data/body.txt"; } > "$scratch/data/big.dat"
+rm -f "$scratch/data/body.txt"
 start_and_find_display_window --display points data/big.dat
 progress_seen=0
 pressed=0
@@ -127,9 +131,10 @@ else
 fi
 stop_viewer
 
-# "Quit" while a larger file (twice the points) is still being read ends the viewer at once,
+# "Quit" while a larger file (a third more points) is still being read ends the viewer at once,
 # with status 0.
-{ echo "2000 4000"; tail -n +2 "$scratch/data/big.dat"; tail -n +2 "$scratch/data/big.dat"; } > "$scratch/data/bigger.dat"
+{ echo "4000 4000"; tail -n +2 "$scratch/data/big.dat"; head -n 4000001 "$scratch/data/big.dat" | tail -n +2; } \
+    > "$scratch/data/bigger.dat"
 rm -f "$scratch/data/big.dat"
 start_and_find_display_window --display points data/bigger.dat
 control=$(find_window '^Control Display$' "$display_window")
