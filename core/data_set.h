@@ -53,17 +53,22 @@ void resetBounds(Bounds& bounds);
 // The bounds rule: widens bounds to take in p. Infinite values take no part (one "inf" in a
 // file must not shrink everything else to a point); NaN fails both comparisons by itself.
 // Inline because the readers run it for every point they read.
+// The rule for one axis a and one value v of it.
+inline void includeInBounds(Bounds& bounds, int a, double v)
+{
+    if (v < bounds.min[a] && v != -HUGE_VAL) {
+        bounds.min[a] = v;
+    }
+    if (v > bounds.max[a] && v != HUGE_VAL) {
+        bounds.max[a] = v;
+    }
+}
+
 inline void includeInBounds(Bounds& bounds, const Point3d& p)
 {
-    const double v[3] = {p.x, p.y, p.z};
-    for (int a = 0; a < 3; ++a) {
-        if (v[a] < bounds.min[a] && v[a] != -HUGE_VAL) {
-            bounds.min[a] = v[a];
-        }
-        if (v[a] > bounds.max[a] && v[a] != HUGE_VAL) {
-            bounds.max[a] = v[a];
-        }
-    }
+    includeInBounds(bounds, 0, p.x);
+    includeInBounds(bounds, 1, p.y);
+    includeInBounds(bounds, 2, p.z);
 }
 
 // Per-axis reciprocal extents and their smallest.

@@ -71,12 +71,7 @@ void readPart(Part& part, std::size_t totalValues, int perPoint, Point3d* points
         } else {
             double& coordinate = slot == 0 ? points[point].x : slot == 1 ? points[point].y : points[point].z;
             coordinate = value;
-            if (value < part.bounds.min[slot] && value != -HUGE_VAL) {
-                part.bounds.min[slot] = value;
-            }
-            if (value > part.bounds.max[slot] && value != HUGE_VAL) {
-                part.bounds.max[slot] = value;
-            }
+            includeInBounds(part.bounds, slot, value);
         }
         ++v;
         ++part.values;
