@@ -139,7 +139,7 @@ rm -f "$scratch/data/big.dat"
 start_and_find_display_window --display points data/bigger.dat
 control=$(find_window '^Control Display$' "$display_window")
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/hand_click.sh"
-sleep 0.5  # the panel sizes itself to its controls in its first frames
+wait_for_panel_size "$control"
 read -r _ _ _ panel_h < <(geometry "$control")
 click "$control" 57 $((panel_h - 19))
 for _ in $(seq 100); do viewer_alive || break; sleep 0.1; done
@@ -203,6 +203,7 @@ mkdir "$scratch/data/zz-folder"
 start_and_find_display_window --thickness 0.1 data/wave.dat
 wait_for_output $'list=3\n\nfilename = wave.dat\n'
 control=$(find_window '^Control Display$' "$display_window")
+wait_for_panel_size "$control"
 sleep 1.5
 shoot before-failure > /dev/null
 click "$control" 110 344

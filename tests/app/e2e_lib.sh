@@ -151,6 +151,24 @@ wait_for_geometry() {
     fail "window $1 has geometry '$now', expected '$2'"
 }
 
+# wait_for_panel_size ID: a panel window opens at 120 x 60 and then takes the size of its
+# controls over its first frames (slow ones under the sanitizers); clicks placed from its
+# size or its rows wait until it has grown and two looks half a second apart agree.
+wait_for_panel_size() {
+    local deadline=$((SECONDS + wait_limit)) now= before=
+    while [ $SECONDS -lt $deadline ]; do
+        now=$(geometry "$1")
+        read -r _ _ w h <<<"$now"
+        if [ "$now" = "$before" ] && { [ "$w" != 120 ] || [ "$h" != 60 ]; }; then
+            return 0
+        fi
+        before=$now
+        viewer_alive || fail "viewer ended while panel $1 took its size"
+        sleep 0.5
+    done
+    fail "panel $1 did not settle at its size (now '$now')"
+}
+
 is_visible() {
     xdotool search --onlyvisible --name "$2" 2>/dev/null | grep -qx "$1"
 }

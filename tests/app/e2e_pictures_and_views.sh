@@ -45,6 +45,7 @@ start_in() {
     display_window=$(find_window '^Orvelle<no stereo>$')
     panel=$(find_window '^Control Display$' "$display_window")
     wait_for_geometry "$display_window" "50 50 800 600"
+    wait_for_panel_size "$panel"
 }
 
 send_keys() {

@@ -76,6 +76,7 @@ differing() {
 start_and_find_display_window
 control=$(find_window '^Control Display$' "$display_window")
 wait_for_geometry "$display_window" "50 50 800 600"
+wait_for_panel_size "$control"
 expect_one_of_each "start-up"
 
 # "Files:" above "Watch file", the closed "Views and Pictures", the two empty lines, "Reset View" and "Quit"; a.dat is the first item after "Choose Model".

@@ -46,7 +46,7 @@ awk 'BEGIN { print "200 500"; for (i = 0; i < 100000; i++) printf "%d %d %.3f\n"
     > "$scratch/b.dat"
 start_and_find_display_window --display points
 control=$(find_window '^Control Display$' "$display_window")
-sleep 1
+wait_for_panel_size "$control"
 # "Display Options", then its "Mono/Stereo": MonoView and Anaglyph at rows 4 and 5.
 click "$control" 100 40
 click "$control" 100 63
