@@ -13,7 +13,6 @@
 #include "render/cpu/tube_visibility.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -91,41 +90,65 @@ inline float depthOfBits(std::uint32_t bits)
     return z;
 }
 
-// One picture's nearest sure depths, lowered by both threads at once.
+// One picture's nearest sure depths, lowered by both threads at once. The cells are plain
+// words read and written atomically, so that the reset before each search fills them as one
+// block (it runs before the threads start) instead of one atomic store at a time.
 struct NearestDepths {
-    std::unique_ptr<std::atomic<std::uint32_t>[]> bits;
+    std::unique_ptr<std::uint32_t[]> bits;
     std::size_t size = 0;
 
     void reset(std::size_t pixels)
     {
         if (size != pixels) {
-            bits.reset(new std::atomic<std::uint32_t>[pixels]);
+            bits.reset(new std::uint32_t[pixels]);
             size = pixels;
         }
-        for (std::size_t k = 0; k < pixels; ++k) {
-            bits[k].store(kNothing, std::memory_order_relaxed);
-        }
+        std::fill_n(bits.get(), pixels, kNothing);
     }
 
     void lower(std::size_t pixel, float z)
     {
         const std::uint32_t key = orderedBits(z);
-        std::atomic<std::uint32_t>& cell = bits[pixel];
-        std::uint32_t seen = cell.load(std::memory_order_relaxed);
-        while (key < seen && !cell.compare_exchange_weak(seen, key, std::memory_order_relaxed)) {
+        std::uint32_t* cell = &bits[pixel];
+        std::uint32_t seen = __atomic_load_n(cell, __ATOMIC_RELAXED);
+        while (key < seen && !__atomic_compare_exchange_n(cell, &seen, key, true, __ATOMIC_RELAXED, __ATOMIC_RELAXED)) {
         }
     }
 
-    float nearest(std::size_t pixel) const { return depthOfBits(bits[pixel].load(std::memory_order_relaxed)); }
+    float nearest(std::size_t pixel) const { return depthOfBits(__atomic_load_n(&bits[pixel], __ATOMIC_RELAXED)); }
 };
 
 NearestDepths depths[2];
 
-// The sines and cosines of the side's rings, as the mesh has them.
+// The sines and cosines of the side's rings, as the mesh has them; and for each side face k,
+// in the tube's own axes, its first corner at the start (atX, atY) and the unnormalised
+// normal that judges whether it faces the eye (normalX, normalY) with its square length.
+// Kept apart per value, so that the loops over a ring run on several at once.
 struct Ring {
     int s = 0;
     float sinv[kMostSegments], cosv[kMostSegments];
+    float atX[kMostSegments], atY[kMostSegments];
+    float normalX[kMostSegments], normalY[kMostSegments], normalSquared[kMostSegments];
 };
+
+Ring ringOf(const TubeRing& full, int segments, float radius)
+{
+    Ring ring;
+    ring.s = segments;
+    for (int k = 0; k < segments; ++k) {
+        ring.sinv[k] = full.cylinderSin[k];
+        ring.cosv[k] = full.cylinderCos[k];
+    }
+    for (int k = 0; k < segments; ++k) {
+        const int k1 = k + 1 == segments ? 0 : k + 1;
+        ring.atX[k] = radius * ring.sinv[k];
+        ring.atY[k] = radius * ring.cosv[k];
+        ring.normalX[k] = ring.sinv[k] + ring.sinv[k1];
+        ring.normalY[k] = ring.cosv[k] + ring.cosv[k1];
+        ring.normalSquared[k] = ring.normalX[k] * ring.normalX[k] + ring.normalY[k] * ring.normalY[k] + 0.0f * 0.0f;
+    }
+    return ring;
+}
 
 // A tube placed in the window of one or two eyes: vertex e * s + k is ring k at end e
 // (0: the start, 1: the end), 2 s + e the centre of end e. Window y, depth and w are the
@@ -235,22 +258,49 @@ void placeTube(const TubeSet& set, const Ring& ring, std::size_t t, const FaceCu
     // The renderer clips what reaches out of the depth range (normalised z from -1 at the near
     // plane to 1 at the far one): such a tube is cut open, and its inside may show.
     constexpr float kClipReach = 1.0e-3f;
-    bool ahead = true;
-    const auto place = [&](int v, float end, float sine, float cosine) {
-        const float w = start[3] + end * along[3] + sine * ringX[3] + cosine * ringY[3];
-        const float inv = 1.0f / w;
-        p.y[v] = ((start[1] + end * along[1] + sine * ringX[1] + cosine * ringY[1]) * inv + 1.0f) * halfHeight;
-        p.z[v] = (start[2] + end * along[2] + sine * ringX[2] + cosine * ringY[2]) * inv;
-        ahead = ahead && w > 0.0f && p.z[v] > kClipReach - 1.0f && p.z[v] < 1.0f - kClipReach;
-        for (int e = 0; e < eyeCount; ++e) {
-            p.x[e][v] = ((startX[e] + end * alongX[e] + sine * ringXX[e] + cosine * ringYX[e]) * inv + 1.0f) * halfWidth;
-        }
-    };
+    int ahead = 1;
+    // Each end's ring, then its centre. The loops over a ring hold no branch, so that the
+    // compiler runs them on several vertices at once.
+    float inverseW[kMostVertices];
     for (int end = 0; end < 2; ++end) {
+        const float e = static_cast<float>(end);
+        const float baseW = start[3] + e * along[3], baseY = start[1] + e * along[1], baseZ = start[2] + e * along[2];
+        const int first = end * s;
         for (int k = 0; k < s; ++k) {
-            place(end * s + k, static_cast<float>(end), ring.sinv[k], ring.cosv[k]);
+            const float sine = ring.sinv[k], cosine = ring.cosv[k];
+            const float w = baseW + sine * ringX[3] + cosine * ringY[3];
+            const float inv = 1.0f / w;
+            const float z = (baseZ + sine * ringX[2] + cosine * ringY[2]) * inv;
+            inverseW[first + k] = inv;
+            p.y[first + k] = ((baseY + sine * ringX[1] + cosine * ringY[1]) * inv + 1.0f) * halfHeight;
+            p.z[first + k] = z;
+            ahead &= static_cast<int>(w > 0.0f) & static_cast<int>(z > kClipReach - 1.0f) &
+                     static_cast<int>(z < 1.0f - kClipReach);
         }
-        place(2 * s + end, static_cast<float>(end), 0.0f, 0.0f);
+        const int centre = 2 * s + end;
+        const float w = baseW + 0.0f * ringX[3] + 0.0f * ringY[3];
+        const float inv = 1.0f / w;
+        const float z = (baseZ + 0.0f * ringX[2] + 0.0f * ringY[2]) * inv;
+        inverseW[centre] = inv;
+        p.y[centre] = ((baseY + 0.0f * ringX[1] + 0.0f * ringY[1]) * inv + 1.0f) * halfHeight;
+        p.z[centre] = z;
+        ahead &= static_cast<int>(w > 0.0f) & static_cast<int>(z > kClipReach - 1.0f) &
+                 static_cast<int>(z < 1.0f - kClipReach);
+    }
+    for (int eye = 0; eye < eyeCount; ++eye) {
+        float* xs = p.x[eye];
+        for (int end = 0; end < 2; ++end) {
+            const float e = static_cast<float>(end);
+            const float baseX = startX[eye] + e * alongX[eye];
+            const int first = end * s;
+            for (int k = 0; k < s; ++k) {
+                xs[first + k] =
+                    ((baseX + ring.sinv[k] * ringXX[eye] + ring.cosv[k] * ringYX[eye]) * inverseW[first + k] + 1.0f) *
+                    halfWidth;
+            }
+            const int centre = 2 * s + end;
+            xs[centre] = ((baseX + 0.0f * ringXX[eye] + 0.0f * ringYX[eye]) * inverseW[centre] + 1.0f) * halfWidth;
+        }
     }
     if (!ahead) {
         p.whole = true;
@@ -267,13 +317,16 @@ void placeTube(const TubeSet& set, const Ring& ring, std::size_t t, const FaceCu
         o[2] = to[0] * f.z[0] + to[1] * f.z[1] + to[2] * f.z[2];
         std::uint64_t facing = 0;
         if (p.side) {
+            // facesEye for each side face, on several faces at once.
+            int faces[kMostSegments];
             for (int k = 0; k < s; ++k) {
-                const int k1 = nextRound(k, s);
-                const float at0[3] = {r * ring.sinv[k], r * ring.cosv[k], 0.0f};
-                const float n[3] = {ring.sinv[k] + ring.sinv[k1], ring.cosv[k] + ring.cosv[k1], 0.0f};
-                if (facesEye(o, at0, n)) {
-                    facing |= std::uint64_t{1} << k;
-                }
+                const float d0 = o[0] - ring.atX[k], d1 = o[1] - ring.atY[k], d2 = o[2] - 0.0f;
+                const float dot = ring.normalX[k] * d0 + ring.normalY[k] * d1 + 0.0f * d2;
+                const float dd = d0 * d0 + d1 * d1 + d2 * d2;
+                faces[k] = static_cast<int>(dot > 0.0f) | static_cast<int>(dot * dot <= 1.0e-6f * ring.normalSquared[k] * dd);
+            }
+            for (int k = 0; k < s; ++k) {
+                facing |= static_cast<std::uint64_t>(faces[k]) << k;
             }
         }
         const float startCentre[3] = {0.0f, 0.0f, 0.0f}, endCentre[3] = {0.0f, 0.0f, length};
@@ -805,13 +858,7 @@ void TubeSearch::begin(const TubeSet& set, const FaceCulling& first, const FaceC
 
 void TubeSearch::step(std::size_t k)
 {
-    const TubeRing full = tubeRing(set_.segments);
-    Ring ring;
-    ring.s = std::min(set_.segments, kMostSegments);
-    for (int j = 0; j < ring.s; ++j) {
-        ring.sinv[j] = full.cylinderSin[j];
-        ring.cosv[j] = full.cylinderCos[j];
-    }
+    const Ring ring = ringOf(tubeRing(set_.segments), std::min(set_.segments, kMostSegments), set_.radius);
     const int width = static_cast<int>(eyes_[0].width), height = static_cast<int>(eyes_[0].height);
     NearestDepths* const depthOf[2] = {&depths[0], &depths[eyeCount_ == 2 && !sharedDepth_ ? 1 : 0]};
     const std::size_t perStep = kStepTubes / kBlock;
