@@ -140,7 +140,7 @@ Ring ringOf(const TubeRing& full, int segments, float radius)
         ring.cosv[k] = full.cylinderCos[k];
     }
     for (int k = 0; k < segments; ++k) {
-        const int k1 = k + 1 == segments ? 0 : k + 1;
+        const int k1 = nextRound(k, segments);
         ring.atX[k] = radius * ring.sinv[k];
         ring.atY[k] = radius * ring.cosv[k];
         ring.normalX[k] = ring.sinv[k] + ring.sinv[k1];
@@ -165,13 +165,20 @@ struct Placed {
 
 // Whether the plane through p with normal n faces the eye at o, as the face culling has
 // always judged it: faces seen edge-on count as facing, so that rounding drops none that shows.
+// The rule on the normal's dot product with the way to the eye, given the squares of both
+// lengths: 1 when the face counts as facing. Without a branch, for loops over many faces.
+inline int turnedToEye(float dot, float normalSquared, float waySquared)
+{
+    return static_cast<int>(dot > 0.0f) | static_cast<int>(dot * dot <= 1.0e-6f * normalSquared * waySquared);
+}
+
 inline bool facesEye(const float o[3], const float p[3], const float n[3])
 {
     const float d[3] = {o[0] - p[0], o[1] - p[1], o[2] - p[2]};
     const float dot = n[0] * d[0] + n[1] * d[1] + n[2] * d[2];
     const float nn = n[0] * n[0] + n[1] * n[1] + n[2] * n[2];
     const float dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
-    return dot > 0.0f || dot * dot <= 1.0e-6f * nn * dd;
+    return turnedToEye(dot, nn, dd) != 0;
 }
 
 // The tube's axes as drawTube turns them (tube_mesh.h's tubeAxes), in floats: the search
@@ -259,47 +266,40 @@ void placeTube(const TubeSet& set, const Ring& ring, std::size_t t, const FaceCu
     // plane to 1 at the far one): such a tube is cut open, and its inside may show.
     constexpr float kClipReach = 1.0e-3f;
     int ahead = 1;
+    // Vertex v at the given end, sine and cosine round the ring (0 and 0 for its centre): its
+    // window y, depth and 1 / w.
+    float inverseW[kMostVertices];
+    const auto place = [&](int v, float baseW, float baseY, float baseZ, float sine, float cosine) {
+        const float w = baseW + sine * ringX[3] + cosine * ringY[3];
+        const float inv = 1.0f / w;
+        const float z = (baseZ + sine * ringX[2] + cosine * ringY[2]) * inv;
+        inverseW[v] = inv;
+        p.y[v] = ((baseY + sine * ringX[1] + cosine * ringY[1]) * inv + 1.0f) * halfHeight;
+        p.z[v] = z;
+        return static_cast<int>(w > 0.0f) & static_cast<int>(z > kClipReach - 1.0f) &
+               static_cast<int>(z < 1.0f - kClipReach);
+    };
     // Each end's ring, then its centre. The loops over a ring hold no branch, so that the
     // compiler runs them on several vertices at once.
-    float inverseW[kMostVertices];
     for (int end = 0; end < 2; ++end) {
         const float e = static_cast<float>(end);
         const float baseW = start[3] + e * along[3], baseY = start[1] + e * along[1], baseZ = start[2] + e * along[2];
-        const int first = end * s;
         for (int k = 0; k < s; ++k) {
-            const float sine = ring.sinv[k], cosine = ring.cosv[k];
-            const float w = baseW + sine * ringX[3] + cosine * ringY[3];
-            const float inv = 1.0f / w;
-            const float z = (baseZ + sine * ringX[2] + cosine * ringY[2]) * inv;
-            inverseW[first + k] = inv;
-            p.y[first + k] = ((baseY + sine * ringX[1] + cosine * ringY[1]) * inv + 1.0f) * halfHeight;
-            p.z[first + k] = z;
-            ahead &= static_cast<int>(w > 0.0f) & static_cast<int>(z > kClipReach - 1.0f) &
-                     static_cast<int>(z < 1.0f - kClipReach);
+            ahead &= place(end * s + k, baseW, baseY, baseZ, ring.sinv[k], ring.cosv[k]);
         }
-        const int centre = 2 * s + end;
-        const float w = baseW + 0.0f * ringX[3] + 0.0f * ringY[3];
-        const float inv = 1.0f / w;
-        const float z = (baseZ + 0.0f * ringX[2] + 0.0f * ringY[2]) * inv;
-        inverseW[centre] = inv;
-        p.y[centre] = ((baseY + 0.0f * ringX[1] + 0.0f * ringY[1]) * inv + 1.0f) * halfHeight;
-        p.z[centre] = z;
-        ahead &= static_cast<int>(w > 0.0f) & static_cast<int>(z > kClipReach - 1.0f) &
-                 static_cast<int>(z < 1.0f - kClipReach);
+        ahead &= place(2 * s + end, baseW, baseY, baseZ, 0.0f, 0.0f);
     }
     for (int eye = 0; eye < eyeCount; ++eye) {
         float* xs = p.x[eye];
+        const auto placeX = [&](int v, float baseX, float sine, float cosine) {
+            xs[v] = ((baseX + sine * ringXX[eye] + cosine * ringYX[eye]) * inverseW[v] + 1.0f) * halfWidth;
+        };
         for (int end = 0; end < 2; ++end) {
-            const float e = static_cast<float>(end);
-            const float baseX = startX[eye] + e * alongX[eye];
-            const int first = end * s;
+            const float baseX = startX[eye] + static_cast<float>(end) * alongX[eye];
             for (int k = 0; k < s; ++k) {
-                xs[first + k] =
-                    ((baseX + ring.sinv[k] * ringXX[eye] + ring.cosv[k] * ringYX[eye]) * inverseW[first + k] + 1.0f) *
-                    halfWidth;
+                placeX(end * s + k, baseX, ring.sinv[k], ring.cosv[k]);
             }
-            const int centre = 2 * s + end;
-            xs[centre] = ((baseX + 0.0f * ringXX[eye] + 0.0f * ringYX[eye]) * inverseW[centre] + 1.0f) * halfWidth;
+            placeX(2 * s + end, baseX, 0.0f, 0.0f);
         }
     }
     if (!ahead) {
@@ -323,7 +323,7 @@ void placeTube(const TubeSet& set, const Ring& ring, std::size_t t, const FaceCu
                 const float d0 = o[0] - ring.atX[k], d1 = o[1] - ring.atY[k], d2 = o[2] - 0.0f;
                 const float dot = ring.normalX[k] * d0 + ring.normalY[k] * d1 + 0.0f * d2;
                 const float dd = d0 * d0 + d1 * d1 + d2 * d2;
-                faces[k] = static_cast<int>(dot > 0.0f) | static_cast<int>(dot * dot <= 1.0e-6f * ring.normalSquared[k] * dd);
+                faces[k] = turnedToEye(dot, ring.normalSquared[k], dd);
             }
             for (int k = 0; k < s; ++k) {
                 facing |= static_cast<std::uint64_t>(faces[k]) << k;
