@@ -25,8 +25,9 @@ struct WindowVertex {
     bool usable;
 };
 
-// Rows of quadrilaterals that a thread takes at a time. The threads take the blocks in
-// turn from a shared count, so that one slowed down by other work leaves more to the other.
+// Rows of quadrilaterals that a thread takes at a time. The threads take the blocks from
+// opposite ends (block_runner.h), so that one slowed down by other work leaves more to the
+// other and the two seldom lower the keys of the same pixels at once.
 constexpr int kRowsPerBlock = 8;
 
 // What a pixel shows, as one number: the depth's bits turned to sort as the depths do,
