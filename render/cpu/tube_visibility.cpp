@@ -163,15 +163,16 @@ struct Placed {
     std::uint64_t facing[2] = {0, 0};
 };
 
-// Whether the plane through p with normal n faces the eye at o, as the face culling has
-// always judged it: faces seen edge-on count as facing, so that rounding drops none that shows.
-// The rule on the normal's dot product with the way to the eye, given the squares of both
-// lengths: 1 when the face counts as facing. Without a branch, for loops over many faces.
+// Whether a face counts as facing the eye, from its normal's dot product with the way to the
+// eye and the squares of both lengths, as the face culling has always judged it: faces seen
+// edge-on count as facing, so that rounding drops none that shows. 1 when it faces; without a
+// branch, for loops over many faces.
 inline int turnedToEye(float dot, float normalSquared, float waySquared)
 {
     return static_cast<int>(dot > 0.0f) | static_cast<int>(dot * dot <= 1.0e-6f * normalSquared * waySquared);
 }
 
+// Whether the plane through p with normal n faces the eye at o (turnedToEye).
 inline bool facesEye(const float o[3], const float p[3], const float n[3])
 {
     const float d[3] = {o[0] - p[0], o[1] - p[1], o[2] - p[2]};
