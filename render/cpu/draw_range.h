@@ -51,6 +51,14 @@ inline bool vertexColors(const DrawRange& range)
     return range.coloring.by == ColorBy::Height;
 }
 
+// Whether a surface's quadrilaterals each carry the flat normal of their first three corners:
+// those of plain data always, those of every format when filled, so that a filled surface
+// is shaded by the lights whatever file it came from.
+inline bool surfaceHasNormals(const DrawRange& range, DisplayType displayType)
+{
+    return range.data->loadedFormat == static_cast<int>(DataFormat::Plain) || displayType == DisplayType::Filled;
+}
+
 // The last set (counted from 0) that a data format shows in a display type, or -1 for none.
 int lastSetDrawn(int loadedFormat, DisplayType displayType, int nx);
 

@@ -67,6 +67,23 @@ struct ColorSort {
     int last() const { return keys.empty() ? -1 : static_cast<int>(keys.back()) - 1; }
 };
 
+// The flat normal of quadrilateral (i, j), from its first three corners.
+Point3d quadNormal(const DrawRange& range, int i, int j)
+{
+    return triangleNormal(pointAt(range, i, j), pointAt(range, i + 1, j), pointAt(range, i + 1, j + 1));
+}
+
+// The normal that a surface drawn quadrilateral by quadrilateral leaves current: that of the
+// last one in the data's order, whatever order the arrays draw them in.
+void leaveLastQuadNormal(GeometryCache& cache, const DrawRange& range)
+{
+    const Point3d n = quadNormal(range, range.lastSet, range.ny - 2);
+    cache.lastNormal[0] = static_cast<float>(n.x);
+    cache.lastNormal[1] = static_cast<float>(n.y);
+    cache.lastNormal[2] = static_cast<float>(n.z);
+    cache.leavesNormal = true;
+}
+
 void buildPoints(GeometryCache& cache, const DrawRange& range)
 {
     ColorSort colors;
@@ -129,34 +146,33 @@ void orderQuadsByColor(GeometryCache& cache, const DrawRange& range, DisplayType
 }
 
 // Coloured by height: each quadrilateral's own four vertices, so that its colours can blend
-// across it while plain data's shading stays flat (each vertex carries the quadrilateral's
+// across it while a shaded surface stays flat (each vertex carries the quadrilateral's
 // normal), all drawn in the data's order in no material of their own.
-void buildSurfaceWithVertexColors(GeometryCache& cache, const DrawRange& range, bool plain)
+void buildSurfaceWithVertexColors(GeometryCache& cache, const DrawRange& range, bool normals)
 {
     const std::size_t quads = static_cast<std::size_t>(range.lastSet + 1) * static_cast<std::size_t>(range.ny - 1);
     cache.surfaceShared = false;
     cache.surfaceVertices.reserve(quads * 12);
     cache.surfaceColors.reserve(quads * 16);
-    if (plain) {
+    if (normals) {
         cache.surfaceNormals.reserve(quads * 12);
     }
     for (int i = 0; i <= range.lastSet; ++i) {
         for (int j = 0; j + 1 < range.ny; ++j) {
             const Point3d* corners[4] = {&pointAt(range, i, j), &pointAt(range, i + 1, j),
                                          &pointAt(range, i + 1, j + 1), &pointAt(range, i, j + 1)};
-            const Point3d n = plain ? triangleNormal(*corners[0], *corners[1], *corners[2]) : Point3d{};
+            const Point3d n = normals ? quadNormal(range, i, j) : Point3d{};
             for (const Point3d* p : corners) {
                 pushPoint(cache.surfaceVertices, *p);
                 pushColor(cache.surfaceColors, range, p->z);
-                if (plain) {
+                if (normals) {
                     pushPoint(cache.surfaceNormals, n);
                 }
             }
         }
     }
-    if (plain && !cache.surfaceNormals.empty()) {
-        std::copy(cache.surfaceNormals.end() - 3, cache.surfaceNormals.end(), cache.lastNormal);
-        cache.leavesNormal = true;
+    if (normals) {
+        leaveLastQuadNormal(cache, range);
     }
     cache.groups.push_back(ColorGroup{-1, 0, quads * 4});
     cache.lastColorIndex = -1;
@@ -164,13 +180,13 @@ void buildSurfaceWithVertexColors(GeometryCache& cache, const DrawRange& range, 
 
 void buildSurface(GeometryCache& cache, const DrawRange& range, DisplayType displayType)
 {
-    const bool plain = range.data->loadedFormat == static_cast<int>(DataFormat::Plain);
+    const bool normals = surfaceHasNormals(range, displayType);
     const int quadsPerSet = range.ny - 1;
     if (range.lastSet < 0 || quadsPerSet <= 0) {
         return;
     }
     if (vertexColors(range)) {
-        buildSurfaceWithVertexColors(cache, range, plain);
+        buildSurfaceWithVertexColors(cache, range, normals);
         return;
     }
     cache.surfaceShared = !range.colored;
@@ -184,26 +200,20 @@ void buildSurface(GeometryCache& cache, const DrawRange& range, DisplayType disp
                 pushPoint(cache.surfaceVertices, pointAt(range, i, j));
             }
         }
-        if (plain) {
-            cache.surfaceNormals.assign(cache.surfaceVertices.size(), 0.0f);
-        }
         cache.surfaceQuads = static_cast<std::size_t>(range.lastSet + 1) * quadsPerSet;
-        if (plain) {
+        if (normals) {
+            cache.surfaceNormals.assign(cache.surfaceVertices.size(), 0.0f);
             for (int i = 0; i <= range.lastSet; ++i) {
                 for (int j = 0; j < quadsPerSet; ++j) {
-                    const Point3d n = triangleNormal(pointAt(range, i, j), pointAt(range, i + 1, j),
-                                                     pointAt(range, i + 1, j + 1));
+                    const Point3d n = quadNormal(range, i, j);
                     float* out = &cache.surfaceNormals[pointIndex(range, i, j + 1) * 3];
                     out[0] = static_cast<float>(n.x);
                     out[1] = static_cast<float>(n.y);
                     out[2] = static_cast<float>(n.z);
-                    cache.lastNormal[0] = out[0];
-                    cache.lastNormal[1] = out[1];
-                    cache.lastNormal[2] = out[2];
                 }
             }
+            leaveLastQuadNormal(cache, range);
         }
-        cache.leavesNormal = plain;
         if (ownColors(range)) {
             orderQuadsByColor(cache, range, displayType);
         } else {
@@ -228,18 +238,34 @@ void buildSurface(GeometryCache& cache, const DrawRange& range, DisplayType disp
         g.count *= 4;
     }
     cache.surfaceVertices.assign(colors.keys.size() * 12, 0.0f);
+    if (normals) {
+        cache.surfaceNormals.assign(cache.surfaceVertices.size(), 0.0f);
+    }
     std::size_t k = 0;
     for (int i = 0; i <= range.lastSet; ++i) {
         for (int j = 0; j < quadsPerSet; ++j, ++k) {
             const Point3d* corners[4] = {&pointAt(range, i, j), &pointAt(range, i + 1, j),
                                          &pointAt(range, i + 1, j + 1), &pointAt(range, i, j + 1)};
-            float* out = &cache.surfaceVertices[(keepOrder ? k : colors.place(k)) * 12];
+            const std::size_t first = (keepOrder ? k : colors.place(k)) * 12;
+            float* out = &cache.surfaceVertices[first];
             for (const Point3d* p : corners) {
                 *out++ = static_cast<float>(p->x);
                 *out++ = static_cast<float>(p->y);
                 *out++ = static_cast<float>(p->z);
             }
+            if (normals) {
+                const Point3d n = quadNormal(range, i, j);
+                for (std::size_t v = 0; v < 4; ++v) {
+                    float* at = &cache.surfaceNormals[first + v * 3];
+                    at[0] = static_cast<float>(n.x);
+                    at[1] = static_cast<float>(n.y);
+                    at[2] = static_cast<float>(n.z);
+                }
+            }
         }
+    }
+    if (normals) {
+        leaveLastQuadNormal(cache, range);
     }
     cache.lastColorIndex = colors.last();
 }

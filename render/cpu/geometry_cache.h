@@ -51,14 +51,14 @@ struct GeometryCache {
     std::vector<float> points;
 
     // Surfaces. Plain and Maple data share the grid's vertices (surfaceVertices, one per
-    // point; plain data add surfaceNormals: per vertex the normal of the quadrilateral
-    // that the vertex closes, for flat shading) and draw surfaceQuads quadrilaterals
-    // (gridQuad) as GL_QUADS; coloured by value, the numbers of the quadrilaterals grouped
-    // by colour (surfaceQuadOrder, groups count its entries). Coloured data keep four
-    // vertices per quadrilateral, grouped by colour.
-    // Coloured by height, every format keeps four vertices per quadrilateral in the data's
-    // order, each with the colour of its height (surfaceColors, four bytes a vertex), and
-    // plain data the quadrilateral's normal at each of them.
+    // point) and draw surfaceQuads quadrilaterals (gridQuad) as GL_QUADS; coloured by
+    // value, the numbers of the quadrilaterals grouped by colour (surfaceQuadOrder, groups
+    // count its entries). Coloured data keep four vertices per quadrilateral, grouped by
+    // colour. Coloured by height, every format keeps four vertices per quadrilateral in the
+    // data's order, each with the colour of its height (surfaceColors, four bytes a vertex).
+    // A shaded surface (surfaceHasNormals) adds surfaceNormals: on the shared grid, per
+    // vertex the normal of the quadrilateral that the vertex closes, for flat shading;
+    // otherwise the quadrilateral's normal at each of its four vertices.
     std::vector<float> surfaceVertices;
     std::vector<float> surfaceNormals;
     std::vector<std::uint8_t> surfaceColors;

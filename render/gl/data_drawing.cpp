@@ -210,7 +210,7 @@ void drawDisplayType(const DrawContext& c, const DrawRange& range, DisplayType t
         applyCentring(c.data);
         glPolygonMode(GL_FRONT_AND_BACK, type == DisplayType::Grid ? GL_LINE : GL_FILL);
         if (c.reference) {
-            emitSurface(c, range, c.data.loadedFormat == static_cast<int>(DataFormat::Plain));
+            emitSurface(c, range, surfaceHasNormals(range, type));
         } else if (c.plain) {
             drawSurfacePlain(c, range, type);
         } else {

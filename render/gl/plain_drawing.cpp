@@ -276,7 +276,7 @@ void drawSurfacePlain(const DrawContext& c, const DrawRange& range, DisplayType 
     glEnableClientState(GL_VERTEX_ARRAY);
     if (!cache.surfaceShared) {
         // Four vertices a quadrilateral; coloured by height with their colours and, for
-        // plain data, the quadrilateral's normal at each.
+        // a shaded surface, the quadrilateral's normal at each.
         const Sources s = keep(c, kColoredSurface, cache.surfaceVertices, cache.surfaceNormals, kNoIndices,
                                cache.surfaceColors);
         const bool normals = !cache.surfaceNormals.empty();

@@ -221,7 +221,7 @@ void drawSurfaceFast(const DrawContext& c, const DrawRange& range, DisplayType d
         }
     } else {
         // Four vertices a quadrilateral; coloured by height with their colours and, for
-        // plain data, the quadrilateral's normal at each.
+        // a shaded surface, the quadrilateral's normal at each.
         const bool normals = !cache.surfaceNormals.empty();
         if (normals) {
             glEnableClientState(GL_NORMAL_ARRAY);

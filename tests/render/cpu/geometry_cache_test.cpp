@@ -108,12 +108,34 @@ TEST_F(GeometryCacheTest, SurfacesShareTheGridAndCarryEachNormalOnTheClosingVert
     EXPECT_TRUE(c.leavesNormal);
     EXPECT_FLOAT_EQ(c.lastNormal[1], static_cast<float>(n.y));
 
-    // Maple surfaces share the grid too but send no normals.
+    // Maple surfaces share the grid too; filled, they carry the same normals, as a grid none.
     dataSet.loadedFormat = 1;
     ++dataSet.generation;
     const GeometryCache& maple = cachedGeometry(rangeFor(4), 4);
-    EXPECT_TRUE(maple.surfaceNormals.empty());
-    EXPECT_FALSE(maple.leavesNormal);
+    ASSERT_EQ(maple.surfaceNormals.size(), maple.surfaceVertices.size());
+    EXPECT_FLOAT_EQ(maple.surfaceNormals[7 * 3 + 1], static_cast<float>(n.y));
+    EXPECT_TRUE(maple.leavesNormal);
+    const GeometryCache& mapleGrid = cachedGeometry(rangeFor(3), 3);
+    EXPECT_TRUE(mapleGrid.surfaceNormals.empty());
+    EXPECT_FALSE(mapleGrid.leavesNormal);
+
+    // Coloured data keep four vertices a quadrilateral, grouped by colour: filled, each
+    // vertex carries its quadrilateral's normal, and the last quadrilateral's stays current.
+    fillData(3, 4, 2);
+    const GeometryCache& colored = cachedGeometry(rangeFor(4), 4);
+    ASSERT_FALSE(colored.surfaceShared);
+    ASSERT_EQ(colored.surfaceNormals.size(), colored.surfaceVertices.size());
+    for (std::size_t v = 0; v < colored.surfaceVertices.size() / 12; ++v) {
+        const float* p = &colored.surfaceVertices[v * 12];
+        const Point3d a{p[0], p[1], p[2]}, b{p[3], p[4], p[5]}, c3{p[6], p[7], p[8]};
+        const Point3d expected = triangleNormal(a, b, c3);
+        for (int corner = 0; corner < 4; ++corner) {
+            EXPECT_NEAR(colored.surfaceNormals[v * 12 + corner * 3 + 1], expected.y, 1e-5) << v;
+        }
+    }
+    const Point3d last = triangleNormal(dataSet.coordArray[6], dataSet.coordArray[10], dataSet.coordArray[11]);
+    EXPECT_TRUE(colored.leavesNormal);
+    EXPECT_FLOAT_EQ(colored.lastNormal[1], static_cast<float>(last.y));
 }
 
 TEST_F(GeometryCacheTest, JoinedLinesShareVerticesAndNeedlesSkipWhatHasNoLength)

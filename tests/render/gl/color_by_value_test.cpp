@@ -261,8 +261,9 @@ TEST_F(ColorByValue, AnaglyphKeepsTheEyeColoursAndGroupsColourEachSet)
     EXPECT_EQ(frame(false).rgb, eyes.rgb);
 
     // MonoView by group: the sets take the data colours 0 to 7, red, green and blue among them
-    // (a surface without normals, lit alike all over).
+    // (the surface turned so that the side its normals leave, -y, faces the eye and the lights).
     viewer.stereoMode = ViewMode::Mono;
+    turnTo(-30.0f, 25.0f);
     loadGrid(9, 11, 1);
     const Picture groups = expectSameAsReference("sets by group");
     EXPECT_GT(findRegion(groups, isReddish).count, 100);

@@ -7,6 +7,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -211,6 +212,38 @@ TEST_F(FastPath, FineSurfacesLookAsInImmediateMode)
             viewer.scale = 5.0f;
             expectSame(compare(), what + " scale 5");
             viewer.scale = 1.0f;
+        }
+    }
+}
+
+TEST_F(FastPath, FilledSurfacesOfEveryFormatAreShadedInEveryDrawing)
+{
+    // A wavy surface in one material: its flat quadrilaterals face the lights at many angles,
+    // so a shaded picture holds many brightnesses; one without normals holds one.
+    setSetting(viewer.displayType, DisplayType::Filled);
+    for (int format = 0; format < 3; ++format) {
+        for (int cells : {12, 300}) {  // quadrilaterals drawn as polygons, and mostly as pixels
+            loadGrid(cells, cells, format);
+            std::fill(dataSet.groupArray.begin(), dataSet.groupArray.end(), 1);
+            for (DrawingPath drawing : {DrawingPath::Assisted, DrawingPath::Plain}) {
+                for (bool reference : {true, false}) {
+                    const std::vector<unsigned char> picture = frame(reference, GL_FILL, drawing);
+                    int low = 255, high = 0, drawn = 0;
+                    for (std::size_t k = 0; k + 2 < picture.size(); k += 3) {
+                        if (!background(&picture[k])) {
+                            const int brightest = std::max({picture[k], picture[k + 1], picture[k + 2]});
+                            low = std::min(low, brightest);
+                            high = std::max(high, brightest);
+                            ++drawn;
+                        }
+                    }
+                    const std::string what = "format " + std::to_string(format) + ", " + std::to_string(cells) +
+                                             " cells, " + (reference ? "immediate" : "arrays") + " drawing " +
+                                             std::to_string(static_cast<int>(drawing));
+                    EXPECT_GT(drawn, 5000) << what;
+                    EXPECT_GT(high - low, 60) << what;
+                }
+            }
         }
     }
 }
