@@ -186,10 +186,8 @@ void applyColorSettings()
     case ColorTarget::DataColor:
         viewer.curDataValue = viewer.dataValue;
         if (viewer.curDataValue >= 0 && viewer.curDataValue < kDataColorCount) {
-            DataColor& c = viewer.dataColors[viewer.curDataValue];
-            c.r = viewer.colorRed;
-            c.g = viewer.colorGreen;
-            c.b = viewer.colorBlue;
+            giveDataColor(viewer.dataColors[viewer.curDataValue], viewer.colorRed, viewer.colorGreen,
+                          viewer.colorBlue);
         }
         break;
     }

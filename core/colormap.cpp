@@ -362,6 +362,19 @@ Rgb colorAt(ColorMap map, double t)
     return interpolateTable(kViridis, kViridisSize, t);
 }
 
+Rgb categoricalColor(int k)
+{
+    // matplotlib's tab20, in 8-bit components as published.
+    static constexpr unsigned char kTab20[kCategoricalColors][3] = {
+        {31, 119, 180}, {174, 199, 232}, {255, 127, 14}, {255, 187, 120}, {44, 160, 44},
+        {152, 223, 138}, {214, 39, 40},  {255, 152, 150}, {148, 103, 189}, {197, 176, 213},
+        {140, 86, 75},  {196, 156, 148}, {227, 119, 194}, {247, 182, 210}, {127, 127, 127},
+        {199, 199, 199}, {188, 189, 34}, {219, 219, 141}, {23, 190, 207},  {158, 218, 229},
+    };
+    const unsigned char* c = kTab20[((k % kCategoricalColors) + kCategoricalColors) % kCategoricalColors];
+    return Rgb{c[0] / 255.0, c[1] / 255.0, c[2] / 255.0};
+}
+
 double mapValue(double v, double lo, double hi)
 {
     if (std::isnan(v)) {

@@ -21,6 +21,12 @@ const char* colorMapName(ColorMap map);
 // gives the low end, so a stray value never reaches the drawing as an undefined colour.
 Rgb colorAt(ColorMap map, double t);
 
+// Colours for groups, told apart by hue and lightness rather than read by value: the 20
+// of a categorical palette (the pairs of tab20, a dark and a light of each hue), none of
+// them black. Group k takes colour k modulo 20.
+constexpr int kCategoricalColors = 20;
+Rgb categoricalColor(int k);
+
 // The position of v between lo and hi, from 0 to 1. A range with lo above hi runs the other
 // way (lo still gives 0); a range without extent or with a non-finite end gives 0.5 for every
 // value; infinities clamp to the ends and NaN gives 0.

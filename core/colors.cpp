@@ -22,7 +22,16 @@ void fillDataColors(DataColor (&dataColors)[kDataColorCount])
         } else {
             c.r = c.g = c.b = 0.0f;
         }
+        c.given = i < numColorNames - 1 ? 1 : 0;
     }
+}
+
+void giveDataColor(DataColor& color, float r, float g, float b)
+{
+    color.r = r;
+    color.g = g;
+    color.b = b;
+    color.given = 1;
 }
 
 int dataColorIndex(int value)

@@ -11,6 +11,11 @@ constexpr int kDataColorCount = 50;
 
 struct DataColor {
     float r = 0.0f, g = 0.0f, b = 0.0f, a = 0.0f;
+    // 1 once the entry holds a colour of its own: a named colour of the table, or one applied
+    // under "Colors", given with --data-color or read from a view. The table's black fill of
+    // the values without a name leaves it 0, and colouring by group then takes a colour of
+    // the categorical palette instead (groupColor, core/value_colors.h).
+    int given = 0;
 };
 
 // An enum-valued setting kept as the int that a radio group or list box is bound to.
@@ -51,7 +56,7 @@ struct Settings {
     // Side by side, top and bottom: each eye keeps the whole window's aspect ratio, squeezed
     // into its half, as 3D televisions that stretch each half back expect.
     int squeezeEyes = 0;
-    // "Colour anaglyph": how the eyes' pictures are mixed, and how far their colours are
+    // "Color anaglyph": how the eyes' pictures are mixed, and how far their colours are
     // first moved towards grey (0 none, 1 all grey), which eases rivalry between the eyes.
     Choice<AnaglyphMethod> anaglyphMethod{AnaglyphMethod::Dubois};
     float desaturation = 0.65f;

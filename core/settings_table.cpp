@@ -20,6 +20,7 @@
 #include <cstring>
 
 #include "core/anaglyph.h"
+#include "core/colors.h"
 #include "core/number_text.h"
 #include "core/view_maths.h"
 
@@ -431,10 +432,7 @@ bool applyOptionValue(const SettingRow& row, const std::string& text, Settings& 
             value >= kDataColorCount || !parseNumberList(text.substr(equals + 1), 3, 0.0f, 1.0f, rgb)) {
             return refuse();
         }
-        DataColor& target = dataColorsOf(settings, row)[value];
-        target.r = rgb[0];
-        target.g = rgb[1];
-        target.b = rgb[2];
+        giveDataColor(dataColorsOf(settings, row)[value], rgb[0], rgb[1], rgb[2]);
         break;
     }
     case SettingKind::Matrix:

@@ -39,6 +39,18 @@ ValueColoring valueColoringFor(const Settings& settings, const DataSet& data)
     return coloring;
 }
 
+DataColor groupColor(const Settings& settings, int index)
+{
+    DataColor c = settings.dataColors[index];
+    if (c.given == 0 && settings.colorBy == ColorBy::Group && viewModeKeepsColors(settings.stereoMode)) {
+        const Rgb palette = categoricalColor(index);
+        c.r = static_cast<float>(palette.r);
+        c.g = static_cast<float>(palette.g);
+        c.b = static_cast<float>(palette.b);
+    }
+    return c;
+}
+
 int heightSlot(const ValueColoring& coloring, double drawnZ)
 {
     const double t = mapValue(cubeToRaw(drawnZ, coloring.z), coloring.lo, coloring.hi);

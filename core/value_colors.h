@@ -49,6 +49,12 @@ ColorRange colorBarRange(const Settings& settings, const DataSet& data);
 // The label of an end of the colour bar: as many digits as tell a tenth of the range apart.
 std::string colorBarLabel(double value, const ColorRange& range);
 
+// The colour that data colour entry index (0 to 49) is drawn in: the entry itself; coloured
+// by group in a mode that shows the data's colours, an entry never given a colour of its own
+// (DataColor::given) takes the categorical palette's colour of its number instead of the
+// table's black. The fourth float is the entry's.
+DataColor groupColor(const Settings& settings, int index);
+
 // The palette slot of a drawn (normalised) z value.
 int heightSlot(const ValueColoring& coloring, double drawnZ);
 

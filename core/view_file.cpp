@@ -115,10 +115,7 @@ bool readValue(const SettingRow& row, const std::string& text, Settings& setting
             value >= kDataColorCount || !parseNumberList(text.substr(equals + 1), 3, 0.0f, 1.0f, rgb)) {
             return false;
         }
-        DataColor& c = dataColorsOf(settings, row)[value];
-        c.r = rgb[0];
-        c.g = rgb[1];
-        c.b = rgb[2];
+        giveDataColor(dataColorsOf(settings, row)[value], rgb[0], rgb[1], rgb[2]);
         return true;
     }
     }
@@ -202,7 +199,8 @@ std::string viewText(const Settings& settings)
             for (int k = 0; k < kDataColorCount; ++k) {
                 const DataColor& c = colors[k];
                 const DataColor& d = defaultColors[k];
-                if (c.r != d.r || c.g != d.g || c.b != d.b) {
+                // A colour given is kept also when it equals the table's: it stays given.
+                if (c.r != d.r || c.g != d.g || c.b != d.b || c.given != d.given) {
                     const float rgb[3] = {c.r, c.g, c.b};
                     text += start + std::to_string(k) + "=" + floatsText(rgb, 3) + "\n";
                 }

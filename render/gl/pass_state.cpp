@@ -57,7 +57,7 @@ void useGroupMaterial(const Settings& settings, int colorIndex)
         const GLfloat ambient[4] = {kMapAmbient * r, kMapAmbient * g, kMapAmbient * b, 1.0f};
         glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
     } else if (colorIndex >= 0) {
-        const DataColor& c = settings.dataColors[colorIndex];
+        const DataColor c = groupColor(settings, colorIndex);
         setMaterial(c.r, c.g, c.b, c.a);
     }
 }

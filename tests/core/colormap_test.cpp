@@ -1,12 +1,19 @@
 // Colour maps against their published colours, the value-to-position rule, and the colour
 // bar's range as typed by a user.
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <set>
 #include <limits>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "core/colormap.h"
+#include "core/colors.h"
+#include "core/settings_table.h"
+#include "core/value_colors.h"
+#include "core/view_file.h"
 
 namespace {
 
@@ -181,6 +188,58 @@ TEST(ColorRanges, BadUserRangesAreRefusedWithAReason)
     EXPECT_NE(error.find("finite"), std::string::npos) << error;
     parseColorRange("1,abc", error);
     EXPECT_NE(error.find("abc"), std::string::npos) << error;
+}
+
+TEST(GroupColors, GroupsNeverGivenAColourTakeTwentyDistinctPaletteColoursNeverBlack)
+{
+    Settings s;
+    fillDataColors(s.dataColors);
+    s.colorBy = ColorBy::Group;
+    std::set<std::array<unsigned char, 3>> seen;
+    for (int g = 10; g < kDataColorCount; ++g) {
+        const DataColor c = groupColor(s, g);
+        EXPECT_GT(std::max({c.r, c.g, c.b}), 0.3f) << "group " << g;
+        EXPECT_FLOAT_EQ(c.a, s.dataColors[g].a);
+        seen.insert(toBytes(Rgb{c.r, c.g, c.b}));
+        // The table itself keeps its black for whatever else reads it.
+        EXPECT_EQ(s.dataColors[g].r + s.dataColors[g].g + s.dataColors[g].b, 0.0f);
+    }
+    EXPECT_GE(seen.size(), static_cast<std::size_t>(kCategoricalColors));
+    // The named colours stay, and so do the table's colours when not colouring by group or in
+    // the two-colour Anaglyph.
+    const DataColor red = groupColor(s, 0);
+    EXPECT_EQ(red.r, 1.0f);
+    EXPECT_EQ(red.g + red.b, 0.0f);
+    s.stereoMode = ViewMode::Anaglyph;
+    EXPECT_EQ(groupColor(s, 20).r + groupColor(s, 20).g + groupColor(s, 20).b, 0.0f);
+    s.stereoMode = ViewMode::SideBySide;
+    s.colorBy = ColorBy::Eye;
+    EXPECT_EQ(groupColor(s, 20).r + groupColor(s, 20).g + groupColor(s, 20).b, 0.0f);
+}
+
+TEST(GroupColors, AColourGivenToAGroupWinsAlsoWhenBlackAndSurvivesAView)
+{
+    Settings s;
+    fillDataColors(s.dataColors);
+    s.colorBy = ColorBy::Group;
+    std::string error;
+    ASSERT_TRUE(applyOptionValue(settingRow(&Settings::dataColors), "15=0,0,0", s, error)) << error;
+    ASSERT_TRUE(applyOptionValue(settingRow(&Settings::dataColors), "16=0.25,0.5,1", s, error)) << error;
+    EXPECT_EQ(groupColor(s, 15).r + groupColor(s, 15).g + groupColor(s, 15).b, 0.0f);
+    EXPECT_FLOAT_EQ(groupColor(s, 16).b, 1.0f);
+    EXPECT_GT(groupColor(s, 17).r + groupColor(s, 17).g + groupColor(s, 17).b, 0.5f);
+
+    // A view keeps the black that was given, though it equals the table's; a new panel's
+    // table forgets it.
+    Settings read;
+    fillDataColors(read.dataColors);
+    read.colorBy = ColorBy::Group;
+    ASSERT_TRUE(applyViewText(viewText(s), read, error)) << error;
+    EXPECT_EQ(read.dataColors[15].given, 1);
+    EXPECT_EQ(groupColor(read, 15).r + groupColor(read, 15).g + groupColor(read, 15).b, 0.0f);
+    EXPECT_EQ(read.dataColors[17].given, 0);
+    fillDataColors(s.dataColors);
+    EXPECT_GT(groupColor(s, 15).r + groupColor(s, 15).g + groupColor(s, 15).b, 0.5f);
 }
 
 }  // namespace

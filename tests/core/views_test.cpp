@@ -63,8 +63,8 @@ Settings unusualView()
     s.bgColor[1] = 0.2f;
     s.leftColor[2] = 0.5f;
     s.rightColor[0] = 0.3f;
-    s.dataColors[3].g = 0.25f;
-    s.dataColors[42].r = 1.0f;
+    giveDataColor(s.dataColors[3], 0.0f, 0.25f, 1.0f);
+    giveDataColor(s.dataColors[42], 1.0f, 0.0f, 0.0f);
     s.colorBy = ColorBy::Height;
     s.colorMap = ColorMap::Coolwarm;
     s.colorRange[0] = -2.5f;

@@ -6,13 +6,17 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <map>
 #include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "app/viewer_state.h"
+#include "core/colors.h"
 #include "core/value_colors.h"
 #include "core/view_maths.h"
 #include "render/gl/frame.h"
@@ -269,6 +273,60 @@ TEST_F(ColorByValue, AnaglyphKeepsTheEyeColoursAndGroupsColourEachSet)
     EXPECT_GT(findRegion(groups, isReddish).count, 100);
     EXPECT_GT(findRegion(groups, isGreenish).count, 100);
     EXPECT_GT(findRegion(groups, isBluish).count, 100);
+}
+
+TEST_F(ColorByValue, GroupsPastTheNamedColoursTakeThePaletteUnlessGivenAColour)
+{
+    // 50 sets of points seen from below (where both lights reach the points' normal), one
+    // column of points a set, coloured by group: every set from the eleventh on has a data
+    // colour that the table leaves black.
+    loadGrid(50, 6, 0, 0.0);
+    setSetting(viewer.displayType, DisplayType::Points);
+    setSetting(viewer.thickness, 0.03f);
+    viewer.colorBy = ColorBy::Group;
+    turnTo(-90.0f, 0.0f);
+    viewer.scale = 2.5f;  // the columns of points apart
+    const auto colours = [](const Picture& p) {
+        std::map<std::array<unsigned char, 3>, int> counts;
+        for (std::size_t k = 0; k + 2 < p.rgb.size(); k += 3) {
+            if (!(p.rgb[k] == 255 && p.rgb[k + 1] == 255 && p.rgb[k + 2] == 255)) {
+                ++counts[{p.rgb[k], p.rgb[k + 1], p.rgb[k + 2]}];
+            }
+        }
+        return counts;
+    };
+    const auto commonest = [](const std::map<std::array<unsigned char, 3>, int>& counts) {
+        return std::max_element(counts.begin(), counts.end(),
+                                [](const auto& a, const auto& b) { return a.second < b.second; });
+    };
+    // Group 9's named "black" is a colour given: here it is another.
+    giveDataColor(viewer.dataColors[9], 0.5f, 0.2f, 0.8f);
+    const auto palette = colours(expectSameAsReference("groups by the palette"));
+
+    // The same with every colour given as the table has it: the table's black of the 40
+    // groups from 10 on, all in one material.
+    for (DataColor& c : viewer.dataColors) {
+        c.given = 1;
+    }
+    const auto table = colours(frame(false));
+    const auto black = commonest(table);
+    ASSERT_GT(black->second, 500) << "the black material colours most of the points";
+    const auto blackIn = [&](const std::map<std::array<unsigned char, 3>, int>& counts) {
+        const auto found = counts.find(black->first);
+        return found == counts.end() ? 0 : found->second;
+    };
+    EXPECT_EQ(blackIn(palette), 0) << "no point in the black material";
+
+    EXPECT_GE(palette.size(), 25u) << "ten given colours and the palette's twenty";
+
+    // Given under "Colors" (or by an option or a view), a group's colour wins.
+    for (int g = 10; g < kDataColorCount; ++g) {
+        viewer.dataColors[g].given = 0;
+    }
+    giveDataColor(viewer.dataColors[30], 0.0f, 0.0f, 0.0f);
+    const int withGroup30 = blackIn(colours(expectSameAsReference("group 30 given black")));
+    EXPECT_GT(withGroup30, 10);
+    EXPECT_LT(withGroup30, black->second / 20);
 }
 
 TEST_F(ColorByValue, KeptGeometryFollowsTheColouring)
