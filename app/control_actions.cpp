@@ -126,13 +126,6 @@ void turnToPreset(PresetView view)
         viewer.rotateControl->reset();
 }
 
-void fitToWindow()
-{
-    fitView(viewer);
-    if (viewer.rotateControl)
-        viewer.rotateControl->reset();
-}
-
 // The "Color range:" text: LO,HI fixes the ends of the colour map, an empty text gives them
 // back to the data's z range; anything else is refused with its reason and changes nothing.
 void colorRangeTyped()
@@ -224,7 +217,7 @@ void controlAction(int id)
         break;
     case ControlId::SavePicture: requestPictureSave(); break;
     case ControlId::SaveView: saveViewBesideData(shownFilePath()); break;
-    case ControlId::FitView: fitToWindow(); break;
+    case ControlId::FitView: fitDataToWindow(); break;
     case ControlId::FrontView: turnToPreset(PresetView::Front); break;
     case ControlId::TopView: turnToPreset(PresetView::Top); break;
     case ControlId::SideView: turnToPreset(PresetView::Side); break;

@@ -16,6 +16,7 @@
 #include "core/settings_table.h"
 #include "core/view_presets.h"
 #include "glui/glui.h"
+#include "render/cpu/stereo_projection.h"
 
 namespace {
 
@@ -57,6 +58,21 @@ void resetViewValues()
     viewer.lastY = 0;
 }
 
+void fitDataToWindow()
+{
+    double low[3], high[3];
+    drawnBox(dataSet, low, high);
+    const double ratio = viewer.viewportWidth > 0 && viewer.viewportHeight > 0
+                             ? static_cast<double>(viewer.viewportWidth) / viewer.viewportHeight
+                             : 0.0;
+    const float eyes = drawsTwoEyes(viewer.stereoMode) ? viewer.eyeSeparation : 0.0f;
+    fitView(viewer, static_cast<float>(scaleToFitView(low, high, ratio, viewer.focalLength, eyes)));
+    if (viewer.rotateControl) {
+        // The trackball may be spinning: at rest it stops writing its turn.
+        viewer.rotateControl->reset();
+    }
+}
+
 void resetView()
 {
     resetViewValues();
@@ -94,7 +110,7 @@ ScreenRequest applyKey(unsigned char key)
         printMatCur();
         break;
     case '0':
-        fitView(viewer);
+        fitDataToWindow();
         request = ScreenRequest::RestTrackball;
         break;
     case '1':

@@ -42,3 +42,7 @@ void applyPress(int button, int state, int x, int y, int windowHeight);
 void applyDrag(int x, int y, int windowWidth, int windowHeight);
 // The values a view reset restores (everything but the "Rotate" control and the redisplay).
 void resetViewValues();
+// Key 0 and "Fit to window": the view a reset gives, made smaller where the display window
+// (of viewportWidth x viewportHeight) is too narrow or too low for the data; the trackball at
+// rest.
+void fitDataToWindow();

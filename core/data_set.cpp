@@ -204,3 +204,13 @@ AxisMapping rawAxis(const DataSet& data, int axis)
 {
     return AxisMapping{data.rawMin[axis], data.rawScale[axis]};
 }
+
+void drawnBox(const DataSet& data, double low[3], double high[3])
+{
+    const double centring[3] = {data.tx, data.ty, data.tz};
+    for (int a = 0; a < 3; ++a) {
+        const AxisMapping mapping = rawAxis(data, a);
+        low[a] = rawToCube(data.rawMin[a], mapping) + centring[a];
+        high[a] = rawToCube(data.rawMax[a], mapping) + centring[a];
+    }
+}

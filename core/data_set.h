@@ -42,6 +42,10 @@ struct DataSet {
 // The mapping between the raw and the drawn values of one axis (0 x, 1 y, 2 z).
 AxisMapping rawAxis(const DataSet& data, int axis);
 
+// The box the data are drawn in: the normalisation's bounds of each axis moved by the
+// centring translation, so that its centre is the origin of the view before any shift.
+void drawnBox(const DataSet& data, double low[3], double high[3]);
+
 // Per-axis bounds of raw or normalised data, x, y, z.
 struct Bounds {
     double min[3];

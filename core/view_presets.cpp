@@ -48,13 +48,13 @@ void applyPresetView(Settings& settings, PresetView view)
     restTrackball(settings);
 }
 
-void fitView(Settings& settings)
+void fitView(Settings& settings, float fittedScale)
 {
     static const Settings defaults;
     setAngles(settings, defaults.angleX, defaults.angleY, defaults.angleZ);
     restTrackball(settings);
     std::copy(defaults.objTrans, defaults.objTrans + 3, settings.objTrans);
-    settings.scale = defaults.scale;
+    settings.scale = fittedScale;
 }
 
 void turnAboutVertical(Settings& settings, double degrees)

@@ -20,9 +20,10 @@ PresetAngles presetAngles(PresetView view);
 // trackball at rest. Shift and scale stay.
 void applyPresetView(Settings& settings, PresetView view);
 
-// The data fitted to the window again: the turn, the trackball, the shift and the scale as
-// a reset of the view leaves them; colours, thickness and stereo settings stay.
-void fitView(Settings& settings);
+// The data fitted to the window again: the turn, the trackball and the shift as a reset of
+// the view leaves them, and the scale that fits the data to the window (1, a reset's, where
+// they fit as they are); colours, thickness and stereo settings stay.
+void fitView(Settings& settings, float fittedScale);
 
 // Turns the scene by degrees about the picture's vertical axis through the centre of the
 // data, on top of the turn it has (a frame of a turntable): the turn matrix is turned, the

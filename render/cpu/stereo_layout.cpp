@@ -79,7 +79,11 @@ EyeView eyeView(EyeArrangement arrangement, Eye eye, int width, int height, bool
         return view;
     }
     const bool split = arrangement == EyeArrangement::SideBySide || arrangement == EyeArrangement::TopBottom;
-    view.ratio = squeezed && split ? ratioOf(width, height) : ratioOf(view.viewport.width, view.viewport.height);
+    const double whole = ratioOf(width, height);
+    view.ratio = squeezed && split ? whole : ratioOf(view.viewport.width, view.viewport.height);
+    if (view.ratio > 0.0 && view.ratio < whole) {
+        view.heightScale = whole / view.ratio;
+    }
     return view;
 }
 

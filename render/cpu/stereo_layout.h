@@ -31,15 +31,20 @@ struct Viewport {
 };
 
 // One eye's share of the window. ratio is the width over height of its frustum (0 when
-// the viewport is empty, and then the eye is not drawn).
+// the viewport is empty, and then the eye is not drawn); heightScale how many times the
+// height of the whole window's frustum its frustum takes in.
 struct EyeView {
     Viewport viewport;
     double ratio = 0.0;
+    double heightScale = 1.0;
 };
 
 // The view of one eye in a window of width x height pixels. squeezed applies to side by
 // side and top and bottom only: each eye then keeps the whole window's aspect ratio and
 // is squeezed into its half, as 3D televisions that stretch each half back expect.
+// Unsqueezed, each half keeps its own shape and takes in at least what the whole window's
+// frustum does: a half narrower than the window (side by side) takes in more height too,
+// so that it shows whole, smaller, what MonoView shows whole.
 // An odd side is split so that the first place gets the smaller part: halves never
 // overlap and together cover every pixel. Sizes below 0 count as 0.
 EyeView eyeView(EyeArrangement arrangement, Eye eye, int width, int height, bool squeezed, bool swapEyes);

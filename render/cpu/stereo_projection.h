@@ -30,7 +30,16 @@ struct FrameProjection {
 };
 FrameProjection frameProjection(int viewportWidth, int viewportHeight, float eyeSeparation,
                                 float focalLength, const double vd[3], const double vu[3]);
-// The same for a view of the given width over height (an eye's share of the window);
-// not drawable when ratio is not a positive finite number.
+// The scale, at most 1, at which a box of drawn coordinates (low to high on each axis, the
+// origin at the centre of the view), seen from the front by the centre's eye or, with an eye
+// separation, by both eyes, lies inside the view of width over height ratio with a small
+// margin at every side: 1 where the box fits as it is (the framing of a reset view), less
+// in a view too narrow (or too low) for it. 1 for a view or box that cannot be measured.
+double scaleToFitView(const double low[3], const double high[3], double ratio, float focalLength,
+                      float eyeSeparation);
+
+// The same for a view of the given width over height (an eye's share of the window) whose
+// frustum takes in heightScale times the usual height (and as much more width); not
+// drawable when ratio is not a positive finite number.
 FrameProjection frameProjectionOfRatio(double ratio, float eyeSeparation, float focalLength, const double vd[3],
-                                       const double vu[3]);
+                                       const double vu[3], double heightScale = 1.0);

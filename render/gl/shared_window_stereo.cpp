@@ -48,7 +48,7 @@ PlacedEye placeEye(const Settings& s, EyeArrangement arrangement, const Viewport
     const Eye eye = eyeAtPlace(place, swap);
     const EyeView view = eyeView(arrangement, eye, area.width, area.height, s.squeezeEyes != 0, swap);
     const FrameProjection p = frameProjectionOfRatio(view.ratio, s.eyeSeparation, s.focalLength, kViewDirection,
-                                                     kViewUp);
+                                                     kViewUp, view.heightScale);
     PlacedEye placed;
     placed.viewport = view.viewport;
     placed.viewport.x += area.x;

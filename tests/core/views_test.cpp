@@ -201,7 +201,7 @@ TEST(PresetViews, FittingPutsBackTurnShiftAndScaleOnly)
     s.eyeSeparation = 3.0f;
     s.bgColor[0] = 0.0f;
     s.colorBy = ColorBy::Height;
-    fitView(s);
+    fitView(s, 1.0f);
     const Settings defaults;
     for (int k = 0; k < 16; ++k) {
         EXPECT_EQ(s.angleMat[k], defaults.angleMat[k]) << k;

@@ -78,6 +78,9 @@ TEST(StereoLayout, SideBySideHalvesAndTheirRatios)
     EXPECT_EQ(right.viewport.height, 600);
     EXPECT_DOUBLE_EQ(left.ratio, 400.0 / 600.0);
     EXPECT_DOUBLE_EQ(right.ratio, 401.0 / 600.0);
+    // Each half takes in the width of the whole window's frustum, and as much more height.
+    EXPECT_DOUBLE_EQ(left.heightScale * left.ratio, 801.0 / 600.0);
+    EXPECT_DOUBLE_EQ(right.heightScale * right.ratio, 801.0 / 600.0);
 
     const EyeView squeezedLeft = eyeView(EyeArrangement::SideBySide, Eye::Left, 801, 600, true, false);
     const EyeView squeezedRight = eyeView(EyeArrangement::SideBySide, Eye::Right, 801, 600, true, false);
@@ -85,6 +88,7 @@ TEST(StereoLayout, SideBySideHalvesAndTheirRatios)
     EXPECT_EQ(squeezedRight.viewport.x, 400);
     EXPECT_DOUBLE_EQ(squeezedLeft.ratio, 801.0 / 600.0);
     EXPECT_DOUBLE_EQ(squeezedRight.ratio, 801.0 / 600.0);
+    EXPECT_EQ(squeezedLeft.heightScale, 1.0);
 }
 
 TEST(StereoLayout, TopBottomPutsTheLeftEyeAbove)
@@ -99,6 +103,7 @@ TEST(StereoLayout, TopBottomPutsTheLeftEyeAbove)
     EXPECT_EQ(left.viewport.width, 800);
     EXPECT_DOUBLE_EQ(left.ratio, 800.0 / 300.0);
     EXPECT_DOUBLE_EQ(right.ratio, 800.0 / 301.0);
+    EXPECT_EQ(left.heightScale, 1.0) << "a half wider than the window takes in its height as it is";
 
     EXPECT_DOUBLE_EQ(eyeView(EyeArrangement::TopBottom, Eye::Left, 800, 601, true, false).ratio, 800.0 / 601.0);
     EXPECT_DOUBLE_EQ(eyeView(EyeArrangement::TopBottom, Eye::Right, 800, 601, true, false).ratio, 800.0 / 601.0);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/colors.h"
+#include "core/view_maths.h"
 #include "render/cpu/draw_range.h"
 
 #include <cmath>
@@ -78,6 +79,30 @@ TEST(FrameProjection, NoAreaOrNoFocalLengthIsNotDrawable)
     EXPECT_FALSE(frameProjection(800, 600, 2.0f, 0.0f, kVd, kVu).drawable);
     EXPECT_FALSE(frameProjection(800, 600, 2.0f, NAN, kVd, kVu).drawable);
     EXPECT_TRUE(frameProjection(1, 1, 0.0f, 0.001f, kVd, kVu).drawable);
+}
+
+TEST(FrameProjection, TheFitShrinksTheCubeOnlyWhereTheViewIsTooNarrowAndMoreForTwoEyes)
+{
+    const double low[3] = {-5.0, -5.0, -5.0}, high[3] = {5.0, 5.0, 5.0};
+    EXPECT_EQ(scaleToFitView(low, high, 800.0 / 600.0, 20.0f, 0.0f), 1.0);
+    EXPECT_EQ(scaleToFitView(low, high, 1.0, 20.0f, 0.0f), 1.0);
+    const double tall = scaleToFitView(low, high, 400.0 / 700.0, 20.0f, 0.0f);
+    EXPECT_LT(tall, 0.8);
+    EXPECT_GT(tall, 0.5);
+    // The near corners of the shrunk cube stand just inside the view's sides (90% of its half
+    // width at the plane of zero parallax).
+    const double t = std::tan(kDegreesToRadians * kFieldOfView / 2.0);
+    const double atFocalPlane = 5.0 * tall * 20.0 / (20.0 - 5.0 * tall);
+    EXPECT_NEAR(atFocalPlane / (400.0 / 700.0 * t * 20.0), 0.9, 0.01);
+    // Two eyes beside the centre see round the sides: a little smaller still.
+    EXPECT_LT(scaleToFitView(low, high, 400.0 / 700.0, 20.0f, 2.0f), tall);
+    // A box off the centre is fitted as it stands.
+    const double shiftedLow[3] = {0.0, -5.0, -5.0}, shiftedHigh[3] = {10.0, 5.0, 5.0};
+    EXPECT_LT(scaleToFitView(shiftedLow, shiftedHigh, 1.0, 20.0f, 0.0f), 1.0);
+    // What cannot be measured keeps a reset's framing.
+    EXPECT_EQ(scaleToFitView(low, high, 0.0, 20.0f, 0.0f), 1.0);
+    const double nan[3] = {NAN, 0.0, 0.0};
+    EXPECT_EQ(scaleToFitView(nan, high, 0.5, 20.0f, 0.0f), 1.0);
 }
 
 TEST(SceneGeometry, UnitCrossIsNormalisedAndRightHanded)

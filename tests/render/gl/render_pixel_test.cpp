@@ -265,6 +265,47 @@ TEST_F(FramePicture, UniformScalingKeepsTheDataProportions)
     EXPECT_GT(heightToWidth[1], 0.15);
 }
 
+TEST_F(FramePicture, KeyZeroFitsTheDataToATallWindowWhereAResetCutsThem)
+{
+    // The corners of the cube, normalised as a reader does, in a window of 400 x 700's shape.
+    std::vector<Point3d> corners;
+    for (int k = 0; k < 8; ++k) {
+        corners.push_back({(k & 1) * 10.0, (k & 2) * 5.0, (k & 4) * 2.5});
+    }
+    setData(corners, 1, 8);
+    normaliseDataSet(dataSet, corners.size(), Bounds{{0.0, 0.0, 0.0}, {10.0, 10.0, 10.0}}, viewer.axis_data);
+    setSetting(viewer.displayType, DisplayType::Points);
+    setSetting(viewer.thickness, 0.04f);
+    viewer.showFileName = 0;
+    const int width = 80, height = 140;
+    glViewport(0, 0, width, height);
+    viewer.viewportWidth = width;
+    viewer.viewportHeight = height;
+    const auto drawnInView = [&] { return findRegion(draw(), isReddish, 0, kHeight - height, width, kHeight); };
+
+    resetView();
+    const Region reset = drawnInView();  // the near corners lie beyond the window's sides
+    applyKey('0');
+    EXPECT_LT(viewer.scale, 0.9f);
+    const Region fitted = drawnInView();
+    EXPECT_GT(fitted.count, reset.count * 3 / 2) << "all eight corners drawn";
+    EXPECT_GE(fitted.minX, 2);
+    EXPECT_LE(fitted.maxX, width - 3);
+    EXPECT_GE(fitted.minY, kHeight - height + 2);
+    // Side to side the fitted corners fill the window much as they fill a wide one top to bottom.
+    EXPECT_GT(fitted.maxX - fitted.minX, width * 2 / 3);
+    resetView();
+    EXPECT_EQ(viewer.scale, 1.0f) << "a reset keeps its framing";
+
+    // In a window wide enough the fit is a reset's.
+    glViewport(0, 0, kWidth, kHeight);
+    viewer.viewportWidth = kWidth;
+    viewer.viewportHeight = kHeight;
+    viewer.scale = 3.0f;
+    applyKey('0');
+    EXPECT_EQ(viewer.scale, 1.0f);
+}
+
 TEST_F(FramePicture, ColouredDataShowsGroupColours)
 {
     // Groups 0, 1, 2; 52 repeats the table (as 2); -4 counts as 0.

@@ -100,13 +100,13 @@ int drawnPixels(const Picture& picture)
 // Where the camera model puts the point (x, y, 0) on the plane of zero parallax, which both
 // eyes see at the same place: pixel centre column from the left and row from the top of
 // the whole picture, for a viewport at vx, vy (from the bottom left) of vw x vh whose
-// frustum has the given ratio.
+// frustum has the given ratio and takes in heightScale times the usual height.
 struct Spot {
     double column, row;
 };
-Spot spotOnScreenPlane(double x, double y, int vx, int vy, int vw, int vh, double ratio)
+Spot spotOnScreenPlane(double x, double y, int vx, int vy, int vw, int vh, double ratio, double heightScale = 1.0)
 {
-    const double wd2 = kNearPlane * std::tan(kDegreesToRadians * kFieldOfView / 2.0);
+    const double wd2 = heightScale * kNearPlane * std::tan(kDegreesToRadians * kFieldOfView / 2.0);
     const double focal = viewer.focalLength;
     const double ndcX = kNearPlane * x / (focal * ratio * wd2);
     const double ndcY = kNearPlane * y / (focal * wd2);
@@ -203,19 +203,29 @@ TEST_F(SharedWindowStereo, SideBySideAndTopBottomShowEachEyeInItsPart)
     setSurface(0);
     const float* colour = viewer.leftColor;  // both eyes in the MonoView material
     const int halfWidth = kWidth / 2, halfHeight = kHeight / 2;
-    const EyePair columns = eyePictures(halfWidth, kHeight, colour);
+    // A half of side by side keeps its shape and takes in what the whole window does: the
+    // window's picture at half its size, in the middle of the half's height. In a window two
+    // rows lower that middle stands on whole rows.
+    const int splitHeight = kHeight - 2, middle = splitHeight / 2, top = kHeight - splitHeight + middle / 2;
+    const EyePair columns = eyePictures(halfWidth, middle, colour);
     const EyePair rows = eyePictures(kWidth, halfHeight, colour);
     // The two eyes' pictures differ, so that a picture in the wrong place is seen.
-    EXPECT_GT(differingPixels(columns.left, columns.right), kWidth * kHeight / 50);
+    EXPECT_GT(differingPixels(rows.left, rows.right), 4 * kEdgeFraction * kWidth * halfHeight);
+    EXPECT_GT(differingPixels(columns.left, columns.right), 4 * kEdgeFraction * halfWidth * middle);
 
     for (const bool swap : {false, true}) {
         viewer.swapEyes = swap ? 1 : 0;
         const std::string what = swap ? " with the eyes swapped" : "";
-        const Picture& first = swap ? columns.right : columns.left;
-        const Picture& second = swap ? columns.left : columns.right;
+        useViewport(kWidth, splitHeight);
         const Picture split = draw(ViewMode::SideBySide);
-        expectSamePicture(cut(split, 0, 0, halfWidth, kHeight), first, "left half" + what);
-        expectSamePicture(cut(split, halfWidth, 0, halfWidth, kHeight), second, "right half" + what);
+        useViewport(kWidth, kHeight);
+        expectSamePicture(cut(split, 0, top, halfWidth, middle), swap ? columns.right : columns.left,
+                          "left half" + what);
+        expectSamePicture(cut(split, halfWidth, top, halfWidth, middle), swap ? columns.left : columns.right,
+                          "right half" + what);
+        // The surface lies within the window's picture: nothing above or below it.
+        EXPECT_EQ(drawnPixels(cut(split, 0, 0, kWidth, top)), 0) << what;
+        EXPECT_EQ(drawnPixels(cut(split, 0, top + middle, kWidth, kHeight - top - middle)), 0) << what;
 
         const Picture stacked = draw(ViewMode::TopBottom);
         expectSamePicture(cut(stacked, 0, 0, kWidth, halfHeight), swap ? rows.right : rows.left, "top half" + what);
@@ -240,12 +250,14 @@ TEST_F(SharedWindowStereo, SqueezeKeepsTheWholeWindowsAspectRatioInEachHalf)
         bool squeezed;
         int vx[2], vy[2], vw, vh;  // the two places' viewports (from the bottom left)
         double ratio;
+        double heightScale;  // a half narrower than the window takes in what the window does
     };
+    const double halfRatio = static_cast<double>(hw) / kHeight;
     const Case cases[] = {
-        {ViewMode::SideBySide, false, {0, hw}, {0, 0}, hw, kHeight, static_cast<double>(hw) / kHeight},
-        {ViewMode::SideBySide, true, {0, hw}, {0, 0}, hw, kHeight, whole},
-        {ViewMode::TopBottom, false, {0, 0}, {hh, 0}, kWidth, hh, static_cast<double>(kWidth) / hh},
-        {ViewMode::TopBottom, true, {0, 0}, {hh, 0}, kWidth, hh, whole},
+        {ViewMode::SideBySide, false, {0, hw}, {0, 0}, hw, kHeight, halfRatio, whole / halfRatio},
+        {ViewMode::SideBySide, true, {0, hw}, {0, 0}, hw, kHeight, whole, 1.0},
+        {ViewMode::TopBottom, false, {0, 0}, {hh, 0}, kWidth, hh, static_cast<double>(kWidth) / hh, 1.0},
+        {ViewMode::TopBottom, true, {0, 0}, {hh, 0}, kWidth, hh, whole, 1.0},
     };
     for (const Case& c : cases) {
         viewer.squeezeEyes = c.squeezed ? 1 : 0;
@@ -253,7 +265,8 @@ TEST_F(SharedWindowStereo, SqueezeKeepsTheWholeWindowsAspectRatioInEachHalf)
         for (int place = 0; place < 2; ++place) {
             const int x0 = c.vx[place], y0 = kHeight - c.vy[place] - c.vh;  // from the top left
             for (const Point3d& p : dataSet.coordArray) {
-                const Spot spot = spotOnScreenPlane(p.x, p.y, c.vx[place], c.vy[place], c.vw, c.vh, c.ratio);
+                const Spot spot =
+                    spotOnScreenPlane(p.x, p.y, c.vx[place], c.vy[place], c.vw, c.vh, c.ratio, c.heightScale);
                 // The point's own neighbourhood of its part of the picture.
                 const int left = std::max(x0, static_cast<int>(spot.column) - 8);
                 const int top = std::max(y0, static_cast<int>(spot.row) - 8);
