@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <utility>
 
 #include "app/display_window.h"
 #include "app/file_list.h"
@@ -46,6 +47,23 @@ void printMatCur()
     std::printf("matCur:\n%lf %lf %lf %lf\n", m[0], m[4], m[8], m[12]);
     for (int row = 1; row < 4; ++row) {
         std::printf("%lf %lf %lf %lf\n", m[row], m[row + 4], m[row + 8], m[row + 12]);
+    }
+}
+
+// The display window at its stored size and place (the current window).
+void restoreWindowPlace()
+{
+    glutReshapeWindow(viewer.windowWidth, viewer.windowHeight);
+    glutPositionWindow(viewer.windowX, viewer.windowY);
+}
+
+// Where leaving full screen brings no reshape (the size before it was the screen's), the
+// stored size and place still follow, a moment later.
+void restoreIfStillPending(int window)
+{
+    if (std::exchange(viewer.restoreWindowPlace, false) && window == viewer.mainWindow) {
+        glutSetWindow(window);
+        restoreWindowPlace();
     }
 }
 
@@ -201,8 +219,15 @@ void onKeyboard(unsigned char key, int, int)
     switch (applyKey(key)) {
     case ScreenRequest::LeaveFullScreen:
         // Always back to the stored size and place, never to the size before full screen.
-        glutReshapeWindow(viewer.windowWidth, viewer.windowHeight);
-        glutPositionWindow(viewer.windowX, viewer.windowY);
+        // Leaving full screen, the toolkit puts that size back after this callback, over
+        // any size asked for here: the stored one is asked for once that reshape comes.
+        if (glutGet(GLUT_FULL_SCREEN)) {
+            viewer.restoreWindowPlace = true;
+            glutLeaveFullScreen();
+            glutTimerFunc(500, restoreIfStillPending, glutGetWindow());
+        } else {
+            restoreWindowPlace();
+        }
         if (viewer.controlWindow) viewer.controlWindow->show();
         if (viewer.movementWindow) viewer.movementWindow->show();
         break;
@@ -250,6 +275,9 @@ void onMotion(int x, int y)
 
 void onReshape(int, int)
 {
+    if (std::exchange(viewer.restoreWindowPlace, false)) {
+        restoreWindowPlace();
+    }
     // The panels are windows of their own, but the viewport still comes from GLUI,
     // which knows what part of the window is free for drawing.
     int x = 0, y = 0, width = 0, height = 0;

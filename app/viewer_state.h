@@ -29,6 +29,9 @@ struct ViewerState : Settings, PanelHandles {
     int viewportHeight = 0;
     // The screen row of the display window's top row, as row interleaving last asked for it.
     int windowTop = 0;
+    // Full screen was left: the toolkit first gives back the size from before it, and the
+    // stored size and place follow at the reshape that brings it.
+    bool restoreWindowPlace = false;
     GLUquadric* quadric = nullptr;
 
     // ---- Input ----

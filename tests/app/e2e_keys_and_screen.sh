@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Keys in the display window of the real viewer: the matrix print, full screen and back,
-# and the return to the stored place and size also when not full screen.
+# Keys in the display window of the real viewer: the matrix print, full screen and back (also
+# from a resized window), and the return to the stored place and size also when not full screen.
 source "$(dirname "$0")/e2e_lib.sh"
 
 start_and_find_display_window
@@ -29,6 +29,15 @@ send_keys Escape
 wait_for_geometry "$display_window" "50 50 800 600"
 wait_for_visibility "$control_window" '^Control Display$' yes
 wait_for_visibility "$movement_window" '^Movement Controls$' yes
+
+# Full screen from a window the user made tall and narrow: Escape still gives the stored size
+# and place at once, not the size from before full screen.
+xdotool windowsize "$display_window" 400 700
+wait_for_geometry "$display_window" "50 50 400 700"
+send_keys F
+wait_for_geometry "$display_window" "0 0 $screen_w $screen_h"
+send_keys Escape
+wait_for_geometry "$display_window" "50 50 800 600"
 
 # "q" outside full screen puts the window back too, and does not end the viewer.
 xdotool windowsize "$display_window" 500 400
