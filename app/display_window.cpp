@@ -89,6 +89,10 @@ void wireCallbacks()
 void liveVariableChanged(void* field)
 {
     settingChanged(field);
+    // The box with ticks is one of the axes' styles: choosing it asks to see the axes.
+    if (field == &viewer.axesStyle.raw && viewer.axesStyle == AxesStyle::Box) {
+        viewer.showAxes = 1;
+    }
     if (viewer.mainWindow != 0) {
         glutPostWindowRedisplay(viewer.mainWindow);
         wakeIdlePass();
@@ -99,6 +103,7 @@ void liveVariableChanged(void* field)
 
 void buildViewerPanels()
 {
+    GLUI_Master.set_live_change_func(liveVariableChanged);
     PanelWiring wiring;
     wiring.action = controlAction;
     wiring.mainWindow = viewer.mainWindow;
@@ -161,7 +166,6 @@ int openDisplayWindow()
     setUpDisplayState(viewer);
     // The panel opens windows of its own, so it comes after everything that acts on
     // the display window as the current window.
-    GLUI_Master.set_live_change_func(liveVariableChanged);
     buildViewerPanels();
     // A quadric holds no GL objects, so the one of an earlier window can go.
     if (viewer.quadric) {

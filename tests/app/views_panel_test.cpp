@@ -75,6 +75,21 @@ TEST_F(ViewsPanel, PresetButtonsTurnAndFitRestsTheTrackball)
     EXPECT_EQ(viewer.rotateControl->matrix()[0], 1.0f) << "the trackball itself is at rest";
 }
 
+TEST_F(ViewsPanel, ChoosingTheBoxWithTicksShowsTheAxes)
+{
+    buildPanel();
+    GLUI_Control* style = findControl(viewer.controlWindow->main_panel(), GLUI_Kind::Rollout, "Axes Style");
+    auto* radio = static_cast<GLUI_RadioGroup*>(style->children().front().get());
+    ASSERT_EQ(viewer.showAxes, 0);
+    radio->user_choose(1);
+    EXPECT_EQ(viewer.axesStyle, AxesStyle::Box);
+    EXPECT_EQ(viewer.showAxes, 1);
+    // Hidden again with "Show axes", they stay hidden while the style stays.
+    viewer.showAxes = 0;
+    radio->user_choose(0);
+    EXPECT_EQ(viewer.showAxes, 0);
+}
+
 TEST_F(ViewsPanel, TheColourRangeIsTypedAsLoHi)
 {
     buildPanel();
