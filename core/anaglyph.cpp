@@ -8,7 +8,7 @@ namespace {
 
 // The panel's names of the methods, in the order of their values.
 constexpr const char* kMethodLabels[kAnaglyphMethodCount] = {
-    "Red-cyan (colour mask)", "Grey", "Half colour", "Full colour", "Least squares",
+    "Red-cyan (color mask)", "Grey", "Half color", "Full color", "Least squares",
 };
 
 int indexOf(AnaglyphMethod method)

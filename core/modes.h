@@ -25,7 +25,7 @@ constexpr bool needsQuadBuffer(ViewMode mode)
     return mode == ViewMode::Stereo;
 }
 
-// How "Colour anaglyph" mixes the two eyes' pictures into one for red-cyan glasses; each
+// How "Color anaglyph" mixes the two eyes' pictures into one for red-cyan glasses; each
 // method is a pair of colour matrices (core/anaglyph.h).
 enum class AnaglyphMethod : int {
     ColorMask = 0,  // red from the left eye, green and blue from the right

@@ -85,7 +85,7 @@ void buildDisplayOptions(GLUI* window, Settings& s, PanelHandles& h, const Panel
     GLUI_Rollout* stereo = window->add_rollout_to_panel(rollout, "Mono/Stereo", false);
     addRadioGroup(window, stereo, &s.stereoMode.raw, ControlId::ViewMode, w,
                   {"MonoView ", "Anaglyph", "StereoView", "Side by side", "Top and bottom", "Row interleaved",
-                   "Colour anaglyph"});
+                   "Color anaglyph"});
     buildStereoOptions(window, stereo, s, h, w);
 
     GLUI_Rollout* scaling = window->add_rollout_to_panel(rollout, "Axis Scaling", false);

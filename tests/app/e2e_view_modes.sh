@@ -131,7 +131,7 @@ expect_one_of_each "StereoView chosen four times"
 [ "$(count_output "No stereo -- set to double buffer")" -eq $((no_stereo_lines + 4)) ] ||
     fail "each StereoView choice says \"No stereo -- set to double buffer\""
 
-# The keyboard: from "Colour anaglyph" up to "Side by side" and right to "Swap eyes", which
+# The keyboard: from "Color anaglyph" up to "Side by side" and right to "Swap eyes", which
 # Space checks; the picture changes, and changes back when Space unchecks it.
 click "$control" 40 "$(mode_y 6)"
 shoot colour > /dev/null

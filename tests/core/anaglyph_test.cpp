@@ -109,7 +109,7 @@ TEST(AnaglyphNames, WordsAndLabelsOfEveryMethod)
     EXPECT_FLOAT_EQ(Settings{}.desaturation, static_cast<float>(kDesaturation));
     EXPECT_EQ(Settings{}.anaglyphMethod, AnaglyphMethod::Dubois);
     const char* words[] = {"mask", "gray", "half-color", "color", "dubois"};
-    const char* labels[] = {"Red-cyan (colour mask)", "Grey", "Half colour", "Full colour", "Least squares"};
+    const char* labels[] = {"Red-cyan (color mask)", "Grey", "Half color", "Full color", "Least squares"};
     for (int k = 0; k < kAnaglyphMethodCount; ++k) {
         const AnaglyphMethod method = kAllMethods[k];
         EXPECT_STREQ(anaglyphMethodWord(method), words[k]);

@@ -148,7 +148,7 @@ std::vector<Row> controlDisplayRows()
         plain(K::RadioButton, 3, "Side by side"),
         plain(K::RadioButton, 3, "Top and bottom"),
         plain(K::RadioButton, 3, "Row interleaved"),
-        plain(K::RadioButton, 3, "Colour anaglyph"),
+        plain(K::RadioButton, 3, "Color anaglyph"),
         plain(K::Column, 2, ""),
         bound(K::Listbox, 2, "Method:", &v.anaglyphMethod.raw, -1),
         spinner(2, "Desaturation:", &v.desaturation, -1, F, 0.0f, 1.0f, 0.01f, true),
