@@ -25,8 +25,11 @@
 //     translations set_speed, set_x/y/z, get_x/y/z.
 //
 // Behaviour:
-//   - A window is as big as its controls and follows rollouts opening and closing; labels
-//     stand left of their values; add_column starts a new column to the right.
+//   - A window is as wide as its controls with every rollout open, so that opening one never
+//     widens it, and as high as its controls as they stand, following rollouts opening and
+//     closing, down to the bottom of the screen at most: beyond that its controls scroll
+//     (mouse wheel, scroll bar). Labels stand left of their values; add_column starts a new
+//     column to the right.
 //   - Live variables: a user change writes the bound variable first, then calls the
 //     control's callback with its id, with the main graphics window current (restored
 //     afterwards). Callbacks run after the ImGui frame, so they may open new windows and
@@ -58,7 +61,7 @@
 //     or a 10-pixel drag, a press) until Space, Enter, Tab, Escape or a click.
 //
 // Not offered / limits: subwindows (create_glui_subwindow), text boxes over several lines,
-//   scroll bars, file browsers, trees, GLUI's own fonts and look; key presses in a panel
+//   scroll bars other than the window's own, file browsers, trees, GLUI's own fonts and look; key presses in a panel
 //   window are not passed on to the main graphics window; list pop-ups are clipped to the
 //   panel window, which grows while one is open. Before glutInit (unit tests) windows build
 //   their control trees without opening any GLUT window.

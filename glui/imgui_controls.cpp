@@ -48,13 +48,15 @@ void align(const GLUI_Control& c, float width, float columnWidth)
 
 void markMain(GLUI_View& view, const GLUI_Control& c)
 {
+    if (view.measuring)
+        return;
     ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
     view.drawnAt[&c] = {min.x, min.y, max.x, max.y};
 }
 
 void noteTypingFocus(GLUI_View& view)
 {
-    if (ImGui::IsItemFocused())
+    if (!view.measuring && ImGui::IsItemFocused())
         view.enterTypes = true;
 }
 
@@ -222,8 +224,10 @@ float drawEditText(GLUI_View& view, GLUI_EditText& edit, float columnWidth)
     float width = label + box;
     align(edit, width, columnWidth);
     drawLabel(edit);
-    std::string& buffer = view.editBuffers[&edit];
-    if (ImGui::GetActiveID() != ImGui::GetID("##text"))
+    // The measuring pass leaves a text being typed alone.
+    std::string measured;
+    std::string& buffer = view.measuring ? measured : view.editBuffers[&edit];
+    if (view.measuring || ImGui::GetActiveID() != ImGui::GetID("##text"))
         buffer = edit.get_text();
     ImGui::SetNextItemWidth(box);
     bool enter = ImGui::InputText("##text", &buffer, ImGuiInputTextFlags_EnterReturnsTrue);

@@ -74,7 +74,9 @@ float drawRollout(GLUI_View& view, GLUI_Rollout& rollout, float columnWidth)
     draw->AddText(ImVec2(min.x + style.FramePadding.x + arrow, min.y + style.FramePadding.y), text,
                   rollout.name().c_str());
     float width = headerText;
-    if (rollout.is_open()) {
+    // The measuring pass lays out every rollout as if open.
+    const bool open = rollout.is_open() || view.measuring;
+    if (open) {
         ImGui::Indent(kInset);
         float inner = drawChildren(view, rollout);
         ImGui::Unindent(kInset);
@@ -82,7 +84,7 @@ float drawRollout(GLUI_View& view, GLUI_Rollout& rollout, float columnWidth)
         width = std::max(width, inner + kInset * 2.0f);
     }
     ImGui::EndGroup();
-    if (rollout.is_open() && rollout.panel_type() != GLUI_PANEL_NONE)
+    if (open && rollout.panel_type() != GLUI_PANEL_NONE)
         draw->AddRect(top, ImVec2(top.x + std::max(width, columnWidth), ImGui::GetItemRectMax().y),
                       ImGui::GetColorU32(ImGuiCol_Border), 2.0f);
     return width;
@@ -187,23 +189,59 @@ float drawChildren(GLUI_View& view, const GLUI_Control& parent)
     return total + gap * static_cast<float>(measured.size() - 1);
 }
 
+bool anyRolloutClosed(const GLUI_Control& parent)
+{
+    for (const auto& child : parent.children()) {
+        if (child->kind() == GLUI_Kind::Rollout && !static_cast<const GLUI_Rollout&>(*child).is_open())
+            return true;
+        if (anyRolloutClosed(*child))
+            return true;
+    }
+    return false;
+}
+
+// The size of the controls with every rollout open, in a window of its own that takes no
+// input and lies beyond the panel's edge. It runs first, so that the shown controls line up
+// in columns as wide as those of the open rollouts.
+ImVec2 measureOpen(GLUI_View& view)
+{
+    ImGui::SetNextWindowPos(ImVec2(-100000.0f, 0.0f));
+    ImGui::SetNextWindowSize(ImGui::GetIO().DisplaySize);
+    ImGuiWindowFlags flags = ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoInputs | ImGuiWindowFlags_NoMove |
+                             ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoFocusOnAppearing |
+                             ImGuiWindowFlags_NoBringToFrontOnFocus | ImGuiWindowFlags_NoBackground;
+    ImGui::Begin("##measure", nullptr, flags);
+    view.measuring = true;
+    const float width = drawChildren(view, *view.glui.main_panel());
+    view.measuring = false;
+    const float height = ImGui::GetItemRectMax().y - ImGui::GetWindowPos().y;
+    ImGui::End();
+    return ImVec2(width, height);
+}
+
 }  // namespace
 
 void drawPanelControls(GLUI_View& view)
 {
     ImGuiIO& io = ImGui::GetIO();
+    const ImVec2 open = anyRolloutClosed(*view.glui.main_panel()) ? measureOpen(view) : ImVec2(0.0f, 0.0f);
     ImGui::SetNextWindowPos(ImVec2(0.0f, 0.0f));
     ImGui::SetNextWindowSize(io.DisplaySize);
-    ImGuiWindowFlags flags = ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
-                             ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBringToFrontOnFocus |
-                             ImGuiWindowFlags_NoScrollWithMouse;
+    // A window too low for its controls scrolls them, with the wheel and a scroll bar.
+    ImGuiWindowFlags flags = ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse |
+                             ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoSavedSettings |
+                             ImGuiWindowFlags_NoBringToFrontOnFocus;
     ImGui::Begin("##panel", nullptr, flags);
     view.popupBottom = 0.0f;
     view.enterTypes = false;
-    float width = drawChildren(view, *view.glui.main_panel());
+    const float width = std::max(drawChildren(view, *view.glui.main_panel()), open.x);
     const ImGuiStyle& style = ImGui::GetStyle();
-    view.contentWidth = std::max(width, 40.0f) + style.WindowPadding.x * 2.0f;
-    view.contentHeight = ImGui::GetItemRectMax().y + style.WindowPadding.y;
+    view.contentHeight = ImGui::GetItemRectMax().y + ImGui::GetScrollY() + style.WindowPadding.y;
+    // Where some rollouts open would need a scroll bar, room for it is kept whether it shows
+    // or not, so the width never changes.
+    const float tallest = std::max(view.contentHeight, open.y + style.WindowPadding.y);
+    const bool mayScroll = view.maxHeight > 0.0f && tallest > view.maxHeight;
+    view.contentWidth = std::max(width, 40.0f) + style.WindowPadding.x * 2.0f + (mayScroll ? style.ScrollbarSize : 0.0f);
     // A Tab move that finds nothing further down starts again at the top.
     if (view.tabMove)
         ImGui::NavMoveRequestTryWrapping(ImGui::GetCurrentWindow(), ImGuiNavMoveFlags_LoopY);

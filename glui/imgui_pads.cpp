@@ -80,6 +80,8 @@ void drawArrow(ImDrawList* draw, ImVec2 tip, ImGuiDir dir, ImU32 colour)
 // until pressed again or the focus leaves it.
 void keyboardMode(GLUI_View& view, GLUI_Control& c)
 {
+    if (view.measuring)
+        return;
     ImGuiContext& g = *ImGui::GetCurrentContext();
     if (g.NavActivatePressedId == ImGui::GetItemID() && g.NavActivatePressedId != 0)
         view.adjusting = view.adjusting == &c ? nullptr : &c;

@@ -21,7 +21,11 @@ void markMain(GLUI_View& view, const GLUI_Control& c);
 // Enter types into the field that has keyboard focus, and presses anything else.
 void noteTypingFocus(GLUI_View& view);
 
-template <class F> void later(GLUI_View& view, F change) { view.pending.emplace_back(std::move(change)); }
+template <class F> void later(GLUI_View& view, F change)
+{
+    if (!view.measuring)
+        view.pending.emplace_back(std::move(change));
+}
 
 // Each draws one control at the cursor and returns the width it needs; columnWidth is the
 // width of its column in the previous frame, for alignment.

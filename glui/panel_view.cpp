@@ -107,6 +107,9 @@ void GLUI_View::frame()
     io.DeltaTime = lastFrameMs < 0 ? 1.0f / 60.0f : std::max(1, now - lastFrameMs) / 1000.0f;
     lastFrameMs = now;
     io.DisplaySize = ImVec2(static_cast<float>(width), static_cast<float>(height));
+    // The window reaches at most to the bottom of the screen.
+    const int screenHeight = glutGet(GLUT_SCREEN_HEIGHT), top = glutGet(GLUT_WINDOW_Y);
+    maxHeight = screenHeight > 0 ? static_cast<float>(std::max(kFirstHeight, screenHeight - std::max(top, 0))) : 0.0f;
 
     ImGui_ImplOpenGL2_NewFrame();
     ImGui::NewFrame();
@@ -125,9 +128,13 @@ void GLUI_View::frame()
 
     afterFrameInput();
 
-    // A GLUI window is as big as its controls: it follows rollouts opening and closing.
+    // A GLUI window is as big as its controls: it follows rollouts opening and closing, up to
+    // the bottom of the screen, beyond which its controls scroll.
     int wantW = static_cast<int>(std::ceil(contentWidth));
-    int wantH = static_cast<int>(std::ceil(std::max(contentHeight, popupBottom)));
+    float wantedHeight = std::max(contentHeight, popupBottom);
+    if (maxHeight > 0.0f)
+        wantedHeight = std::min(wantedHeight, maxHeight);
+    int wantH = static_cast<int>(std::ceil(wantedHeight));
     if (wantW > 0 && wantH > 0 && (wantW != width || wantH != height)) {
         glutReshapeWindow(wantW, wantH);
         framesWanted = std::max(framesWanted, kFramesAfterChange);

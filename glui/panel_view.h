@@ -61,9 +61,16 @@ struct GLUI_View {
     std::vector<std::function<void()>> pending;
 
     // Layout of the previous frame: column widths of each container, the panel's size.
+    // The width is that of the controls with every rollout open, measured in a pass of its
+    // own (measuring: nothing is shown, kept or changed), so that the window keeps its width
+    // as rollouts open and close; the height is that of the controls as they stand.
     std::unordered_map<const GLUI_Control*, std::vector<float>> columnWidths;
     std::unordered_map<const GLUI_Control*, std::string> editBuffers;
     float contentWidth = 0.0f, contentHeight = 0.0f;
+    bool measuring = false;
+    // The most the window may grow to, to the screen's bottom edge (0: no limit); a window
+    // whose controls may need more keeps room for a scroll bar.
+    float maxHeight = 0.0f;
     float popupBottom = 0.0f;  // lowest point an open list needs, to grow the window for it
     // The widest item of each list box and the items_version it was measured at: a list of
     // many names is measured once, not in every frame.

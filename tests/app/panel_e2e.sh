@@ -6,8 +6,9 @@
 # The spinner's field is seen from outside: "Segments:" keeps its value across loads, and
 # every load prints "scale = ... segments = N thickness = ...". Click positions follow from
 # Dear ImGui's 23-pixel rows: the rollout headers from the top of "Control Display", the
-# spinner's box and arrows from its right edge (spinners are aligned right), "Files:" and
-# "Quit" from its bottom. Every step waits, against a deadline, for what it must cause.
+# spinner's box and arrows from the right end of the column of "Object Properties" (its
+# spinners are aligned right in it), "Files:" and "Quit" from the panel's bottom. Every step
+# waits, against a deadline, for what it must cause.
 set -u
 
 if [ -z "${DISPLAY:-}" ]; then
@@ -107,7 +108,7 @@ wait_for_pixel() {
 # The spinner types once its box shows its text from the left edge (a value shown for
 # dragging stands in the middle): dark pixels in the box's first columns.
 wait_for_typing() {
-    local deadline=$((SECONDS + wait_limit)) left=$((panel_w - 147))
+    local deadline=$((SECONDS + wait_limit)) left=$((spinners_right - 147))
     while [ $SECONDS -lt $deadline ]; do
         if import -window "$control" "$scratch/now.png" 2>/dev/null &&
             [ "$(convert "$scratch/now.png" -crop "18x16+$left+$((segments_y - 8))" +repage -depth 8 txt:- |
@@ -150,7 +151,9 @@ read -r panel_w panel_h < <(window_size "$control")
 load_file 1 a.dat
 [ "$segments" = 8 ] || fail "segments = $segments before any change, expected 8"
 
-# "Object Properties", the first rollout, opens: the panel grows by the three spinners.
+# "Object Properties", the first rollout, opens: the panel grows by the three spinners and
+# keeps its width.
+start_w=$panel_w
 start_h=$panel_h
 click "$control" 100 17
 deadline=$((SECONDS + wait_limit))
@@ -160,7 +163,10 @@ until read -r panel_w panel_h < <(window_size "$control") && [ "$panel_h" -gt "$
 done
 sleep 0.5
 read -r panel_w panel_h < <(window_size "$control")
+[ "$panel_w" = "$start_w" ] || fail "\"Control Display\" went from $start_w to $panel_w pixels wide"
 segments_y=40
+# The widest spinner, "Thickness:", fills the column from the panel's left padding.
+spinners_right=240
 
 # Keyboard only: the clicked header has the keyboard focus; the first Tab shows it, the
 # second moves it to the box of "Segments:" (its frame turns blue), Enter opens the box
@@ -169,7 +175,7 @@ point_into "$control" 100 17
 xdotool key Tab
 sleep 0.3
 xdotool key Tab
-wait_for_pixel $((panel_w - 153)) "$segments_y" 'b - r > 100' "the keyboard focus on \"Segments:\""
+wait_for_pixel $((spinners_right - 153)) "$segments_y" 'b - r > 100' "the keyboard focus on \"Segments:\""
 xdotool key Return
 wait_for_typing
 xdotool type --delay 100 99
@@ -179,7 +185,7 @@ load_file 2 b.dat
 [ "$segments" = 60 ] || fail "typing 99 into \"Segments:\" gave segments = $segments, expected 60"
 
 # The mouse: Ctrl+click opens the box for typing.
-point_into "$control" $((panel_w - 110)) "$segments_y"
+point_into "$control" $((spinners_right - 110)) "$segments_y"
 xdotool keydown ctrl sleep 0.1 mousedown 1 sleep 0.1 mouseup 1 sleep 0.1 keyup ctrl
 wait_for_typing
 xdotool type --delay 100 12
@@ -190,7 +196,7 @@ load_file 1 a.dat
 
 # The up arrow steps by one. It repeats while held, like GLUI's, so a click that a busy
 # machine stretches beyond a quarter second may step more than once.
-click "$control" $((panel_w - 59)) "$segments_y"
+click "$control" $((spinners_right - 59)) "$segments_y"
 sleep 0.3
 load_file 2 b.dat
 [ "$segments" -ge 13 ] && [ "$segments" -le 16 ] ||

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "glui/glui.h"
 #include "glui/panel_view.h"
@@ -187,6 +188,52 @@ TEST_F(GluiWindow, PanelWindowIsTitledPlacedAndFollowsItsRollouts)
     EXPECT_FALSE(glui->is_visible());
     glui->show();
     EXPECT_TRUE(glui->is_visible());
+}
+
+int lastPressed = 0;
+void pressed(int id) { lastPressed = id; }
+
+TEST_F(GluiWindow, PanelKeepsItsWidthAndScrollsWhatTheScreenCannotHold)
+{
+    // A short rollout with a wide control, and one with more rows than the screen's height.
+    auto glui = panel("Glui Tall Panel", 600, 40);
+    int choice = 0;
+    GLUI_Rollout* wide = glui->add_rollout("Wide", false);
+    GLUI_RadioGroup* group = glui->add_radiogroup_to_panel(wide, &choice);
+    glui->add_radiobutton_to_group(group, "A choice with a long name that widens the rollout");
+    GLUI_Rollout* many = glui->add_rollout("Many", false);
+    std::vector<int> boxes(80, 0);
+    for (int& box : boxes)
+        glui->add_checkbox_to_panel(many, "Box", &box);
+    GLUI_Button* last = glui->add_button("Last", 7, pressed);
+    settle(*glui);
+    const int closedW = glutSize(*glui, GLUT_WINDOW_WIDTH), closedH = glutSize(*glui, GLUT_WINDOW_HEIGHT);
+    EXPECT_GT(closedW, 300) << "as wide as the wide rollout open";
+
+    click(*glui, wide, 0.5f, 0.5f);
+    settle(*glui);
+    ASSERT_TRUE(wide->is_open());
+    EXPECT_EQ(glutSize(*glui, GLUT_WINDOW_WIDTH), closedW);
+    EXPECT_GT(glutSize(*glui, GLUT_WINDOW_HEIGHT), closedH);
+
+    // Every rollout open: the window reaches the screen's bottom edge and no further.
+    many->open();
+    glui->request_redraw();
+    settle(*glui);
+    const int screenH = glutGet(GLUT_SCREEN_HEIGHT);
+    EXPECT_EQ(glutSize(*glui, GLUT_WINDOW_HEIGHT), screenH - 40);
+    EXPECT_EQ(glutSize(*glui, GLUT_WINDOW_WIDTH), closedW);
+    ASSERT_GT(80 * 20, screenH) << "the test needs a screen lower than its rows";
+    EXPECT_GT(glui->view()->drawnAt.at(last).y0, screenH - 40) << "the last button lies below the window";
+
+    // The wheel scrolls the controls until the last button is in sight, and it answers a click.
+    for (int turn = 0; turn < 40 && glui->view()->drawnAt.at(last).y1 > screenH - 40; ++turn) {
+        xdo(*glui, "mousemove --window WIN 100 100 click --repeat 5 --delay 20 5");
+        settle(*glui);
+    }
+    ASSERT_LE(glui->view()->drawnAt.at(last).y1, screenH - 40);
+    click(*glui, last);
+    ASSERT_TRUE(pumpUntil([] { return lastPressed == 7; }));
 }
 
 TEST_F(GluiWindow, ColumnsStandSideBySide)
