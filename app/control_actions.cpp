@@ -62,9 +62,9 @@ void formatChosen()
     reloadRequestedFile();
 }
 
-void browseForFolder()
+// The answer of "Browse for folder"'s chooser: the chosen folder, or nullptr.
+void folderChosen(const char* chosen)
 {
-    const char* chosen = chooseFolder("Select Directory");
     viewer.filedir = chosen ? chosen : "";
     std::printf("\nfiledir= %s\n", chosen ? escapeControlCharacters(viewer.filedir).c_str() : "(null)");
     if (!chosen)
@@ -79,6 +79,14 @@ void browseForFolder()
         viewer.fileList->set_int_val(0);
     else
         viewer.chosen_listitem = 0;
+    requestRedisplay();
+}
+
+// The chooser stands beside the event loop: the display and the panels keep answering while
+// it is open, and a second press meanwhile starts no second chooser.
+void browseForFolder()
+{
+    chooseFolder("Select Directory", folderChosen);
 }
 
 // Focal length and eye separation are linked through focalRatio = focalLength /

@@ -30,10 +30,18 @@ std::string listedFolder;
 
 bool lastListingWorked = false;
 
-// The texts handed out by getCurrentFolder and chooseFolder; each stays valid until
-// the next call of the same function.
+// The text handed out by getCurrentFolder; it stays valid until the next call.
 std::string currentDir;
-std::string chosenPath;
+// Where the answer of the folder chooser that stands open goes.
+void (*chooserAnswered)(const char* folder) = nullptr;
+
+void answerChooser(ChooserState state, const std::string& path)
+{
+    void (*answered)(const char* folder) = std::exchange(chooserAnswered, nullptr);
+    if (answered != nullptr) {
+        answered(state == ChooserState::Chosen ? path.c_str() : nullptr);
+    }
+}
 
 // The file last asked for, its name as listed, and whether its load is still on its way.
 std::string requestedPath;
@@ -169,14 +177,30 @@ const char* getCurrentFolder()
     return currentDir.c_str();
 }
 
-const char* chooseFolder(const char* title)
+bool chooseFolder(const char* title, void (*answered)(const char* folder))
+{
+    if (folderChooserOpen()) {
+        return false;
+    }
+    std::string path;
+    const ChooserState state = startFolderChooser(title, listedFolder, path);
+    chooserAnswered = answered;
+    if (state != ChooserState::Open) {
+        answerChooser(state, path);
+    }
+    return true;
+}
+
+void serviceFolderChooser()
 {
     std::string path;
-    if (!runFolderChooser(title, path)) {
-        return nullptr;
+    if (chooserAnswered == nullptr) {
+        return;
     }
-    chosenPath = path;
-    return chosenPath.c_str();
+    const ChooserState state = pollFolderChooser(path);
+    if (state != ChooserState::Open) {
+        answerChooser(state, path);
+    }
 }
 
 int listFiles(const char* pattern)

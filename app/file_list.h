@@ -15,8 +15,13 @@ extern std::vector<std::string> fileNames;
 extern int fileCount;
 
 const char* getCurrentFolder();
-// Opens the desktop's folder chooser; returns the chosen folder, or nullptr if cancelled.
-const char* chooseFolder(const char* title);
+// Opens the desktop's folder chooser at the listed folder, beside the event loop: answered
+// holds the chosen folder, or nullptr when cancelled, and is called at once where the
+// answer is at hand (no chooser installed, a test's chooser) or else by a later
+// serviceFolderChooser. False, starting nothing, while a chooser stands open.
+bool chooseFolder(const char* title, void (*answered)(const char* folder));
+// Hands the answer of the chooser that stands open on, once it has come; never waits.
+void serviceFolderChooser();
 int listFiles(const char* pattern);
 // Lists the folder of "Folder:" with the filter of "File filter:". A folder given relative
 // (to the folder listed before) is made absolute once, and the box shows the result.

@@ -53,6 +53,7 @@ void serviceTick(int)
     }
     serviceLoads();
     serviceFileWatch(std::chrono::steady_clock::now());
+    serviceFolderChooser();
     // The progress line moves on even where nothing else asks for a new picture.
     if (loadBusy()) {
         requestRedisplay();

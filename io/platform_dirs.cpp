@@ -1,10 +1,12 @@
 // Directory services and the folder chooser on a POSIX desktop: getcwd/chdir, a
-// readdir search with wildcard matching, and zenity or kdialog run as a child process.
+// readdir search with wildcard matching, and zenity or kdialog run as a child process that
+// the event loop asks for its answer without waiting.
 #include "io/platform_dirs.h"
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <spawn.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +15,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 extern char** environ;
 
@@ -108,17 +111,31 @@ static std::string findProgram(const char* program)
     return std::string();
 }
 
-// Runs a chooser program with argv as given (no shell, so nothing in the title is
-// interpreted), waits for it and collects what it writes on standard output.
-// Returns its exit status, or -1 if it could not be run or did not exit normally.
-static int runAndCapture(const std::string& program, const std::vector<std::string>& args,
-                         std::string& output)
+namespace {
+
+// The chooser that stands open: its process, the reading end of its standard output and
+// what it wrote so far. One at a time; it outlives the call that started it.
+struct ChooserProcess {
+    pid_t pid = -1;
+    int output = -1;
+    std::string name;
+    std::string answer;
+};
+ChooserProcess chooser;
+
+// The chooser in use besides the desktop's; a test may put one in place.
+FolderChooser replacedChooser = nullptr;
+
+// Starts a chooser program with argv as given (no shell, so nothing in the title or the
+// folder is interpreted), its standard output into a pipe that is read without waiting.
+bool spawnChooser(const std::string& program, const std::vector<std::string>& args)
 {
-    output.clear();
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
-        return -1;
+        return false;
     }
+    // Only the viewer's end reads without waiting: the chooser's writes must not be cut short.
+    fcntl(fds[0], F_SETFL, fcntl(fds[0], F_GETFL) | O_NONBLOCK);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
@@ -131,78 +148,140 @@ static int runAndCapture(const std::string& program, const std::vector<std::stri
     argv.push_back(nullptr);
 
     pid_t pid = 0;
-    int spawnError = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    const int spawnError = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
     if (spawnError != 0) {
         close(fds[0]);
-        return -1;
+        return false;
     }
-
-    char chunk[512];
-    for (;;) {
-        ssize_t got = read(fds[0], chunk, sizeof chunk);
-        if (got > 0) {
-            output.append(chunk, static_cast<std::size_t>(got));
-        } else if (got == 0 || errno != EINTR) {
-            break;
-        }
-    }
-    close(fds[0]);
-
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR) {
-            return -1;
-        }
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    chooser = ChooserProcess{pid, fds[0], args[0], std::string()};
+    return true;
 }
 
-bool desktopFolderChooser(const char* title, std::string& path)
+// Takes in what the chooser has written so far.
+void readChooserOutput()
+{
+    char chunk[512];
+    for (;;) {
+        const ssize_t got = read(chooser.output, chunk, sizeof chunk);
+        if (got > 0) {
+            chooser.answer.append(chunk, static_cast<std::size_t>(got));
+        } else if (got == 0 || errno != EINTR) {
+            return;  // closed, nothing more for now, or a failure that the exit status tells
+        }
+    }
+}
+
+void forgetChooser()
+{
+    if (chooser.output >= 0) {
+        close(chooser.output);
+    }
+    chooser = ChooserProcess{};
+}
+
+// What an ended chooser's exit status and output say.
+ChooserState chooserAnswer(int status, std::string& path)
+{
+    // 1 is the choosers' answer to Cancel; anything else is a failure worth a line.
+    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::string answer = chooser.answer;
+    if (code != 0) {
+        if (code != 1) {
+            std::printf("The folder chooser %s failed (status %d)\n", chooser.name.c_str(), code);
+        }
+        return ChooserState::Cancelled;
+    }
+    if (!answer.empty() && answer.back() == '\n') {
+        answer.pop_back();
+    }
+    if (answer.empty()) {
+        return ChooserState::Cancelled;
+    }
+    path = answer;
+    return ChooserState::Chosen;
+}
+
+}  // namespace
+
+void setFolderChooser(FolderChooser replacement)
+{
+    replacedChooser = replacement;
+}
+
+ChooserState startFolderChooser(const char* title, const std::string& startFolder, std::string& path)
 {
     const std::string shownTitle = title != nullptr ? title : "";
+    if (replacedChooser != nullptr) {
+        return replacedChooser(shownTitle.c_str(), path) ? ChooserState::Chosen : ChooserState::Cancelled;
+    }
+    if (folderChooserOpen()) {
+        return ChooserState::Open;
+    }
     std::vector<std::string> args;
     std::string program = findProgram("zenity");
     if (!program.empty()) {
         args = {"zenity", "--file-selection", "--directory", "--title=" + shownTitle};
+        if (!startFolder.empty()) {
+            // A trailing slash opens the dialog inside the folder rather than at its name.
+            args.push_back("--filename=" + startFolder + (startFolder.back() == '/' ? "" : "/"));
+        }
     } else {
         program = findProgram("kdialog");
         if (program.empty()) {
             std::printf("No folder chooser is installed (zenity or kdialog): the folder is left as it is\n");
-            return false;
+            return ChooserState::Cancelled;
         }
         args = {"kdialog", "--title", shownTitle, "--getexistingdirectory"};
-    }
-
-    std::string output;
-    int status = runAndCapture(program, args, output);
-    if (status != 0) {
-        // 1 is the choosers' answer to Cancel; anything else is a failure worth a line.
-        if (status != 1) {
-            std::printf("The folder chooser %s failed (status %d)\n", args[0].c_str(), status);
+        if (!startFolder.empty()) {
+            args.push_back(startFolder);
         }
-        return false;
     }
-    if (!output.empty() && output.back() == '\n') {
-        output.pop_back();
+    if (!spawnChooser(program, args)) {
+        std::printf("The folder chooser %s could not be started: %s\n", args[0].c_str(), std::strerror(errno));
+        return ChooserState::Cancelled;
     }
-    if (output.empty()) {
-        return false;
-    }
-    path = output;
-    return true;
+    // A chooser still open when the viewer ends ("Quit") goes with it.
+    static const bool stopsAtExit = std::atexit(stopFolderChooser) == 0;
+    (void)stopsAtExit;
+    return ChooserState::Open;
 }
 
-// The chooser in use; a test may put a fake one in place.
-static FolderChooser activeChooser = desktopFolderChooser;
-
-void setFolderChooser(FolderChooser chooser)
+ChooserState pollFolderChooser(std::string& path)
 {
-    activeChooser = chooser != nullptr ? chooser : desktopFolderChooser;
+    if (!folderChooserOpen()) {
+        return ChooserState::Cancelled;
+    }
+    readChooserOutput();
+    int status = 0;
+    pid_t ended = waitpid(chooser.pid, &status, WNOHANG);
+    while (ended < 0 && errno == EINTR) {
+        ended = waitpid(chooser.pid, &status, WNOHANG);
+    }
+    if (ended == 0) {
+        return ChooserState::Open;
+    }
+    // Whatever it wrote before it ended is in the pipe by now.
+    readChooserOutput();
+    const ChooserState state = ended > 0 ? chooserAnswer(status, path) : ChooserState::Cancelled;
+    forgetChooser();
+    return state;
 }
 
-bool runFolderChooser(const char* title, std::string& path)
+bool folderChooserOpen()
 {
-    return activeChooser(title, path);
+    return chooser.pid > 0;
+}
+
+void stopFolderChooser()
+{
+    if (!folderChooserOpen()) {
+        return;
+    }
+    kill(chooser.pid, SIGTERM);
+    int status = 0;
+    while (waitpid(chooser.pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    forgetChooser();
 }

@@ -248,10 +248,21 @@ TEST_F(FileListTest, FolderBrowseAndStartFolder)
     ASSERT_EQ(changeDirectory(dir_.str()), 0);
     EXPECT_STREQ(getCurrentFolder(), dir_.str().c_str());
 
+    static std::string answer;
+    static int answers = 0;
+    const auto answered = [](const char* folder) {
+        answer = folder != nullptr ? folder : "(none)";
+        ++answers;
+    };
     setFolderChooser(cancellingChooser);
-    EXPECT_EQ(chooseFolder("Select Directory"), nullptr);
+    EXPECT_TRUE(chooseFolder("Select Directory", answered));
+    EXPECT_EQ(answers, 1) << "a chooser that answers at once is answered at once";
+    EXPECT_EQ(answer, "(none)");
     setFolderChooser(choosingChooser);
-    EXPECT_STREQ(chooseFolder("Select Directory"), "/chosen/for Select Directory");
+    EXPECT_TRUE(chooseFolder("Select Directory", answered));
+    EXPECT_EQ(answer, "/chosen/for Select Directory");
+    serviceFolderChooser();
+    EXPECT_EQ(answers, 2) << "nothing is answered twice";
 }
 
 }  // namespace

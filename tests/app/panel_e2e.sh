@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The control panel of the real viewer, end to end: both panel windows photographed after
 # start-up, the "Segments:" spinner changed by keyboard, by typing after a Ctrl+click and by
-# its up arrow, each change seen in the next load report, then "Quit" ending with status 0.
+# its up arrow, each change seen in the next load report, the folder chooser open beside the
+# event loop while keys and clicks are answered, then "Quit" ending with status 0.
 #
 # The spinner's field is seen from outside: "Segments:" keeps its value across loads, and
 # every load prints "scale = ... segments = N thickness = ...". Click positions follow from
@@ -142,6 +143,19 @@ load_file() {
     segments=$(grep -o 'segments = -\?[0-9]*' "$out" | tail -n 1 | cut -d' ' -f3)
 }
 
+# A stand-in for the desktop's folder chooser: it notes how it was started, then waits (as a
+# user would take their time) until the test gives it its answer.
+mkdir -p "$scratch/bin" "$scratch/other"
+cat > "$scratch/bin/zenity" <<STANDIN
+#!/bin/sh
+printf '%s\\n' "\$@" > "$scratch/chooser-args"
+n=0
+while [ ! -e "$scratch/chooser-answer" ] && [ \$n -lt 2400 ]; do n=\$((n + 1)); sleep 0.05; done
+cat "$scratch/chooser-answer"
+STANDIN
+chmod +x "$scratch/bin/zenity"
+export PATH="$scratch/bin:$PATH"
+
 start_and_find_display_window
 control=$(find_window '^Control Display$' "$display_window")
 movement=$(find_window '^Movement Controls$' "$display_window")
@@ -202,6 +216,37 @@ load_file 2 b.dat
 [ "$segments" -ge 13 ] && [ "$segments" -le 16 ] ||
     fail "the up arrow of \"Segments:\" gave segments = $segments, expected 13"
 
+# "Browse for folder" (in "Specify Data File", open below "Object Properties") opens the
+# chooser at the listed folder, beside the event loop: while it is open the display window
+# answers its keys and the panel its clicks.
+click "$control" 80 $((panel_h - 363))
+deadline=$((SECONDS + wait_limit))
+until [ -s "$scratch/chooser-args" ]; do
+    [ $SECONDS -lt $deadline ] || fail "\"Browse for folder\" started no chooser"
+    sleep 0.2
+done
+grep -qxF -- "--filename=$scratch/" "$scratch/chooser-args" ||
+    fail "the chooser did not open at the listed folder: $(tr '\n' ' ' < "$scratch/chooser-args")"
+before=$(count_output 'matCur:')
+xdotool key --window "$display_window" p
+deadline=$((SECONDS + wait_limit))
+until [ "$(count_output 'matCur:')" -gt "$before" ]; do
+    [ $SECONDS -lt $deadline ] || fail "the display window did not answer a key while the chooser was open"
+    sleep 0.2
+done
+start_h=$panel_h
+click "$control" 100 17
+deadline=$((SECONDS + wait_limit))
+until read -r panel_w panel_h < <(window_size "$control") && [ "$panel_h" -lt "$start_h" ]; do
+    [ $SECONDS -lt $deadline ] || fail "the panel did not answer a click while the chooser was open"
+    sleep 0.2
+done
+[ "$(count_output 'filedir=')" -eq 0 ] || fail "the chooser was answered before the stand-in gave its answer"
+printf '%s\n' "$scratch/other" > "$scratch/chooser-answer"
+wait_for_output $'\nfiledir= '"$scratch/other"$'\nchosen_listitem='
+sleep 0.5
+read -r panel_w panel_h < <(window_size "$control")
+
 # "Quit", the last line of the panel, ends the viewer with status 0.
 wait_for_height "$control" "$panel_h"
 click "$control" 57 $((panel_h - 19))
@@ -215,4 +260,4 @@ status=$?
 viewer_pid=
 [ "$status" -eq 0 ] || fail "the viewer ended with status $status after \"Quit\""
 grep -qE 'AddressSanitizer|runtime error' "$err" && fail "sanitizer report"
-echo "PASS: panels photographed to $artefacts/panels-after-start-up.png; segments 8, 60, 12, $segments; Quit gave 0"
+echo "PASS: panels photographed to $artefacts/panels-after-start-up.png; segments 8, 60, 12, $segments; keys and clicks answered beside the chooser; Quit gave 0"
