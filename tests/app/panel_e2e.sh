@@ -156,6 +156,17 @@ STANDIN
 chmod +x "$scratch/bin/zenity"
 export PATH="$scratch/bin:$PATH"
 
+# toggle_first_rollout -gt|-lt WHAT: clicks the header of "Object Properties" and waits until
+# the panel is higher (opened) or lower (closed) than it was; panel_w and panel_h follow.
+toggle_first_rollout() {
+    local before=$panel_h deadline=$((SECONDS + wait_limit))
+    click "$control" 100 17
+    until read -r panel_w panel_h < <(window_size "$control") && [ "$panel_h" "$1" "$before" ]; do
+        [ $SECONDS -lt $deadline ] || fail "$2"
+        sleep 0.2
+    done
+}
+
 start_and_find_display_window
 control=$(find_window '^Control Display$' "$display_window")
 movement=$(find_window '^Movement Controls$' "$display_window")
@@ -168,13 +179,7 @@ load_file 1 a.dat
 # "Object Properties", the first rollout, opens: the panel grows by the three spinners and
 # keeps its width.
 start_w=$panel_w
-start_h=$panel_h
-click "$control" 100 17
-deadline=$((SECONDS + wait_limit))
-until read -r panel_w panel_h < <(window_size "$control") && [ "$panel_h" -gt "$start_h" ]; do
-    [ $SECONDS -lt $deadline ] || fail "the rollout \"Object Properties\" did not open"
-    sleep 0.2
-done
+toggle_first_rollout -gt "the rollout \"Object Properties\" did not open"
 sleep 0.5
 read -r panel_w panel_h < <(window_size "$control")
 [ "$panel_w" = "$start_w" ] || fail "\"Control Display\" went from $start_w to $panel_w pixels wide"
@@ -234,13 +239,7 @@ until [ "$(count_output 'matCur:')" -gt "$before" ]; do
     [ $SECONDS -lt $deadline ] || fail "the display window did not answer a key while the chooser was open"
     sleep 0.2
 done
-start_h=$panel_h
-click "$control" 100 17
-deadline=$((SECONDS + wait_limit))
-until read -r panel_w panel_h < <(window_size "$control") && [ "$panel_h" -lt "$start_h" ]; do
-    [ $SECONDS -lt $deadline ] || fail "the panel did not answer a click while the chooser was open"
-    sleep 0.2
-done
+toggle_first_rollout -lt "the panel did not answer a click while the chooser was open"
 [ "$(count_output 'filedir=')" -eq 0 ] || fail "the chooser was answered before the stand-in gave its answer"
 printf '%s\n' "$scratch/other" > "$scratch/chooser-answer"
 wait_for_output $'\nfiledir= '"$scratch/other"$'\nchosen_listitem='
