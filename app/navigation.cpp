@@ -22,6 +22,8 @@
 namespace {
 
 constexpr unsigned char kEscape = 27;
+// How long after leaving full screen the stored size and place are asked for at the latest.
+constexpr unsigned int kRestoreAfterFullScreenMs = 500;
 
 // Pixel arithmetic in 64 bits, stored back clamped, so that no coordinate the toolkit
 // hands over can overflow an int.
@@ -224,7 +226,7 @@ void onKeyboard(unsigned char key, int, int)
         if (glutGet(GLUT_FULL_SCREEN)) {
             viewer.restoreWindowPlace = true;
             glutLeaveFullScreen();
-            glutTimerFunc(500, restoreIfStillPending, glutGetWindow());
+            glutTimerFunc(kRestoreAfterFullScreenMs, restoreIfStillPending, glutGetWindow());
         } else {
             restoreWindowPlace();
         }

@@ -61,9 +61,10 @@
 //     or a 10-pixel drag, a press) until Space, Enter, Tab, Escape or a click.
 //
 // Not offered / limits: subwindows (create_glui_subwindow), text boxes over several lines,
-//   scroll bars other than the window's own, file browsers, trees, GLUI's own fonts and look; key presses in a panel
-//   window are not passed on to the main graphics window; list pop-ups are clipped to the
-//   panel window, which grows while one is open. Before glutInit (unit tests) windows build
+//   scroll bars other than the window's own, file browsers, trees, GLUI's own fonts and
+//   look; key presses in a panel window are not passed on to the main graphics window; list
+//   pop-ups are clipped to the panel window, which grows while one is open (as far as the
+//   screen's bottom). Before glutInit (unit tests) windows build
 //   their control trees without opening any GLUT window.
 //
 // Index: constants; GLUI_Control and the control classes (panels, spinners, int-valued

@@ -241,7 +241,8 @@ void drawPanelControls(GLUI_View& view)
     // or not, so the width never changes.
     const float tallest = std::max(view.contentHeight, open.y + style.WindowPadding.y);
     const bool mayScroll = view.maxHeight > 0.0f && tallest > view.maxHeight;
-    view.contentWidth = std::max(width, 40.0f) + style.WindowPadding.x * 2.0f + (mayScroll ? style.ScrollbarSize : 0.0f);
+    view.contentWidth =
+        std::max(width, 40.0f) + style.WindowPadding.x * 2.0f + (mayScroll ? style.ScrollbarSize : 0.0f);
     // A Tab move that finds nothing further down starts again at the top.
     if (view.tabMove)
         ImGui::NavMoveRequestTryWrapping(ImGui::GetCurrentWindow(), ImGuiNavMoveFlags_LoopY);

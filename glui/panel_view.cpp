@@ -108,8 +108,8 @@ void GLUI_View::frame()
     lastFrameMs = now;
     io.DisplaySize = ImVec2(static_cast<float>(width), static_cast<float>(height));
     // The window reaches at most to the bottom of the screen.
-    const int screenHeight = glutGet(GLUT_SCREEN_HEIGHT), top = glutGet(GLUT_WINDOW_Y);
-    maxHeight = screenHeight > 0 ? static_cast<float>(std::max(kFirstHeight, screenHeight - std::max(top, 0))) : 0.0f;
+    const int screenHeight = glutGet(GLUT_SCREEN_HEIGHT), top = std::max(glutGet(GLUT_WINDOW_Y), 0);
+    maxHeight = screenHeight > 0 ? static_cast<float>(std::max(kFirstHeight, screenHeight - top)) : 0.0f;
 
     ImGui_ImplOpenGL2_NewFrame();
     ImGui::NewFrame();

@@ -110,9 +110,10 @@ protected:
     void fakeProgram(const std::string& name, const std::string& answer, int status, bool waits = false)
     {
         std::filesystem::path program = bin_ / name;
+        const std::string wait = "while [ ! -e '" + releaseFile().string() + "' ]; do sleep 0.02; done\n";
         std::ofstream(program) << "#!/bin/sh\n"
                                << "printf '%s\\n' \"$@\" > '" << argsFile().string() << "'\n"
-                               << (waits ? "while [ ! -e '" + releaseFile().string() + "' ]; do sleep 0.02; done\n" : "")
+                               << (waits ? wait : "")
                                << "printf '%s' '" << answer << "'\n"
                                << "exit " << status << "\n";
         chmod(program.c_str(), 0755);
