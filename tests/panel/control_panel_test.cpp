@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <GL/freeglut.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -12,7 +11,6 @@
 
 #include "app/viewer_state.h"
 #include "app/control_actions.h"
-#include "glui/panel_view.h"
 #include "tests/panel/panel_window.h"
 
 namespace {
@@ -256,51 +254,6 @@ TEST_F(ControlPanel, ControlDisplayHoldsTableAInOrder)
     EXPECT_EQ(window, viewer.controlWindow);
     EXPECT_EQ(window->main_gfx_window(), viewer.mainWindow);
     expectTree(window, controlDisplayRows());
-}
-
-// Runs the toolkit's events until the window has drawn and kept its size for a while.
-void settleWindow(int window)
-{
-    int lastW = -1, lastH = -1, stable = 0;
-    for (int pass = 0; pass < 2000 && stable < 20; ++pass) {
-        glutMainLoopEvent();
-        glutSetWindow(window);
-        const int w = glutGet(GLUT_WINDOW_WIDTH), h = glutGet(GLUT_WINDOW_HEIGHT);
-        stable = w == lastW && h == lastH ? stable + 1 : 0;
-        lastW = w;
-        lastH = h;
-        usleep(5000);
-    }
-}
-
-void openEveryRollout(GLUI_Control* parent)
-{
-    for (const auto& child : parent->children()) {
-        if (child->kind() == K::Rollout)
-            static_cast<GLUI_Rollout*>(child.get())->open();
-        openEveryRollout(child.get());
-    }
-}
-
-TEST_F(ControlPanel, ControlDisplayKeepsItsWidthAndStaysOnTheScreenWithEverySectionOpen)
-{
-    buildPanel();
-    GLUI* panel = viewer.controlWindow;
-    settleWindow(panel->glut_window());
-    const int width = glutGet(GLUT_WINDOW_WIDTH);
-    const int top = glutGet(GLUT_WINDOW_Y), screen = glutGet(GLUT_SCREEN_HEIGHT);
-
-    openEveryRollout(panel->main_panel());
-    panel->request_redraw();
-    settleWindow(panel->glut_window());
-    EXPECT_EQ(glutGet(GLUT_WINDOW_WIDTH), width);
-    EXPECT_LE(glutGet(GLUT_WINDOW_HEIGHT), screen - top);
-    // What the screen cannot hold scrolls: "Reset View" and "Quit" lie below the window's
-    // bottom edge, to be reached with the wheel or the scroll bar.
-    GLUI_Control* quit = findControl(panel->main_panel(), K::Button, "Quit");
-    ASSERT_GT(panel->view()->drawnAt.count(quit), 0u);
-    EXPECT_GT(panel->view()->drawnAt.at(quit).y1, glutGet(GLUT_WINDOW_HEIGHT));
-    glutSetWindow(viewer.mainWindow);
 }
 
 TEST_F(ControlPanel, MovementControlsHoldTableBInColumns)

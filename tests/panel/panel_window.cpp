@@ -46,8 +46,6 @@ void PanelWindowTest::SetUp()
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(200, 150);
     viewer.mainWindow = glutCreateWindow("panel test display");
-    // A test that runs the event loop has every window drawn, this one too.
-    glutDisplayFunc([] { glutSwapBuffers(); });
     viewer.windowMode = WindowMode::DoubleBuffered;  // a double-buffered display window is open
     initLights(viewer);
 
