@@ -95,7 +95,9 @@ bool isDataFile(const char* begin, const char* end, DataFormat& format)
 
 // Rows of one length, 3 or more, cut by a separator character, or any rows below a header of
 // names. Blank-separated rows of one length in blocks parted by blank lines are sets of points
-// too: a matrix has no use for blank lines.
+// too: a matrix has no use for blank lines. So are blank-separated rows of 3 numbers, or of 4
+// with a whole fourth (x y z and a group), however many: the point file that every program
+// writes; wider rows of one length are a matrix.
 bool isTable(const char* begin, const char* end)
 {
     const TableLayout layout = sniffTable(begin, end);
@@ -106,7 +108,7 @@ bool isTable(const char* begin, const char* end)
         return true;
     }
     std::size_t width = 0;
-    bool sameWidth = true, blankSinceRow = false, blocks = false;
+    bool sameWidth = true, blankSinceRow = false, blocks = false, numbers = true, wholeFourth = true;
     LineWalker lines(layout.rowsBegin, end, layout.rowsFirstLine);
     while (lines.next()) {
         const LineKind kind = lines.kind();
@@ -118,6 +120,11 @@ bool isTable(const char* begin, const char* end)
             continue;
         }
         const std::size_t fields = countFields(lines.begin(), lines.end(), layout.separator);
+        if (layout.separator == Separator::Blanks && numbers && fields <= 4) {
+            const NumberRow row = numberRow(lines.begin(), lines.end());
+            numbers = row.allNumbers;
+            wholeFourth = wholeFourth && (fields != 4 || row.lastWhole);
+        }
         sameWidth = sameWidth && (width == 0 || fields == width);
         width = fields;
         blocks = blocks || blankSinceRow;
@@ -126,7 +133,8 @@ bool isTable(const char* begin, const char* end)
     if (!sameWidth || width < 3) {
         return false;
     }
-    return layout.separator != Separator::Blanks || blocks;
+    const bool pointColumns = numbers && (width == 3 || (width == 4 && wholeFourth));
+    return layout.separator != Separator::Blanks || blocks || pointColumns;
 }
 
 }  // namespace

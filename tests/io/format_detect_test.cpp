@@ -84,7 +84,12 @@ TEST(FormatDetect, NearMissesBetweenTheFormats)
         {"1\t2\t3\t4\n5\t6\t7\t8\n", DataFormat::Columns},
         {"1,2\n3,4\n", DataFormat::Matrix},                  // fewer than 3 columns
         {"1,2,3\n4,5,6,7\n", DataFormat::Matrix},            // rows of unequal length
-        {"1 2 3\n4 5 6\n", DataFormat::Matrix},              // blank separated, no header
+        {"1 2 3\n4 5 6\n", DataFormat::Columns},             // x y z rows are points
+        {"1 2 3 4\n4 5 6 -1\n", DataFormat::Columns},        // and with a whole fourth, groups
+        {"1 2 3 4\n4 5 6 0.5\n", DataFormat::Matrix},        // a fractional fourth: heights
+        {"1 2 3 4 5\n6 7 8 9 0\n", DataFormat::Matrix},      // wider rows: heights
+        {"1 2 x\n3 4 y\n", DataFormat::Matrix},              // not all numbers: as before
+        {"1 2 3\n# note\n4 5 6\n", DataFormat::Columns},
         {"1 2 3\n4 5 6\n\n7 8 9\n1 2 3\n", DataFormat::Columns},  // blocks of points
         {"# heights\n1 2 3 4 5\n6 7 8 9 10\n", DataFormat::Matrix},
         {"", DataFormat::Matrix},
