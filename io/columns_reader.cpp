@@ -11,6 +11,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <string>
 
 #include "core/modes.h"
 #include "io/delimited_fields.h"
@@ -89,20 +90,33 @@ std::string headerNames(const TableLayout& layout)
     return names;
 }
 
+// The header's name of a column; false without a header or a name there.
+bool headerField(const TableLayout& layout, std::size_t column, Field& field)
+{
+    if (!layout.hasHeader) {
+        return false;
+    }
+    FieldCursor header(layout.headerBegin, layout.headerEnd, layout.separator);
+    for (std::size_t k = 0; header.next(field); ++k) {
+        if (k == column) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // " (\"name\")" for a column the header names, for report lines; empty without a header.
 std::string nameOfColumn(const TableLayout& layout, std::size_t column)
 {
-    if (!layout.hasHeader) {
-        return std::string();
-    }
-    FieldCursor header(layout.headerBegin, layout.headerEnd, layout.separator);
     Field field;
-    for (std::size_t k = 0; header.next(field); ++k) {
-        if (k == column) {
-            return " (" + quotedExcerpt(field.begin, field.end) + ")";
-        }
-    }
-    return std::string();
+    return headerField(layout, column, field) ? " (" + quotedExcerpt(field.begin, field.end) + ")" : std::string();
+}
+
+// What the report calls a column: its name in the header, else its number from 1.
+std::string columnTitle(const TableLayout& layout, std::size_t column)
+{
+    Field field;
+    return headerField(layout, column, field) ? std::string(field.begin, field.end) : std::to_string(column + 1);
 }
 
 bool allDigits(const Field& field)
@@ -527,5 +541,8 @@ LoadResult readColumnsText(const char* path, const char* begin, const char* end,
     result.entriesRead = result.entriesExpected = shape.rows;
     result.rawBoundsBeforeNormalising = true;
     result.loaded = true;
+    reportColumns(result, columnTitle(layout, choice.column[kX]), columnTitle(layout, choice.column[kY]),
+                  columnTitle(layout, choice.column[kZ]),
+                  choice.hasGroup() ? columnTitle(layout, choice.column[kGroup]) : std::string());
     return result;
 }

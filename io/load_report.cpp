@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "io/reader_common.h"
 #include "io/report_text.h"
 
 namespace {
@@ -24,8 +25,13 @@ void printLoadReport(const char* path, const LoadResult& result, const ReportedS
 {
     std::printf("\nfilename = %s\n", path);
     if (result.headerRead) {
-        std::printf("fnTrf.nx = %d points per set = %d\n", result.header.nx, result.header.pointsPerSet);
+        std::printf("%s\n", dimensionsLine(result.header).c_str());
         std::printf("scale = %lf segments = %d thickness = %lf\n", quoted.scale, quoted.segments, quoted.thickness);
+    }
+    if (result.loaded) {
+        for (const std::string& line : result.readLines) {
+            std::printf("%s\n", oneLine(line).c_str());
+        }
     }
     if (!result.error.empty()) {
         std::printf("%s\n", oneLine(result.error).c_str());

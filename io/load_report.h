@@ -12,8 +12,9 @@ struct ReportedSettings {
     float thickness = 0.02f;
 };
 
-// "\nfilename = %s\n", the dimensions of a "Data" header with the quoted settings, then the
-// error of a failed load or the warnings of one that went ahead.
+// "\nfilename = %s\n", the dimensions of a "Data" header with the quoted settings (or the lines
+// of what a load without such a header read), then the error of a failed load or the warnings
+// of one that went ahead.
 void printLoadReport(const char* path, const LoadResult& result, const ReportedSettings& quoted);
 
 // The diagnostics of a completed load's normalisation: raw bounds and scales, the axis

@@ -26,6 +26,10 @@ struct LoadResult {
     bool headerRead = false;
     FnTrf header;
 
+    // What a completed load of a format without a header read, printed after the file name:
+    // its dimensions in the words of the "Data" header's line, and the columns it took.
+    std::vector<std::string> readLines;
+
     // Why nothing was loaded, as one report line without its line end; empty when loaded.
     std::string error;
     // Lines about a load that went ahead (values missing or left over), in report order.

@@ -172,5 +172,6 @@ LoadResult readMatrixText(const char* path, const char* begin, const char* end)
     result.entriesRead = result.entriesExpected = rows * columns;
     result.rawBoundsBeforeNormalising = true;
     result.loaded = true;
+    reportColumns(result, "column", "row", "value");
     return result;
 }

@@ -134,6 +134,22 @@ bool readDataHeader(const char* name, const DataText& text, std::size_t bytesPer
                               static_cast<std::size_t>(text.end - points), result.error);
 }
 
+std::string dimensionsLine(const FnTrf& dims)
+{
+    return formatLine("fnTrf.nx = %d points per set = %d", dims.nx, dims.pointsPerSet);
+}
+
+void reportColumns(LoadResult& result, const std::string& x, const std::string& y, const std::string& z,
+                   const std::string& group)
+{
+    result.readLines.push_back(dimensionsLine(result.data.fnTrf));
+    std::string line = "columns: x = " + x + ", y = " + y + ", z = " + z;
+    if (!group.empty()) {
+        line += ", group = " + group;
+    }
+    result.readLines.push_back(line);
+}
+
 void warnShortRead(const char* name, std::size_t read, std::size_t expected, const char* what, LoadResult& result,
                    const std::string& detail)
 {

@@ -51,6 +51,15 @@ long long lineNumberAt(const char* begin, const char* at);
 bool readDataHeader(const char* name, const DataText& text, std::size_t bytesPerPoint,
                     std::size_t valuesPerPoint, FnTrf& dims, const char*& points, LoadResult& result);
 
+// "fnTrf.nx = N points per set = M": a data set's dimensions in the words of the report line
+// of a "Data" header.
+std::string dimensionsLine(const FnTrf& dims);
+
+// The report lines of a completed load without a "Data" header: its dimensions, then
+// "columns: x = X, y = Y, z = Z[, group = G]" with the names of the columns taken.
+void reportColumns(LoadResult& result, const std::string& x, const std::string& y, const std::string& z,
+                   const std::string& group = std::string());
+
 // The warning of a load that found fewer complete entries than it expected; detail, when not
 // empty, follows it after "; ".
 void warnShortRead(const char* name, std::size_t read, std::size_t expected, const char* what, LoadResult& result,
