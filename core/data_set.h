@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "core/axis_ticks.h"
@@ -19,6 +20,9 @@ struct DataSet {
     // Point p of set s is element s * pointsPerSet + p of both arrays.
     std::vector<Point3d> coordArray;
     std::vector<int> groupArray;  // only coloured data fill it
+    // The text of each group, when the file names its groups by text (group g is groupNames[g]);
+    // empty when the groups are numbers. It goes with groupArray.
+    std::vector<std::string> groupNames;
     FnTrf fnTrf;
     int loadedFormat = 0;  // how the drawing treats the points: 0 Data, 1 Maple, 2 Data with Color
 

@@ -12,6 +12,9 @@
 #include <limits>
 #include <new>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
 
 #include "core/modes.h"
 #include "io/delimited_fields.h"
@@ -31,7 +34,8 @@ constexpr int kGroupSampleRows = 20;
 // The 0-based column of each role; kNoColumn for a data set without groups.
 struct ColumnChoice {
     std::size_t column[4] = {0, 1, 2, kNoColumn};
-    bool chosen = false;  // by the options rather than by default
+    bool chosen = false;      // by the options rather than by default
+    bool textGroups = false;  // the group column holds text: each distinct value is a group
 
     std::size_t needed() const
     {
@@ -183,33 +187,64 @@ bool chooseColumns(const char* path, const std::string& text, const TableLayout&
     return true;
 }
 
-// By default a fourth column is the group when the first row has one and it holds whole
-// numbers in the first rows (a row too short for it is refused later, naming its line).
-bool fourthColumnHoldsGroups(const TableLayout& layout, const char* end)
+// What the first rows hold in a column that may give the groups: whole numbers (the data
+// values), text (any value that is not a number), or neither (other numbers, or no such
+// column in the first row). A row too short for it is refused later, naming its line.
+enum class GroupValues { None, Whole, Text };
+
+GroupValues groupValuesIn(const TableLayout& layout, const char* end, std::size_t column)
 {
     LineWalker lines(layout.rowsBegin, end, layout.rowsFirstLine);
     int rows = 0;
+    bool text = false, fractional = false;
     while (rows < kGroupSampleRows && lines.next()) {
         if (lines.kind() != LineKind::Content) {
             continue;
         }
         FieldCursor cursor(lines.begin(), lines.end(), layout.separator);
         Field field;
-        int k = 0;
-        while (k < 4 && cursor.next(field)) {
+        std::size_t k = 0;
+        while (k <= column && cursor.next(field)) {
             ++k;
         }
-        int group;
-        if (k == 4 && !wholeNumberField(field, group)) {
-            return false;
+        if (k <= column && rows == 0) {
+            return GroupValues::None;
         }
-        if (k < 4 && rows == 0) {
-            return false;
+        int group;
+        double value;
+        if (k > column && !wholeNumberField(field, group)) {
+            const bool number = numberField(field, value, layout.decimalComma);
+            text = text || !number;
+            fractional = fractional || number;
         }
         ++rows;
     }
-    return rows > 0;
+    return text ? GroupValues::Text : (fractional || rows == 0) ? GroupValues::None : GroupValues::Whole;
 }
+
+// The groups of a column of text, numbered from 0 in the order their values first appear.
+class TextGroups {
+public:
+    int number(const Field& field)
+    {
+        const std::string_view value(field.begin, static_cast<std::size_t>(field.end - field.begin));
+        const auto found = numbers_.find(value);
+        if (found != numbers_.end()) {
+            return found->second;
+        }
+        const int next = static_cast<int>(names_.size());
+        names_.emplace_back(value);
+        numbers_.emplace(value, next);
+        return next;
+    }
+
+    std::vector<std::string> names() { return std::move(names_); }
+
+private:
+    // The keys point into the text being read, which outlives the reading.
+    std::unordered_map<std::string_view, int> numbers_;
+    std::vector<std::string> names_;
+};
 
 // How the rows fall into sets: one or more blank lines end a set; comment lines do not.
 struct SetShape {
@@ -306,6 +341,7 @@ public:
     }
 
     std::size_t paddedSets() const { return paddedSets_; }
+    std::vector<std::string> groupNames() { return textGroups_.names(); }
 
 private:
     // Repeats the last point of a set (and its group) up to the common length.
@@ -368,7 +404,7 @@ private:
             const unsigned roles = choice_.rolesOf(field);
             const char* stop = nullptr;
             if (roles == (1u << kGroup)) {
-                stop = quickWhole(p, end, group);
+                stop = choice_.textGroups ? nullptr : quickWhole(p, end, group);
             } else if ((roles & (1u << kGroup)) == 0) {
                 // Columns not chosen are read too: a row of numbers stays on this path.
                 double value = 0.0;
@@ -441,7 +477,9 @@ private:
             } else if (!cursor.next(field)) {
                 break;
             }
-            if ((roles & (1u << kGroup)) && !wholeNumberField(field, group)) {
+            if ((roles & (1u << kGroup)) && choice_.textGroups) {
+                group = textGroups_.number(field);
+            } else if ((roles & (1u << kGroup)) && !wholeNumberField(field, group)) {
                 if (cursor.unclosedQuote()) {
                     return refuse(line, "a quoted field is not closed");
                 }
@@ -477,6 +515,7 @@ private:
     long long referenceLine_ = 0;
     std::size_t referenceFields_ = 0;
     std::size_t paddedSets_ = 0;
+    TextGroups textGroups_;
 };
 
 }  // namespace
@@ -500,8 +539,11 @@ LoadResult readColumnsText(const char* path, const char* begin, const char* end,
         if (!chooseColumns(path, options.columns, layout, choice, error)) {
             return loadFailure(error);
         }
-    } else if (fourthColumnHoldsGroups(layout, end)) {
-        choice.column[kGroup] = 3;
+        choice.textGroups = choice.hasGroup() && groupValuesIn(layout, end, choice.column[kGroup]) == GroupValues::Text;
+    } else {
+        const GroupValues fourth = groupValuesIn(layout, end, 3);
+        choice.column[kGroup] = fourth == GroupValues::None ? kNoColumn : 3;
+        choice.textGroups = fourth == GroupValues::Text;
     }
 
     const SetShape shape = measureSets(layout, end);
@@ -534,6 +576,7 @@ LoadResult readColumnsText(const char* path, const char* begin, const char* end,
                              shape.shortest, shape.longest, reader.paddedSets(), one ? " is" : "s are",
                              shape.longest, one ? "its" : "their")));
     }
+    result.data.groupNames = reader.groupNames();
     result.data.fnTrf.nx = static_cast<int>(shape.sets);
     result.data.fnTrf.pointsPerSet = static_cast<int>(shape.longest);
     result.data.loadedFormat = static_cast<int>(choice.hasGroup() ? DataFormat::Colored : DataFormat::Plain);

@@ -52,6 +52,7 @@ NormaliseReport installLoad(LoadResult& result, DataSet& shown, AxisScaling scal
     shown.coordArray.swap(read.coordArray);
     if (read.loadedFormat == static_cast<int>(DataFormat::Colored)) {
         shown.groupArray.swap(read.groupArray);
+        shown.groupNames.swap(read.groupNames);
     }
     shown.fnTrf = read.fnTrf;
     shown.loadedFormat = read.loadedFormat;

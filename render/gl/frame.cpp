@@ -16,6 +16,7 @@
 #include "core/settings_table.h"
 #include "render/gl/chunked_drawing.h"
 #include "render/gl/eye_pass.h"
+#include "render/gl/group_legend.h"
 #include "render/gl/overlays.h"
 #include "render/gl/scene_parts.h"
 #include "render/gl/shared_window_stereo.h"
@@ -285,12 +286,16 @@ void displayFrame(const FrameInputs& live, FrameState& state)
             drawFileName(settings.bgColor, in.fileName, frameOutput.drawText);
         });
     }
-    // The colour bar and the help text go to both eyes' pictures.
-    if (showsColorBar(settings) || !in.helpLines.empty()) {
+    // The colour bar, the legend of groups and the help text go to both eyes' pictures.
+    const bool legend = showsGroupLegend(settings, in.data);
+    if (showsColorBar(settings) || legend || !in.helpLines.empty()) {
         frameOutput.selectDrawBuffer(GL_BACK);
         drawOverEachEyePicture(settings, [&](int width, int height) {
             if (showsColorBar(settings)) {
                 drawColorBar(settings, in.data, width, height, frameOutput.drawText);
+            }
+            if (legend) {
+                drawGroupLegend(settings, in.data, width, height, frameOutput.drawText);
             }
             drawHelpText(in.helpLines, settings.bgColor, width, height, frameOutput.drawText);
         });

@@ -14,9 +14,9 @@ constexpr int kCharWidth = 12;
 constexpr int kLineHeight = 22;
 constexpr int kMargin = 10;
 
-// Window pixels from the lower left, without lighting or depth test; the caller's state is
-// restored by restoreState.
-void pixelState(int width, int height)
+}  // namespace
+
+void beginOverlayPixels(int width, int height)
 {
     glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT | GL_CURRENT_BIT | GL_LINE_BIT);
     glDisable(GL_LIGHTING);
@@ -31,10 +31,12 @@ void pixelState(int width, int height)
     glLoadIdentity();
 }
 
-void restoreState()
+void endOverlayPixels()
 {
     glPopAttrib();
 }
+
+namespace {
 
 void inverseOf(const float bgColor[4])
 {
@@ -86,7 +88,7 @@ void drawColorBar(const Settings& settings, const DataSet& data, int width, int 
     if (width <= 0 || height <= 0 || p.x0 < 0 || p.y1 - p.y0 < 2) {
         return;  // no room for a bar
     }
-    pixelState(width, height);
+    beginOverlayPixels(width, height);
     glBegin(GL_QUADS);
     const double step = static_cast<double>(p.y1 - p.y0) / kPaletteSize;
     for (int k = 0; k < kPaletteSize; ++k) {
@@ -105,7 +107,7 @@ void drawColorBar(const Settings& settings, const DataSet& data, int width, int 
     // The high end's text hangs from the top of the bar, the low end's stands on its bottom.
     textAt(p.labelX, p.y1 - kLineHeight * 2 / 3, colorBarLabel(range.hi, range), drawText);
     textAt(p.labelX, p.y0, colorBarLabel(range.lo, range), drawText);
-    restoreState();
+    endOverlayPixels();
 }
 
 void drawHelpText(const std::vector<std::string>& lines, const float bgColor[4], int width, int height,
@@ -121,7 +123,7 @@ void drawHelpText(const std::vector<std::string>& lines, const float bgColor[4],
     const int x0 = kMargin, y1 = height - kMargin;
     const int x1 = std::min(width - kMargin, x0 + 2 * kMargin + kCharWidth * static_cast<int>(longest));
     const int y0 = std::max(kMargin, y1 - 2 * kMargin - kLineHeight * static_cast<int>(lines.size()));
-    pixelState(width, height);
+    beginOverlayPixels(width, height);
     glColor3f(bgColor[0], bgColor[1], bgColor[2]);
     glRecti(x0, y0, x1, y1);
     inverseOf(bgColor);
@@ -134,5 +136,5 @@ void drawHelpText(const std::vector<std::string>& lines, const float bgColor[4],
         textAt(x0 + kMargin, baseline, line, drawText);
         baseline -= kLineHeight;
     }
-    restoreState();
+    endOverlayPixels();
 }

@@ -8,6 +8,11 @@
 #include "core/data_set.h"
 #include "core/settings.h"
 
+// Window pixels from the lower left over the finished picture, without lighting or depth
+// test, until endOverlayPixels puts the state back.
+void beginOverlayPixels(int width, int height);
+void endOverlayPixels();
+
 // Where the colour bar of the settings and data stands in a viewport of width by height
 // pixels, in window pixels from the lower left, and where its labels start: right of it,
 // with room for the longer of the two.

@@ -51,3 +51,31 @@ TEST(TableReport, TablesAndMatricesSayWhatTheyReadAndTheDataFormatsAsBefore)
     EXPECT_FALSE(refused.loaded);
     EXPECT_EQ(refused.out.find("fnTrf"), std::string::npos) << refused.out;
 }
+
+TEST(TextGroups, EachDistinctValueIsAGroupInTheOrderOfFirstAppearance)
+{
+    // The fourth column of text, comment lines amid the rows.
+    const Report species = loadText("x,y,z,species\n1,2,3,setosa\n# a note\n2,3,4,virginica\n% another\n"
+                                    "3,4,5,setosa\n4,5,6,versicolor\n");
+    ASSERT_TRUE(species.loaded) << species.out;
+    EXPECT_EQ(species.data.loadedFormat, static_cast<int>(DataFormat::Colored));
+    EXPECT_EQ(species.data.groupArray, (std::vector<int>{0, 1, 0, 2}));
+    EXPECT_EQ(species.data.groupNames, (std::vector<std::string>{"setosa", "virginica", "versicolor"}));
+
+    // A text column chosen by number, in a file without a header (the iris data).
+    const Report iris = loadText("5.1,3.5,1.4,0.2,Iris-setosa\n7.0,3.2,4.7,1.4,Iris-versicolor\n"
+                                 "6.3,3.3,6.0,2.5,Iris-virginica\n4.9,3.0,1.4,0.2,Iris-setosa\n",
+                                 "1,3,4,5", "iris.data");
+    ASSERT_TRUE(iris.loaded) << iris.out;
+    EXPECT_NE(iris.out.find("columns: x = 1, y = 3, z = 4, group = 5\n"), std::string::npos) << iris.out;
+    EXPECT_EQ(iris.data.groupArray, (std::vector<int>{0, 1, 2, 0}));
+    EXPECT_EQ(iris.data.groupNames.at(1), "Iris-versicolor");
+
+    // Whole numbers stay data values; a fourth of other numbers is no group.
+    const Report whole = loadText("1,2,3,7\n4,5,6,2\n");
+    EXPECT_EQ(whole.data.groupArray, (std::vector<int>{7, 2}));
+    EXPECT_TRUE(whole.data.groupNames.empty());
+    const Report fractional = loadText("1,2,3,0.5\n4,5,6,2\n");
+    EXPECT_EQ(fractional.data.loadedFormat, static_cast<int>(DataFormat::Plain));
+    EXPECT_TRUE(fractional.data.groupArray.empty());
+}

@@ -1,5 +1,5 @@
 // Over the picture: the colour bar of colour by height (in both eyes of StereoView, never in
-// Anaglyph), the help text on and off, and the data's box with its ticks.
+// Anaglyph), the legend of text groups, the help text on and off, and the data's box with its ticks.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -12,6 +12,7 @@
 #include "core/value_colors.h"
 #include "core/view_maths.h"
 #include "render/gl/frame.h"
+#include "render/gl/group_legend.h"
 #include "render/gl/offscreen_context.h"
 #include "render/gl/overlays.h"
 
@@ -115,6 +116,49 @@ TEST_F(Overlays, TheColourBarShowsTheMapWhereTheColoursShow)
     const Picture anaglyph = frame();
     viewer.colorBy = ColorBy::Eye;
     EXPECT_EQ(anaglyph.rgb, frame().rgb) << "Anaglyph shows neither the colours nor their bar";
+}
+
+TEST_F(Overlays, TextGroupsShowALegendWhileColouredByGroup)
+{
+    open(false);
+    setSetting(viewer.displayType, DisplayType::Points);
+    dataSet.loadedFormat = static_cast<int>(DataFormat::Colored);
+    dataSet.groupArray.assign(dataSet.coordArray.size(), 1);
+    dataSet.groupNames = {"alpha", "beta", "gamma"};
+    ++dataSet.generation;
+    const GroupLegendLayout layout = groupLegendLayout(dataSet, kWidth, kHeight);
+    ASSERT_EQ(layout.entries.size(), 3u);
+    const auto swatchAt = [&](const Picture& p, const LegendEntry& e) {
+        return p.at(e.x + layout.swatch / 2, row(e.y + layout.swatch / 2));
+    };
+    const Picture byEye = frame();
+    EXPECT_TRUE(exactly(255, 255, 255)(swatchAt(byEye, layout.entries[1]))) << "no legend coloured by the eyes";
+
+    viewer.colorBy = ColorBy::Group;
+    const Picture byGroup = frame();
+    const int want[3][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    for (int g = 0; g < 3; ++g) {
+        EXPECT_TRUE(exactly(want[g][0], want[g][1], want[g][2])(swatchAt(byGroup, layout.entries[g]))) << g;
+    }
+    const Region text = findRegion(byGroup, exactly(0, 0, 0), layout.entries[0].textX, row(layout.y1), kWidth,
+                                   row(layout.y0));
+    EXPECT_GT(text.count, 30) << "the groups' texts";
+    viewer.stereoMode = ViewMode::Anaglyph;
+    EXPECT_TRUE(exactly(255, 255, 255)(swatchAt(frame(), layout.entries[1]))) << "nor in Anaglyph";
+
+    // Past 50 groups the rest are left out; a lower window takes more columns, and a narrow
+    // one shows the columns that fit, all inside it.
+    dataSet.groupNames.resize(70, "g");
+    for (const int height : {1200, 400, 120}) {
+        const GroupLegendLayout many = groupLegendLayout(dataSet, kWidth, height);
+        EXPECT_EQ(many.entries.size() < static_cast<std::size_t>(kLegendGroups), height == 120) << height;
+        for (std::size_t k = 0; k < many.entries.size(); ++k) {
+            const LegendEntry& e = many.entries[k];
+            EXPECT_EQ(e.group, static_cast<int>(k));
+            EXPECT_TRUE(e.x >= 0 && e.textX + 12 <= kWidth && e.y >= many.y0 && e.y + many.swatch <= height)
+                << height << " group " << k;
+        }
+    }
 }
 
 TEST_F(Overlays, BothEyesOfStereoViewShowTheBar)
