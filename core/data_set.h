@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ struct DataSet {
     // The text of each group, when the file names its groups by text (group g is groupNames[g]);
     // empty when the groups are numbers. It goes with groupArray.
     std::vector<std::string> groupNames;
+    // The colour the file gives each point: red, green, blue and alpha, a byte each (four
+    // bytes a point, in the order of coordArray); empty when the file gives none.
+    std::vector<std::uint8_t> pointColors;
     FnTrf fnTrf;
     int loadedFormat = 0;  // how the drawing treats the points: 0 Data, 1 Maple, 2 Data with Color
 

@@ -90,6 +90,7 @@ enum class ColorBy : int {
     Eye = 0,     // the pass's own colour (data with groups keep their data colours)
     Height = 1,  // its z value through the colour map
     Group = 2,   // the data colour of its group; data without groups take their set's number
+    File = 3,    // the colour the file gives each point; as Group for data without such colours
 };
 
 // What "Show axes" draws.

@@ -33,7 +33,7 @@ const char* const kViewWords[] = {"mono",         "anaglyph",    "stereo",      
 const char* const kDisplayWords[] = {"points", "joined", "needled", "grid", "filled"};
 const char* const kScalingWords[] = {"individual", "uniform"};
 const char* const kFormatWords[] = {"data", "maple", "color", "columns", "matrix"};
-const char* const kColorByWords[] = {"eye", "height", "group"};
+const char* const kColorByWords[] = {"eye", "height", "group", "file"};
 const char* const kColorMapWords[] = {"viridis", "gray", "coolwarm"};
 const char* const kAxesStyleWords[] = {"lines", "box"};
 
@@ -187,8 +187,9 @@ std::vector<SettingRow> buildRows()
         intRow("curDataValue", FIELD(curDataValue), 0, 0.0f, 49.0f, 1.0f, nullptr, "data value last coloured"),
         // ---- Colour by value and the axes' style ----
         choiceRow("colorBy", FIELD(colorBy), shown, "--color-by", kColorByWords,
-                  "colour of the data: the eye's, by height (z) through the colour map, or by group (by "
-                  "set without groups); Anaglyph keeps the eye colours"),
+                  "colour of the data: the eye's, by height (z) through the colour map, by group (by "
+                  "set without groups), or the colours the file gives its points (group and file both "
+                  "show them); Anaglyph keeps the eye colours"),
         choiceRow("colorMap", FIELD(colorMap), shown, "--colormap", kColorMapWords, "colour map of heights"),
         withDefaultText(floatsRow("colorRange", FIELD(colorRange), 2, shown, -kUnbounded, kUnbounded, 0.0f,
                                   "--color-range", "LO,HI", 2, "z values at the ends of the colour map"),

@@ -54,6 +54,7 @@ NormaliseReport installLoad(LoadResult& result, DataSet& shown, AxisScaling scal
         shown.groupArray.swap(read.groupArray);
         shown.groupNames.swap(read.groupNames);
     }
+    shown.pointColors.swap(read.pointColors);
     shown.fnTrf = read.fnTrf;
     shown.loadedFormat = read.loadedFormat;
     shown.scaleFactor = read.scaleFactor;

@@ -210,7 +210,7 @@ void buildViewsAndPictures(GLUI* window, Settings& s, PanelHandles& h, const Pan
 
     GLUI_Rollout* colorBy = window->add_rollout_to_panel(rollout, "Color by", true);
     h.colorByRadio =
-        addRadioGroup(window, colorBy, &s.colorBy.raw, ControlId::None, w, {"eye color", "height", "group"});
+        addRadioGroup(window, colorBy, &s.colorBy.raw, ControlId::None, w, {"eye color", "height", "group", "file colours"});
     GLUI_Rollout* colorMap = window->add_rollout_to_panel(rollout, "Color Map", false);
     addRadioGroup(window, colorMap, &s.colorMap.raw, ControlId::None, w, {"viridis", "gray", "coolwarm"});
     h.colorRangeText = window->add_edittext_to_panel(rollout, "Color range:", GLUI_EDITTEXT_TEXT, nullptr,

@@ -32,8 +32,20 @@ bool drawRangeOf(const DataSet& data, DisplayType displayType, DrawRange& range)
     if (count > data.coordArray.size()) {
         return false;
     }
+    if (!data.pointColors.empty() && data.pointColors.size() != data.coordArray.size() * 4) {
+        return false;
+    }
     range = DrawRange{&data, lastSet, f.pointsPerSet, data.loadedFormat == static_cast<int>(DataFormat::Colored)};
     return true;
+}
+
+std::array<unsigned char, 4> vertexColorAt(const DrawRange& range, std::size_t k, double drawnZ)
+{
+    if (fileColors(range)) {
+        const std::uint8_t* c = &range.data->pointColors[k * 4];
+        return {c[0], c[1], c[2], c[3]};
+    }
+    return heightVertexColor(range.coloring, drawnZ);
 }
 
 int pointColorSlot(const DrawRange& range, int i, int j)
@@ -42,6 +54,7 @@ int pointColorSlot(const DrawRange& range, int i, int j)
     case ColorBy::Height:
         return heightSlot(range.coloring, pointAt(range, i, j).z);
     case ColorBy::Group:
+    case ColorBy::File:
         return dataColorIndex(range.colored ? groupAt(range, i, j) : i);
     case ColorBy::Eye:
         break;

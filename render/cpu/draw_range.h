@@ -2,6 +2,7 @@
 // drawing and the drawing from kept vertex arrays.
 #pragma once
 
+#include <array>
 #include <cstddef>
 
 #include "core/data_set.h"
@@ -43,13 +44,26 @@ inline bool ownColors(const DrawRange& range)
 // The colour slot (core/value_colors.h) of point j of set i; -1 for the pass's own colour.
 // By group, data without groups take the data colour of the set's number.
 int pointColorSlot(const DrawRange& range, int i, int j);
-// Whether the quadrilaterals and tubes carry a colour per vertex (heightVertexColor of the
-// vertex's z, or for a tube's ring of its end's z) rather than a colour slot each: when
-// coloured by height. Points keep their slots.
+// Whether each point takes the colour its file gives it: coloured by group or by the file's
+// colours, when the data set holds such colours.
+inline bool fileColors(const DrawRange& range)
+{
+    return (range.coloring.by == ColorBy::Group || range.coloring.by == ColorBy::File) &&
+           !range.data->pointColors.empty();
+}
+
+// Whether the quadrilaterals and tubes carry a colour per vertex (vertexColorAt) rather than
+// a colour slot each: when coloured by height, or by the file's colours. Coloured by height,
+// points keep their slots; with the file's colours they too carry their own.
 inline bool vertexColors(const DrawRange& range)
 {
-    return range.coloring.by == ColorBy::Height;
+    return range.coloring.by == ColorBy::Height || fileColors(range);
 }
+
+// The colour of a vertex at point k of the data set, whose drawn z is drawnZ (a foot of a
+// needle stands for its point): the file's colour of the point, else the colour map's at
+// that height.
+std::array<unsigned char, 4> vertexColorAt(const DrawRange& range, std::size_t k, double drawnZ);
 
 // Whether a surface's quadrilaterals each carry the flat normal of their first three corners:
 // those of plain data always, those of every format when filled, so that a filled surface

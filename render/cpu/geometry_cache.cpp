@@ -27,9 +27,9 @@ int colorOfTube(const DrawRange& range, int i, int j)
     return vertexColors(range) ? -1 : pointColorSlot(range, i, j);
 }
 
-void pushColor(std::vector<std::uint8_t>& out, const DrawRange& range, double z)
+void pushColor(std::vector<std::uint8_t>& out, const DrawRange& range, std::size_t k, double z)
 {
-    const std::array<unsigned char, 4> c = heightVertexColor(range.coloring, z);
+    const std::array<unsigned char, 4> c = vertexColorAt(range, k, z);
     out.insert(out.end(), c.begin(), c.end());
 }
 
@@ -84,8 +84,25 @@ void leaveLastQuadNormal(GeometryCache& cache, const DrawRange& range)
     cache.leavesNormal = true;
 }
 
+// Points in the file's colours: in the data's order, each with its colour, in no material.
+void buildPointsWithFileColors(GeometryCache& cache, const DrawRange& range)
+{
+    const std::size_t count = static_cast<std::size_t>(range.lastSet + 1) * static_cast<std::size_t>(range.ny);
+    cache.points.reserve(count * 3);
+    for (std::size_t k = 0; k < count; ++k) {
+        pushPoint(cache.points, range.data->coordArray[k]);
+    }
+    cache.pointColors.assign(range.data->pointColors.begin(), range.data->pointColors.begin() + count * 4);
+    cache.groups.push_back(ColorGroup{-1, 0, count});
+    cache.lastColorIndex = -1;
+}
+
 void buildPoints(GeometryCache& cache, const DrawRange& range)
 {
+    if (fileColors(range)) {
+        buildPointsWithFileColors(cache, range);
+        return;
+    }
     ColorSort colors;
     for (int i = 0; i <= range.lastSet; ++i) {
         for (int j = 0; j < range.ny; ++j) {
@@ -159,12 +176,13 @@ void buildSurfaceWithVertexColors(GeometryCache& cache, const DrawRange& range, 
     }
     for (int i = 0; i <= range.lastSet; ++i) {
         for (int j = 0; j + 1 < range.ny; ++j) {
-            const Point3d* corners[4] = {&pointAt(range, i, j), &pointAt(range, i + 1, j),
-                                         &pointAt(range, i + 1, j + 1), &pointAt(range, i, j + 1)};
+            const std::size_t corners[4] = {pointIndex(range, i, j), pointIndex(range, i + 1, j),
+                                            pointIndex(range, i + 1, j + 1), pointIndex(range, i, j + 1)};
             const Point3d n = normals ? quadNormal(range, i, j) : Point3d{};
-            for (const Point3d* p : corners) {
+            for (const std::size_t k : corners) {
+                const Point3d* p = &range.data->coordArray[k];
                 pushPoint(cache.surfaceVertices, *p);
-                pushColor(cache.surfaceColors, range, p->z);
+                pushColor(cache.surfaceColors, range, k, p->z);
                 if (normals) {
                     pushPoint(cache.surfaceNormals, n);
                 }
@@ -307,7 +325,8 @@ void pushLineVertex(GeometryCache& cache, const LineVertex& v)
 {
     pushPoint(cache.lineVertices, v.position);
     if (vertexColors(cache.range)) {
-        pushColor(cache.lineColors, cache.range, v.position.z);
+        // The vertex's id tells its point: tag * points + the point's index.
+        pushColor(cache.lineColors, cache.range, v.id % cache.range.data->coordArray.size(), v.position.z);
     }
     Point3d d = v.direction;
     normalise(d);
@@ -433,32 +452,39 @@ void buildThinLines(GeometryCache& cache)
 
 }  // namespace
 
-void tubeSegmentEnds(const DataSet& data, const TubeSegment& segment, Point3d& a, Point3d& b)
+void tubeSegmentPoints(const DataSet& data, const TubeSegment& segment, std::size_t& ka, std::size_t& kb)
 {
-    const Point3d& p = data.coordArray[segment.point];
-    switch (segment.kind) {
-    case TubeSegment::Joined:
-        a = p;
-        b = data.coordArray[segment.point + 1];
-        break;
-    case TubeSegment::Floor: {
-        const bool firstOfSet = segment.point % static_cast<std::uint32_t>(data.fnTrf.pointsPerSet) == 0;
-        a = footOf(data, firstOfSet ? p : data.coordArray[segment.point - 1]);
-        b = footOf(data, p);
-        break;
-    }
-    case TubeSegment::Needle:
-        a = footOf(data, p);
-        b = p;
-        break;
+    const std::size_t k = segment.point;
+    ka = kb = k;
+    if (segment.kind == TubeSegment::Joined) {
+        kb = k + 1;
+    } else if (segment.kind == TubeSegment::Floor && k % static_cast<std::uint32_t>(data.fnTrf.pointsPerSet) != 0) {
+        ka = k - 1;
     }
 }
 
-void colorTubeEnds(const DrawRange& range, const Point3d& a, const Point3d& b, std::size_t firstVertex,
-                   MeshArrays& mesh)
+void tubeSegmentEnds(const DataSet& data, const TubeSegment& segment, Point3d& a, Point3d& b)
 {
-    const std::array<unsigned char, 4> colorA = heightVertexColor(range.coloring, a.z);
-    const std::array<unsigned char, 4> colorB = heightVertexColor(range.coloring, b.z);
+    std::size_t ka, kb;
+    tubeSegmentPoints(data, segment, ka, kb);
+    a = data.coordArray[ka];
+    b = data.coordArray[kb];
+    // A floor runs between feet; a needle rises from its point's foot.
+    if (segment.kind != TubeSegment::Joined) {
+        a = footOf(data, a);
+    }
+    if (segment.kind == TubeSegment::Floor) {
+        b = footOf(data, b);
+    }
+}
+
+void colorTubeEnds(const DrawRange& range, const TubeSegment& segment, const Point3d& a, const Point3d& b,
+                   std::size_t firstVertex, MeshArrays& mesh)
+{
+    std::size_t ka, kb;
+    tubeSegmentPoints(*range.data, segment, ka, kb);
+    const std::array<unsigned char, 4> colorA = vertexColorAt(range, ka, a.z);
+    const std::array<unsigned char, 4> colorB = vertexColorAt(range, kb, b.z);
     colorTubeVertices(mesh, firstVertex, a, b, colorA.data(), colorB.data());
 }
 
@@ -552,7 +578,7 @@ const MeshArrays* GeometryStore::keptTubeMesh()
             const std::size_t first = mesh.vertexCount();
             appendTube(ring, a, b, cache_.thickness, mesh);
             if (colored) {
-                colorTubeEnds(cache_.range, a, b, first, mesh);
+                colorTubeEnds(cache_.range, cache_.tubes[s], a, b, first, mesh);
             }
         }
         meshGroup.count = mesh.indices.size() - meshGroup.first;

@@ -30,11 +30,13 @@ struct TubeSegment {
     std::uint32_t kind : 2;
 };
 void tubeSegmentEnds(const DataSet& data, const TubeSegment& segment, Point3d& a, Point3d& b);
+// The points whose colours the tube's ends a and b take (a foot takes its point's).
+void tubeSegmentPoints(const DataSet& data, const TubeSegment& segment, std::size_t& ka, std::size_t& kb);
 
-// Gives the vertices of the tube from a to b, appended to mesh from firstVertex on, the
-// colours of its ends' heights (coloured by height).
-void colorTubeEnds(const DrawRange& range, const Point3d& a, const Point3d& b, std::size_t firstVertex,
-                   MeshArrays& mesh);
+// Gives the vertices of the tube of segment from a to b, appended to mesh from firstVertex on,
+// the colours of its ends (vertexColorAt: of their heights, or the file's colours).
+void colorTubeEnds(const DrawRange& range, const TubeSegment& segment, const Point3d& a, const Point3d& b,
+                   std::size_t firstVertex, MeshArrays& mesh);
 
 struct GeometryCache {
     // What the arrays were built from.
@@ -47,8 +49,10 @@ struct GeometryCache {
     int segments = 0;
     DrawRange range{nullptr, -1, 0, false};
 
-    // Points: positions grouped by colour (groups count points).
+    // Points: positions grouped by colour (groups count points); in the file's colours, in
+    // the data's order with the colour of each (pointColors, four bytes a point).
     std::vector<float> points;
+    std::vector<std::uint8_t> pointColors;
 
     // Surfaces. Plain and Maple data share the grid's vertices (surfaceVertices, one per
     // point) and draw surfaceQuads quadrilaterals (gridQuad) as GL_QUADS; coloured by

@@ -57,10 +57,13 @@ void emitPoints(const DrawContext& c, const DrawRange& range)
     glBegin(GL_POINTS);
     for (int i = 0; i <= range.lastSet; ++i) {
         for (int j = 0; j < range.ny; ++j) {
-            if (ownColors(range)) {
+            const Point3d& p = pointAt(range, i, j);
+            if (fileColors(range)) {
+                glColor4ubv(vertexColorAt(range, pointIndex(range, i, j), p.z).data());
+            } else if (ownColors(range)) {
                 setPointColor(c, range, i, j);
             }
-            vertexOf(pointAt(range, i, j));
+            vertexOf(p);
         }
     }
     glEnd();
@@ -86,12 +89,14 @@ void printTubeColors(const DrawContext& c, const DrawRange& range)
     }
 }
 
-// A tube of a line set: in its point's material, or coloured by height from end to end.
-void emitTube(const DrawContext& c, const DrawRange& range, int i, int j, const Point3d& a, const Point3d& b)
+// A tube of point j of set i, from a (at or above point jA of the set) to b (at or above point
+// jB): in its point's material, or in its ends' colours from end to end.
+void emitTube(const DrawContext& c, const DrawRange& range, int i, int j, int jA, int jB, const Point3d& a,
+              const Point3d& b)
 {
     if (vertexColors(range)) {
-        const std::array<unsigned char, 4> colorA = heightVertexColor(range.coloring, a.z);
-        const std::array<unsigned char, 4> colorB = heightVertexColor(range.coloring, b.z);
+        const std::array<unsigned char, 4> colorA = vertexColorAt(range, pointIndex(range, i, jA), a.z);
+        const std::array<unsigned char, 4> colorB = vertexColorAt(range, pointIndex(range, i, jB), b.z);
         drawColoredTube(c.quadric, centring(c.data), a, b, c.settings.thickness, c.settings.segments, colorA.data(),
                         colorB.data());
         return;
@@ -108,7 +113,7 @@ void emitJoinedTubes(const DrawContext& c, const DrawRange& range)
         for (int j = 0; j + 1 < range.ny; ++j) {
             const Point3d& a = pointAt(range, i, j);
             const Point3d& b = pointAt(range, i, j + 1);
-            emitTube(c, range, i, j, a, b);
+            emitTube(c, range, i, j, j, j + 1, a, b);
             if (range.colored && c.diagnostics) {
                 printTubeColor(c, range, i, j);
             }
@@ -124,18 +129,19 @@ void emitNeedles(const DrawContext& c, const DrawRange& range)
         for (int j = 0; j < range.ny; ++j) {
             const Point3d& p = pointAt(range, i, j);
             const Point3d foot{p.x, floorY, p.z};
-            emitTube(c, range, i, j, prev, foot);
-            emitTube(c, range, i, j, foot, p);
+            emitTube(c, range, i, j, j > 0 ? j - 1 : 0, j, prev, foot);
+            emitTube(c, range, i, j, j, j, foot, p);
             prev = foot;
         }
     }
 }
 
-// A corner of a quadrilateral, in its height's colour when coloured by height.
-void surfaceVertex(const DrawRange& range, const Point3d& p)
+// Point j of set i as a corner of a quadrilateral, in its own colour when the vertices carry theirs.
+void surfaceVertex(const DrawRange& range, int i, int j)
 {
+    const Point3d& p = pointAt(range, i, j);
     if (vertexColors(range)) {
-        glColor4ubv(heightVertexColor(range.coloring, p.z).data());
+        glColor4ubv(vertexColorAt(range, pointIndex(range, i, j), p.z).data());
     }
     vertexOf(p);
 }
@@ -148,7 +154,6 @@ void emitSurface(const DrawContext& c, const DrawRange& range, bool flatNormals)
             const Point3d& p00 = pointAt(range, i, j);
             const Point3d& p10 = pointAt(range, i + 1, j);
             const Point3d& p11 = pointAt(range, i + 1, j + 1);
-            const Point3d& p01 = pointAt(range, i, j + 1);
             if (flatNormals) {
                 const Point3d n = triangleNormal(p00, p10, p11);
                 glNormal3f(static_cast<float>(n.x), static_cast<float>(n.y), static_cast<float>(n.z));
@@ -156,10 +161,10 @@ void emitSurface(const DrawContext& c, const DrawRange& range, bool flatNormals)
             if (ownColors(range) && !vertexColors(range)) {
                 useGroupMaterial(c.settings, pointColorSlot(range, i, j));
             }
-            surfaceVertex(range, p00);
-            surfaceVertex(range, p10);
-            surfaceVertex(range, p11);
-            surfaceVertex(range, p01);
+            surfaceVertex(range, i, j);
+            surfaceVertex(range, i + 1, j);
+            surfaceVertex(range, i + 1, j + 1);
+            surfaceVertex(range, i, j + 1);
         }
     }
     glEnd();
@@ -230,8 +235,9 @@ void drawLoadedData(const DrawContext& c)
         return;
     }
     range.coloring = valueColoringFor(settings, c.data);
-    // Points keep a step of the colour map each; surfaces and tubes colour their vertices.
-    const bool colorVertices = vertexColors(range) && type != DisplayType::Points;
+    // Coloured by height, points keep a step of the colour map each; surfaces and tubes, and
+    // points in the file's colours, colour their vertices.
+    const bool colorVertices = vertexColors(range) && (type != DisplayType::Points || fileColors(range));
     if (colorVertices) {
         beginVertexColors();
     }

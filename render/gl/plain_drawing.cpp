@@ -256,13 +256,14 @@ void drawSurfaceRows(const DrawContext& c, const Sources& s, const GeometryCache
 void drawPointsPlain(const DrawContext& c, const DrawRange& range)
 {
     const GeometryCache& cache = c.geometry.geometryFor(range, DisplayType::Points, geometryInputs(c));
-    const Sources s = keep(c, kPoints, cache.points, kNoFloats, kNoIndices);
+    const Sources s = keep(c, kPoints, cache.points, kNoFloats, kNoIndices, cache.pointColors);
     glEnableClientState(GL_VERTEX_ARRAY);
-    pointArrays(c.buffers, s, 0, false);
+    pointArrays(c.buffers, s, 0, false, !cache.pointColors.empty());
     for (const ColorGroup& g : cache.groups) {
         useGroupMaterial(c.settings, g.colorIndex);
         drawArraysChunked(GL_POINTS, g.first, g.count, 1, kPlainChunk);
     }
+    glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
     leaveStateAsDrawn(c.settings, cache);
 }

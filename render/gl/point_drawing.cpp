@@ -73,8 +73,8 @@ void drawPointsFast(const DrawContext& c, const DrawRange& range)
     const double reach = smoothPointReach(size);
     const PassTransform t = currentTransform();
     double inverse[16];
-    if (cache.points.size() / 3 >= kSplatFrom && cache.groups.size() == 1 && smooth && reach <= kSplatReach &&
-        affineInverse(t.modelview, inverse)) {
+    if (cache.points.size() / 3 >= kSplatFrom && cache.groups.size() == 1 && cache.pointColors.empty() && smooth &&
+        reach <= kSplatReach && affineInverse(t.modelview, inverse)) {
         const int pass = slicedFramePass() >= 0 && slicedFramePass() < kKeptPasses ? slicedFramePass() : kKeptPasses;
         SplatResult& splat = splats[pass];
         if (pass == kKeptPasses || !splatWork[pass].reusable()) {
@@ -89,10 +89,12 @@ void drawPointsFast(const DrawContext& c, const DrawRange& range)
         drawSplattedPixels(t, splat.covered);
     } else {
         glVertexPointer(3, GL_FLOAT, 0, cache.points.data());
+        vertexColorArray(cache.pointColors);
         for (const ColorGroup& g : cache.groups) {
             useGroupMaterial(c.settings, g.colorIndex);
             drawArraysChunked(GL_POINTS, g.first, g.count, 1);
         }
+        glDisableClientState(GL_COLOR_ARRAY);
     }
     glDisableClientState(GL_VERTEX_ARRAY);
     leaveStateAsDrawn(c.settings, cache);

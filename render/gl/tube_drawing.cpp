@@ -308,7 +308,7 @@ void drawVisibleTubes(const DrawContext& c, const GeometryCache& cache, const Fa
             const std::size_t firstVertex = scratchMesh.vertexCount();
             appendTubeTriangles(ring, a, b, c.settings.thickness, visible.trianglesOf(k), scratchMesh);
             if (colored) {
-                colorTubeEnds(cache.range, a, b, firstVertex, scratchMesh);
+                colorTubeEnds(cache.range, cache.tubes[visible.tubes[k]], a, b, firstVertex, scratchMesh);
             }
         }
         drawMesh(scratchMesh, 0, scratchMesh.indices.size(), false);
@@ -353,7 +353,7 @@ void drawTubeMeshes(const DrawContext& c, const GeometryCache& cache)
                     const std::size_t firstVertex = scratchMesh.vertexCount();
                     appendTube(ring, a, b, c.settings.thickness, scratchMesh);
                     if (vertexColors(cache.range)) {
-                        colorTubeEnds(cache.range, a, b, firstVertex, scratchMesh);
+                        colorTubeEnds(cache.range, cache.tubes[s], a, b, firstVertex, scratchMesh);
                     }
                 }
                 drawMesh(scratchMesh, 0, scratchMesh.indices.size(), false);

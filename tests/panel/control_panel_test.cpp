@@ -212,6 +212,7 @@ std::vector<Row> controlDisplayRows()
         plain(K::RadioButton, 3, "eye color"),
         plain(K::RadioButton, 3, "height"),
         plain(K::RadioButton, 3, "group"),
+        plain(K::RadioButton, 3, "file colours"),
         rollout(1, "Color Map", false),
         group(2, &v.colorMap.raw, -1),
         plain(K::RadioButton, 3, "viridis"),

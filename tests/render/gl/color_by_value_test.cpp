@@ -1,4 +1,4 @@
-// Colour by height and by group: the drawings from kept vertex arrays (assisted and plain)
+// Colour by height, by group and by the file's colours: the drawings from kept vertex arrays (assisted and plain)
 // against the immediate-mode reference, the direction of the colour map, colours that blend
 // across a quadrilateral and along a tube, the eye colours of Anaglyph and kept geometry that
 // follows every change of the colouring.
@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <map>
 #include <cstdlib>
 #include <set>
@@ -171,6 +172,41 @@ TEST_F(ColorByValue, EveryDisplayTypeAndFormatLooksAsInImmediateMode)
             }
         }
     }
+}
+
+TEST_F(ColorByValue, TheFilesOwnColoursShowByGroupAndByFileInEveryDrawing)
+{
+    // Each set in red, green or blue, as a scanner's file gives them point by point.
+    const auto loadColoured = [](int nx, int ny) {
+        loadGrid(nx, ny, 0);
+        for (int i = 0; i < nx; ++i) {
+            for (int j = 0; j < ny; ++j) {
+                const std::uint8_t c[4] = {std::uint8_t(i % 3 == 0 ? 255 : 0), std::uint8_t(i % 3 == 1 ? 255 : 0),
+                                           std::uint8_t(i % 3 == 2 ? 255 : 0), 255};
+                dataSet.pointColors.insert(dataSet.pointColors.end(), c, c + 4);
+            }
+        }
+    };
+    setSetting(viewer.thickness, 0.1f);
+    loadColoured(9, 11);
+    setSetting(viewer.displayType, DisplayType::Filled);
+    const Picture byEye = frame(false);
+    EXPECT_EQ(findRegion(byEye, isGreenish).count, 0) << "the eye colours hide the file's";
+    for (ColorBy by : {ColorBy::Group, ColorBy::File}) {
+        viewer.colorBy = by;
+        for (int type = 0; type < 5; ++type) {
+            setSetting(viewer.displayType, static_cast<DisplayType>(type));
+            const std::string what = "by " + std::to_string(static_cast<int>(by)) + " type " + std::to_string(type);
+            const Picture p = expectSameAsReference(what);
+            EXPECT_GT(findRegion(p, isGreenish).count, 20) << what;
+            EXPECT_GT(findRegion(p, isReddish).count, 20) << what;
+        }
+    }
+    // Enough points for the assisted drawing to merge points of one colour: these keep theirs.
+    loadColoured(200, 200);
+    setSetting(viewer.displayType, DisplayType::Points);
+    setSetting(viewer.thickness, 0.01f);
+    EXPECT_GT(findRegion(expectSameAsReference("many points"), isGreenish).count, 500);
 }
 
 TEST_F(ColorByValue, FineSurfacesThinTubesAndManyPointsLookAsInImmediateMode)
