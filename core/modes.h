@@ -52,6 +52,8 @@ enum class DataFormat : int {
     Colored = 2,  // "Data with Color"
     Columns = 3,  // delimited text columns: x, y, z and perhaps a group per row
     Matrix = 4,   // rows of z values over the column and row indices
+    Npy = 5,      // a NumPy .npy array: points, sets of points or a matrix of heights
+    Ply = 6,      // a PLY point cloud: the vertices, perhaps with colours
 };
 
 // "Axis Scaling": each axis scaled into the cube by itself, or all by the smallest scale.

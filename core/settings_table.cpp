@@ -32,7 +32,7 @@ const char* const kViewWords[] = {"mono",         "anaglyph",    "stereo",      
                                   "top-bottom",   "interleaved", "color-anaglyph"};
 const char* const kDisplayWords[] = {"points", "joined", "needled", "grid", "filled"};
 const char* const kScalingWords[] = {"individual", "uniform"};
-const char* const kFormatWords[] = {"data", "maple", "color", "columns", "matrix"};
+const char* const kFormatWords[] = {"data", "maple", "color", "columns", "matrix", "npy", "ply"};
 const char* const kColorByWords[] = {"eye", "height", "group", "file"};
 const char* const kColorMapWords[] = {"viridis", "gray", "coolwarm"};
 const char* const kAxesStyleWords[] = {"lines", "box"};

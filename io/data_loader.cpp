@@ -3,15 +3,19 @@
 #include "io/data_loader.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "io/columns_reader.h"
+#include "io/data_bytes.h"
 #include "io/format_detect.h"
 #include "io/maple_reader.h"
 #include "io/matrix_reader.h"
+#include "io/npy_reader.h"
 #include "io/point_readers.h"
 #include "io/reader_common.h"
 #include "io/report_text.h"
+#include "io/text_lines.h"
 
 LoadResult readTextAs(const char* name, const char* begin, const char* end, DataFormat format,
                       const std::string& columns)
@@ -33,16 +37,81 @@ LoadResult readTextAs(const char* name, const char* begin, const char* end, Data
     case DataFormat::Matrix:
         result = readMatrixText(name, begin, end);
         break;
+    case DataFormat::Npy:
+    case DataFormat::Ply:
+        return readBinaryAs(name, ByteSpan{begin, end}, format);
     }
     refuseIfNothingRead(result);
     return result;
 }
 
+LoadResult readBinaryAs(const char* name, const ByteSpan& bytes, DataFormat format)
+{
+    if (format == DataFormat::Npy) {
+        return readNpyBytes(name, bytes);
+    }
+    return loadFailure(fileError(name, "is not read as a PLY file yet"));
+}
+
+namespace {
+
+// The text of bytes read into memory, made ready for the text readers; false with the report
+// line in error when it is no text they can take.
+bool textOf(const char* name, DataBytes& bytes, DataText& text, std::string& error)
+{
+    if (bytes.mapped) {
+        // Mapped because it starts as a binary file does: its own reader reads it.
+        const ByteSpan span = bytes.span();
+        const std::optional<DataFormat> binary = binaryFormatOf(span.begin, static_cast<std::size_t>(span.end - span.begin));
+        error = fileError(name, std::string("starts as a ") + formatLabel(binary.value_or(DataFormat::Npy)) +
+                                    " file does, not as text; nothing is loaded");
+        return false;
+    }
+    return prepareDataText(name, bytes.buffer, text, error);
+}
+
+// Reads the content in format: binary formats from their bytes, text formats from its text.
+LoadResult readBytesAs(const char* name, DataBytes& bytes, DataFormat format, const std::string& columns)
+{
+    if (isBinaryFormat(format)) {
+        return readBinaryAs(name, bytes.span(), format);
+    }
+    DataText text;
+    std::string error;
+    if (!textOf(name, bytes, text, error)) {
+        return loadFailure(error);
+    }
+    return readTextAs(name, text.begin, text.end, format, columns);
+}
+
+// The format that the content looks like: a binary one by its magic, else the guess over its
+// text; nothing when it is neither.
+std::optional<DataFormat> formatOfBytes(const char* name, DataBytes& bytes)
+{
+    const ByteSpan span = bytes.span();
+    const std::size_t size = static_cast<std::size_t>(span.end - span.begin);
+    if (const std::optional<DataFormat> binary = binaryFormatOf(span.begin, size)) {
+        return binary;
+    }
+    DataText text;
+    std::string error;
+    if (!textOf(name, bytes, text, error)) {
+        return std::nullopt;
+    }
+    const std::size_t sample = std::min<std::size_t>(static_cast<std::size_t>(text.end - text.begin), kDetectBytes);
+    return detectFormat(text.begin, sample);
+}
+
+}  // namespace
+
 LoadResult readDataFileAs(const DataFile& file, DataFormat format, const std::string& columns)
 {
-    return readTextFile(file, [&](const char* name, const char* begin, const char* end) {
-        return readTextAs(name, begin, end, format, columns);
-    });
+    DataBytes bytes;
+    std::string error;
+    if (!readDataBytes(file, bytes, error)) {
+        return loadFailure(error);
+    }
+    return readBytesAs(file.name, bytes, format, columns);
 }
 
 NormaliseReport installLoad(LoadResult& result, DataSet& shown, AxisScaling scaling)
@@ -102,27 +171,27 @@ std::string wrongFormatLine(const char* name, DataFormat likely, FormatChosenIn 
 
 LoadResult readForLoad(const DataFile& file, const LoadSettings& settings)
 {
-    LoadResult result;
-    FileBuffer buffer;
-    DataText text;
-    if (!openDataText(file, buffer, text, result)) {
-        return result;
+    DataBytes bytes;
+    std::string error;
+    if (!readDataBytes(file, bytes, error)) {
+        return loadFailure(error);
     }
-    const std::size_t sample = std::min<std::size_t>(static_cast<std::size_t>(text.end - text.begin), kDetectBytes);
     if (settings.detectFormat) {
-        const DataFormat detected = detectFormat(text.begin, sample);
-        return readTextAs(file.name, text.begin, text.end, detected, settings.columns);
+        const std::optional<DataFormat> detected = formatOfBytes(file.name, bytes);
+        // Content that is no text gives the text readers' line that says so.
+        return readBytesAs(file.name, bytes, detected.value_or(DataFormat::Plain), settings.columns);
     }
-    result = readTextAs(file.name, text.begin, text.end, settings.format, settings.columns);
+    LoadResult result = readBytesAs(file.name, bytes, settings.format, settings.columns);
     if (result.loaded) {
         return result;
     }
     // Read nothing: if the file looks like another format and that format reads it, say so.
-    const DataFormat likely = detectFormat(text.begin, sample);
-    if (likely == settings.format || !readTextAs(file.name, text.begin, text.end, likely, settings.columns).loaded) {
+    const std::optional<DataFormat> likely = formatOfBytes(file.name, bytes);
+    if (!likely || *likely == settings.format ||
+        !readBytesAs(file.name, bytes, *likely, settings.columns).loaded) {
         return result;
     }
-    return loadFailure(wrongFormatLine(file.name, likely, settings.chosenIn));
+    return loadFailure(wrongFormatLine(file.name, *likely, settings.chosenIn));
 }
 
 bool loadDataFile(const DataFile& file, const LoadSettings& settings, DataSet& shown)

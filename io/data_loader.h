@@ -8,6 +8,7 @@
 #include "core/data_set.h"
 #include "core/modes.h"
 #include "core/settings.h"
+#include "io/file_map.h"
 #include "io/load_report.h"
 #include "io/load_result.h"
 
@@ -16,6 +17,9 @@
 // expected values and read none comes back failed.
 LoadResult readTextAs(const char* name, const char* begin, const char* end, DataFormat format,
                       const std::string& columns = std::string());
+
+// Reads a binary format's bytes (a mapping's pages are given back as they are read).
+LoadResult readBinaryAs(const char* name, const ByteSpan& bytes, DataFormat format);
 
 // Reads file with the reader of format. Nothing but the result changes.
 LoadResult readDataFileAs(const DataFile& file, DataFormat format, const std::string& columns = std::string());

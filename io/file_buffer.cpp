@@ -19,11 +19,6 @@
 
 namespace {
 
-struct FdCloser {
-    int fd;
-    ~FdCloser() { close(fd); }
-};
-
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
 // From this size on, files are read and arrays faulted in on two threads.
@@ -162,7 +157,14 @@ void adviseHugePages(const void* start, std::size_t bytes)
     }
 }
 
-FileReadStatus readRegularFile(const char* path, FileBuffer& buffer)
+OpenFile::~OpenFile()
+{
+    if (fd >= 0) {
+        close(fd);
+    }
+}
+
+FileReadStatus openRegularFile(const char* path, OpenFile& file)
 {
     // Without O_NONBLOCK, opening a named pipe waits for a writer that may never come.
     int fd;
@@ -180,7 +182,7 @@ FileReadStatus readRegularFile(const char* path, FileBuffer& buffer)
         }
         return failed(FileReadOutcome::openFailed, error);
     }
-    FdCloser closer{fd};
+    file.fd = fd;
     struct stat info {};
     if (fstat(fd, &info) != 0) {
         return failed(FileReadOutcome::readFailed, errno);
@@ -194,7 +196,36 @@ FileReadStatus readRegularFile(const char* path, FileBuffer& buffer)
     if (size > physicalMemory()) {
         return failed(FileReadOutcome::tooLarge);
     }
+    file.size = static_cast<std::size_t>(size);
+    return FileReadStatus{};
+}
 
+long long readFileBytes(const OpenFile& file, std::size_t offset, char* into, std::size_t size)
+{
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t n = pread(file.fd, into + got, size - got, static_cast<off_t>(offset + got));
+        if (n == 0) {
+            break;
+        }
+        if (n < 0 && errno != EINTR) {
+            return -1;
+        }
+        got += n > 0 ? static_cast<std::size_t>(n) : 0;
+    }
+    return static_cast<long long>(got);
+}
+
+FileReadStatus readRegularFile(const char* path, FileBuffer& buffer)
+{
+    OpenFile file;
+    const FileReadStatus status = openRegularFile(path, file);
+    return status.outcome == FileReadOutcome::ok ? readOpenFile(file, buffer) : status;
+}
+
+FileReadStatus readOpenFile(const OpenFile& file, FileBuffer& buffer)
+{
+    const std::size_t size = file.size;
     std::unique_ptr<char[]> bytes;
     try {
         bytes.reset(new char[size > 0 ? size : 1]);
@@ -203,7 +234,7 @@ FileReadStatus readRegularFile(const char* path, FileBuffer& buffer)
     }
     adviseHugePages(bytes.get(), size);
     // A file that shrank meanwhile ends early; one that grew is read as it was.
-    const RangeRead read = readWhole(fd, bytes.get(), size);
+    const RangeRead read = readWhole(file.fd, bytes.get(), size);
     if (read.error != 0) {
         return failed(FileReadOutcome::readFailed, read.error);
     }

@@ -22,10 +22,32 @@ struct FileReadStatus {
     const char* kind = "";     // what a notRegular file is: "a folder", "a named pipe", ...
 };
 
-// Reads the regular file at path into buffer (any earlier content is replaced). The type is
-// checked on the file that was opened (so a pipe never blocks and a device is never read), and
-// the read stops at the size the file had then, however it grows meanwhile.
+// A regular file open for reading, and the size it had when it was opened; closed with it.
+struct OpenFile {
+    int fd = -1;
+    std::size_t size = 0;
+
+    OpenFile() = default;
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    ~OpenFile();
+};
+
+// Opens path for reading, if it is a regular file: the type is checked on the file that was
+// opened (so a pipe never blocks and a device is never read). A file larger than the
+// machine's memory is refused (tooLarge).
+FileReadStatus openRegularFile(const char* path, OpenFile& file);
+
+// Reads the file into buffer (any earlier content is replaced), up to the size it had when
+// opened, however it grows meanwhile.
+FileReadStatus readOpenFile(const OpenFile& file, FileBuffer& buffer);
+
+// openRegularFile, then readOpenFile.
 FileReadStatus readRegularFile(const char* path, FileBuffer& buffer);
+
+// Up to size bytes from offset of the file into into, not counted as read progress; how many
+// there were (-1 on an error, with errno set).
+long long readFileBytes(const OpenFile& file, std::size_t offset, char* into, std::size_t size);
 
 // The report line of a failed read of the file called name: "File <name> does not exist" when
 // it does not, else what it is or why it could not be read.

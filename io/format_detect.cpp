@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "io/delimited_fields.h"
+#include "io/npy_reader.h"
 #include "io/text_lines.h"
 
 namespace {
@@ -139,8 +140,24 @@ bool isTable(const char* begin, const char* end)
 
 }  // namespace
 
+std::optional<DataFormat> binaryFormatOf(const char* bytes, std::size_t size)
+{
+    if (looksLikeNpy(bytes, size)) {
+        return DataFormat::Npy;
+    }
+    return std::nullopt;
+}
+
+bool isBinaryFormat(DataFormat format)
+{
+    return format == DataFormat::Npy || format == DataFormat::Ply;
+}
+
 DataFormat detectFormat(const char* bytes, std::size_t size)
 {
+    if (const std::optional<DataFormat> binary = binaryFormatOf(bytes, size)) {
+        return *binary;
+    }
     const char* end = bytes + size;
     const char* begin = skipByteOrderMark(bytes, end);
     if (isMapleGrid(begin, end)) {
@@ -208,7 +225,9 @@ constexpr FormatName kFormatNames[] = {{"data", "Data", DataFormat::Plain},
                                        {"maple", "Maple", DataFormat::Maple},
                                        {"color", "Data with Color", DataFormat::Colored},
                                        {"columns", "Columns", DataFormat::Columns},
-                                       {"matrix", "Matrix", DataFormat::Matrix}};
+                                       {"matrix", "Matrix", DataFormat::Matrix},
+                                       {"npy", "NumPy", DataFormat::Npy},
+                                       {"ply", "PLY", DataFormat::Ply}};
 
 bool sameWord(const char* a, const char* b)
 {

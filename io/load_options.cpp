@@ -9,7 +9,7 @@ std::string formatWords()
 {
     std::string words;
     for (DataFormat format : {DataFormat::Plain, DataFormat::Maple, DataFormat::Colored, DataFormat::Columns,
-                              DataFormat::Matrix}) {
+                              DataFormat::Matrix, DataFormat::Npy, DataFormat::Ply}) {
         words += std::string(formatWord(format)) + "|";
     }
     return words + "auto";
@@ -43,7 +43,7 @@ std::vector<ProgramOption> loadOptions(LoadChoice& choice, Settings& settings)
                              FormatChoice read;
                              if (!parseFormatWord(value.c_str(), read)) {
                                  error = "bad value for --format: '" + value +
-                                         "' (data, maple, color, columns, matrix or auto)";
+                                         "' (data, maple, color, columns, matrix, npy, ply or auto)";
                                  return false;
                              }
                              choice.format = read;

@@ -11,6 +11,11 @@ std::string fileLineError(const char* path, long long line, const std::string& r
     return oneLine(formatLine("File %s: line %lld: ", path, line) + reason);
 }
 
+std::string fileByteError(const char* path, unsigned long long offset, const std::string& reason)
+{
+    return oneLine(formatLine("File %s: byte %llu: ", path, offset) + reason);
+}
+
 std::string quotedExcerpt(const char* begin, const char* end)
 {
     constexpr std::size_t kLongest = 32;

@@ -76,6 +76,8 @@ private:
 // character shown as '?' so that the report stays one line whatever the path or the file holds.
 std::string fileError(const char* path, const std::string& reason);
 std::string fileLineError(const char* path, long long line, const std::string& reason);
+// "File <path>: byte <offset>: <reason>", for binary files, whose offsets count from 0.
+std::string fileByteError(const char* path, unsigned long long offset, const std::string& reason);
 
 // A piece of the file in double quotes for a report line, shortened when long.
 std::string quotedExcerpt(const char* begin, const char* end);

@@ -180,7 +180,7 @@ void buildDataFile(GLUI* window, Settings& s, PanelHandles& h, const PanelWiring
 
     GLUI_Rollout* format = window->add_rollout_to_panel(rollout, "Data Format", true);
     h.dataFormatRadio = addRadioGroup(window, format, &s.dataFormat.raw, ControlId::DataFormat, w,
-                                      {"Data ", "Maple", "Data with Color", "Columns", "Matrix"});
+                                      {"Data ", "Maple", "Data with Color", "Columns", "Matrix", "NumPy", "PLY"});
 
     h.fileList = window->add_listbox_to_panel(rollout, "Files:", w.chosenListItem, toInt(ControlId::FileList), w.action);
     h.fileList->add_item(0, "Choose Model");

@@ -120,7 +120,7 @@ TEST(FormatDetect, ALineCutShortAtTheEndOfTheSampleIsNotJudged)
 TEST(FormatWords, NameEveryFormatAndParseBack)
 {
     for (const DataFormat f : {DataFormat::Plain, DataFormat::Maple, DataFormat::Colored, DataFormat::Columns,
-                               DataFormat::Matrix}) {
+                               DataFormat::Matrix, DataFormat::Npy, DataFormat::Ply}) {
         FormatChoice choice;
         ASSERT_TRUE(parseFormatWord(formatWord(f), choice)) << formatWord(f);
         EXPECT_FALSE(choice.automatic);
@@ -128,6 +128,7 @@ TEST(FormatWords, NameEveryFormatAndParseBack)
     }
     EXPECT_EQ(std::string(formatWord(DataFormat::Colored)), "color");
     EXPECT_EQ(std::string(formatWord(DataFormat::Columns)), "columns");
+    EXPECT_EQ(std::string(formatLabel(DataFormat::Npy)), "NumPy");
     EXPECT_EQ(std::string(formatWord(static_cast<DataFormat>(9))), "unknown");
 
     FormatChoice choice;

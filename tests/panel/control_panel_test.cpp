@@ -202,6 +202,8 @@ std::vector<Row> controlDisplayRows()
         plain(K::RadioButton, 3, "Data with Color"),
         plain(K::RadioButton, 3, "Columns"),
         plain(K::RadioButton, 3, "Matrix"),
+        plain(K::RadioButton, 3, "NumPy"),
+        plain(K::RadioButton, 3, "PLY"),
         bound(K::Listbox, 1, "Files:", &v.chosen_listitem, 403),
         bound(K::Checkbox, 1, "Watch file", &v.watchFile, 405),
         plain(K::StaticText, 0, ""),
