@@ -12,6 +12,7 @@
 #include "io/maple_reader.h"
 #include "io/matrix_reader.h"
 #include "io/npy_reader.h"
+#include "io/ply_reader.h"
 #include "io/point_readers.h"
 #include "io/reader_common.h"
 #include "io/report_text.h"
@@ -47,10 +48,7 @@ LoadResult readTextAs(const char* name, const char* begin, const char* end, Data
 
 LoadResult readBinaryAs(const char* name, const ByteSpan& bytes, DataFormat format)
 {
-    if (format == DataFormat::Npy) {
-        return readNpyBytes(name, bytes);
-    }
-    return loadFailure(fileError(name, "is not read as a PLY file yet"));
+    return format == DataFormat::Npy ? readNpyBytes(name, bytes) : readPlyBytes(name, bytes);
 }
 
 namespace {

@@ -11,6 +11,7 @@
 
 #include "io/delimited_fields.h"
 #include "io/npy_reader.h"
+#include "io/ply_reader.h"
 #include "io/text_lines.h"
 
 namespace {
@@ -144,6 +145,9 @@ std::optional<DataFormat> binaryFormatOf(const char* bytes, std::size_t size)
 {
     if (looksLikeNpy(bytes, size)) {
         return DataFormat::Npy;
+    }
+    if (looksLikePly(bytes, size)) {
+        return DataFormat::Ply;
     }
     return std::nullopt;
 }
