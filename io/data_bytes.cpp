@@ -2,8 +2,11 @@
 #include "io/data_bytes.h"
 
 #include <cerrno>
+#include <utility>
 
 #include "io/format_detect.h"
+#include "io/gzip_text.h"
+#include "io/load_limits.h"
 
 bool readDataBytes(const DataFile& file, DataBytes& bytes, std::string& error)
 {
@@ -13,6 +16,13 @@ bool readDataBytes(const DataFile& file, DataBytes& bytes, std::string& error)
     const long long got = status.outcome == FileReadOutcome::ok ? readFileBytes(open, 0, head, sizeof head) : 0;
     if (got < 0) {
         status = FileReadStatus{FileReadOutcome::readFailed, errno, ""};
+    } else if (status.outcome == FileReadOutcome::ok && looksLikeGzip(head, static_cast<std::size_t>(got))) {
+        InflateReport report = inflateGzipFile(file.name, open, inflatedLimit(), bytes.buffer);
+        bytes.warnings = std::move(report.warnings);
+        if (!report.error.empty()) {
+            error = report.error;
+            return false;
+        }
     } else if (status.outcome == FileReadOutcome::ok && binaryFormatOf(head, static_cast<std::size_t>(got))) {
         bytes.mapped = bytes.mapping.map(open);
         if (!bytes.mapped) {

@@ -1,8 +1,9 @@
 // The content of a data file as its reader takes it: a NumPy or PLY file mapped (known by its
-// first bytes), anything else read into memory.
+// first bytes), a gzip file inflated, anything else read into memory.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "io/file_buffer.h"
 #include "io/file_map.h"
@@ -12,6 +13,8 @@ struct DataBytes {
     FileBuffer buffer;
     MappedFile mapping;
     bool mapped = false;
+    // Lines about the file that go into a completed load's report (bytes after gzip data).
+    std::vector<std::string> warnings;
 
     // The bytes, from the mapping or from the buffer.
     ByteSpan span() const

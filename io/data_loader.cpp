@@ -165,15 +165,8 @@ std::string wrongFormatLine(const char* name, DataFormat likely, FormatChosenIn 
     return formatLine("%s looks like a %s file; choose %s under Data Format", name, label, label);
 }
 
-}  // namespace
-
-LoadResult readForLoad(const DataFile& file, const LoadSettings& settings)
+LoadResult readLoadBytes(const DataFile& file, const LoadSettings& settings, DataBytes& bytes)
 {
-    DataBytes bytes;
-    std::string error;
-    if (!readDataBytes(file, bytes, error)) {
-        return loadFailure(error);
-    }
     if (settings.detectFormat) {
         const std::optional<DataFormat> detected = formatOfBytes(file.name, bytes);
         // Content that is no text gives the text readers' line that says so.
@@ -190,6 +183,22 @@ LoadResult readForLoad(const DataFile& file, const LoadSettings& settings)
         return result;
     }
     return loadFailure(wrongFormatLine(file.name, *likely, settings.chosenIn));
+}
+
+}  // namespace
+
+LoadResult readForLoad(const DataFile& file, const LoadSettings& settings)
+{
+    DataBytes bytes;
+    std::string error;
+    if (!readDataBytes(file, bytes, error)) {
+        return loadFailure(error);
+    }
+    LoadResult result = readLoadBytes(file, settings, bytes);
+    if (result.loaded) {
+        result.warnings.insert(result.warnings.begin(), bytes.warnings.begin(), bytes.warnings.end());
+    }
+    return result;
 }
 
 bool loadDataFile(const DataFile& file, const LoadSettings& settings, DataSet& shown)

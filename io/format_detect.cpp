@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "io/delimited_fields.h"
+#include "io/gzip_text.h"
 #include "io/npy_reader.h"
 #include "io/ply_reader.h"
 #include "io/text_lines.h"
@@ -213,6 +214,9 @@ std::optional<DataFormat> detectFileFormat(const char* path)
     std::string head;
     if (!readFileHead(path, head)) {
         return std::nullopt;
+    }
+    if (looksLikeGzip(head.data(), head.size())) {
+        head = inflatedStart(head.data(), head.data() + head.size(), kDetectBytes);
     }
     return detectFormat(head.data(), head.size());
 }

@@ -29,7 +29,8 @@ DataFormat detectFormat(const char* bytes, std::size_t size);
 // regular file (a pipe is never waited on).
 bool readFileHead(const char* path, std::string& head);
 
-// detectFormat over the start of path; nothing when the file cannot be read.
+// detectFormat over the start of path (of its content, for a gzip file); nothing when the file
+// cannot be read.
 std::optional<DataFormat> detectFileFormat(const char* path);
 
 // "data", "maple", "color", "columns", "matrix", "npy" or "ply"; "unknown" for a value outside

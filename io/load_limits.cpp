@@ -5,6 +5,8 @@
 #include <climits>
 #include <limits>
 
+#include <unistd.h>
+
 #include "io/report_text.h"
 
 std::size_t loadMemoryBound(std::size_t dataBytes)
@@ -14,6 +16,16 @@ std::size_t loadMemoryBound(std::size_t dataBytes)
         return kMost;
     }
     return kLoadHeadroomBytes + 3 * dataBytes;
+}
+
+std::size_t inflatedLimit()
+{
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0) {
+        return std::size_t{1} << 31;
+    }
+    return static_cast<std::size_t>(pages) / 2 * static_cast<std::size_t>(pageSize);
 }
 
 std::size_t valuesTextCanHold(std::size_t textBytes)

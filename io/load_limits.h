@@ -11,6 +11,10 @@ constexpr std::size_t kLoadHeadroomBytes = std::size_t{100} * 1000 * 1000;
 // The memory a load with dataBytes of data may take: the headroom and three times the data.
 std::size_t loadMemoryBound(std::size_t dataBytes);
 
+// The most content a compressed file may inflate to: half the machine's memory, leaving the
+// rest for what is read from it (a small file that inflates without end is refused there).
+std::size_t inflatedLimit();
+
 // The least text one value takes: a digit and the blank, comma or line end after it (the last
 // value of a file may lack the separator).
 constexpr std::size_t kLeastBytesPerValue = 2;

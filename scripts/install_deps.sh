@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   freeglut3-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libimgui-dev libstb-dev libfast-float-dev
+  zlib1g-dev
   xvfb xdotool imagemagick x11-utils
 )
 if [ "$purpose" = run ]; then
