@@ -35,7 +35,8 @@ TEST(FormatDetect, EveryBundledSample)
                    {"surface.dat", DataFormat::Plain},    {"clusters.cdat", DataFormat::Colored},
                    {"shells.cdat", DataFormat::Colored},  {"ripple.mpl", DataFormat::Maple},
                    {"saddle.mpl", DataFormat::Maple},     {"stations.csv", DataFormat::Columns},
-                   {"heightmap.txt", DataFormat::Matrix}};
+                   {"heightmap.txt", DataFormat::Matrix}, {"crater.npy", DataFormat::Npy},
+                   {"torus.ply", DataFormat::Ply},        {"species.csv.gz", DataFormat::Columns}};
     for (const auto& s : samples) {
         const std::string path = std::string(ORVELLE_SOURCE_DIR) + "/samples/" + s.name;
         const std::optional<DataFormat> found = detectFileFormat(path.c_str());

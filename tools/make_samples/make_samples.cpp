@@ -1,12 +1,16 @@
-// Writes the bundled sample files in the three formats into the folder named on the command
-// line: curves and a sampled surface ("Data"), point clouds with groups ("Data with Color"),
-// and surfaces as Maple GRID structures whose lines continue with a backslash.
+// Writes the bundled sample files into the folder named on the command line: curves and a
+// sampled surface ("Data"), point clouds with groups ("Data with Color"), surfaces as Maple
+// GRID structures whose lines continue with a backslash, a NumPy array of heights, a PLY point
+// cloud with colours and a gzip-compressed table whose groups are named by text.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
+
+#include <zlib.h>
 
 namespace {
 
@@ -170,6 +174,99 @@ Sample ripple()
             })};
 }
 
+// A crater: a ring wall around a hollow, as a 48 x 64 float32 NumPy array of heights (C order).
+Sample crater()
+{
+    const int rows = 48, columns = 64;
+    std::string header = "{'descr': '<f4', 'fortran_order': False, 'shape': (" + std::to_string(rows) + ", " +
+                         std::to_string(columns) + "), }";
+    header.append((64 - (10 + header.size() + 1) % 64) % 64, ' ');
+    header += '\n';
+    std::string text = "\x93NUMPY";
+    text += {'\x01', '\x00', static_cast<char>(header.size() & 0xff), static_cast<char>(header.size() >> 8)};
+    text += header;
+    for (int i = 0; i < rows; ++i) {
+        for (int j = 0; j < columns; ++j) {
+            const double x = (j - columns / 2.0) / (columns / 2.0), y = (i - rows / 2.0) / (rows / 2.0);
+            const double r = std::hypot(x, y);
+            const float z = static_cast<float>(std::exp(-std::pow((r - 0.6) / 0.15, 2)) -
+                                               0.5 * std::exp(-std::pow(r / 0.35, 2)) + 0.05 * std::sin(6.0 * x));
+            std::uint32_t bits;
+            std::memcpy(&bits, &z, sizeof bits);
+            for (int b = 0; b < 4; ++b) {
+                text += static_cast<char>((bits >> (8 * b)) & 0xff);
+            }
+        }
+    }
+    return {"crater.npy", text};
+}
+
+// A torus of 4000 points as a binary PLY cloud, coloured by the angle around its ring.
+Sample torus()
+{
+    const int points = 4000;
+    std::string text = "ply\nformat binary_little_endian 1.0\ncomment written by make_samples\nelement vertex " +
+                       std::to_string(points) +
+                       "\nproperty float x\nproperty float y\nproperty float z\nproperty uchar red\n"
+                       "property uchar green\nproperty uchar blue\nend_header\n";
+    const auto putFloat = [&](double v) {
+        const float f = static_cast<float>(v);
+        std::uint32_t bits;
+        std::memcpy(&bits, &f, sizeof bits);
+        for (int b = 0; b < 4; ++b) {
+            text += static_cast<char>((bits >> (8 * b)) & 0xff);
+        }
+    };
+    const double golden = kPi * (3.0 - std::sqrt(5.0));
+    for (int k = 0; k < points; ++k) {
+        const double u = 2.0 * kPi * k / points, v = golden * k;
+        putFloat((3.0 + std::cos(v)) * std::cos(u));
+        putFloat(std::sin(v));
+        putFloat((3.0 + std::cos(v)) * std::sin(u));
+        // Red, green and blue each peak a third of the way round after the other.
+        for (int c = 0; c < 3; ++c) {
+            text += static_cast<char>(std::lround(127.5 + 127.5 * std::cos(u - 2.0 * kPi * c / 3.0)));
+        }
+    }
+    return {"torus.ply", text};
+}
+
+// gzip, the same bytes on every machine (no name, no time in the header).
+std::string gzipped(const std::string& text)
+{
+    z_stream z{};
+    deflateInit2(&z, 9, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&z, text.size()), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    z.avail_in = static_cast<uInt>(text.size());
+    z.next_out = reinterpret_cast<Bytef*>(&out[0]);
+    z.avail_out = static_cast<uInt>(out.size());
+    deflate(&z, Z_FINISH);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+// Three species of 60 flowers each, measured thrice, as a table compressed with gzip whose
+// fourth column names the species.
+Sample species()
+{
+    std::mt19937 rng(77);
+    const struct {
+        const char* name;
+        double length, width, sepal;
+    } kinds[] = {{"setosa", 1.5, 0.25, 5.0}, {"versicolor", 4.3, 1.3, 5.9}, {"virginica", 5.6, 2.0, 6.6}};
+    std::string text = "# three species of flowers, measured in cm\npetal_length,petal_width,sepal_length,species\n";
+    for (int k = 0; k < 180; ++k) {
+        const auto& kind = kinds[k % 3];
+        char row[96];
+        std::snprintf(row, sizeof row, "%.2f,%.2f,%.2f,%s\n", kind.length + 0.3 * gaussian(rng),
+                      kind.width + 0.15 * gaussian(rng), kind.sepal + 0.35 * gaussian(rng), kind.name);
+        text += row;
+    }
+    return {"species.csv.gz", gzipped(text)};
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -178,7 +275,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: make_samples <folder>\n");
         return 2;
     }
-    for (const Sample& sample : {curves(), helices(), surface(), clusters(), shells(), saddle(), ripple()}) {
+    for (const Sample& sample :
+         {curves(), helices(), surface(), clusters(), shells(), saddle(), ripple(), crater(), torus(), species()}) {
         const std::string path = std::string(argv[1]) + "/" + sample.name;
         FILE* f = std::fopen(path.c_str(), "wb");
         if (f == nullptr || std::fwrite(sample.text.data(), 1, sample.text.size(), f) != sample.text.size()) {
