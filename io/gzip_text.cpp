@@ -32,7 +32,8 @@ std::size_t sizeHint(const char* trailer, std::size_t compressed, std::size_t li
     if (size < compressed / 10) {
         size = compressed * 2;
     }
-    return std::min(std::max<std::size_t>(size, 64), limit + 1);
+    // A little more than the content, so that the trailer after it is read without growing.
+    return std::min(std::max<std::size_t>(size, 64) + 64, limit + 1);
 }
 
 class Inflater {

@@ -1,9 +1,14 @@
 // Measures the parse throughput of the readers on generated files of 10^4, 10^5 and 10^6
 // points (Data, Data with Color, and Columns as a CSV with a header), a 1000 x 1000 Maple
 // grid and a 1000 x 1000 Matrix, beside the floor of reading the same file into memory and a
-// plain fscanf loop over the same values. Usage: reader_bench [folder for the files]
+// plain fscanf loop over the same values; then the binary readers (NumPy, PLY) on 10^7 points
+// from the page cache with the memory they take beyond the data they build, and text files
+// compressed with gzip beside the plain ones (rates in bytes of text, after decompression).
+// Usage: reader_bench [folder for the files]
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <ctime>
 #include <functional>
@@ -12,7 +17,10 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <malloc.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include "core/modes.h"
 #include "io/data_loader.h"
@@ -220,6 +228,199 @@ void report(const char* label, const std::string& path, std::size_t bytes, const
                 scanf / parse);
 }
 
+// ---- Binary files and gzip ----
+
+double wallSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<double>(t.tv_sec) + t.tv_nsec * 1e-9;
+}
+
+template <typename T>
+void appendValue(std::string& out, T value)
+{
+    out.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+// An N x 3 array of T as numpy.save writes it (version 1.0, C order), in the machine's byte
+// order or (descr '>...') with its values' bytes reversed.
+template <typename T>
+std::string npyText(long points, const char* descr, std::mt19937& rng)
+{
+    std::uniform_real_distribution<double> value(-1000.0, 1000.0);
+    std::string header = std::string("{'descr': '") + descr + "', 'fortran_order': False, 'shape': (" +
+                         std::to_string(points) + ", 3), }";
+    header.append((64 - (10 + header.size() + 1) % 64) % 64, ' ');
+    header += '\n';
+    std::string text = "\x93NUMPY\x01";
+    text += '\0';
+    appendValue(text, static_cast<std::uint16_t>(header.size()));
+    text += header;
+    text.reserve(text.size() + points * 3 * sizeof(T));
+    const bool swapped = descr[0] == '>';
+    for (long k = 0; k < 3 * points; ++k) {
+        const std::size_t at = text.size();
+        appendValue(text, static_cast<T>(value(rng)));
+        if (swapped) {
+            std::reverse(text.begin() + static_cast<long>(at), text.end());
+        }
+    }
+    return text;
+}
+
+// A binary little-endian PLY cloud of float x, y, z and byte colours, 15 bytes a point.
+std::string plyText(long points, std::mt19937& rng)
+{
+    std::uniform_real_distribution<float> value(-1000.0f, 1000.0f);
+    std::string text = "ply\nformat binary_little_endian 1.0\nelement vertex " + std::to_string(points) +
+                       "\nproperty float x\nproperty float y\nproperty float z\nproperty uchar red\n"
+                       "property uchar green\nproperty uchar blue\nend_header\n";
+    text.reserve(text.size() + points * 15);
+    for (long k = 0; k < points; ++k) {
+        appendValue(text, value(rng));
+        appendValue(text, value(rng));
+        appendValue(text, value(rng));
+        appendValue(text, static_cast<std::uint32_t>(rng()));
+        text.pop_back();
+    }
+    return text;
+}
+
+std::string gzipped(const std::string& text)
+{
+    z_stream z{};
+    deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&z, text.size()), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    z.avail_in = static_cast<uInt>(text.size());
+    z.next_out = reinterpret_cast<Bytef*>(&out[0]);
+    z.avail_out = static_cast<uInt>(out.size());
+    deflate(&z, Z_FINISH);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+long statusKilobytes(const char* field)
+{
+    FILE* f = std::fopen("/proc/self/status", "r");
+    char line[256];
+    long value = -1;
+    while (f != nullptr && std::fgets(line, sizeof line, f) != nullptr) {
+        if (std::strncmp(line, field, std::strlen(field)) == 0) {
+            value = std::atol(line + std::strlen(field));
+        }
+    }
+    if (f != nullptr) {
+        std::fclose(f);
+    }
+    return value;
+}
+
+// The peak of resident memory during one load beyond what there was before it and beyond the
+// arrays it built, in MB: measured in a child process whose free memory is given back first
+// ("5" into clear_refs puts the peak back to the present size).
+double extraPeakMegabytes(const std::string& path, DataFormat format)
+{
+    int ends[2];
+    if (pipe(ends) != 0) {
+        return -1.0;
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        malloc_trim(0);
+        if (FILE* clear = std::fopen("/proc/self/clear_refs", "w")) {
+            std::fputs("5", clear);
+            std::fclose(clear);
+        }
+        const long before = statusKilobytes("VmRSS:");
+        const LoadResult r = readDataFileAs(DataFile{path.c_str(), path.c_str()}, format);
+        const double built = static_cast<double>(r.data.coordArray.size() * sizeof(Point3d) +
+                                                 r.data.groupArray.size() * sizeof(int) + r.data.pointColors.size());
+        const double extra = static_cast<double>(statusKilobytes("VmHWM:") - before) / 1e3 - built / 1e6;
+        _exit(write(ends[1], &extra, sizeof extra) == sizeof extra ? 0 : 1);
+    }
+    close(ends[1]);
+    double extra = -1.0;
+    if (read(ends[0], &extra, sizeof extra) != sizeof extra) {
+        extra = -1.0;
+    }
+    close(ends[0]);
+    waitpid(child, nullptr, 0);
+    return extra;
+}
+
+void reportBinary(const char* label, const std::string& path, std::size_t bytes, DataFormat format)
+{
+    const double mb = bytes / 1e6;
+    double cpu = 0.0, wall = 1e30;
+    quietly([&] {
+        cpu = secondsOf([&] {
+            const double start = wallSeconds();
+            readDataFileAs(DataFile{path.c_str(), path.c_str()}, format);
+            wall = std::min(wall, wallSeconds() - start);
+        });
+    });
+    std::printf("%-24s %8.1f %14.0f %14.0f %16.1f\n", label, mb, mb / cpu, mb / wall,
+                extraPeakMegabytes(path, format));
+}
+
+// The plain text file and the same text compressed, both read by the reader of format.
+void reportGzip(const char* label, const std::string& folder, const std::string& name, const std::string& text,
+                DataFormat format)
+{
+    const std::string plain = writeFile(folder + "/" + name, text);
+    const std::string compressed = gzipped(text);
+    const std::string packed = writeFile(folder + "/" + name + ".gz", compressed);
+    const double mb = text.size() / 1e6;
+    double plainSeconds = 0.0, packedSeconds = 0.0;
+    quietly([&] {
+        plainSeconds = secondsOf([&] { readDataFileAs(DataFile{plain.c_str(), plain.c_str()}, format); });
+        packedSeconds = secondsOf([&] { readDataFileAs(DataFile{packed.c_str(), packed.c_str()}, format); });
+    });
+    std::printf("%-24s %8.1f %8.1f %12.0f %12.0f %8.2f\n", label, mb, compressed.size() / 1e6, mb / plainSeconds,
+                mb / packedSeconds, plainSeconds / packedSeconds);
+    std::remove(plain.c_str());
+    std::remove(packed.c_str());
+}
+
+// A grid's points as a CSV: x and y step evenly, z is smooth, so that gzip packs it well.
+std::string gridCsvText(int n)
+{
+    std::string text = "x,y,z\n";
+    char line[96];
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            const double x = 0.01 * i, y = 0.01 * j;
+            text.append(line, std::snprintf(line, sizeof line, "%.2f,%.2f,%.4f\n", x, y, std::sin(x) * std::cos(y)));
+        }
+    }
+    return text;
+}
+
+void binaryAndGzip(const std::string& folder, std::mt19937& rng)
+{
+    constexpr long kPoints = 10000000;
+    std::printf("\n%-24s %8s %14s %14s %16s\n", "10^7 points", "MB", "MB/s (cpu)", "MB/s (wall)", "extra peak MB");
+    const auto binary = [&](const char* label, const char* name, const std::string& text, DataFormat format) {
+        const std::string path = writeFile(folder + "/" + name, text);
+        reportBinary(label, path, text.size(), format);
+        std::remove(path.c_str());
+    };
+    binary("NumPy float64", "points.npy", npyText<double>(kPoints, "<f8", rng), DataFormat::Npy);
+    binary("NumPy float32", "points32.npy", npyText<float>(kPoints, "<f4", rng), DataFormat::Npy);
+    binary("NumPy float64 swapped", "swapped.npy", npyText<double>(kPoints, ">f8", rng), DataFormat::Npy);
+    binary("PLY binary", "points.ply", plyText(kPoints, rng), DataFormat::Ply);
+
+    std::printf("\n%-24s %8s %8s %12s %12s %8s\n", "text and its .gz", "MB", "gz MB", "plain MB/s", "gzip MB/s",
+                "ratio");
+    reportGzip("Data 1000000", folder, "points.dat", pointsText(1000000, false, rng), DataFormat::Plain);
+    reportGzip("Columns 1000000", folder, "points.csv", csvText(1000000, rng), DataFormat::Columns);
+    reportGzip("Columns grid 1000 x 1000", folder, "grid.csv", gridCsvText(1000), DataFormat::Columns);
+    reportGzip("Matrix 1000 x 1000", folder, "matrix.txt", matrixText(1000, rng), DataFormat::Matrix);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -258,6 +459,7 @@ int main(int argc, char** argv)
     const std::string matrix = matrixText(1000, rng);
     const std::string matrixPath = writeFile(folder + "/matrix-1000.txt", matrix);
     report("Matrix 1000 x 1000", matrixPath, matrix.size(), [&] { fscanfValues(matrixPath); }, DataFormat::Matrix);
+    binaryAndGzip(folder, rng);
     if (argc <= 1) {
         for (const char* name : {"points-10000", "points-100000", "points-1000000"}) {
             std::remove((folder + "/" + name + ".dat").c_str());
