@@ -9,7 +9,9 @@ cd "$(dirname "$0")/.."
 seconds=${1:-30}
 shift || true
 names=("$@")
-[ ${#names[@]} -gt 0 ] || names=(data_reader color_reader maple_reader columns_reader matrix_reader detected_load number_scan)
+[ ${#names[@]} -gt 0 ] ||
+  names=(data_reader color_reader maple_reader columns_reader matrix_reader detected_load number_scan npy_reader
+         ply_reader gzip_load)
 
 scripts/install_deps.sh build clang-14 libclang-rt-14-dev
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang-14 \

@@ -5,11 +5,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "core/data_set.h"
 #include "io/data_loader.h"
 #include "io/format_detect.h"
+#include "io/gzip_text.h"
 #include "io/number_scan.h"
 #include "io/reader_common.h"
 
@@ -41,6 +43,11 @@ void checkLoad(LoadResult& result, AxisScaling scaling)
     check(read.loadedFormat != static_cast<int>(DataFormat::Colored) || read.groupArray.size() == count,
           "coloured data has a group per point");
     check(result.normaliseCount <= count, "only points that exist are normalised");
+    check(read.pointColors.empty() || read.pointColors.size() == 4 * count, "a colour for every point or none");
+    for (std::size_t k = 0; !read.groupNames.empty() && k < read.groupArray.size(); ++k) {
+        check(read.groupArray[k] >= 0 && static_cast<std::size_t>(read.groupArray[k]) < read.groupNames.size(),
+              "every text group has its text");
+    }
     for (const std::string& warning : result.warnings) {
         check(warning.find('\n') == std::string::npos, "a warning is one line");
     }
@@ -90,6 +97,15 @@ int fuzzLoad(const std::uint8_t* data, std::size_t size, DataFormat format, bool
     const std::string columns = (flags & 2) ? "3,1,2" : "";
     LoadResult result = readTextAs("fuzz.dat", text.begin, text.end, format, columns);
     checkLoad(result, scaling);
+    return 0;
+}
+
+// The fuzz input as the bytes of a binary file, read by its reader where a mapping would be.
+int fuzzBinary(const std::uint8_t* data, std::size_t size, DataFormat format)
+{
+    const char* bytes = reinterpret_cast<const char*>(data);
+    LoadResult result = readBinaryAs("fuzz.bin", ByteSpan{bytes, bytes + size}, format);
+    checkLoad(result, AxisScaling::Individual);
     return 0;
 }
 
@@ -171,7 +187,50 @@ int fuzzNumberScan(const std::uint8_t* data, std::size_t size)
     return 0;
 }
 
-const NamedFuzzEntry kFuzzEntries[7] = {{"data_reader", fuzzDataReader},     {"color_reader", fuzzColorReader},
+int fuzzNpyReader(const std::uint8_t* data, std::size_t size)
+{
+    return fuzzBinary(data, size, DataFormat::Npy);
+}
+
+int fuzzPlyReader(const std::uint8_t* data, std::size_t size)
+{
+    return fuzzBinary(data, size, DataFormat::Ply);
+}
+
+// The fuzz input as a gzip file: inflated within a small limit, then read as the format its
+// content shows, as a load of a .gz file goes.
+int fuzzGzipLoad(const std::uint8_t* data, std::size_t size)
+{
+    const char* bytes = reinterpret_cast<const char*>(data);
+    FileBuffer content;
+    const InflateReport report = inflateGzipBytes("fuzz.gz", bytes, bytes + size, std::size_t{16} << 20, content);
+    for (const std::string& line : report.warnings) {
+        check(line.find('\n') == std::string::npos, "a warning is one line");
+    }
+    if (!report.error.empty()) {
+        check(report.error.find('\n') == std::string::npos && content.size == 0, "a refused stream gives nothing");
+        return 0;
+    }
+    check(content.size <= (std::size_t{16} << 20), "the content stays within the limit");
+    if (const std::optional<DataFormat> binary = binaryFormatOf(content.begin(), content.size)) {
+        LoadResult result = readBinaryAs("fuzz.gz", ByteSpan{content.begin(), content.end()}, *binary);
+        checkLoad(result, AxisScaling::Uniform);
+        return 0;
+    }
+    DataText text;
+    std::string error;
+    if (!prepareDataText("fuzz.gz", content, text, error)) {
+        return 0;
+    }
+    const std::size_t sample = static_cast<std::size_t>(text.end - text.begin);
+    LoadResult result = readTextAs("fuzz.gz", text.begin, text.end,
+                                   detectFormat(text.begin, sample < kDetectBytes ? sample : kDetectBytes));
+    checkLoad(result, AxisScaling::Uniform);
+    return 0;
+}
+
+const NamedFuzzEntry kFuzzEntries[10] = {{"data_reader", fuzzDataReader},     {"color_reader", fuzzColorReader},
                                         {"maple_reader", fuzzMapleReader},   {"columns_reader", fuzzColumnsReader},
                                         {"matrix_reader", fuzzMatrixReader}, {"detected_load", fuzzDetectedLoad},
-                                        {"number_scan", fuzzNumberScan}};
+                                        {"number_scan", fuzzNumberScan},     {"npy_reader", fuzzNpyReader},
+                                        {"ply_reader", fuzzPlyReader},       {"gzip_load", fuzzGzipLoad}};

@@ -1,5 +1,6 @@
 // The inputs the fuzzers drive: each reader through the load that the programs run (text check,
-// line ends, the reader, normalisation and install), detection, and the number scanners against
+// line ends, the reader, normalisation and install), the binary readers over the file's bytes,
+// gzip content inflated and then read as its format, detection, and the number scanners against
 // the C library. Each aborts on a broken promise; the sanitizers catch the rest.
 #pragma once
 
@@ -15,6 +16,9 @@ int fuzzColumnsReader(const std::uint8_t* data, std::size_t size);
 int fuzzMatrixReader(const std::uint8_t* data, std::size_t size);
 int fuzzDetectedLoad(const std::uint8_t* data, std::size_t size);
 int fuzzNumberScan(const std::uint8_t* data, std::size_t size);
+int fuzzNpyReader(const std::uint8_t* data, std::size_t size);
+int fuzzPlyReader(const std::uint8_t* data, std::size_t size);
+int fuzzGzipLoad(const std::uint8_t* data, std::size_t size);
 
 // Every entry with the name of its fuzzer (fuzz_<name>) and of its folders of seeds and
 // regression files (tests/fuzz/seeds/<name>, tests/fuzz/regressions/<name>).
@@ -22,4 +26,4 @@ struct NamedFuzzEntry {
     const char* name;
     FuzzEntry entry;
 };
-extern const NamedFuzzEntry kFuzzEntries[7];
+extern const NamedFuzzEntry kFuzzEntries[10];
