@@ -204,6 +204,23 @@ InflateReport inflateGzipBytes(const char* name, const char* begin, const char* 
     return report;
 }
 
+std::string gzipCompressed(const std::string& text, int level)
+{
+    z_stream z{};
+    if (deflateInit2(&z, level, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+        return std::string();
+    }
+    std::string out(deflateBound(&z, static_cast<uLong>(text.size())), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    z.avail_in = static_cast<uInt>(text.size());
+    z.next_out = reinterpret_cast<Bytef*>(&out[0]);
+    z.avail_out = static_cast<uInt>(out.size());
+    deflate(&z, Z_FINISH);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
 std::string inflatedStart(const char* begin, const char* end, std::size_t most)
 {
     std::string out(most, '\0');

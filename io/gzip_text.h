@@ -28,6 +28,10 @@ InflateReport inflateGzipFile(const char* name, const OpenFile& file, std::size_
 InflateReport inflateGzipBytes(const char* name, const char* begin, const char* end, std::size_t limit,
                                FileBuffer& buffer);
 
+// text compressed as gzip does it at level (1 fastest to 9 smallest), without a name or a time in
+// its header, so that the same text always gives the same bytes (samples, tests, benchmarks).
+std::string gzipCompressed(const std::string& text, int level);
+
 // As much of the content (at most most bytes) as the compressed bytes from begin to end give,
 // for a look at a file's start; empty when they give none.
 std::string inflatedStart(const char* begin, const char* end, std::size_t most);

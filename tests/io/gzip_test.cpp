@@ -6,7 +6,6 @@
 #include <string>
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include "io/data_loader.h"
 #include "io/format_detect.h"
@@ -19,17 +18,7 @@ namespace {
 
 std::string gzip(const std::string& text)
 {
-    z_stream z{};
-    deflateInit2(&z, 1, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&z, text.size()), '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-    z.avail_in = static_cast<uInt>(text.size());
-    z.next_out = reinterpret_cast<Bytef*>(&out[0]);
-    z.avail_out = static_cast<uInt>(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
+    return gzipCompressed(text, 1);
 }
 
 InflateReport inflateText(const std::string& compressed, FileBuffer& out, std::size_t limit = 1u << 30)

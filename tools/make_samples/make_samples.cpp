@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include <zlib.h>
+#include "io/gzip_text.h"
 
 namespace {
 
@@ -231,22 +231,6 @@ Sample torus()
     return {"torus.ply", text};
 }
 
-// gzip, the same bytes on every machine (no name, no time in the header).
-std::string gzipped(const std::string& text)
-{
-    z_stream z{};
-    deflateInit2(&z, 9, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&z, text.size()), '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-    z.avail_in = static_cast<uInt>(text.size());
-    z.next_out = reinterpret_cast<Bytef*>(&out[0]);
-    z.avail_out = static_cast<uInt>(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
-}
-
 // Three species of 60 flowers each, measured thrice, as a table compressed with gzip whose
 // fourth column names the species.
 Sample species()
@@ -264,7 +248,7 @@ Sample species()
                       kind.width + 0.15 * gaussian(rng), kind.sepal + 0.35 * gaussian(rng), kind.name);
         text += row;
     }
-    return {"species.csv.gz", gzipped(text)};
+    return {"species.csv.gz", gzipCompressed(text, 9)};
 }
 
 }  // namespace

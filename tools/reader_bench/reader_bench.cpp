@@ -17,14 +17,13 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <malloc.h>
-#include <sys/wait.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include "core/modes.h"
 #include "io/data_loader.h"
 #include "io/file_buffer.h"
+#include "io/gzip_text.h"
+#include "tools/peak_memory.h"
 
 namespace {
 
@@ -287,70 +286,6 @@ std::string plyText(long points, std::mt19937& rng)
     return text;
 }
 
-std::string gzipped(const std::string& text)
-{
-    z_stream z{};
-    deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&z, text.size()), '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-    z.avail_in = static_cast<uInt>(text.size());
-    z.next_out = reinterpret_cast<Bytef*>(&out[0]);
-    z.avail_out = static_cast<uInt>(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
-}
-
-long statusKilobytes(const char* field)
-{
-    FILE* f = std::fopen("/proc/self/status", "r");
-    char line[256];
-    long value = -1;
-    while (f != nullptr && std::fgets(line, sizeof line, f) != nullptr) {
-        if (std::strncmp(line, field, std::strlen(field)) == 0) {
-            value = std::atol(line + std::strlen(field));
-        }
-    }
-    if (f != nullptr) {
-        std::fclose(f);
-    }
-    return value;
-}
-
-// The peak of resident memory during one load beyond what there was before it and beyond the
-// arrays it built, in MB: measured in a child process whose free memory is given back first
-// ("5" into clear_refs puts the peak back to the present size).
-double extraPeakMegabytes(const std::string& path, DataFormat format)
-{
-    int ends[2];
-    if (pipe(ends) != 0) {
-        return -1.0;
-    }
-    const pid_t child = fork();
-    if (child == 0) {
-        malloc_trim(0);
-        if (FILE* clear = std::fopen("/proc/self/clear_refs", "w")) {
-            std::fputs("5", clear);
-            std::fclose(clear);
-        }
-        const long before = statusKilobytes("VmRSS:");
-        const LoadResult r = readDataFileAs(DataFile{path.c_str(), path.c_str()}, format);
-        const double built = static_cast<double>(r.data.coordArray.size() * sizeof(Point3d) +
-                                                 r.data.groupArray.size() * sizeof(int) + r.data.pointColors.size());
-        const double extra = static_cast<double>(statusKilobytes("VmHWM:") - before) / 1e3 - built / 1e6;
-        _exit(write(ends[1], &extra, sizeof extra) == sizeof extra ? 0 : 1);
-    }
-    close(ends[1]);
-    double extra = -1.0;
-    if (read(ends[0], &extra, sizeof extra) != sizeof extra) {
-        extra = -1.0;
-    }
-    close(ends[0]);
-    waitpid(child, nullptr, 0);
-    return extra;
-}
-
 void reportBinary(const char* label, const std::string& path, std::size_t bytes, DataFormat format)
 {
     const double mb = bytes / 1e6;
@@ -362,8 +297,14 @@ void reportBinary(const char* label, const std::string& path, std::size_t bytes,
             wall = std::min(wall, wallSeconds() - start);
         });
     });
-    std::printf("%-24s %8.1f %14.0f %14.0f %16.1f\n", label, mb, mb / cpu, mb / wall,
-                extraPeakMegabytes(path, format));
+    const long extra = extraPeakKilobytes(
+        [&] {
+            const LoadResult r = readDataFileAs(DataFile{path.c_str(), path.c_str()}, format);
+            return r.data.coordArray.size() * sizeof(Point3d) + r.data.groupArray.size() * sizeof(int) +
+                   r.data.pointColors.size();
+        },
+        0);
+    std::printf("%-24s %8.1f %14.0f %14.0f %16.1f\n", label, mb, mb / cpu, mb / wall, extra / 1e3);
 }
 
 // The plain text file and the same text compressed, both read by the reader of format.
@@ -371,7 +312,7 @@ void reportGzip(const char* label, const std::string& folder, const std::string&
                 DataFormat format)
 {
     const std::string plain = writeFile(folder + "/" + name, text);
-    const std::string compressed = gzipped(text);
+    const std::string compressed = gzipCompressed(text, 6);
     const std::string packed = writeFile(folder + "/" + name + ".gz", compressed);
     const double mb = text.size() / 1e6;
     double plainSeconds = 0.0, packedSeconds = 0.0;
