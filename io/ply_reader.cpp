@@ -443,6 +443,9 @@ LoadResult readPlyBytes(const char* name, const ByteSpan& bytes)
         AsciiRecords ascii(p, bytes.end, h.dataLine);
         for (const Element& e : h.elements) {
             const bool isVertex = &e == &vertices;
+            if (e.properties.empty()) {
+                continue;  // its records hold nothing, however many it declares
+            }
             const std::size_t size = e.fixedSize();
             if (binary && !isVertex && size > 0) {
                 if (e.count > static_cast<std::size_t>(bytes.end - p) / size) {

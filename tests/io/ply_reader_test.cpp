@@ -64,8 +64,10 @@ TEST(PlyReader, AsciiAndBothBinaryOrdersGiveTheSamePointsAndColours)
                                   "File a.ply: only the vertices are read; the elements face (2), edge (1) are skipped"})
             << format;
     }
-    // Float colours run from 0 to 1; a cloud of one type without colours takes the quick loop.
-    const std::string floats = "ply\nformat binary_little_endian 1.0\nelement vertex 2\nproperty float x\n"
+    // Float colours run from 0 to 1; an element without properties holds nothing, however many
+    // records it declares.
+    const std::string floats = "ply\nformat binary_little_endian 1.0\nelement nothing 1000000000000\n"
+                               "element vertex 2\nproperty float x\n"
                                "property float y\nproperty float z\nproperty float red\nproperty float green\n"
                                "property float blue\nend_header\n" +
                                binaryValues<float>({0, 0, 0, 1, 0.5, 0, 1, 1, 1, 0, 0, 2});
