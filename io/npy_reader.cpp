@@ -354,6 +354,29 @@ bool fourthColumnWhole(const NpyHeader& h, const ArrayView& a, const ByteSpan& b
     return whole;
 }
 
+// The number of values of the array, checked against the bytes held after the header: the
+// report line when the file cannot hold them (or no file could), else empty.
+std::string sizeProblem(const char* name, const NpyHeader& h, const std::string& described, std::size_t held,
+                        unsigned long long& values)
+{
+    values = 1;
+    unsigned long long needed = 0;
+    bool overflows = false;
+    for (const unsigned long long d : h.shape) {
+        overflows = overflows || __builtin_mul_overflow(values, d, &values);
+    }
+    overflows = overflows || __builtin_mul_overflow(values, static_cast<unsigned long long>(binarySize(h.type)), &needed);
+    if (!overflows && needed <= held) {
+        return std::string();
+    }
+    return fileByteError(name, h.dataOffset,
+                         described + (overflows ? " holds more values than any file can"
+                                                : formatLine(" needs %llu bytes of values, but the file holds %zu "
+                                                             "after its header",
+                                                             needed, held)) +
+                             "; nothing is loaded");
+}
+
 }  // namespace
 
 bool looksLikeNpy(const char* bytes, std::size_t size)
@@ -373,21 +396,11 @@ LoadResult readNpyBytes(const char* name, const ByteSpan& bytes)
     }
     const std::vector<unsigned long long>& shape = h.shape;
     const std::string described = "the array of shape " + shapeText(shape);
-    const std::size_t valueBytes = binarySize(h.type);
-    unsigned long long values = 1, needed = 0;
-    bool overflows = false;
-    for (const unsigned long long d : shape) {
-        overflows = overflows || __builtin_mul_overflow(values, d, &values);
-    }
-    overflows = overflows || __builtin_mul_overflow(values, static_cast<unsigned long long>(valueBytes), &needed);
-    const std::size_t held = static_cast<std::size_t>(bytes.end - bytes.begin) - h.dataOffset;
-    if (overflows || needed > held) {
-        return loadFailure(fileByteError(
-            name, h.dataOffset,
-            described + (overflows ? " holds more values than any file can"
-                                   : formatLine(" needs %llu bytes of values, but the file holds %zu after its header",
-                                                needed, held)) +
-                "; nothing is loaded"));
+    unsigned long long values = 0;
+    const std::string unheld =
+        sizeProblem(name, h, described, static_cast<std::size_t>(bytes.end - bytes.begin) - h.dataOffset, values);
+    if (!unheld.empty()) {
+        return loadFailure(unheld);
     }
     const bool threeD = shape.size() == 3;
     const std::size_t columns = shape.empty() ? 0 : static_cast<std::size_t>(shape.back());

@@ -1,7 +1,7 @@
 // Reader of PLY files. Sections: the header (format, elements and their properties); the
-// records of binary files (their sizes, the elements before the vertices passed over, the
-// vertices read in one loop made for each type of coordinate); the records of ascii files;
-// the entry point.
+// records (a binary record walked, the vertices of fixed size read in one loop made for each
+// type of coordinate, ascii records); the body after the header (PlyBody: the elements before
+// the vertices passed over, then the vertices); the checks and report lines; the entry point.
 #include "io/ply_reader.h"
 
 #include <algorithm>
@@ -296,34 +296,6 @@ void readFixedVertices(const Element& e, const VertexLayout& v, const ByteSpan& 
     }
 }
 
-// Any other binary vertices: each record walked property by property. Returns the number of
-// whole records read.
-std::size_t readWalkedVertices(const Element& e, const VertexLayout& v, const char*& p, const char* end, bool swap,
-                               const VertexSink& sink)
-{
-    std::vector<double> values(e.properties.size());
-    const std::size_t count = static_cast<std::size_t>(e.count);
-    for (std::size_t k = 0; k < count; ++k) {
-        const char* next = walkRecord(e, p, end, swap, values.data());
-        if (next == nullptr) {
-            return k;
-        }
-        addReadProgress(static_cast<std::size_t>(next - p));
-        p = next;
-        sink.put(k, values[static_cast<std::size_t>(v.x)], values[static_cast<std::size_t>(v.y)],
-                 values[static_cast<std::size_t>(v.z)]);
-        if (v.colored()) {
-            unsigned char c[3];
-            for (int i = 0; i < 3; ++i) {
-                const std::size_t at = static_cast<std::size_t>(v.color[i]);
-                c[i] = colorByte(values[at], e.properties[at].type);
-            }
-            sink.color(k, c[0], c[1], c[2]);
-        }
-    }
-    return count;
-}
-
 // ---- Ascii records ----
 
 // Numbers separated by white space, counting the lines they stand on.
@@ -369,6 +341,163 @@ private:
     long long line_;
 };
 
+// The records after the header: those of the elements before the vertices passed over, then the
+// vertices read. It runs guarded against a file cut short: everything it needs that must be
+// destroyed (the values of a record) is made before.
+class PlyBody {
+public:
+    PlyBody(const PlyHeader& h, const Element& vertices, const VertexLayout& v, const ByteSpan& bytes,
+            const VertexSink& sink)
+        : at(bytes.begin + h.dataOffset), h_(h), vertices_(vertices), v_(v), bytes_(bytes), sink_(sink),
+          values_(vertices.properties.size()), binary_(h.format != PlyFormat::Ascii),
+          swap_(binary_ && ((h.format == PlyFormat::BinaryLittle) != kLittleEndianMachine))
+    {
+    }
+
+    void read()
+    {
+        AsciiRecords ascii(at, bytes_.end, h_.dataLine);
+        for (const Element& e : h_.elements) {
+            if (e.properties.empty()) {
+                continue;  // its records hold nothing, however many it declares
+            }
+            const bool isVertex = &e == &vertices_;
+            const std::size_t size = e.fixedSize();
+            if (binary_ && size > 0 && e.count > static_cast<std::size_t>(bytes_.end - at) / size) {
+                stop(e, static_cast<std::size_t>(bytes_.end - at) / size, 0);
+                return;
+            }
+            if (binary_ && size > 0 && !isVertex) {
+                at += static_cast<std::size_t>(e.count) * size;
+            } else if (binary_ && size > 0 && sharedCoordinateType()) {
+                withBinaryType(coordinateType(), swap_, [&](auto value, auto swapped) {
+                    readFixedVertices<decltype(value), decltype(swapped)::value>(e, v_, bytes_, at, sink_);
+                });
+            } else if (!recordByRecord(e, ascii)) {
+                return;
+            }
+            if (isVertex) {
+                return;  // nothing after the vertices is read
+            }
+        }
+    }
+
+    // Where the binary records have been read up to; where the records ran out (nullptr when
+    // they did not), and the line (ascii) they ran out on.
+    const char* at;
+    const Element* stoppedIn = nullptr;
+    unsigned long long stoppedAt = 0;
+    long long stoppedLine = 0;
+
+private:
+    BinaryType coordinateType() const { return vertices_.properties[static_cast<std::size_t>(v_.x)].type; }
+    bool sharedCoordinateType() const
+    {
+        return vertices_.properties[static_cast<std::size_t>(v_.y)].type == coordinateType() &&
+               vertices_.properties[static_cast<std::size_t>(v_.z)].type == coordinateType();
+    }
+
+    void stop(const Element& e, unsigned long long record, long long line)
+    {
+        stoppedIn = &e;
+        stoppedAt = record;
+        stoppedLine = line;
+    }
+
+    // The records of e one after the other; the vertices' plain properties go to the sink.
+    // False when they run out.
+    bool recordByRecord(const Element& e, AsciiRecords& ascii)
+    {
+        const bool isVertex = &e == &vertices_;
+        double* values = isVertex ? values_.data() : nullptr;
+        const char* start = at;
+        for (unsigned long long k = 0; k < e.count; ++k) {
+            const char* next = binary_ ? walkRecord(e, at, bytes_.end, swap_, values) : nullptr;
+            if (binary_ ? next == nullptr : !ascii.record(e, values)) {
+                stop(e, k, ascii.line());
+                return false;
+            }
+            at = binary_ ? next : at;
+            if (isVertex) {
+                put(e, static_cast<std::size_t>(k));
+            }
+        }
+        addReadProgress(static_cast<std::size_t>((binary_ ? at : ascii.at()) - start));
+        return true;
+    }
+
+    void put(const Element& e, std::size_t k) const
+    {
+        const auto value = [&](int property) { return values_[static_cast<std::size_t>(property)]; };
+        sink_.put(k, value(v_.x), value(v_.y), value(v_.z));
+        if (v_.colored()) {
+            const auto channel = [&](int c) {
+                return colorByte(value(v_.color[c]), e.properties[static_cast<std::size_t>(v_.color[c])].type);
+            };
+            sink_.color(k, channel(0), channel(1), channel(2));
+        }
+    }
+
+    const PlyHeader& h_;
+    const Element& vertices_;
+    const VertexLayout& v_;
+    const ByteSpan& bytes_;
+    const VertexSink& sink_;
+    std::vector<double> values_;
+    bool binary_;
+    bool swap_;
+};
+
+// The places of the coordinates and colours among the vertex element's properties.
+VertexLayout vertexLayoutOf(const Element& vertices)
+{
+    VertexLayout v;
+    v.x = vertices.find("x");
+    v.y = vertices.find("y");
+    v.z = vertices.find("z");
+    v.color[0] = vertices.find("red");
+    v.color[1] = vertices.find("green");
+    v.color[2] = vertices.find("blue");
+    return v;
+}
+
+// What the header promises is checked against the file (size bytes) before anything is built:
+// records of a fixed size must all fit after the header, and any record takes a byte (ascii:
+// a value and its separator a property) at the least. The report line when they cannot fit.
+std::string brokenPromise(const char* name, const PlyHeader& h, const Element& vertices, std::size_t size,
+                          bool colored)
+{
+    const bool binary = h.format != PlyFormat::Ascii;
+    const std::size_t fixed = vertices.fixedSize();
+    const std::size_t after = size - h.dataOffset;
+    const unsigned long long least = binary && fixed > 0 ? fixed : binary ? 1 : 2 * vertices.properties.size();
+    unsigned long long promised = 0;
+    const std::size_t count = static_cast<std::size_t>(vertices.count);
+    if (__builtin_mul_overflow(vertices.count, least, &promised) || promised > after + (binary ? 0 : 1) ||
+        !pointsLoadable(count, sizeof(Point3d) + (colored ? 4 : 0), count)) {
+        return fileByteError(name, h.dataOffset,
+                             formatLine("the header promises %llu vertices of %llu bytes or more, but only %zu bytes "
+                                        "follow it",
+                                        vertices.count, least, after) +
+                                 "; nothing is loaded");
+    }
+    return std::string();
+}
+
+// The one warning line of the elements passed over (faces, edges), with their counts.
+void warnOfOtherElements(const char* name, const PlyHeader& h, const Element& vertices, LoadResult& result)
+{
+    std::string skipped;
+    for (const Element& e : h.elements) {
+        if (&e != &vertices) {
+            skipped += (skipped.empty() ? "" : ", ") + e.name + formatLine(" (%llu)", e.count);
+        }
+    }
+    if (!skipped.empty()) {
+        result.warnings.push_back(fileError(name, "only the vertices are read; the elements " + skipped + " are skipped"));
+    }
+}
+
 }  // namespace
 
 bool looksLikePly(const char* bytes, std::size_t size)
@@ -392,37 +521,20 @@ LoadResult readPlyBytes(const char* name, const ByteSpan& bytes)
         return loadFailure(fileError(name, "the header declares no vertex element; nothing is loaded"));
     }
     const Element& vertices = *vertexElement;
-    VertexLayout v;
-    v.x = vertices.find("x");
-    v.y = vertices.find("y");
-    v.z = vertices.find("z");
-    v.color[0] = vertices.find("red");
-    v.color[1] = vertices.find("green");
-    v.color[2] = vertices.find("blue");
+    const VertexLayout v = vertexLayoutOf(vertices);
     if (v.x < 0 || v.y < 0 || v.z < 0) {
         return loadFailure(fileLineError(name, vertices.line, "the vertex element has no x, y and z; nothing is loaded"));
     }
     if (vertices.count == 0) {
         return loadFailure(fileLineError(name, vertices.line, "the vertex element holds no vertices; nothing is loaded"));
     }
-    const std::size_t bytesPerPoint = sizeof(Point3d) + (v.colored() ? 4 : 0);
-    const std::size_t fixed = vertices.fixedSize();
     const bool binary = h.format != PlyFormat::Ascii;
-    // A promise is checked against the file before anything is built: records of a fixed size
-    // must all fit after the header, and every record takes a byte (ascii: two) at the least.
-    const std::size_t after = static_cast<std::size_t>(bytes.end - bytes.begin) - h.dataOffset;
-    const unsigned long long least = binary && fixed > 0 ? fixed : binary ? 1 : 2 * vertices.properties.size();
-    unsigned long long promised = 0;
-    if (__builtin_mul_overflow(vertices.count, least, &promised) || promised > after + (binary ? 0 : 1) ||
-        !pointsLoadable(static_cast<std::size_t>(vertices.count), bytesPerPoint, static_cast<std::size_t>(vertices.count))) {
-        return loadFailure(fileByteError(
-            name, h.dataOffset,
-            formatLine("the header promises %llu vertices of %llu bytes or more, but only %zu bytes follow it",
-                       vertices.count, least, after) +
-                "; nothing is loaded"));
+    const std::string broken =
+        brokenPromise(name, h, vertices, static_cast<std::size_t>(bytes.end - bytes.begin), v.colored());
+    if (!broken.empty()) {
+        return loadFailure(broken);
     }
     const std::size_t count = static_cast<std::size_t>(vertices.count);
-
     LoadResult result;
     DataSet& data = result.data;
     if (!allocateZeroed(data.coordArray, count, "", result) ||
@@ -431,98 +543,20 @@ LoadResult readPlyBytes(const char* name, const ByteSpan& bytes)
     }
     resetBounds(result.rawBounds);
     const VertexSink sink{data.coordArray.data(), v.colored() ? data.pointColors.data() : nullptr, &result.rawBounds};
-    const bool swap = binary && ((h.format == PlyFormat::BinaryLittle) != kLittleEndianMachine);
-
-    // The records before the vertices are passed over, then the vertices read.
-    const char* p = bytes.begin + h.dataOffset;
-    std::size_t read = 0;
-    const Element* stoppedIn = nullptr;
-    unsigned long long stoppedAt = 0;
-    long long stoppedLine = 0;
-    auto readRecords = [&] {
-        AsciiRecords ascii(p, bytes.end, h.dataLine);
-        for (const Element& e : h.elements) {
-            const bool isVertex = &e == &vertices;
-            if (e.properties.empty()) {
-                continue;  // its records hold nothing, however many it declares
-            }
-            const std::size_t size = e.fixedSize();
-            if (binary && !isVertex && size > 0) {
-                if (e.count > static_cast<std::size_t>(bytes.end - p) / size) {
-                    stoppedIn = &e;
-                    stoppedAt = static_cast<std::size_t>(bytes.end - p) / size;
-                    return;
-                }
-                p += static_cast<std::size_t>(e.count) * size;
-                continue;
-            }
-            if (binary && isVertex) {
-                const BinaryType type = e.properties[static_cast<std::size_t>(v.x)].type;
-                const bool shared = e.properties[static_cast<std::size_t>(v.y)].type == type &&
-                                    e.properties[static_cast<std::size_t>(v.z)].type == type;
-                if (size > 0 && count > static_cast<std::size_t>(bytes.end - p) / size) {
-                    read = static_cast<std::size_t>(bytes.end - p) / size;
-                } else if (size > 0 && shared) {
-                    withBinaryType(type, swap, [&](auto value, auto swapped) {
-                        readFixedVertices<decltype(value), decltype(swapped)::value>(e, v, bytes, p, sink);
-                    });
-                    read = count;
-                } else {
-                    read = readWalkedVertices(e, v, p, bytes.end, swap, sink);
-                }
-                stoppedIn = read < count ? &e : nullptr;
-                stoppedAt = read;
-                return;
-            }
-            std::vector<double> values(isVertex ? e.properties.size() : 0);
-            for (unsigned long long k = 0; k < e.count; ++k) {
-                const char* next = binary ? walkRecord(e, p, bytes.end, swap, nullptr) : nullptr;
-                const bool whole = binary ? next != nullptr : ascii.record(e, isVertex ? values.data() : nullptr);
-                p = whole && binary ? next : p;
-                if (!whole) {
-                    stoppedIn = &e;
-                    stoppedAt = k;
-                    stoppedLine = ascii.line();
-                    return;
-                }
-                if (isVertex) {
-                    const auto value = [&](int at) { return values[static_cast<std::size_t>(at)]; };
-                    sink.put(static_cast<std::size_t>(k), value(v.x), value(v.y), value(v.z));
-                    if (v.colored()) {
-                        const auto channel = [&](int c) {
-                            return colorByte(value(v.color[c]), e.properties[static_cast<std::size_t>(v.color[c])].type);
-                        };
-                        sink.color(static_cast<std::size_t>(k), channel(0), channel(1), channel(2));
-                    }
-                }
-            }
-            if (isVertex) {
-                read = count;
-                addReadProgress(static_cast<std::size_t>(ascii.at() - p));
-                return;
-            }
-        }
-    };
-    if (!readGuarded(readRecords)) {
+    PlyBody body(h, vertices, v, bytes, sink);
+    auto readBody = [&body] { body.read(); };
+    if (!readGuarded(readBody)) {
         return loadFailure(shortenedWhileRead(name));
     }
-    if (stoppedIn != nullptr) {
+    if (body.stoppedIn != nullptr) {
         const std::string where = formatLine("the file ends, or holds what is not a number, in record %llu of the %llu "
                                              "of element \"%s\"",
-                                             stoppedAt + 1, stoppedIn->count, stoppedIn->name.c_str());
-        return loadFailure(binary ? fileByteError(name, static_cast<unsigned long long>(p - bytes.begin),
+                                             body.stoppedAt + 1, body.stoppedIn->count, body.stoppedIn->name.c_str());
+        return loadFailure(binary ? fileByteError(name, static_cast<unsigned long long>(body.at - bytes.begin),
                                                   where + "; nothing is loaded")
-                                  : fileLineError(name, stoppedLine, where + "; nothing is loaded"));
+                                  : fileLineError(name, body.stoppedLine, where + "; nothing is loaded"));
     }
-    std::string skipped;
-    for (const Element& e : h.elements) {
-        if (&e != &vertices) {
-            skipped += (skipped.empty() ? "" : ", ") + e.name + formatLine(" (%llu)", e.count);
-        }
-    }
-    if (!skipped.empty()) {
-        result.warnings.push_back(fileError(name, "only the vertices are read; the elements " + skipped + " are skipped"));
-    }
+    warnOfOtherElements(name, h, vertices, result);
     data.fnTrf.nx = 1;
     data.fnTrf.pointsPerSet = static_cast<int>(count);
     data.loadedFormat = static_cast<int>(DataFormat::Plain);
