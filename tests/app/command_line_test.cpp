@@ -108,7 +108,7 @@ TEST_F(ViewerCommandLineTest, HelpListsTheOptionsAndTheKeysAndVersionNamesThePro
     EXPECT_TRUE(cmd_.help);
     const std::string usage = viewerUsage();
     EXPECT_EQ(usage.rfind("Usage: orvelle [options] [FILE]\n", 0), 0u);
-    for (const char* option : {"--format data|maple|color|columns|matrix|auto", "--columns X,Y,Z[,GROUP]",
+    for (const char* option : {"--format data|maple|color|columns|matrix|npy|ply|auto", "--columns X,Y,Z[,GROUP]",
                                "--display points|joined|needled|grid|filled", "--angles X,Y,Z", "--watch",
                                "--eye-separation F", "--data-color VALUE=R,G,B", "--help", "--version"}) {
         EXPECT_NE(usage.find(std::string("  ") + option), std::string::npos) << option;

@@ -346,7 +346,7 @@ TEST_F(ControlActions, ColumnsAndMatrixRoundTripThroughThePanel)
     forgetFiles();
     const unsigned long loads = dataSet.generation;
     GLUI_Control* root = viewer.controlWindow->main_panel();
-    ASSERT_EQ(viewer.dataFormatRadio->button_count(), 5);
+    ASSERT_EQ(viewer.dataFormatRadio->button_count(), 7);
 
     viewer.dataFormatRadio->user_choose(3);  // "Columns": nothing asked for yet, nothing read
     EXPECT_EQ(viewer.dataFormat, DataFormat::Columns);

@@ -47,7 +47,7 @@ answers_within() {  # SECONDS
 
 # ---- Without a window: help, version, usage errors ----
 "$viewer_bin" --help > "$scratch/help.txt" 2>&1 || fail "--help should exit 0"
-for text in "Usage: orvelle [options] [FILE]" "--format data|maple|color|columns|matrix|auto" "--watch" \
+for text in "Usage: orvelle [options] [FILE]" "--format data|maple|color|columns|matrix|npy|ply|auto" "--watch" \
     "--display points|joined|needled|grid|filled" "--columns X,Y,Z[,GROUP]" "Escape / q" "left drag"; do
     grep -qF -- "$text" "$scratch/help.txt" || fail "--help does not list '$text'"
 done
@@ -197,7 +197,7 @@ grep -qiE 'missing|not a number' "$out" && fail "a load saw a half-written file"
 stop_viewer
 
 # ---- A failed load keeps the picture and its name ----
-# "Files:" (row 15 of the panel) lists a.dat, stations.csv, wave.dat and the folder
+# "Files:" (row 17 of the panel) lists a.dat, stations.csv, wave.dat and the folder
 # zz-folder, which cannot be read; its list pops down below it, one 17-pixel line an item.
 mkdir "$scratch/data/zz-folder"
 start_and_find_display_window --thickness 0.1 data/wave.dat
@@ -206,8 +206,8 @@ control=$(find_window '^Control Display$' "$display_window")
 wait_for_panel_size "$control"
 sleep 1.5
 shoot before-failure > /dev/null
-click "$control" 110 344
-click "$control" 100 $((344 + 26 + 17 * 4))
+click "$control" 110 390
+click "$control" 100 $((390 + 26 + 17 * 4))
 wait_for_output $'list=4\n\nfilename = zz-folder\n'
 sleep 1.5
 shoot after-failure > /dev/null

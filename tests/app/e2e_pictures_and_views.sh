@@ -52,11 +52,11 @@ send_keys() {
     xdotool key --window "$display_window" --delay 80 "$@" 2>/dev/null
 }
 
-# The one file of the folder: "Files:" (below the five formats and the open folder's
+# The one file of the folder: "Files:" (below the seven formats and the open folder's
 # boxes) opens its list, the file is its second line.
 load_the_file() {
-    click "$panel" 110 344
-    click "$panel" 100 387
+    click "$panel" 110 390
+    click "$panel" 100 433
     wait_for_output "filename = wave.dat"
 }
 

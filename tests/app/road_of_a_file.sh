@@ -123,10 +123,10 @@ sleep 1
 read -r red blue <<< "$(shoot empty)"
 [ "$red" -lt 20 ] || fail "red pixels before any load: $red"
 
-# "Files:" (row 15, below the open "Specify Data File" rollout and its five formats) opens
+# "Files:" (row 17, below the open "Specify Data File" rollout and its seven formats) opens
 # its list below it: "Choose Model", a.dat, b.dat, one 17-pixel line each.
-click "$panel" 110 344
-click "$panel" 100 404
+click "$panel" 110 390
+click "$panel" 100 450
 wait_for_line "list=2"
 wait_for_line "filename = b.dat"
 wait_for_line "fnTrf.nx = 3 points per set = 4"
