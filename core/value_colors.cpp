@@ -42,7 +42,8 @@ ValueColoring valueColoringFor(const Settings& settings, const DataSet& data)
 DataColor groupColor(const Settings& settings, int index)
 {
     DataColor c = settings.dataColors[index];
-    if (c.given == 0 && settings.colorBy == ColorBy::Group && viewModeKeepsColors(settings.stereoMode)) {
+    const bool byGroup = settings.colorBy == ColorBy::Group || settings.colorBy == ColorBy::File;
+    if (c.given == 0 && byGroup && viewModeKeepsColors(settings.stereoMode)) {
         const Rgb palette = categoricalColor(index);
         c.r = static_cast<float>(palette.r);
         c.g = static_cast<float>(palette.g);

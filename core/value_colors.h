@@ -50,7 +50,8 @@ ColorRange colorBarRange(const Settings& settings, const DataSet& data);
 std::string colorBarLabel(double value, const ColorRange& range);
 
 // The colour that data colour entry index (0 to 49) is drawn in: the entry itself; coloured
-// by group in a mode that shows the data's colours, an entry never given a colour of its own
+// by group (or by the file's colours, which data without them take as by group) in a mode
+// that shows the data's colours, an entry never given a colour of its own
 // (DataColor::given) takes the categorical palette's colour of its number instead of the
 // table's black. The fourth float is the entry's.
 DataColor groupColor(const Settings& settings, int index);

@@ -81,7 +81,7 @@ void drawGroupLegend(const Settings& settings, const DataSet& data, int width, i
     glColor3f(bg[0], bg[1], bg[2]);
     glRecti(layout.x0, layout.y0, layout.x1, layout.y1);
     for (const LegendEntry& e : layout.entries) {
-        const DataColor& c = settings.dataColors[dataColorIndex(e.group)];
+        const DataColor c = groupColor(settings, dataColorIndex(e.group));
         glColor3f(c.r, c.g, c.b);
         glRecti(e.x, e.y, e.x + layout.swatch, e.y + layout.swatch);
         glColor3f(1.0f - bg[0], 1.0f - bg[1], 1.0f - bg[2]);
