@@ -224,7 +224,7 @@ load_file 2 b.dat
 # "Browse for folder" (in "Specify Data File", open below "Object Properties") opens the
 # chooser at the listed folder, beside the event loop: while it is open the display window
 # answers its keys and the panel its clicks.
-click "$control" 80 $((panel_h - 363))
+click "$control" 80 $((panel_h - 409))
 deadline=$((SECONDS + wait_limit))
 until [ -s "$scratch/chooser-args" ]; do
     [ $SECONDS -lt $deadline ] || fail "\"Browse for folder\" started no chooser"
