@@ -13,10 +13,6 @@
 #include "io/platform_dirs.h"
 #include "io/view_file.h"
 
-#ifndef ORVELLE_VERSION
-#define ORVELLE_VERSION "unknown"
-#endif
-
 namespace {
 
 // What the command line asked for, kept until the start has used it.

@@ -156,6 +156,10 @@ int main(int argc, char** argv)
         std::fputs(renderUsage().c_str(), stdout);
         return kWritten;
     }
+    if (options.version) {
+        std::printf("orvelle-render %s\n", ORVELLE_VERSION);
+        return kWritten;
+    }
 
     DataSet data;
     if (!loadFile(options, data)) {

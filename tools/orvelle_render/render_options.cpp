@@ -97,6 +97,10 @@ std::vector<ProgramOption> renderOptions(RenderOptions& options, CommandLine& li
                        options.help = true;
                        return true;
                    }});
+    own.push_back({"--version", "", "print the version", [&options](const std::string&, std::string&) {
+                       options.version = true;
+                       return true;
+                   }});
     return own;
 }
 
@@ -115,7 +119,7 @@ bool parseRenderOptions(const std::vector<std::string>& args, RenderOptions& opt
     if (!line.gave(settingRow(&Settings::eyeSeparation))) {
         options.settings.eyeSeparation = options.settings.focalLength / options.settings.focalRatio;
     }
-    if (options.help) {
+    if (options.help || options.version) {
         return true;
     }
     const std::vector<std::string>& files = line.operands;

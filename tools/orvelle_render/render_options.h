@@ -21,6 +21,7 @@ struct RenderOptions {
     // way, but of the work behind it: a tool option, as --reference is.
     DrawingPath drawing = DrawingPath::Auto;
     bool help = false;
+    bool version = false;
     // --format and --columns: the reader (auto by default) and the columns of a table.
     LoadChoice load;
     // The viewer's settings as they are after it loads a file (the data colours as the panel
