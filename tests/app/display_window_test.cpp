@@ -11,10 +11,6 @@
 // Last: Xlib defines macros (None, Bool) that clash with names in the headers above.
 #include <X11/Xlib.h>
 
-// Mesa's driver leaks about 1 KB from a module it unloads before the leak report, so no
-// suppression by library name can match it: this window program runs without leak checks.
-extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
-
 namespace {
 
 TEST(DisplayWindowGuard, OpensOnlyWhenTheBufferModeMustChange)

@@ -19,9 +19,6 @@
 // Last: Xlib defines macros (None, Bool) that clash with names in the headers above.
 #include <X11/Xlib.h>
 
-// Mesa's driver leaks about 1 KB from a module it unloads before the leak report.
-extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
-
 namespace {
 
 // At rest the loop may spend at most this share of one core.

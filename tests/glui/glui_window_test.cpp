@@ -18,11 +18,6 @@
 #include "imgui.h"
 #include "imgui_internal.h"
 
-// Mesa's driver leaks about 1 KB per process from a module it unloads before the leak
-// report, so no suppression by library name can match it: leaks go unchecked here only
-// (the model test keeps them checked).
-extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
-
 namespace {
 
 int displayWindow = 0;

@@ -17,16 +17,6 @@ namespace fs = std::filesystem;
 
 static const char kPlainData[] = "1 3\n0 0 0\n1 1 0\n2 4 1\n";
 
-// GLX and Mesa's driver keep a few allocations from glutInit and from choosing a display
-// mode; freeglut unloads the driver at exit, and the fast unwinder's two-frame stacks
-// then name no module that the suppression file could match. Full stacks reach
-// libGLX_mesa. Safe here because these tests draw nothing: llvmpipe compiles no code,
-// whose registration would deadlock with the slow unwinder. Read only by sanitizer builds.
-extern "C" const char* __asan_default_options()
-{
-    return "fast_unwind_on_malloc=0";
-}
-
 void PanelWindowTest::SetUp()
 {
     const char* display = std::getenv("DISPLAY");
