@@ -11,6 +11,9 @@
 
 namespace {
 
+// 2^31: every float below it (and above INT_MIN) fits an int. INT_MAX itself is no float.
+constexpr float kIntLimit = 2147483648.0f;
+
 std::string formatFloat(float value)
 {
     char text[64];
@@ -82,7 +85,7 @@ int GLUI_EditText::get_int_val() const
     if (parseLong(text_, &value))
         return static_cast<int>(value);
     float asFloat = 0.0f;
-    if (parseFloat(text_, &asFloat) && asFloat > INT_MIN && asFloat < INT_MAX)
+    if (parseFloat(text_, &asFloat) && asFloat > INT_MIN && asFloat < kIntLimit)
         return static_cast<int>(asFloat);
     return 0;
 }
@@ -111,7 +114,7 @@ void GLUI_EditText::write_live()
         float asFloat = 0.0f;
         if (parseLong(text_, &value))
             *static_cast<int*>(liveVar_) = static_cast<int>(value);
-        else if (parseFloat(text_, &asFloat) && asFloat > INT_MIN && asFloat < INT_MAX)
+        else if (parseFloat(text_, &asFloat) && asFloat > INT_MIN && asFloat < kIntLimit)
             *static_cast<int*>(liveVar_) = static_cast<int>(asFloat);
         break;
     }

@@ -15,7 +15,6 @@ namespace {
 
 constexpr int kFirstWidth = 120;
 constexpr int kFirstHeight = 60;
-constexpr int kFramesAfterInput = GLUI_View::kFramesAfterInput;
 constexpr int kFramesAfterChange = GLUI_View::kFramesAfterChange;
 
 }  // namespace

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Line coverage of the readers reached by the fuzzers' corpora (build-fuzz/corpus, grown by
-# scripts/fuzz.sh), their seeds and the samples: builds the fuzzers with clang's source coverage
+# Line coverage of the readers reached by the fuzzers' corpora (build-asan/corpus, grown by
+# scripts/fuzz.sh, in build-asan), their seeds and the samples: builds the fuzzers with clang's source coverage
 # in build-fuzz-cov, replays every input once and prints llvm-cov's report for io/ and the
 # normalisation. Usage: scripts/fuzz_coverage.sh
 set -euo pipefail
@@ -18,7 +18,7 @@ binaries=()
 for name in data_reader color_reader maple_reader columns_reader matrix_reader detected_load number_scan; do
   bin=build-fuzz-cov/tests/fuzz/fuzz_$name
   corpora=("tests/fuzz/seeds/$name" samples)
-  [ -d "build-fuzz/corpus/$name" ] && corpora=("build-fuzz/corpus/$name" "${corpora[@]}")
+  [ -d "build-asan/corpus/$name" ] && corpora=("build-asan/corpus/$name" "${corpora[@]}")
   [ -d "tests/fuzz/regressions/$name" ] && corpora+=("tests/fuzz/regressions/$name")
   LLVM_PROFILE_FILE="build-fuzz-cov/profiles/$name.profraw" "$bin" -runs=0 "${corpora[@]}" > /dev/null 2>&1
   binaries+=("$bin")

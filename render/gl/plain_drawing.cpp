@@ -110,8 +110,14 @@ Sources keep(const DrawContext& c, Kind kind, const std::vector<float>& vertices
     return Sources{vertices.data(), normals.data(), indices.data(), colors.data()};
 }
 
+// A place in client memory or, with base null, an offset into the bound buffer, which
+// OpenGL takes in a pointer's place: made without arithmetic on the null pointer, which is
+// undefined.
 const void* at(const void* base, std::size_t bytes)
 {
+    if (base == nullptr) {
+        return reinterpret_cast<const void*>(static_cast<std::uintptr_t>(bytes));
+    }
     return static_cast<const char*>(base) + bytes;
 }
 

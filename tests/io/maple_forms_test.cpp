@@ -90,8 +90,8 @@ TEST(MapleForms, ListsGiveTheSizesInEveryLayout)
     const LoadResult expected = readGrid(dir, kArrayExample);
     const char* const forms[] = {
         // One value per line, values by ",\n", rows by "],\n[", ranges without blanks.
-        "PLOT3D(GRID(0.000000..1.000000,0.000000..2.000000,[[\n0.000000,\n0.500000,\n1.000000],\n[1.000000,\n"
-        "1.500000,\n2.000000]]));\n",
+        ("PLOT3D(GRID(0.000000..1.000000,0.000000..2.000000,[[\n0.000000,\n0.500000,\n1.000000],\n[1.000000,\n"
+         "1.500000,\n2.000000]]));\n"),
         "INTERFACE_PLOT3D(GRID(0.0..1.0,0.0..2.0,[[0,0.5,1],[1,1.5,2]]),STYLE(PATCHNOGRID))\n",
         "PLOT3D(GRID(0..1,0..2,[[0,0.5,1],[1,1.5,2]]))\n",
         "GRID(0. .. 1.,0. .. 2.,[[0.,.5,1.],\r\n  [1.,1.5,2.]])\r\n",
