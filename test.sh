@@ -1,24 +1,149 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the normal and the sanitizer build, and runs every test
-# in both, with a private Xvfb for the tests that need a display; then runs each fuzzer for
-# FUZZ_SECONDS (30) in the sanitizer configuration built with clang (scripts/fuzz.sh).
-set -euo pipefail
+# Installs what is missing, builds the normal build (gcc) and the sanitizer build (clang 14:
+# AddressSanitizer and UndefinedBehaviorSanitizer, with the fuzzers), and runs:
+# - in the normal build, every test;
+# - in the sanitizer build, the unit, pixel and window tests and the end-to-end tests that
+#   take the programs through loads, saved pictures and typed text (label "memory");
+# - each fuzzer for FUZZ_SECONDS (30), all at the same time.
+# Tests that wait on the display take little processor time, so the sanitizer build is built
+# (at a lower priority) while the normal build's tests run, and the two builds' tests run side
+# by side, each with an Xvfb of its own. The tests that time the viewer (label "timing") run
+# first, alone. Prints each phase's time, the whole time and "N passed, N failed".
+set -uo pipefail
 cd "$(dirname "$0")"
-
-scripts/install_deps.sh build
-scripts/build.sh build -DORVELLE_WERROR=ON
-scripts/build.sh build-asan -DORVELLE_SANITIZE=ON -DORVELLE_WERROR=ON
-
-read -r display xvfb_pid < <(scripts/start_xvfb.sh)
-trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
-export DISPLAY=$display
+root=$(pwd)
+begin=$SECONDS
+jobs=$(nproc)
 export LIBGL_ALWAYS_SOFTWARE=1
 
+phases=()
+failed=0
+passed=0
+skipped=0
+pids_to_end=()
+trap 'for p in "${pids_to_end[@]}"; do kill "$p" 2>/dev/null; done' EXIT
+
+# note PHASE SECONDS STATUS: a line of the closing table.
+note() {
+  local verdict=ok
+  [ "$3" -eq 0 ] || verdict="FAILED (status $3)"
+  phases+=("$(printf '  %-44s %5d s  %s' "$1" "$2" "$verdict")")
+}
+
+# phase NAME COMMAND...: runs COMMAND in the foreground as one phase of the table.
+phase() {
+  local name=$1 from=$SECONDS status=0
+  shift
+  echo "== $name =="
+  "$@" || status=$?
+  note "$name" $((SECONDS - from)) "$status"
+  return "$status"
+}
+
+# The counts of a ctest run from its JUnit file; a run that wrote none failed as a whole.
+count_tests() {  # JUNIT_FILE
+  local line tests failures skips
+  line=$(head -c 4000 "$1" 2>/dev/null | tr '\n\t' '  ' | grep -m1 -o '<testsuite [^>]*>')
+  if [ -z "$line" ]; then
+    failed=$((failed + 1))
+    return
+  fi
+  tests=$(sed -n 's/.* tests="\([0-9]*\)".*/\1/p' <<<"$line")
+  failures=$(sed -n 's/.* failures="\([0-9]*\)".*/\1/p' <<<"$line")
+  skips=$(( $(sed -n 's/.* skipped="\([0-9]*\)".*/\1/p' <<<"$line") + $(sed -n 's/.* disabled="\([0-9]*\)".*/\1/p' <<<"$line") ))
+  failed=$((failed + failures))
+  skipped=$((skipped + skips))
+  passed=$((passed + tests - failures - skips))
+}
+
+# ctest_run BUILD DISPLAY NAME CTEST_ARGUMENTS...: the tests of BUILD on DISPLAY, their output
+# in BUILD/NAME.log and their results in BUILD/NAME.xml.
+ctest_run() {
+  local build=$1 display=$2 name=$3
+  shift 3
+  rm -f "$root/$build/$name.xml"
+  DISPLAY=$display ctest --test-dir "$build" --output-on-failure -j "$jobs" \
+    --output-junit "$root/$build/$name.xml" "$@" > "$build/$name.log" 2>&1
+}
+
+# start_display VARIABLE: a private Xvfb for one build's tests, its display in VARIABLE.
+start_display() {
+  local display pid
+  read -r display pid < <(scripts/start_xvfb.sh) || { echo "could not start Xvfb"; return 1; }
+  pids_to_end+=("$pid")
+  printf -v "$1" '%s' "$display"
+}
+
+summary() {
+  echo
+  echo "== phases =="
+  printf '%s\n' "${phases[@]}"
+  local elapsed=$((SECONDS - begin))
+  echo "test.sh took $((elapsed / 60)) min $((elapsed % 60)) s"
+  [ "$skipped" -eq 0 ] || echo "$skipped tests skipped themselves (what they need is missing here)"
+  echo "$passed passed, $failed failed"
+}
+
+finish() {
+  summary
+  [ "$failed" -eq 0 ]
+  exit
+}
+
+phase "dependencies" scripts/install_deps.sh build || { failed=$((failed + 1)); finish; }
+phase "normal build (gcc)" scripts/build.sh build -DORVELLE_WERROR=ON || { failed=$((failed + 1)); finish; }
+
+start_display display_normal || { failed=$((failed + 1)); finish; }
+phase "normal: timing tests, alone" ctest_run build "$display_normal" ctest-timing -L timing
+cat build/ctest-timing.log
+count_tests build/ctest-timing.xml
+
+echo "== sanitizer build (clang), beside the normal build's tests =="
+from_asan_build=$SECONDS
+nice -n 10 scripts/build.sh build-asan --sanitizers -DORVELLE_WERROR=ON > build-asan.build.log 2>&1 &
+asan_build=$!
+from_normal_tests=$SECONDS
+ctest_run build "$display_normal" ctest -LE timing &
+normal_tests=$!
+pids_to_end+=("$asan_build" "$normal_tests")
+
+asan_status=0
+wait "$asan_build" || asan_status=$?
+note "sanitizer build (clang, niced)" $((SECONDS - from_asan_build)) "$asan_status"
+if [ "$asan_status" -ne 0 ]; then
+  tail -n 60 build-asan.build.log
+  failed=$((failed + 1))
+else
+  display_asan=
+  start_display display_asan || failed=$((failed + 1))
+  from_asan_tests=$SECONDS
+  ctest_run build-asan "$display_asan" ctest -L 'unit|pixel|window|memory' -LE timing &
+  asan_tests=$!
+  pids_to_end+=("$asan_tests")
+fi
+
 status=0
-echo "== tests: normal build =="
-ctest --test-dir build --output-on-failure -j 2 || status=1
-echo "== tests: sanitizer build =="
-ctest --test-dir build-asan --output-on-failure -j 2 || status=1
-echo "== fuzzing: each fuzzer for ${FUZZ_SECONDS:-30} s =="
-scripts/fuzz.sh "${FUZZ_SECONDS:-30}" || status=1
-exit $status
+wait "$normal_tests" || status=$?
+note "normal build's tests" $((SECONDS - from_normal_tests)) "$status"
+echo "== tests of the normal build =="
+cat build/ctest.log
+count_tests build/ctest.xml
+
+if [ "$asan_status" -eq 0 ]; then
+  status=0
+  wait "$asan_tests" || status=$?
+  note "sanitizer build's tests" $((SECONDS - from_asan_tests)) "$status"
+  echo "== tests of the sanitizer build =="
+  cat build-asan/ctest.log
+  count_tests build-asan/ctest.xml
+
+  fuzz_log=build-asan/fuzz.log
+  phase "fuzzers, ${FUZZ_SECONDS:-30} s, all at once" scripts/fuzz.sh "${FUZZ_SECONDS:-30}" > "$fuzz_log" 2>&1
+  cat "$fuzz_log"
+  fuzz_passed=$(grep -c '^fuzz_.*executions in' "$fuzz_log")
+  fuzz_failed=$(grep -c '^fuzz_.*FAILED' "$fuzz_log")
+  passed=$((passed + fuzz_passed))
+  failed=$((failed + fuzz_failed))
+  [ $((fuzz_passed + fuzz_failed)) -gt 0 ] || failed=$((failed + 1))
+fi
+finish
