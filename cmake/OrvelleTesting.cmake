@@ -26,15 +26,22 @@ target_precompile_headers(orvelle_test_support PRIVATE
   <gtest/gtest.h> <algorithm> <cmath> <cstdio> <cstring> <functional> <map> <memory> <string> <vector>)
 
 # orvelle_gtest(NAME <name> LABEL <unit|pixel|window> SOURCES <files...> [TIMEOUT <s>]
-#               [LIBRARIES <targets...>] [TIMING_TESTS <Suite.Name...>])
+#               [LIBRARIES <targets...>] [TIMING_TESTS <Suite.Name...>]
+#               [LONG_TESTS <Suite.Name...>])
 # Adds test sources to the program of their folder and label (the longest TIMEOUT given for
 # it holds for each of its tests). Tests labelled "window" need an X display (the test script
 # starts Xvfb); without one they report themselves skipped. TIMING_TESTS: the tests among
 # them that measure time, which only hold on an unloaded machine without the sanitizers'
 # slowness; they take the label "timing" besides (./test.sh runs those alone, in the normal
-# build). NAME only names the sources.
+# build). LONG_TESTS: those that take far longer than the rest, started first so that they
+# do not end a run alone (with a longer timeout: the sanitizers slow them most). NAME only
+# names the sources.
+#
+# ctest starts the tests in the order of their COST: the tests of the display first (each
+# waits for the display, so they run one after the other beside the rest), then the long
+# ones, then the other pixel tests, then the rest.
 function(orvelle_gtest)
-  cmake_parse_arguments(T "" "NAME;LABEL;TIMEOUT" "SOURCES;LIBRARIES;TIMING_TESTS" ${ARGN})
+  cmake_parse_arguments(T "" "NAME;LABEL;TIMEOUT" "SOURCES;LIBRARIES;TIMING_TESTS;LONG_TESTS" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
@@ -59,6 +66,7 @@ function(orvelle_gtest)
   set_property(GLOBAL APPEND PROPERTY ORVELLE_TEST_${program}_SOURCES ${sources})
   set_property(GLOBAL APPEND PROPERTY ORVELLE_TEST_${program}_LIBRARIES ${T_LIBRARIES})
   set_property(GLOBAL APPEND PROPERTY ORVELLE_TEST_${program}_TIMING_TESTS ${T_TIMING_TESTS})
+  set_property(GLOBAL APPEND PROPERTY ORVELLE_TEST_${program}_LONG_TESTS ${T_LONG_TESTS})
   get_property(timeout GLOBAL PROPERTY ORVELLE_TEST_${program}_TIMEOUT)
   if(T_TIMEOUT GREATER timeout)
     set_property(GLOBAL PROPERTY ORVELLE_TEST_${program}_TIMEOUT ${T_TIMEOUT})
@@ -67,7 +75,7 @@ endfunction()
 
 # Builds a program that orvelle_gtest gathered and registers its tests.
 function(orvelle_add_test_program program)
-  foreach(what LABEL TIMEOUT SOURCES LIBRARIES TIMING_TESTS)
+  foreach(what LABEL TIMEOUT SOURCES LIBRARIES TIMING_TESTS LONG_TESTS)
     get_property(${what} GLOBAL PROPERTY ORVELLE_TEST_${program}_${what})
   endforeach()
   set(target tests_${program})
@@ -80,6 +88,10 @@ function(orvelle_add_test_program program)
   # LeakSanitizer without a module name to suppress them by: leak checks stay on for
   # every test that opens no window.
   set(lock "")
+  set(cost 0)
+  if(LABEL STREQUAL "pixel")
+    set(cost 10)
+  endif()
   set(env "LSAN_OPTIONS=suppressions=${ORVELLE_LSAN_SUPPRESSIONS}:print_suppressions=0")
   # Mesa's shader cache thread may still be ending when LeakSanitizer looks at the threads at
   # exit, which clang 14's LeakSanitizer does not survive; without the cache there is no such
@@ -90,18 +102,25 @@ function(orvelle_add_test_program program)
   endif()
   if(LABEL STREQUAL "window")
     set(lock RESOURCE_LOCK x_display)
+    set(cost 150)
     set(env "ASAN_OPTIONS=detect_leaks=0")
     target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/window_sanitizer_options.cpp)
   endif()
   gtest_discover_tests(${target}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS ${LABEL} TIMEOUT ${TIMEOUT} SKIP_RETURN_CODE 77 ${lock}
+    PROPERTIES LABELS ${LABEL} TIMEOUT ${TIMEOUT} SKIP_RETURN_CODE 77 COST ${cost} ${lock}
                ENVIRONMENT "${env}" ${cache})
+  # Read by ctest after the discovered tests are declared.
+  set(properties "")
   if(TIMING_TESTS)
-    # Read by ctest after the discovered tests are declared.
-    set(relabel ${CMAKE_CURRENT_BINARY_DIR}/${target}_timing.cmake)
-    file(WRITE ${relabel} "set_tests_properties(${TIMING_TESTS} PROPERTIES LABELS timing RUN_SERIAL TRUE)\n")
-    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${relabel})
+    string(APPEND properties "set_tests_properties(${TIMING_TESTS} PROPERTIES LABELS timing RUN_SERIAL TRUE)\n")
+  endif()
+  if(LONG_TESTS)
+    string(APPEND properties "set_tests_properties(${LONG_TESTS} PROPERTIES COST 100 TIMEOUT 600)\n")
+  endif()
+  if(properties)
+    file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${target}_properties.cmake "${properties}")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${CMAKE_CURRENT_BINARY_DIR}/${target}_properties.cmake)
   endif()
 endfunction()
 
@@ -125,6 +144,6 @@ function(orvelle_script_test)
   endif()
   add_test(NAME ${T_NAME} COMMAND bash ${T_SCRIPT})
   set_tests_properties(${T_NAME} PROPERTIES LABELS "${labels}" TIMEOUT ${T_TIMEOUT} SKIP_RETURN_CODE 77
-    RESOURCE_LOCK x_display RUN_SERIAL ${T_TIMING}
+    RESOURCE_LOCK x_display RUN_SERIAL ${T_TIMING} COST 200
     ENVIRONMENT "ORVELLE_BINARY_DIR=${CMAKE_BINARY_DIR};ORVELLE_SOURCE_DIR=${CMAKE_SOURCE_DIR};ASAN_OPTIONS=detect_leaks=0")
 endfunction()
