@@ -1,15 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the normal build (gcc) and the sanitizer build (clang 14:
-# AddressSanitizer and UndefinedBehaviorSanitizer, with the fuzzers), and runs:
-# - in the normal build, every test;
-# - in the sanitizer build, the unit, pixel and window tests and the end-to-end tests that
-#   take the programs through loads, saved pictures and typed text (label "memory");
-# - each fuzzer for FUZZ_SECONDS (30), all at the same time.
-# Tests that wait on the display take little processor time, so the sanitizer build is built
-# while the normal build's tests run, and the two builds' tests run side by side, each with an
-# Xvfb of its own. The tests that time the viewer (label "timing") run
-# first, alone. Prints each phase's time and processor time, the whole time and
-# "N passed, N failed".
+# AddressSanitizer and UndefinedBehaviorSanitizer, with the fuzzers) side by side, and runs:
+# - in the normal build, every test but the long picture comparisons (label "long");
+# - in the sanitizer build, the unit, pixel (the long ones too) and window tests and the
+#   end-to-end tests that take the programs through loads, saved pictures and typed text
+#   (label "memory"), side by side with the normal build's tests, each with an Xvfb of its own
+#   (tests that wait on the display take little processor time);
+# - each fuzzer for FUZZ_SECONDS (30), all at the same time;
+# - last and alone, the tests that time the viewer (label "timing").
+# Prints each phase's time and processor time, the whole time and "N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
@@ -104,25 +103,26 @@ finish() {
 }
 
 phase "dependencies" scripts/install_deps.sh build || { failed=$((failed + 1)); finish; }
-phase "normal build (gcc)" scripts/build.sh build -DORVELLE_WERROR=ON || { failed=$((failed + 1)); finish; }
+
+# The two builds side by side; the sanitizer build's output goes to build-asan.build.log.
+echo "== normal build (gcc), and beside it the sanitizer build (clang) =="
+mkdir -p build build-asan
+timed build-asan/build.times scripts/build.sh build-asan --sanitizers -DORVELLE_WERROR=ON > build-asan.build.log 2>&1 &
+asan_build=$!
+pids_to_end+=("$asan_build")
+status=0
+timed build/build.times scripts/build.sh build -DORVELLE_WERROR=ON || status=$?
+note "normal build (gcc)" build/build.times "$status"
+[ "$status" -eq 0 ] || { failed=$((failed + 1)); finish; }
 
 start_display display_normal || { failed=$((failed + 1)); finish; }
-# A timing test that fails is run again, up to twice: a machine busy with something else for a
-# moment fails it once, a fault every time.
-phase "normal: timing tests, alone" ctest_run build "$display_normal" ctest-timing -L timing --repeat until-pass:3
-cat build/ctest-timing.log
-count_tests build/ctest-timing.xml
-
-echo "== sanitizer build (clang), beside the normal build's tests =="
-timed build/asan-build.times scripts/build.sh build-asan --sanitizers -DORVELLE_WERROR=ON > build-asan.build.log 2>&1 &
-asan_build=$!
-timed build/ctest.times ctest_run build "$display_normal" ctest -LE timing &
+timed build/ctest.times ctest_run build "$display_normal" ctest -LE 'timing|long' &
 normal_tests=$!
-pids_to_end+=("$asan_build" "$normal_tests")
+pids_to_end+=("$normal_tests")
 
 asan_status=0
 wait "$asan_build" || asan_status=$?
-note "sanitizer build (clang), beside:" build/asan-build.times "$asan_status"
+note "sanitizer build (clang), beside it" build-asan/build.times "$asan_status"
 if [ "$asan_status" -ne 0 ]; then
   tail -n 60 build-asan.build.log
   failed=$((failed + 1))
@@ -136,7 +136,7 @@ fi
 
 status=0
 wait "$normal_tests" || status=$?
-note "  the normal build's tests" build/ctest.times "$status"
+note "normal build's tests" build/ctest.times "$status"
 echo "== tests of the normal build =="
 cat build/ctest.log
 count_tests build/ctest.xml
@@ -158,4 +158,11 @@ if [ "$asan_status" -eq 0 ]; then
   failed=$((failed + fuzz_failed))
   [ $((fuzz_passed + fuzz_failed)) -gt 0 ] || failed=$((failed + 1))
 fi
+
+# Last, with nothing else running: the tests that time the viewer. One that fails is run
+# again, up to twice: a machine busy with something else for a moment fails it once, a fault
+# every time.
+phase "timing tests, alone" ctest_run build "$display_normal" ctest-timing -L timing --repeat until-pass:3
+cat build/ctest-timing.log
+count_tests build/ctest-timing.xml
 finish

@@ -33,9 +33,10 @@ target_precompile_headers(orvelle_test_support PRIVATE
 # starts Xvfb); without one they report themselves skipped. TIMING_TESTS: the tests among
 # them that measure time, which only hold on an unloaded machine without the sanitizers'
 # slowness; they take the label "timing" besides (./test.sh runs those alone, in the normal
-# build). LONG_TESTS: those that take far longer than the rest, started first so that they
-# do not end a run alone (with a longer timeout: the sanitizers slow them most). NAME only
-# names the sources.
+# build). LONG_TESTS: those that take far longer than the rest: they take the label "long"
+# besides, ./test.sh runs them in the sanitizer build only (where they check the pictures and
+# the memory at once), and ctest starts them early, so that they do not end a run alone, with
+# a longer timeout. NAME only names the sources.
 #
 # ctest starts the tests in the order of their COST: the tests of the display first (each
 # waits for the display, so they run one after the other beside the rest), then the long
@@ -116,7 +117,7 @@ function(orvelle_add_test_program program)
     string(APPEND properties "set_tests_properties(${TIMING_TESTS} PROPERTIES LABELS timing RUN_SERIAL TRUE)\n")
   endif()
   if(LONG_TESTS)
-    string(APPEND properties "set_tests_properties(${LONG_TESTS} PROPERTIES COST 100 TIMEOUT 600)\n")
+    string(APPEND properties "set_tests_properties(${LONG_TESTS} PROPERTIES LABELS long COST 100 TIMEOUT 600)\n")
   endif()
   if(properties)
     file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${target}_properties.cmake "${properties}")
