@@ -25,11 +25,15 @@ pids_to_end=()
 trap 'for p in "${pids_to_end[@]}"; do kill "$p" 2>/dev/null; done' EXIT
 
 # timed FILE COMMAND...: runs COMMAND and writes the processor time that it and its children
-# took (user and system seconds) and its time to FILE.
+# took (user and system seconds) and its time to FILE. In a subshell of its own, so that the
+# processor time of the jobs running beside it is not counted (they are children of this shell).
 timed() {
-  local file=$1 TIMEFORMAT='%U %S %R'
+  local file=$1
   shift
-  { time "$@" 2>&4 4>&-; } 4>&2 2> "$file"
+  (
+    TIMEFORMAT='%U %S %R'
+    time "$@" 2>&4 4>&-
+  ) 4>&2 2> "$file"
 }
 
 # note PHASE TIMES_FILE STATUS: a line of the closing table, from what timed wrote.

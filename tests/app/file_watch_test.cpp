@@ -174,6 +174,15 @@ TEST_F(WatchReload, AFileCaughtHalfWrittenIsReadOnlyOnceItIsWhole)
     EXPECT_EQ(dataSet.generation, 2u) << "one rewrite, one reload";
 }
 
+// Whether the running load has read some of its file: a rewrite before that (while the load
+// waits for the worker) is not one that overtakes a read, and a load that opens the file in
+// the middle of the rewrite finds it empty.
+bool readingBegun()
+{
+    const std::string line = loadProgressLine(std::chrono::steady_clock::now() + std::chrono::hours(1));
+    return !line.empty() && line.find(": 0.0 of ") == std::string::npos;
+}
+
 TEST_F(WatchReload, AFileRewrittenWhileItIsReadIsNotShownButReadAgain)
 {
     // About 20 MB: its read takes long enough to be overtaken by a rewrite.
@@ -194,7 +203,7 @@ TEST_F(WatchReload, AFileRewrittenWhileItIsReadIsNotShownButReadAgain)
     const std::string printed = captureStdout([&] {
         const auto end = WatchClock::now() + milliseconds(20000);
         while (WatchClock::now() < end && (dataSet.fnTrf.nx != 1 || dataSet.coordArray.size() != 3)) {
-            if (!rewritten && loadBusy()) {
+            if (!rewritten && readingBegun()) {
                 std::ofstream(path) << "1 3\n0 0 0\n1 1 1\n2 2 2\n";  // overtakes the read
                 rewritten = true;
             }
