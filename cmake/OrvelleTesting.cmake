@@ -125,14 +125,17 @@ function(orvelle_add_test_program program)
   endif()
 endfunction()
 
-# orvelle_script_test(NAME <name> LABEL <label> SCRIPT <file> [TIMEOUT <s>] [MEMORY] [TIMING])
+# orvelle_script_test(NAME <name> LABEL <label> SCRIPT <file> [TIMEOUT <s>] [MEMORY] [TIMING]
+#                     [HEADLESS])
 # A shell test that drives the built programs on the X display; exit 77 means skipped.
+# HEADLESS: it runs only orvelle-render, which needs no display, so it runs beside the
+# display's tests.
 # MEMORY: it takes the programs through work whose memory faults the sanitizer build looks
 # for (loads, saved pictures and views, typed text), so it runs there too (label "memory").
 # TIMING: it times the viewer, so nothing may run beside it (label "timing": ./test.sh runs
 # these alone, before anything else, and not in the slower sanitizer build).
 function(orvelle_script_test)
-  cmake_parse_arguments(T "MEMORY;TIMING" "NAME;LABEL;SCRIPT;TIMEOUT" "" ${ARGN})
+  cmake_parse_arguments(T "MEMORY;TIMING;HEADLESS" "NAME;LABEL;SCRIPT;TIMEOUT" "" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 180)
   endif()
@@ -143,8 +146,12 @@ function(orvelle_script_test)
   if(T_TIMING)
     list(APPEND labels timing)
   endif()
+  set(display RESOURCE_LOCK x_display COST 200)
+  if(T_HEADLESS)
+    set(display COST 50)
+  endif()
   add_test(NAME ${T_NAME} COMMAND bash ${T_SCRIPT})
   set_tests_properties(${T_NAME} PROPERTIES LABELS "${labels}" TIMEOUT ${T_TIMEOUT} SKIP_RETURN_CODE 77
-    RESOURCE_LOCK x_display RUN_SERIAL ${T_TIMING} COST 200
+    RUN_SERIAL ${T_TIMING} ${display}
     ENVIRONMENT "ORVELLE_BINARY_DIR=${CMAKE_BINARY_DIR};ORVELLE_SOURCE_DIR=${CMAKE_SOURCE_DIR};ASAN_OPTIONS=detect_leaks=0")
 endfunction()

@@ -13,12 +13,12 @@ done
 # nearly black) in the part given as WxH+X+Y (all of it by default).
 shoot() {  # NAME [CROP]
     import -window "$display_window" "$scratch/$1.png" 2>/dev/null || fail "no screenshot $1"
-    convert "$scratch/$1.png" ${2:+-crop "$2" +repage} -depth 8 txt:- |
-        awk -F'[(),]+' 'NR > 1 { r = $3; g = $4; b = $5
-                                  if (r - g > 64 && r - b > 64) red++
-                                  if (b - r > 64 && b - g > 64) blue++
-                                  if (r + g + b < 150) dark++ }
-                         END { print red + 0, blue + 0, dark + 0 }'
+    rgb_pixels "$scratch/$1.png" "${2:-}" |
+        awk '{ r = $1; g = $2; b = $3
+               if (r - g > 64 && r - b > 64) red++
+               if (b - r > 64 && b - g > 64) blue++
+               if (r + g + b < 150) dark++ }
+             END { print red + 0, blue + 0, dark + 0 }'
 }
 differing() {
     compare -metric AE "$scratch/$1.png" "$scratch/$2.png" null: 2>&1 | cut -d' ' -f1

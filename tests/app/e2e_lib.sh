@@ -132,6 +132,13 @@ find_window() {
     fail "no single new window '$regex' within ${wait_limit}s"
 }
 
+# rgb_pixels PNG [WxH+X+Y]: the picture's pixels (or those of the part given), one "R G B" line
+# (0 to 255) each, row after row from the top left. For awk: some times quicker than reading
+# ImageMagick's text listing.
+rgb_pixels() {
+    convert "$1" ${2:+-crop "$2" +repage} -depth 8 rgb:- | od -An -v -tu1 -w3
+}
+
 # geometry ID: prints "X Y WIDTH HEIGHT".
 geometry() {
     local X Y WIDTH HEIGHT

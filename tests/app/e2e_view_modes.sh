@@ -60,9 +60,9 @@ shoot() {
         cp "$scratch/$1.png" "$scratch/$1-before.png"
         previous=$scratch/$1-before.png
     done
-    convert "$scratch/$1.png" -depth 8 txt:- |
-        awk -F'[(),: ]+' 'NR == 1 { next }
-            { x = $1; y = $2; r = $3; g = $4; b = $5
+    rgb_pixels "$scratch/$1.png" |
+        awk -v width="$(identify -format '%w' "$scratch/$1.png")" '
+            { x = (NR - 1) % width; y = int((NR - 1) / width); r = $1; g = $2; b = $3
               if (r - g > 64 && r - b > 64) { red++; if (y < 300) top++; else bottom++; if (x < 400) left++; else right++ }
               if (b - r > 64 && b - g > 64) blue++
               if (g - r > 40 && b - r > 40) cyan++ }

@@ -56,11 +56,11 @@ wait_for_height() {
 # Prints "BACKGROUND DARK ALL": pixels of the panels' background grey (240,240,240), pixels
 # dark enough to be text or drawn lines, and all pixels of the picture.
 pixel_counts() {
-    convert "$1" -depth 8 txt:- |
-        awk -F'[(),]+' 'NR > 1 { all++; r = $3; g = $4; b = $5
-                                  if (r == 240 && g == 240 && b == 240) background++
-                                  if (r + g + b < 300) dark++ }
-                         END { print background + 0, dark + 0, all + 0 }'
+    rgb_pixels "$1" |
+        awk '{ all++; r = $1; g = $2; b = $3
+               if (r == 240 && g == 240 && b == 240) background++
+               if (r + g + b < 300) dark++ }
+             END { print background + 0, dark + 0, all + 0 }'
 }
 
 # A panel is drawn when its background fills most of it and text stands on it.

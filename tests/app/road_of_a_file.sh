@@ -88,11 +88,11 @@ open_rollout() {
 shoot() {
   sleep 1
   import -window "$display" "$work/$1.png" || fail "no screenshot of the display window"
-  convert "$work/$1.png" -depth 8 txt:- |
-    awk -F'[(),]+' 'NR > 1 { r = $3; g = $4; b = $5
-                              if (r - g > 64 && r - b > 64) red++
-                              if (b - r > 64 && b - g > 64) blue++ }
-                     END { print red + 0, blue + 0 }'
+  convert "$work/$1.png" -depth 8 rgb:- | od -An -v -tu1 -w3 |
+    awk '{ r = $1; g = $2; b = $3
+           if (r - g > 64 && r - b > 64) red++
+           if (b - r > 64 && b - g > 64) blue++ }
+         END { print red + 0, blue + 0 }'
 }
 
 # Pixels that differ between two screenshots.
