@@ -12,10 +12,6 @@
 #include "glui/glui.h"
 #include "glui/panel_view.h"
 
-// The panels draw here, and Mesa's driver compiles code as they do: leaks go unchecked, as in
-// the panel layer's own window test (its driver keeps a little memory at exit).
-extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
-
 namespace {
 
 // Runs the toolkit's events until the window has drawn and kept its size for a while.
