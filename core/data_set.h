@@ -45,6 +45,10 @@ struct DataSet {
     double rawMin[3] = {-5.0, -5.0, -5.0};
     double rawMax[3] = {5.0, 5.0, 5.0};
     double rawScale[3] = {0.1, 0.1, 0.1};
+
+    // The names of the x, y and z columns read (a table's header); empty where the file gave
+    // none, and the axes are then called x, y and z.
+    std::string axisNames[3];
 };
 
 // The mapping between the raw and the drawn values of one axis (0 x, 1 y, 2 z).

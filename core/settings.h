@@ -105,6 +105,13 @@ struct Settings {
     float colorRange[2] = {0.0f, 0.0f};
     Choice<AxesStyle> axesStyle{AxesStyle::Lines};
 
+    // ---- Figures ----
+    // The size of the picture's texts (labels, colour bar, help, messages) as a factor of
+    // their size in proportion to the picture's height.
+    float textSize = 1.0f;
+    // The viewer shows the picture at rest with smoothed edges (multisampled).
+    int smoothEdges = 1;
+
     // ---- Derived: kept in step with the angles by every writer of them, not a setting ----
     float angleMat[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 };

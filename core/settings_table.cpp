@@ -196,6 +196,11 @@ std::vector<SettingRow> buildRows()
                         "default: the data's z range, as are equal ends"),
         choiceRow("axesStyle", FIELD(axesStyle), shown, "--axes-style", kAxesStyleWords,
                   "what --axes shows: the axes figure, or the data's box with ticks in its own units"),
+        // ---- Figures ----
+        floatRow("textSize", FIELD(textSize), shown, 0.25f, 8.0f, 0.05f, "--text-size",
+                 "size of the texts over the picture, a factor of 2.2% of its height (at least 11 pixels)"),
+        viewerOnly(flagRow("smoothEdges", FIELD(smoothEdges), shown, "--no-smooth-edges", 0,
+                           "show the picture at rest without smoothing its edges (\"Smooth edges\")")),
     };
     return rows;
 }

@@ -123,6 +123,31 @@ std::string columnTitle(const TableLayout& layout, std::size_t column)
     return headerField(layout, column, field) ? std::string(field.begin, field.end) : std::to_string(column + 1);
 }
 
+// The header's name of a column as a title for its axis: control characters shown as '?',
+// a long name cut short on a character's boundary; empty without a header.
+std::string titleOfColumn(const TableLayout& layout, std::size_t column)
+{
+    constexpr std::size_t kLongestTitle = 48;
+    Field field;
+    if (!headerField(layout, column, field)) {
+        return std::string();
+    }
+    std::string title(field.begin, field.end);
+    if (title.size() > kLongestTitle) {
+        std::size_t cut = kLongestTitle;
+        while (cut > 0 && (static_cast<unsigned char>(title[cut]) & 0xC0) == 0x80) {
+            --cut;
+        }
+        title = title.substr(0, cut) + "...";
+    }
+    for (char& c : title) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+            c = '?';
+        }
+    }
+    return title;
+}
+
 bool allDigits(const Field& field)
 {
     if (field.begin == field.end) {
@@ -577,6 +602,9 @@ LoadResult readColumnsText(const char* path, const char* begin, const char* end,
                              shape.longest, one ? "its" : "their")));
     }
     result.data.groupNames = reader.groupNames();
+    for (std::size_t a = 0; a < 3; ++a) {
+        result.data.axisNames[a] = titleOfColumn(layout, choice.column[a]);
+    }
     result.data.fnTrf.nx = static_cast<int>(shape.sets);
     result.data.fnTrf.pointsPerSet = static_cast<int>(shape.longest);
     result.data.loadedFormat = static_cast<int>(choice.hasGroup() ? DataFormat::Colored : DataFormat::Plain);

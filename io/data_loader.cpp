@@ -138,6 +138,7 @@ NormaliseReport installLoad(LoadResult& result, DataSet& shown, AxisScaling scal
         shown.rawMin[a] = read.rawMin[a];
         shown.rawMax[a] = read.rawMax[a];
         shown.rawScale[a] = read.rawScale[a];
+        shown.axisNames[a] = read.axisNames[a];
     }
     ++shown.generation;
     read = DataSet{};

@@ -219,6 +219,8 @@ void buildViewsAndPictures(GLUI* window, Settings& s, PanelHandles& h, const Pan
 
     GLUI_Rollout* axes = window->add_rollout_to_panel(rollout, "Axes Style", false);
     addRadioGroup(window, axes, &s.axesStyle.raw, ControlId::None, w, {"axes figure", "box with ticks"});
+    addSettingSpinner(window, rollout, "Text size:", s, settingRow(&Settings::textSize), ControlId::None, w);
+    window->add_checkbox_to_panel(rollout, "Smooth edges", &s.smoothEdges, toInt(ControlId::None));
 
     GLUI_Panel* views = window->add_panel_to_panel(rollout, "Views", GLUI_PANEL_EMBOSSED);
     window->add_button_to_panel(views, "Front view", toInt(ControlId::FrontView), w.action);

@@ -225,6 +225,8 @@ std::vector<Row> controlDisplayRows()
         group(2, &v.axesStyle.raw, -1),
         plain(K::RadioButton, 3, "axes figure"),
         plain(K::RadioButton, 3, "box with ticks"),
+        spinner(1, "Text size:", &v.textSize, -1, F, 0.25f, 8.0f, 0.05f, false),
+        bound(K::Checkbox, 1, "Smooth edges", &v.smoothEdges, -1),
         plain(K::Panel, 1, "Views"),
         bound(K::Button, 2, "Front view", nullptr, 911),
         bound(K::Button, 2, "Top view", nullptr, 912),
