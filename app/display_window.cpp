@@ -13,6 +13,7 @@
 #include "app/idle_pass.h"
 #include "app/navigation.h"
 #include "app/picture_saving.h"
+#include "app/rest_smoothing.h"
 #include "app/viewer_state.h"
 #include "glui/glui.h"
 #include "panel/control_panel.h"
@@ -68,7 +69,10 @@ void onWindowMoved(int, int)
 void displayInSlices()
 {
     setFrameSliceBudget(GLUI_Master.answering_input() ? kAnsweringSliceSeconds : kFrameSliceSeconds);
-    displayViewerFrame();
+    FrameInputs in = displayFrameInputs();
+    in.smoothSamples = smoothSamplesOfNextFrame();
+    displayFrame(in, displayState);
+    frameDrawn(in.smoothSamples, !displayState.unfinished);
 }
 
 // Acts on the current window, which is the display window right after its creation.

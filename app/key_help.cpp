@@ -42,3 +42,15 @@ const std::vector<std::string>& keyHelpLines()
     }();
     return lines;
 }
+
+const std::vector<std::string>& keyHelpColumns()
+{
+    static const std::vector<std::string> lines = [] {
+        std::vector<std::string> made;
+        for (const KeyHelp& key : keyHelp()) {
+            made.push_back(std::string(key.keys) + "\t" + key.action);
+        }
+        return made;
+    }();
+    return lines;
+}

@@ -11,28 +11,28 @@
 #include "app/display_window.h"
 #include "app/file_list.h"
 #include "app/viewer_state.h"
+#include "render/cpu/figure_sizes.h"
 #include "render/gl/frame.h"
+#include "render/gl/type_text.h"
 
 namespace {
 
 void (*handOverFrame)() = nullptr;
 
-// The progress line in the top left corner, in the colour of the file name: over the data,
-// since depth testing is off for it, and in both eyes' buffers.
+// The progress line in the top left corner, in the colour of the file name and the pictures'
+// type: over the data, and in both eyes' buffers.
 void drawProgressLine(const std::string& line)
 {
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
     frameOutput.selectDrawBuffer(GL_BACK);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluOrtho2D(0.0, 100.0, 0.0, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glColor3f(1.0f - viewer.bgColor[0], 1.0f - viewer.bgColor[1], 1.0f - viewer.bgColor[2]);
-    glRasterPos2f(2.0f, 95.0f);
-    frameOutput.drawText(line.c_str());
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    TextStyle style;
+    style.size = textPixels(PictureScale{static_cast<double>(viewport[3])}, viewer.textSize);
+    for (int k = 0; k < 3; ++k) {
+        style.colour[k] = 1.0f - viewer.bgColor[k];
+    }
+    drawTypeText(line, 0.02 * viewport[2], 0.95 * viewport[3], style);
     glPopAttrib();
 }
 

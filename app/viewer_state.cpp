@@ -31,7 +31,7 @@ FrameInputs displayFrameInputs()
     }
     in.windowTop = viewer.windowTop;
     if (viewer.showHelp) {
-        in.helpLines = keyHelpLines();
+        in.helpLines = keyHelpColumns();
     }
     return in;
 }

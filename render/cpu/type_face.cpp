@@ -163,7 +163,7 @@ double TypeFace::descent(double size) const
     return font_ ? font_->descent * size / font_->unitsPerEm : kStrokeDescent * size / kStrokeUnitsPerEm;
 }
 
-GlyphImage TypeFace::glyph(char32_t code, double size) const
+GlyphImage TypeFace::glyph(char32_t code, double size, double shiftX, double shiftY) const
 {
     GlyphImage image;
     if (!font_) {
@@ -172,7 +172,9 @@ GlyphImage TypeFace::glyph(char32_t code, double size) const
     const float scale = static_cast<float>(size / font_->unitsPerEm);
     int width = 0, height = 0, xoff = 0, yoff = 0;
     unsigned char* bitmap =
-        stbtt_GetCodepointBitmap(&font_->info, scale, scale, static_cast<int>(code), &width, &height, &xoff, &yoff);
+        stbtt_GetCodepointBitmapSubpixel(&font_->info, scale, scale, static_cast<float>(shiftX),
+                                         static_cast<float>(shiftY), static_cast<int>(code), &width, &height, &xoff,
+                                         &yoff);
     if (bitmap == nullptr) {
         return image;
     }

@@ -65,8 +65,9 @@ public:
     double descent(double size) const;
 
     // The glyph's coverage at size (TrueType only; empty for the stroke font or a glyph of
-    // no ink, such as a space).
-    GlyphImage glyph(char32_t code, double size) const;
+    // no ink, such as a space), moved right by shiftX and down by shiftY (parts of a pixel,
+    // for glyphs placed between whole pixels).
+    GlyphImage glyph(char32_t code, double size, double shiftX = 0.0, double shiftY = 0.0) const;
     // The stroke font's rectangles of one glyph at size (the stroke font only).
     std::vector<StrokeQuad> strokes(char32_t code, double size) const;
 

@@ -14,6 +14,7 @@
 
 #include "core/anaglyph.h"
 #include "render/gl/gl_context_id.h"
+#include "render/gl/smooth_target.h"
 
 namespace {
 
@@ -273,6 +274,7 @@ void keepFirstEyePicture(const Viewport& area)
         return;
     }
     readFromDrawBuffer();
+    const ResolvedReading readable(area);
     if (!processorForced && hasShader(objects)) {
         copyIntoTexture(objects, 0, area);
         objects.keptPath = AnaglyphMixPath::Shader;
@@ -291,6 +293,7 @@ void mixWithFirstEyePicture(const Viewport& area, AnaglyphMethod method, double 
         return;
     }
     readFromDrawBuffer();
+    const ResolvedReading readable(area);
     // A picture kept for another area is of no use: the second eye's picture stays.
     if (objects.keptPath == AnaglyphMixPath::Shader && objects.width == area.width &&
         objects.height == area.height) {

@@ -33,10 +33,13 @@ void vertexOf(const Point3d& p)
     glVertex3f(static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z));
 }
 
-// Shift, rotations, trackball and scale: everything but the data's own centring.
-void applyViewTransform(const Settings& s)
+// Shift, the fit of the view to the picture, rotations, trackball and scale: everything but
+// the data's own centring. The user's shift and zoom act on top of the fit.
+void applyViewTransform(const Settings& s, const ViewFit& fit)
 {
     glTranslatef(s.objTrans[0], s.objTrans[1], -s.objTrans[2]);
+    glTranslated(fit.shiftX, fit.shiftY, 0.0);
+    glScaled(fit.scale, fit.scale, fit.scale);
     glMultMatrixf(s.angleMat);
     glMultMatrixf(s.rotateMat);
     glScalef(s.scale, s.scale, s.scale);
@@ -173,14 +176,15 @@ void emitSurface(const DrawContext& c, const DrawRange& range, bool flatNormals)
 void drawDisplayType(const DrawContext& c, const DrawRange& range, DisplayType type)
 {
     const Settings& settings = c.settings;
-    const float pixels = settings.thickness * 100.0f;
+    // Points and grid lines are sized in pixels of the picture written.
+    const float pixels = settings.thickness * 100.0f * static_cast<float>(c.figure.pixelScale);
 
     switch (type) {
     case DisplayType::Points:
         glPointSize(pixels);
         glEnable(GL_POINT_SMOOTH);
         glPushMatrix();
-        applyViewTransform(settings);
+        applyViewTransform(settings, c.figure.fit);
         applyCentring(c.data);
         if (c.reference) {
             emitPoints(c, range);
@@ -195,7 +199,7 @@ void drawDisplayType(const DrawContext& c, const DrawRange& range, DisplayType t
     case DisplayType::Needled:
         // Each tube adds the centring translation itself.
         glPushMatrix();
-        applyViewTransform(settings);
+        applyViewTransform(settings, c.figure.fit);
         if (!c.reference && (c.plain ? drawTubesPlain(c, range, type) : drawTubesFast(c, range, type))) {
             if (type == DisplayType::Joined && range.colored && c.diagnostics) {
                 printTubeColors(c, range);
@@ -211,7 +215,7 @@ void drawDisplayType(const DrawContext& c, const DrawRange& range, DisplayType t
     case DisplayType::Filled:
         glLineWidth(pixels);
         glPushMatrix();
-        applyViewTransform(settings);
+        applyViewTransform(settings, c.figure.fit);
         applyCentring(c.data);
         glPolygonMode(GL_FRONT_AND_BACK, type == DisplayType::Grid ? GL_LINE : GL_FILL);
         if (c.reference) {
@@ -235,6 +239,11 @@ void drawLoadedData(const DrawContext& c)
         return;
     }
     range.coloring = valueColoringFor(settings, c.data);
+    // The data's own colours are lit white, so that they stay the colours of the colour bar.
+    const bool trueColors = range.coloring.by != ColorBy::Eye;
+    if (trueColors) {
+        beginTrueColorLights();
+    }
     // Coloured by height, points keep a step of the colour map each; surfaces and tubes, and
     // points in the file's colours, colour their vertices.
     const bool colorVertices = vertexColors(range) && (type != DisplayType::Points || fileColors(range));
@@ -245,8 +254,8 @@ void drawLoadedData(const DrawContext& c)
     if (colorVertices) {
         endVertexColors();
     }
-    if (range.coloring.by == ColorBy::Height) {
-        restoreAmbientMaterial();
+    if (trueColors) {
+        endTrueColorLights();
     }
 }
 
@@ -293,10 +302,12 @@ void drawData(const DrawContext& c, const Point3d& offset)
     // is placed as the points are.
     if (c.settings.showAxes) {
         glPushMatrix();
-        applyViewTransform(c.settings);
+        applyViewTransform(c.settings, c.figure.fit);
         if (c.settings.axesStyle == AxesStyle::Box) {
             applyCentring(c.data);
-            drawAxesBox(c.data, c.settings.bgColor, frameOutput.drawText);
+            const float* bg = c.settings.bgColor;
+            const float inverse[3] = {1.0f - bg[0], 1.0f - bg[1], 1.0f - bg[2]};
+            drawAxesBox(c.data, c.settings, c.figure, inverse);
         } else {
             drawAxes(2.0f);
         }

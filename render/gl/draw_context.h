@@ -2,13 +2,30 @@
 // and the state the display keeps between frames (kept geometry, the second eye's work).
 #pragma once
 
+#include <string>
+
 #include "core/data_set.h"
 #include "core/settings.h"
+#include "render/cpu/figure_fit.h"
+#include "render/cpu/figure_sizes.h"
 #include "render/cpu/geometry_cache.h"
 #include "render/cpu/second_eye.h"
 
 struct GLUquadric;
 struct PlainBuffers;
+
+// What the parts of a figure drawn with the data share through a frame: the fit of the view
+// to the picture, how the picture is drawn (its pixel scale), and the file name shown, which
+// the box's labels keep clear of.
+struct FigureFrame {
+    ViewFit fit;
+    // The box's edges that carry its ticks, as the fit chose them (every eye of the frame
+    // takes the same); chosen by each pass where the view is not fitted.
+    bool fixedEdges = false;
+    std::array<TickEdge, 3> edges;
+    double pixelScale = 1.0;
+    std::string shownFileName;  // empty when no file name is shown
+};
 
 struct DrawContext {
     const Settings& settings;
@@ -29,6 +46,7 @@ struct DrawContext {
     // copied into these buffers.
     bool plain;
     PlainBuffers& buffers;
+    FigureFrame figure{};
 };
 
 // The inputs of the kept geometry from the settings.

@@ -14,12 +14,16 @@
 #include <vector>
 
 #include "core/settings_table.h"
+#include "render/cpu/stereo_layout.h"
 #include "render/gl/chunked_drawing.h"
 #include "render/gl/eye_pass.h"
+#include "render/gl/figure_parts.h"
 #include "render/gl/group_legend.h"
 #include "render/gl/overlays.h"
 #include "render/gl/scene_parts.h"
 #include "render/gl/shared_window_stereo.h"
+#include "render/gl/smooth_target.h"
+#include "render/gl/type_text.h"
 
 namespace {
 
@@ -48,6 +52,16 @@ void drawBitmapText(const char* text)
     }
 }
 
+// GLUT's Helvetica 18: capitals 13 pixels high, descenders 4 deep.
+TextExtent measureBitmapText(const char* text)
+{
+    TextExtent extent;
+    extent.width = glutBitmapLength(GLUT_BITMAP_HELVETICA_18, reinterpret_cast<const unsigned char*>(text));
+    extent.ascent = 13.0;
+    extent.descent = 4.0;
+    return extent;
+}
+
 void swapWindowBuffers()
 {
     glutSwapBuffers();
@@ -60,7 +74,7 @@ void postRedisplay()
 
 void showWindowProgress(double fraction, int width, int height, const float background[4])
 {
-    drawProgressOverlay(fraction, width, height, background, drawBitmapText);
+    drawProgressOverlay(fraction, width, height, background, textPixels(PictureScale{static_cast<double>(height)}, 1.0));
 }
 
 template <typename T>
@@ -85,6 +99,9 @@ std::vector<unsigned char>& appendFrameBase(std::vector<unsigned char>& key, con
     appendBytes(key, in.windowTop & 1);
     appendBytes(key, state.referenceDrawing);
     appendBytes(key, drawingPathInContext(state.drawing));
+    appendBytes(key, in.smoothSamples);
+    appendBytes(key, in.pixelScale);
+    appendBytes(key, in.fitPicture);
     key.insert(key.end(), in.fileName.begin(), in.fileName.end());
     return key;
 }
@@ -126,6 +143,9 @@ FrameInputs withSettings(const FrameInputs& in, const Settings& settings)
     out.window = in.window;
     out.windowTop = in.windowTop;
     out.helpLines = in.helpLines;
+    out.smoothSamples = in.smoothSamples;
+    out.pixelScale = in.pixelScale;
+    out.fitPicture = in.fitPicture;
     return out;
 }
 
@@ -140,9 +160,39 @@ void printFrustum(const char* name, const FrustumLimits& f, const FrameProjectio
                 f.left, f.right, p.top, p.bottom, kNearPlane, kFarPlane);
 }
 
+// The figure's share of the frame: its pixel scale, the file name shown, and the fit of the
+// view to one eye's picture (the whole picture where the eyes share it).
+FigureFrame figureOf(const FrameInputs& in, const FrameProjection& whole)
+{
+    const Settings& s = in.settings;
+    FigureFrame figure;
+    figure.pixelScale = in.pixelScale;
+    if (s.showFileName) {
+        figure.shownFileName = fileNameText(in.fileName);
+    }
+    if (!whole.drawable || !fitsView(s, in.fitPicture)) {
+        return figure;
+    }
+    int width = in.viewportWidth, height = in.viewportHeight;
+    FrameProjection p = whole;
+    const EyeArrangement arrangement = arrangementOf(s.stereoMode);
+    if (arrangement == EyeArrangement::SideBySide || arrangement == EyeArrangement::TopBottom) {
+        const EyeView view = eyeView(arrangement, Eye::Left, width, height, s.squeezeEyes != 0, s.swapEyes != 0);
+        width = view.viewport.width;
+        height = view.viewport.height;
+        p = frameProjectionOfRatio(view.ratio, s.eyeSeparation, s.focalLength, kViewDirection, kViewUp);
+    }
+    const FittedBox fitted = fitViewToPicture(s, in.data, figure, p, width, height);
+    figure.fit = fitted.fit;
+    figure.fixedEdges = true;
+    figure.edges = fitted.edges;
+    return figure;
+}
+
 }  // namespace
 
-FrameOutput frameOutput = {selectWindowDrawBuffer, drawBitmapText, swapWindowBuffers, showWindowProgress};
+FrameOutput frameOutput = {selectWindowDrawBuffer, drawBitmapText, swapWindowBuffers, showWindowProgress,
+                           measureBitmapText};
 void (*requestFrameSlice)() = postRedisplay;
 
 void displayFrame(const FrameInputs& live, FrameState& state)
@@ -183,12 +233,19 @@ void displayFrame(const FrameInputs& live, FrameState& state)
     // A frame drawn in slices prints its diagnostics once, in its first slice.
     const bool diagnostics = settings.debugPrint != 0 && !resume;
     const bool plain = drawingPathInContext(state.drawing) == DrawingPath::Plain;
+    const FigureFrame figure = figureOf(in, p);
     const DrawContext context{settings,          in.data,  in.geometryVersion,      in.quadric,
                               diagnostics,       state.referenceDrawing, state.geometry, state.secondEye,
-                              plain,             state.plainBuffers};
+                              plain,             state.plainBuffers,     figure};
     if (p.drawable && diagnostics) {
         std::printf("ratio = %lf radians = %lf wd2 = %lf ndfl = %lf\n", p.ratio, p.radians, p.wd2, p.ndfl);
     }
+
+    // A smoothed frame is drawn into multisampled buffers, which a slice that stops short
+    // leaves as they are for the next.
+    const bool smooth = p.drawable && in.smoothSamples > 1 &&
+                        beginSmoothing(in.smoothSamples, in.viewportWidth, in.viewportHeight);
+    setFrameTypeSize(figureTextSize(settings, figure, in.viewportHeight));
 
     // GL_BACK takes in both back buffers of a stereo window, so each eye starts from the
     // background; a frame in StereoView may have left the back-right buffer selected.
@@ -263,6 +320,9 @@ void displayFrame(const FrameInputs& live, FrameState& state)
         state.unfinishedKey = std::move(key);
         state.resumeAt = frameSliceResumePoint();
         state.chunksMet = std::max(state.chunksMet, frameSliceChunksMet());
+        if (smooth) {
+            endSmoothing(false);
+        }
         glEnable(GL_LIGHTING);
         if (secondsSince(state.slices.begun) > kShowProgressAfter && frameOutput.showProgress != nullptr) {
             frameOutput.showProgress(sliceFraction(state.resumeAt, state.chunksMet), in.viewportWidth,
@@ -282,7 +342,8 @@ void displayFrame(const FrameInputs& live, FrameState& state)
     }
 
     if (settings.showFileName) {
-        drawOverEachEyePicture(settings, [&](int, int) {
+        drawOverEachEyePicture(settings, [&](int, int height) {
+            setFrameTypeSize(figureTextSize(settings, figure, height));
             drawFileName(settings.bgColor, in.fileName, frameOutput.drawText);
         });
     }
@@ -292,13 +353,16 @@ void displayFrame(const FrameInputs& live, FrameState& state)
         frameOutput.selectDrawBuffer(GL_BACK);
         drawOverEachEyePicture(settings, [&](int width, int height) {
             if (showsColorBar(settings)) {
-                drawColorBar(settings, in.data, width, height, frameOutput.drawText);
+                drawColorBar(settings, in.data, figure, width, height);
             }
             if (legend) {
-                drawGroupLegend(settings, in.data, width, height, frameOutput.drawText);
+                drawGroupLegend(settings, in.data, figure, width, height);
             }
-            drawHelpText(in.helpLines, settings.bgColor, width, height, frameOutput.drawText);
+            drawHelpText(in.helpLines, settings.bgColor, figureTextSize(settings, figure, height), width, height);
         });
+    }
+    if (smooth) {
+        endSmoothing(true);
     }
     glEnable(GL_LIGHTING);
     if (!firstSlice && frameOutput.showProgress != nullptr) {

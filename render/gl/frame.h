@@ -10,6 +10,7 @@
 #include "render/cpu/geometry_cache.h"
 #include "render/cpu/second_eye.h"
 #include "render/cpu/stereo_projection.h"
+#include "render/cpu/type_face.h"
 #include "render/gl/drawing_policy.h"
 #include "render/gl/frame_progress.h"
 #include "render/gl/plain_drawing.h"
@@ -35,8 +36,17 @@ struct FrameInputs {
     // The screen row of the window's topmost row (may be negative): row interleaving gives
     // each eye the screen rows of one parity, wherever the window stands.
     int windowTop = 0;
-    // Lines written over the picture at its top left (the keys' help); none when empty.
+    // Lines written over the picture at its top left (the keys' help); none when empty. A tab
+    // parts a line's two columns.
     std::vector<std::string> helpLines;
+    // Samples per pixel of a picture with smoothed edges, multisampled where the context
+    // offers it; 1 draws it unsmoothed.
+    int smoothSamples = 1;
+    // Drawn pixels per pixel of the picture written: more than 1 where the picture is drawn
+    // larger and filtered down. Whatever is sized in pixels (points, lines, type) grows by it.
+    double pixelScale = 1.0;
+    // The view is fitted to the picture even without the box (orvelle-render --fit).
+    bool fitPicture = false;
 };
 
 // What a display (a window, or a picture without one) keeps from frame to frame.
@@ -78,12 +88,15 @@ extern void (*requestFrameSlice)();
 struct FrameOutput {
     // Selects GL_BACK, GL_BACK_LEFT or GL_BACK_RIGHT for the following drawing.
     void (*selectDrawBuffer)(unsigned int buffer);
-    // Writes text at the current raster position in the current raster colour.
+    // Writes the file name at the current raster position in the current raster colour (the
+    // window's bitmap font; the pictures' type where there is no window).
     void (*drawText)(const char* text);
     // Hands the finished picture over (a buffer swap in the viewer).
     void (*finishFrame)();
     // Shows on the screen how far a slow frame drawn in slices is (fraction 0 to 1) in a
     // viewport of width x height with the given background; null where nothing is shown.
     void (*showProgress)(double fraction, int width, int height, const float background[4]);
+    // How wide drawText writes a text, and how far it reaches above and below the baseline.
+    TextExtent (*measureText)(const char* text);
 };
 extern FrameOutput frameOutput;

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "render/gl/type_text.h"
+
 bool finishBeforeChange(double doneFraction, double lastFrameSeconds, bool restarted)
 {
     return doneFraction >= 0.5 || lastFrameSeconds <= kShowProgressAfter || restarted;
@@ -47,8 +49,7 @@ void keepShownPicture(int width, int height)
     glPopClientAttrib();
 }
 
-void drawProgressOverlay(double fraction, int width, int height, const float background[4],
-                         void (*drawText)(const char* text))
+void drawProgressOverlay(double fraction, int width, int height, const float background[4], double textSize)
 {
     if (width <= 0 || height <= 0) {
         return;
@@ -78,8 +79,10 @@ void drawProgressOverlay(double fraction, int width, int height, const float bac
         glClearColor(background[0], background[1], background[2], background[3]);
         glClear(GL_COLOR_BUFFER_BIT);
     }
-    // A bar 120 pixels wide at the lower right, the words to its left.
-    const int barWidth = std::min(120, width / 3), barHeight = 10, margin = 8;
+    // A bar nine ems wide at the lower right, the words to its left.
+    const double em = textSize;
+    const int barWidth = std::min(static_cast<int>(9 * em), width / 3), barHeight = static_cast<int>(0.75 * em);
+    const int margin = static_cast<int>(0.6 * em);
     const int x1 = width - margin, x0 = x1 - barWidth, y0 = margin, y1 = y0 + barHeight;
     const int filled = x0 + static_cast<int>(std::clamp(fraction, 0.0, 1.0) * barWidth);
     glColor3f(0.25f, 0.25f, 0.25f);
@@ -88,13 +91,13 @@ void drawProgressOverlay(double fraction, int width, int height, const float bac
     glRecti(x0, y0, x1, y1);
     glColor3f(0.2f, 0.45f, 0.9f);
     glRecti(x0, y0, filled, y1);
-    if (drawText != nullptr) {
-        char text[32];
-        std::snprintf(text, sizeof text, "Drawing %d%%", static_cast<int>(fraction * 100.0));
-        glColor3f(0.25f, 0.25f, 0.25f);
-        glRasterPos2i(std::max(0, x0 - 118), y0);
-        drawText(text);
-    }
+    char text[32];
+    std::snprintf(text, sizeof text, "Drawing %d%%", static_cast<int>(fraction * 100.0));
+    TextStyle style;
+    style.size = em;
+    style.colour[0] = style.colour[1] = style.colour[2] = 0.25f;
+    style.anchor = TextAnchor::Right;
+    drawTypeText(text, x0 - 0.6 * em, y0, style);
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();

@@ -37,11 +37,11 @@ bool finishBeforeChange(double doneFraction, double lastFrameSeconds, bool resta
 double sliceFraction(std::size_t drawn, std::size_t met);
 
 // Shows that a frame is being drawn and how far it is: the words "Drawing" and the
-// percentage, and a bar, at the lower right of a viewport of width x height, drawn into the
+// percentage in the pictures' type of textSize pixels per em, and a bar, at the lower right
+// of a viewport of width x height, both in proportion to the type, drawn into the
 // front buffer over the picture that keepShownPicture kept (over the background colour
 // when there is none of that size). The display window's way of showing progress.
-void drawProgressOverlay(double fraction, int width, int height, const float background[4],
-                         void (*drawText)(const char* text));
+void drawProgressOverlay(double fraction, int width, int height, const float background[4], double textSize);
 
 // Keeps a copy of the picture in the back buffer, about to be shown, for drawProgressOverlay:
 // the window's front buffer holds no copy of what is on the screen to draw over. Taken

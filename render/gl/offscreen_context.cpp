@@ -12,9 +12,10 @@
 #include <cstring>
 
 #include "render/gl/frame.h"
-#include "render/gl/overlay_font.h"
 #include "render/gl/scene_parts.h"
 #include "render/gl/shared_window_stereo.h"
+#include "render/gl/smooth_target.h"
+#include "render/gl/type_text.h"
 
 namespace {
 
@@ -201,9 +202,10 @@ bool openOffscreenContext(int width, int height, bool twoEyes, const Settings& s
 
     offscreen.windowOutput = frameOutput;
     frameOutput.selectDrawBuffer = selectOffscreenDrawBuffer;
-    frameOutput.drawText = drawOverlayText;
+    frameOutput.drawText = drawTypeAtRasterPosition;
     frameOutput.finishFrame = finishOffscreenFrame;
     frameOutput.showProgress = nullptr;  // no screen to show it on
+    frameOutput.measureText = measureTypeAtRasterSize;
 
     glViewport(0, 0, width, height);
     setUpDisplayState(settings);
@@ -225,6 +227,8 @@ void closeOffscreenContext()
             gluDeleteQuadric(offscreen.quadric);
         }
         forgetSharedWindowStereo(offscreen.context);
+        forgetTypeTextures(offscreen.context);
+        forgetSmoothTargets(offscreen.context);
         FboCalls& gl = offscreen.gl;
         if (offscreen.framebuffer != 0) {
             gl.bindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -270,4 +274,14 @@ std::vector<unsigned char> readOffscreenPicture(int eye)
 GLUquadric* offscreenQuadric()
 {
     return offscreen.quadric;
+}
+
+int offscreenLargestSide()
+{
+    if (offscreen.display == EGL_NO_DISPLAY) {
+        return 0;
+    }
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &largest);
+    return largest;
 }

@@ -15,6 +15,9 @@ struct GLUquadric;
 // output at it. On failure returns false and says why in error.
 bool openOffscreenContext(int width, int height, bool twoEyes, const Settings& settings, std::string& error);
 
+// The largest side of a picture that the open context can draw (0 when none is open).
+int offscreenLargestSide();
+
 // The quadric of the open context's immediate-mode tubes (null when none is open).
 GLUquadric* offscreenQuadric();
 

@@ -6,135 +6,146 @@
 #include <algorithm>
 
 #include "core/value_colors.h"
+#include "render/gl/type_text.h"
 
 namespace {
 
-// The widest glyph advance of either overlay font, for room that text needs.
-constexpr int kCharWidth = 12;
-constexpr int kLineHeight = 22;
-constexpr int kMargin = 10;
-
-}  // namespace
-
-void beginOverlayPixels(int width, int height)
+// Window pixels from the lower left of the viewport, without lighting or depth test; the
+// caller's state is restored by restoreState.
+void pixelState(int width, int height)
 {
-    glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT | GL_CURRENT_BIT | GL_LINE_BIT);
+    glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT | GL_CURRENT_BIT | GL_LINE_BIT | GL_TRANSFORM_BIT);
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LINE_SMOOTH);
+    glDisable(GL_TEXTURE_2D);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glLineWidth(1.0f);
     glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
     glLoadIdentity();
     glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
     glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
     glLoadIdentity();
 }
 
-void endOverlayPixels()
+void restoreState()
 {
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
     glPopAttrib();
 }
 
-namespace {
-
-void inverseOf(const float bgColor[4])
+TextStyle inverseStyle(const float bgColor[4], double size)
 {
-    glColor3f(1.0f - bgColor[0], 1.0f - bgColor[1], 1.0f - bgColor[2]);
+    TextStyle style;
+    style.size = size;
+    for (int k = 0; k < 3; ++k) {
+        style.colour[k] = 1.0f - bgColor[k];
+    }
+    return style;
 }
 
-// A rectangle's outline through the centres of its edge pixels.
-void outline(int x0, int y0, int x1, int y1)
+// The help lines' columns: the text before a tab and after it.
+std::pair<std::string, std::string> columnsOf(const std::string& line)
 {
-    glBegin(GL_LINE_LOOP);
-    glVertex2f(x0 + 0.5f, y0 + 0.5f);
-    glVertex2f(x1 - 0.5f, y0 + 0.5f);
-    glVertex2f(x1 - 0.5f, y1 - 0.5f);
-    glVertex2f(x0 + 0.5f, y1 - 0.5f);
-    glEnd();
-}
-
-void textAt(int x, int y, const std::string& text, void (*drawText)(const char* text))
-{
-    glRasterPos2i(x, y);
-    drawText(text.c_str());
+    const std::string::size_type tab = line.find('\t');
+    if (tab == std::string::npos) {
+        return {line, std::string()};
+    }
+    return {line.substr(0, tab), line.substr(tab + 1)};
 }
 
 }  // namespace
 
-ColorBarPlace colorBarPlace(const Settings& settings, const DataSet& data, int width, int height)
+void fillPixelRect(double x0, double y0, double x1, double y1)
 {
-    const ColorRange range = colorBarRange(settings, data);
-    const std::size_t labelChars = std::max(colorBarLabel(range.lo, range).size(), colorBarLabel(range.hi, range).size());
-    ColorBarPlace p;
-    const int barWidth = std::clamp(width / 30, 8, 24);
-    p.x1 = width - kMargin - kCharWidth * static_cast<int>(labelChars) - 6;
-    p.x0 = p.x1 - barWidth;
-    p.y0 = height / 5;
-    p.y1 = height - height / 5;
-    p.labelX = p.x1 + 6;
-    return p;
+    glBegin(GL_QUADS);
+    glVertex2d(x0, y0);
+    glVertex2d(x1, y0);
+    glVertex2d(x1, y1);
+    glVertex2d(x0, y1);
+    glEnd();
 }
 
-bool showsColorBar(const Settings& settings)
+void outlinePixelRect(double x0, double y0, double x1, double y1, double lineWidth)
 {
-    return settings.colorBy == ColorBy::Height && viewModeKeepsColors(settings.stereoMode);
+    fillPixelRect(x0 - lineWidth, y0 - lineWidth, x1 + lineWidth, y0);
+    fillPixelRect(x0 - lineWidth, y1, x1 + lineWidth, y1 + lineWidth);
+    fillPixelRect(x0 - lineWidth, y0, x0, y1);
+    fillPixelRect(x1, y0, x1 + lineWidth, y1);
 }
 
-void drawColorBar(const Settings& settings, const DataSet& data, int width, int height,
-                  void (*drawText)(const char* text))
+void drawColorBar(const Settings& settings, const DataSet& data, const FigureFrame& figure, int width, int height)
 {
-    const ColorBarPlace p = colorBarPlace(settings, data, width, height);
-    if (width <= 0 || height <= 0 || p.x0 < 0 || p.y1 - p.y0 < 2) {
+    const ColorBarLayout layout = colorBarLayout(settings, data, figure, width, height);
+    const PixelRect& bar = layout.bar;
+    if (width <= 0 || height <= 0 || bar.x0 < 0.0 || bar.height() < 2.0) {
         return;  // no room for a bar
     }
-    beginOverlayPixels(width, height);
+    const double line = figureLineWidthOf(figure, height);
+    const double textSize = figureTextSize(settings, figure, height);
+    pixelState(width, height);
     glBegin(GL_QUADS);
-    const double step = static_cast<double>(p.y1 - p.y0) / kPaletteSize;
+    const double step = bar.height() / kPaletteSize;
     for (int k = 0; k < kPaletteSize; ++k) {
         const Rgb c = paletteColor(settings.colorMap, kPaletteFirst + k);
         glColor3d(c.r, c.g, c.b);
-        const double low = p.y0 + k * step, high = p.y0 + (k + 1) * step;
-        glVertex2d(p.x0, low);
-        glVertex2d(p.x1, low);
-        glVertex2d(p.x1, high);
-        glVertex2d(p.x0, high);
+        const double low = bar.y0 + k * step, high = bar.y0 + (k + 1) * step;
+        glVertex2d(bar.x0, low);
+        glVertex2d(bar.x1, low);
+        glVertex2d(bar.x1, high);
+        glVertex2d(bar.x0, high);
     }
     glEnd();
-    inverseOf(settings.bgColor);
-    outline(p.x0 - 1, p.y0 - 1, p.x1 + 1, p.y1 + 1);
-    const ColorRange range = colorBarRange(settings, data);
-    // The high end's text hangs from the top of the bar, the low end's stands on its bottom.
-    textAt(p.labelX, p.y1 - kLineHeight * 2 / 3, colorBarLabel(range.hi, range), drawText);
-    textAt(p.labelX, p.y0, colorBarLabel(range.lo, range), drawText);
-    endOverlayPixels();
+    const TextStyle style = inverseStyle(settings.bgColor, textSize);
+    glColor3fv(style.colour);
+    outlinePixelRect(bar.x0, bar.y0, bar.x1, bar.y1, line);
+    for (const ColorBarTick& tick : layout.ticks) {
+        fillPixelRect(bar.x1, tick.y - line / 2.0, bar.x1 + layout.tickLength, tick.y + line / 2.0);
+    }
+    for (const ColorBarTick& tick : layout.ticks) {
+        if (tick.labelled) {
+            drawTypeText(tick.label, tick.labelX, tick.labelY, style);
+        }
+    }
+    drawTypeText(layout.title, layout.titleX, layout.titleY, style);
+    restoreState();
 }
 
-void drawHelpText(const std::vector<std::string>& lines, const float bgColor[4], int width, int height,
-                  void (*drawText)(const char* text))
+void drawHelpText(const std::vector<std::string>& lines, const float bgColor[4], double textSize, int width,
+                  int height)
 {
     if (lines.empty() || width <= 0 || height <= 0) {
         return;
     }
-    std::size_t longest = 0;
+    const double em = textSize, pad = 0.8 * em, lineHeight = 1.5 * em, columnGap = 1.2 * em;
+    double keysWidth = 0.0, actionsWidth = 0.0;
     for (const std::string& line : lines) {
-        longest = std::max(longest, line.size());
+        const auto columns = columnsOf(line);
+        keysWidth = std::max(keysWidth, measureTypeText(columns.first, em).width);
+        actionsWidth = std::max(actionsWidth, measureTypeText(columns.second, em).width);
     }
-    const int x0 = kMargin, y1 = height - kMargin;
-    const int x1 = std::min(width - kMargin, x0 + 2 * kMargin + kCharWidth * static_cast<int>(longest));
-    const int y0 = std::max(kMargin, y1 - 2 * kMargin - kLineHeight * static_cast<int>(lines.size()));
-    beginOverlayPixels(width, height);
+    const double second = actionsWidth > 0.0 ? columnGap + actionsWidth : 0.0;
+    const double x0 = pad, y1 = height - pad;
+    const double x1 = std::min(width - pad, x0 + 2 * pad + keysWidth + second);
+    const double y0 = std::max(pad, y1 - 2 * pad - lineHeight * static_cast<double>(lines.size()) + 0.5 * em);
+    pixelState(width, height);
     glColor3f(bgColor[0], bgColor[1], bgColor[2]);
-    glRecti(x0, y0, x1, y1);
-    inverseOf(bgColor);
-    outline(x0, y0, x1, y1);
-    int baseline = y1 - kMargin - kLineHeight * 3 / 4;
+    fillPixelRect(x0, y0, x1, y1);
+    const TextStyle style = inverseStyle(bgColor, em);
+    glColor3fv(style.colour);
+    outlinePixelRect(x0, y0, x1, y1, std::max(1.0, em / 13.0));
+    double baseline = y1 - pad - pictureFace().capHeight(em);
     for (const std::string& line : lines) {
-        if (baseline < y0 + 4) {
+        if (baseline < y0 + 0.2 * em) {
             break;  // the window is too low for the rest
         }
-        textAt(x0 + kMargin, baseline, line, drawText);
-        baseline -= kLineHeight;
+        const auto columns = columnsOf(line);
+        drawTypeText(columns.first, x0 + pad, baseline, style);
+        drawTypeText(columns.second, x0 + pad + keysWidth + columnGap, baseline, style);
+        baseline -= lineHeight;
     }
-    endOverlayPixels();
+    restoreState();
 }

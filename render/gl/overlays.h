@@ -1,5 +1,5 @@
 // What is drawn over the finished picture besides the file name: the colour bar of colour by
-// height at the right, and the help text at the top left.
+// height at the right, and the help text at the top left, in the pictures' type.
 #pragma once
 
 #include <string>
@@ -7,31 +7,20 @@
 
 #include "core/data_set.h"
 #include "core/settings.h"
+#include "render/gl/figure_parts.h"
 
-// Window pixels from the lower left over the finished picture, without lighting or depth
-// test, until endOverlayPixels puts the state back.
-void beginOverlayPixels(int width, int height);
-void endOverlayPixels();
+// The colour bar (colourBarLayout): the steps of the colour map from the low end (bottom)
+// to the high end (top), framed, with ticks at round values in the data's units beside it
+// and its title above, in the inverse of the background colour.
+void drawColorBar(const Settings& settings, const DataSet& data, const FigureFrame& figure, int width, int height);
 
-// Where the colour bar of the settings and data stands in a viewport of width by height
-// pixels, in window pixels from the lower left, and where its labels start: right of it,
-// with room for the longer of the two.
-struct ColorBarPlace {
-    int x0, y0, x1, y1;
-    int labelX;
-};
-ColorBarPlace colorBarPlace(const Settings& settings, const DataSet& data, int width, int height);
+// The lines of text at the top left, on a box of the background colour, in the inverse of
+// it, at textSize pixels per em. A tab parts a line's two columns: the second column of
+// every line starts at the same place.
+void drawHelpText(const std::vector<std::string>& lines, const float bgColor[4], double textSize, int width,
+                  int height);
 
-// Whether a frame with these settings shows the colour bar: colour by height, in a mode
-// that shows the data's own colours.
-bool showsColorBar(const Settings& settings);
-
-// The colour bar: the steps of the colour map from the low end (bottom) to the high end (top),
-// framed, with the end values in the data's units beside it, in the inverse of the
-// background colour.
-void drawColorBar(const Settings& settings, const DataSet& data, int width, int height,
-                  void (*drawText)(const char* text));
-
-// The lines of text at the top left, on a box of the background colour.
-void drawHelpText(const std::vector<std::string>& lines, const float bgColor[4], int width, int height,
-                  void (*drawText)(const char* text));
+// In window pixels of the viewport, in the current colour: the rectangle from (x0, y0) to
+// (x1, y1) filled, or a frame of lineWidth drawn around it, outside it.
+void fillPixelRect(double x0, double y0, double x1, double y1);
+void outlinePixelRect(double x0, double y0, double x1, double y1, double lineWidth);

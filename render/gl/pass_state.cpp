@@ -47,25 +47,23 @@ PassTransform currentTransform()
 
 void useGroupMaterial(const Settings& settings, int colorIndex)
 {
+    if (colorIndex < 0) {
+        return;
+    }
+    const bool ownColors = viewModeKeepsColors(settings.stereoMode) && settings.colorBy != ColorBy::Eye;
+    float r = 0.0f, g = 0.0f, b = 0.0f, a = 1.0f;
     if (colorIndex >= kPaletteFirst) {
         const Rgb c = paletteColor(settings.colorMap, colorIndex);
-        const float r = static_cast<float>(c.r), g = static_cast<float>(c.g), b = static_cast<float>(c.b);
-        setMaterial(r, g, b, 1.0f);
-        // The lights' white ambient would wash every step of the map out towards grey: a
-        // little of the colour itself stands in for it, so that lit faces show the colours
-        // of the colour bar.
-        const GLfloat ambient[4] = {kMapAmbient * r, kMapAmbient * g, kMapAmbient * b, 1.0f};
-        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
-    } else if (colorIndex >= 0) {
+        r = static_cast<float>(c.r), g = static_cast<float>(c.g), b = static_cast<float>(c.b);
+    } else {
         const DataColor c = groupColor(settings, colorIndex);
-        setMaterial(c.r, c.g, c.b, c.a);
+        r = c.r, g = c.g, b = c.b, a = c.a;
     }
-}
-
-void restoreAmbientMaterial()
-{
-    const GLfloat openGlDefault[4] = {0.2f, 0.2f, 0.2f, 1.0f};
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, openGlDefault);
+    setMaterial(r, g, b, a);
+    if (ownColors) {
+        const GLfloat ambient[4] = {r, g, b, 1.0f};
+        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
+    }
 }
 
 namespace {
@@ -74,34 +72,43 @@ namespace {
 // current group would also take back the normal that the drawing leaves.
 GLfloat colorBefore[4];
 
-void scaleAmbient(GLenum light)
+// A light's diffuse colour as white of the same luminance.
+void whiten(GLenum light)
 {
-    GLfloat ambient[4];
-    glGetLightfv(light, GL_AMBIENT, ambient);
-    const GLfloat scaled[4] = {kMapAmbient * ambient[0], kMapAmbient * ambient[1], kMapAmbient * ambient[2],
-                               ambient[3]};
-    glLightfv(light, GL_AMBIENT, scaled);
+    GLfloat diffuse[4];
+    glGetLightfv(light, GL_DIFFUSE, diffuse);
+    const GLfloat grey = 0.2126f * diffuse[0] + 0.7152f * diffuse[1] + 0.0722f * diffuse[2];
+    const GLfloat white[4] = {grey, grey, grey, diffuse[3]};
+    glLightfv(light, GL_DIFFUSE, white);
+    const GLfloat none[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    glLightfv(light, GL_AMBIENT, none);
 }
 
 }  // namespace
 
+void beginTrueColorLights()
+{
+    // The lighting group holds the lights, the light model and the materials.
+    glPushAttrib(GL_LIGHTING_BIT);
+    whiten(GL_LIGHT0);
+    whiten(GL_LIGHT1);
+    const GLfloat ambient[4] = {kColorAmbient, kColorAmbient, kColorAmbient, 1.0f};
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+}
+
+void endTrueColorLights()
+{
+    glPopAttrib();
+}
+
 void beginVertexColors()
 {
-    // The lighting group holds the materials, the lights, the light model and the colour
-    // material.
     glPushAttrib(GL_LIGHTING_BIT);
     glGetFloatv(GL_CURRENT_COLOR, colorBefore);
-    // The vertex colour becomes ambient and diffuse material at once; weakening the ambient
-    // light instead gives each vertex the ambient that a step of the map has.
-    GLfloat model[4];
-    glGetFloatv(GL_LIGHT_MODEL_AMBIENT, model);
-    const GLfloat scaled[4] = {kMapAmbient * model[0], kMapAmbient * model[1], kMapAmbient * model[2], model[3]};
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, scaled);
-    scaleAmbient(GL_LIGHT0);
-    scaleAmbient(GL_LIGHT1);
     const GLfloat specular[4] = {kMapSpecular, kMapSpecular, kMapSpecular, 1.0f};
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 60.0f);
+    // The vertex colour becomes ambient and diffuse material at once.
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
     glEnable(GL_COLOR_MATERIAL);
 }

@@ -14,18 +14,25 @@
 PassTransform currentTransform();
 
 // The material of colour slot colorIndex (a data colour or a step of the colour map);
-// -1 keeps the pass's own material.
-// A step of the colour map also sets the ambient material: kMapAmbient times its colour.
+// -1 keeps the pass's own material. Where the data show their own colours (coloured by
+// height or by group) the ambient material is the colour itself, for the ambient light of
+// beginTrueColorLights.
 void useGroupMaterial(const Settings& settings, int colorIndex);
-constexpr float kMapAmbient = 0.1f;
-// Puts back OpenGL's default ambient material, which the steps of the colour map change.
-void restoreAmbientMaterial();
+
+// The lights of the data's own colours (coloured by height or by group): each light white,
+// as bright as its colour as set (the luminance of its diffuse colour, its intensity in it),
+// so that the lights change the colours' brightness and never their hue; and one ambient
+// light of kColorAmbient for every face, so that a face turned away from both lights keeps
+// that share of its colour. endTrueColorLights gives back the lights and materials found.
+void beginTrueColorLights();
+void endTrueColorLights();
+constexpr float kColorAmbient = 0.3f;
 
 // Colours of each vertex (coloured by height) in place of a material: the vertex colour
-// stands for the diffuse material and, as a step of the colour map's material does, for the
-// ambient one at kMapAmbient of its strength; the specular one is a faint grey, kMapSpecular.
-// endVertexColors puts back the material, lights, current colour and client state that
-// beginVertexColors found, so that whatever is drawn after sees the pass as it was.
+// stands for the diffuse and the ambient material; the specular one is a faint grey,
+// kMapSpecular. endVertexColors puts back the material, colour material, current colour and
+// client state that beginVertexColors found, so that whatever is drawn after sees the pass
+// as it was.
 void beginVertexColors();
 void endVertexColors();
 constexpr float kMapSpecular = 0.3f;

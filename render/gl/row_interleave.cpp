@@ -8,12 +8,15 @@
 #include <vector>
 
 #include "render/gl/gl_context_id.h"
+#include "render/gl/smooth_target.h"
 
 namespace {
 
 // What the stencil buffer of a context holds.
 struct RowMarks {
     const void* context = nullptr;
+    // The multisampled framebuffer of smoothed frames has a stencil buffer of its own.
+    unsigned long smoothTarget = 0;
     int x = 0, y = 0, width = 0, height = 0;
     int parity = 0;
 };
@@ -96,8 +99,9 @@ bool markInterleavedRows(const Viewport& area, int firstPlaceParity)
     }
     const void* context = currentGlContext();
     RowMarks* marks = marksOf(context);
-    if (marks != nullptr && marks->x == area.x && marks->y == area.y && marks->width == area.width &&
-        marks->height == area.height && marks->parity == firstPlaceParity) {
+    if (marks != nullptr && marks->smoothTarget == smoothTargetVersion() && marks->x == area.x &&
+        marks->y == area.y && marks->width == area.width && marks->height == area.height &&
+        marks->parity == firstPlaceParity) {
         return true;
     }
     glPushAttrib(kQuadState);
@@ -116,7 +120,7 @@ bool markInterleavedRows(const Viewport& area, int firstPlaceParity)
         marked.push_back(RowMarks{});
         marks = &marked.back();
     }
-    *marks = RowMarks{context, area.x, area.y, area.width, area.height, firstPlaceParity};
+    *marks = RowMarks{context, smoothTargetVersion(), area.x, area.y, area.width, area.height, firstPlaceParity};
     return true;
 }
 

@@ -137,7 +137,7 @@ TEST_F(ViewsAndPictures, HelpComesAndGoesAndSavingIsAskedOf)
 {
     EXPECT_TRUE(displayFrameInputs().helpLines.empty());
     EXPECT_EQ(applyKey('h'), ScreenRequest::None);
-    EXPECT_EQ(displayFrameInputs().helpLines, keyHelpLines());
+    EXPECT_EQ(displayFrameInputs().helpLines, keyHelpColumns());
     applyKey('h');
     EXPECT_TRUE(displayFrameInputs().helpLines.empty());
     applyKey('?');

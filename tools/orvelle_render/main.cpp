@@ -14,7 +14,9 @@
 #include "io/picture_file.h"
 #include "picture_output.h"
 #include "render/gl/frame.h"
+#include "render/cpu/picture_filter.h"
 #include "render/gl/offscreen_context.h"
+#include "render/gl/smooth_target.h"
 #include "render_options.h"
 
 namespace {
@@ -73,22 +75,33 @@ void drawFrames(const FrameInputs& in, FrameState& state, int count)
     std::printf("peak-memory-mb: %.1f\n", static_cast<double>(peakResidentBytes()) / 1.0e6);
 }
 
+// One eye's picture at the size asked for: read back, and filtered down where it was drawn
+// larger.
+std::vector<unsigned char> eyePicture(const RenderOptions& options, int eye, int scale)
+{
+    const std::vector<unsigned char> drawn = readOffscreenPicture(eye);
+    if (drawn.empty() || scale <= 1) {
+        return drawn;
+    }
+    return shrinkByBoxFilter(drawn, options.width * scale, options.height * scale, scale);
+}
+
 // One eye's picture, or both side by side, written whole to path or not at all; false with
 // the reason in error.
-bool writePicture(const RenderOptions& options, const std::string& path, std::string& error)
+bool writePicture(const RenderOptions& options, int scale, const std::string& path, std::string& error)
 {
     const int width = options.width;
     const int height = options.height;
     if (options.settings.stereoMode != ViewMode::Stereo) {
-        const std::vector<unsigned char> picture = readOffscreenPicture(0);
+        const std::vector<unsigned char> picture = eyePicture(options, 0, scale);
         if (picture.empty()) {
             error = "no picture was drawn";
             return false;
         }
         return writeRenderedPicture(path, options.file, width, height, picture.data(), error);
     }
-    const std::vector<unsigned char> left = readOffscreenPicture(0);
-    const std::vector<unsigned char> right = readOffscreenPicture(1);
+    const std::vector<unsigned char> left = eyePicture(options, 0, scale);
+    const std::vector<unsigned char> right = eyePicture(options, 1, scale);
     if (left.empty() || right.empty()) {
         error = "no picture was drawn";
         return false;
@@ -102,10 +115,10 @@ bool writePicture(const RenderOptions& options, const std::string& path, std::st
     return writeRenderedPicture(path, options.file, 2 * width, height, both.data(), error);
 }
 
-bool written(const RenderOptions& options, const std::string& path)
+bool written(const RenderOptions& options, int scale, const std::string& path)
 {
     std::string error;
-    if (!writePicture(options, path, error)) {
+    if (!writePicture(options, scale, path, error)) {
         std::fprintf(stderr, "orvelle-render: could not write %s: %s\n", path.c_str(), error.c_str());
         return false;
     }
@@ -125,8 +138,11 @@ bool writeTurntable(const RenderOptions& options, const FrameInputs& base, Frame
         in.viewportHeight = base.viewportHeight;
         in.fileName = base.fileName;
         in.quadric = base.quadric;
+        in.smoothSamples = base.smoothSamples;
+        in.pixelScale = base.pixelScale;
+        in.fitPicture = base.fitPicture;
         displayFrame(in, state);
-        if (!written(options, turntableName(options.output, k, options.turntable))) {
+        if (!written(options, static_cast<int>(base.pixelScale), turntableName(options.output, k, options.turntable))) {
             return false;
         }
     }
@@ -172,14 +188,29 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "orvelle-render: no offscreen picture: %s\n", error.c_str());
         return kFailed;
     }
+    // Samples the renderer cannot multisample come from a picture drawn larger.
+    const SmoothingPlan plan = smoothingPlan(options.antialias, largestSampleCount(),
+                                             settings.stereoMode == ViewMode::Interleaved, options.width,
+                                             options.height, offscreenLargestSide());
+    if (plan.scale > 1) {
+        closeOffscreenContext();
+        if (!openOffscreenContext(options.width * plan.scale, options.height * plan.scale, twoEyes, settings,
+                                  error)) {
+            std::fprintf(stderr, "orvelle-render: no offscreen picture: %s\n", error.c_str());
+            return kFailed;
+        }
+    }
     FrameState state;
     state.referenceDrawing = options.reference;
     state.drawing = options.drawing;
     FrameInputs in{settings, data};
-    in.viewportWidth = options.width;
-    in.viewportHeight = options.height;
+    in.viewportWidth = options.width * plan.scale;
+    in.viewportHeight = options.height * plan.scale;
     in.fileName = options.file;
     in.quadric = offscreenQuadric();
+    in.smoothSamples = plan.samples;
+    in.pixelScale = plan.scale;
+    in.fitPicture = options.fit;
     bool ok = true;
     if (options.turntable > 0) {
         ok = writeTurntable(options, in, state);
@@ -189,7 +220,7 @@ int main(int argc, char** argv)
         } else {
             displayFrame(in, state);
         }
-        ok = written(options, options.output);
+        ok = written(options, plan.scale, options.output);
     }
     closeOffscreenContext();
     return ok ? kWritten : kFailed;

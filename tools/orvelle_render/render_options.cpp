@@ -18,6 +18,9 @@ constexpr int kLargestSide = 8192;
 // A turntable of more pictures than this is a mistake rather than a video.
 constexpr int kMostTurntablePictures = 3600;
 
+// Samples per pixel of the smoothest picture.
+constexpr int kMostSamples = 16;
+
 std::string bad(const std::string& option, const std::string& value)
 {
     return "bad value for " + option + ": '" + value + "'";
@@ -91,6 +94,23 @@ std::vector<ProgramOption> renderOptions(RenderOptions& options, CommandLine& li
                            error = bad("--drawing", value) + " (auto, assisted or plain)";
                            return false;
                        }
+                       return true;
+                   }});
+    own.push_back({"--antialias", "N",
+                   "samples per pixel that smooth the edges: 1 none,\nup to 16 (multisampled where the renderer "
+                   "offers\nit, else drawn larger and filtered down;\ndefault 4)",
+                   [&options](const std::string& value, std::string& error) {
+                       int samples = 0;
+                       if (!parseWholeNumber(value, samples) || samples < 1 || samples > kMostSamples) {
+                           error = bad("--antialias", value) + " (1 to " + std::to_string(kMostSamples) + ")";
+                           return false;
+                       }
+                       options.antialias = samples;
+                       return true;
+                   }});
+    own.push_back({"--fit", "", "fit the data's box to the picture, as the box with\nticks always is",
+                   [&options](const std::string&, std::string&) {
+                       options.fit = true;
                        return true;
                    }});
     own.push_back({"--help", "", "show this text", [&options](const std::string&, std::string&) {
@@ -179,4 +199,23 @@ std::string turntableName(const std::string& output, int k, int count)
         return output.substr(0, dot) + "-" + number + output.substr(dot);
     }
     return output + "-" + number + ".png";
+}
+
+SmoothingPlan smoothingPlan(int antialias, int largestSamples, bool keepRows, int width, int height,
+                            int largestSide)
+{
+    SmoothingPlan plan;
+    if (antialias <= 1) {
+        return plan;
+    }
+    plan.samples = largestSamples >= 2 ? std::min(antialias, largestSamples) : 1;
+    if (keepRows) {
+        return plan;
+    }
+    // The samples still wanting come from drawing larger: scale^2 times as many per pixel.
+    while (plan.samples * plan.scale * plan.scale < antialias && width * (plan.scale + 1) <= largestSide &&
+           height * (plan.scale + 1) <= largestSide) {
+        ++plan.scale;
+    }
+    return plan;
 }

@@ -20,6 +20,10 @@ struct RenderOptions {
     // How the kept arrays are drawn. Not a setting of the picture, which is the same either
     // way, but of the work behind it: a tool option, as --reference is.
     DrawingPath drawing = DrawingPath::Auto;
+    // Samples per pixel that smooth the picture's edges (1: none).
+    int antialias = 4;
+    // The view fitted to the picture, as it is whenever the box with ticks is shown.
+    bool fit = false;
     bool help = false;
     bool version = false;
     // --format and --columns: the reader (auto by default) and the columns of a table.
@@ -44,3 +48,14 @@ std::string renderUsage();
 // The name of picture k of a turntable of count pictures: output's name with the number
 // before its extension, at least three digits ("ripple.png" gives "ripple-007.png").
 std::string turntableName(const std::string& output, int k, int count);
+
+// How a picture of antialias samples per pixel is drawn: multisampled with samples per pixel
+// where the renderer offers that many (largestSamples, 0 or 1 for none), and drawn scale times
+// larger and filtered down for the rest (never when rows must stay the picture's own, as in
+// row interleaving, and never past the largest picture side the renderer takes).
+struct SmoothingPlan {
+    int samples = 1;
+    int scale = 1;
+};
+SmoothingPlan smoothingPlan(int antialias, int largestSamples, bool keepRows, int width, int height,
+                            int largestSide);

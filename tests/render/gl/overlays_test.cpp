@@ -85,13 +85,15 @@ protected:
     // The bar's pixels at its low end, middle and high end show the map's steps, unlit.
     static void expectBar(const Picture& p, ColorMap map, const std::string& what)
     {
-        const ColorBarPlace place = colorBarPlace(viewer, dataSet, kWidth, kHeight);
-        const int x = (place.x0 + place.x1) / 2;
-        expectColour(p, x, row(place.y0), paletteColor(map, kPaletteFirst), what + " low end");
-        expectColour(p, x, row(place.y1 - 1), paletteColor(map, kColorSlots - 1), what + " high end");
-        // The labels beside it, in black on white.
-        const Region labels = findRegion(p, exactly(0, 0, 0), place.labelX, row(place.y1), kWidth, row(place.y0) + 1);
-        EXPECT_GT(labels.count, 20) << what << ": the end values are written";
+        const PixelRect bar = colorBarLayout(viewer, dataSet, FigureFrame{}, kWidth, kHeight).bar;
+        const int x = static_cast<int>((bar.x0 + bar.x1) / 2);
+        expectColour(p, x, row(static_cast<int>(bar.y0)), paletteColor(map, kPaletteFirst), what + " low end");
+        expectColour(p, x, row(static_cast<int>(bar.y1) - 1), paletteColor(map, kColorSlots - 1), what + " high end");
+        // The tick marks and labels beside it, dark on white.
+        const Region labels = findRegion(p, [](const unsigned char* px) { return px[0] + px[1] + px[2] < 300; },
+                                         static_cast<int>(bar.x1) + 2, row(static_cast<int>(bar.y1)), kWidth,
+                                         row(static_cast<int>(bar.y0)) + 1);
+        EXPECT_GT(labels.count, 40) << what << ": the tick values are written";
     }
 };
 
@@ -99,8 +101,11 @@ TEST_F(Overlays, TheColourBarShowsTheMapWhereTheColoursShow)
 {
     open(false);
     const Picture plain = frame();
-    const ColorBarPlace place = colorBarPlace(viewer, dataSet, kWidth, kHeight);
-    EXPECT_EQ(findRegion(plain, exactly(0, 0, 0), place.x0, row(place.y1), kWidth, row(place.y0)).count, 0)
+    const PixelRect bar = colorBarLayout(viewer, dataSet, FigureFrame{}, kWidth, kHeight).bar;
+    EXPECT_EQ(findRegion(plain, exactly(0, 0, 0), static_cast<int>(bar.x0), row(static_cast<int>(bar.y1)), kWidth,
+                         row(static_cast<int>(bar.y0)))
+                  .count,
+              0)
         << "no bar with the eye colours";
 
     viewer.colorBy = ColorBy::Height;
@@ -109,7 +114,8 @@ TEST_F(Overlays, TheColourBarShowsTheMapWhereTheColoursShow)
     const Picture coolwarm = frame();
     expectBar(coolwarm, ColorMap::Coolwarm, "coolwarm");
     // The middle of the bar is the middle of the diverging map: nearly white.
-    const unsigned char* middle = coolwarm.at((place.x0 + place.x1) / 2, row((place.y0 + place.y1) / 2));
+    const unsigned char* middle =
+        coolwarm.at(static_cast<int>((bar.x0 + bar.x1) / 2), row(static_cast<int>((bar.y0 + bar.y1) / 2)));
     EXPECT_GT(middle[0] + middle[1] + middle[2], 3 * 200);
 
     viewer.stereoMode = ViewMode::Anaglyph;

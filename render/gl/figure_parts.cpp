@@ -1,0 +1,121 @@
+// Sizes, places and the fit of the parts of a figure around the data.
+#include "render/gl/figure_parts.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/matrix_math.h"
+#include "core/value_colors.h"
+#include "render/cpu/box_labels.h"
+#include "render/gl/frame.h"
+#include "render/gl/type_text.h"
+
+namespace {
+
+PictureScale pictureScale(const FigureFrame& figure, int height)
+{
+    return PictureScale{static_cast<double>(height), figure.pixelScale};
+}
+
+// The file name's place, written from a tenth of the width and height.
+PixelRect fileNameArea(const std::string& name, int width, int height)
+{
+    if (name.empty() || frameOutput.measureText == nullptr) {
+        return PixelRect{};
+    }
+    const TextExtent extent = frameOutput.measureText(name.c_str());
+    const double x = width / 10.0, y = height / 10.0;
+    return PixelRect{x, y - extent.descent, x + extent.width, y + extent.ascent};
+}
+
+}  // namespace
+
+double figureTextSize(const Settings& settings, const FigureFrame& figure, int height)
+{
+    return textPixels(pictureScale(figure, height), settings.textSize);
+}
+
+double figureLineWidthOf(const FigureFrame& figure, int height)
+{
+    return figureLineWidth(pictureScale(figure, height));
+}
+
+bool showsColorBar(const Settings& settings)
+{
+    return settings.colorBy == ColorBy::Height && viewModeKeepsColors(settings.stereoMode);
+}
+
+ColorBarLayout colorBarLayout(const Settings& settings, const DataSet& data, const FigureFrame& figure, int width,
+                              int height)
+{
+    const ColorRange range = colorBarRange(settings, data);
+    return layOutColorBar(range.lo, range.hi, axisTitles(data)[2], width, height,
+                          figureTextSize(settings, figure, height), measureTypeText);
+}
+
+std::vector<PixelRect> reservedAreas(const Settings& settings, const DataSet& data, const FigureFrame& figure,
+                                     int width, int height)
+{
+    std::vector<PixelRect> areas;
+    const PixelRect name = fileNameArea(figure.shownFileName, width, height);
+    if (!name.empty()) {
+        areas.push_back(name);
+    }
+    if (showsColorBar(settings)) {
+        areas.push_back(colorBarLayout(settings, data, figure, width, height).area);
+    }
+    return areas;
+}
+
+bool fitsView(const Settings& settings, bool fitAskedFor)
+{
+    return fitAskedFor || (settings.showAxes && settings.axesStyle == AxesStyle::Box);
+}
+
+FittedBox fitViewToPicture(const Settings& settings, const DataSet& data, const FigureFrame& figure,
+                           const FrameProjection& p, int width, int height)
+{
+    BoxLabelInputs labels;
+    labels.axes = dataAxes(data);
+    for (const DataAxis& axis : labels.axes) {
+        if (!std::isfinite(axis.low) || !std::isfinite(axis.high)) {
+            return FittedBox{};
+        }
+    }
+    if (!p.drawable || width <= 0 || height <= 0) {
+        return FittedBox{};
+    }
+    FigureCamera camera;
+    camera.left = p.center.left;
+    camera.right = p.center.right;
+    camera.bottom = p.bottom;
+    camera.top = p.top;
+    camera.focalLength = settings.focalLength;
+    multiplyMatrices(settings.angleMat, settings.rotateMat, camera.turn);
+    camera.centring[0] = data.tx;
+    camera.centring[1] = data.ty;
+    camera.centring[2] = data.tz;
+
+    const bool box = settings.showAxes && settings.axesStyle == AxesStyle::Box;
+    if (box) {
+        labels.titles = axisTitles(data);
+        labels.tickLength = boxTickLength(labels.axes);
+    } else {
+        // Only the data's box is fitted: no tick carries a label.
+        for (DataAxis& axis : labels.axes) {
+            axis.drawn.clear();
+            axis.ticks = AxisTicks{};
+        }
+    }
+    labels.width = width;
+    labels.height = height;
+    labels.textSize = figureTextSize(settings, figure, height);
+    labels.reserved = reservedAreas(settings, data, figure, width, height);
+    labels.measure = measureTypeText;
+    PixelRect target = fitTarget(width, height);
+    if (showsColorBar(settings)) {
+        target.x1 = std::min(target.x1, colorBarLayout(settings, data, figure, width, height).area.x0 -
+                                            kFitMargin * width);
+    }
+    return fitBox(camera, labels, target);
+}
