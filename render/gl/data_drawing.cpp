@@ -180,9 +180,13 @@ void drawDisplayType(const DrawContext& c, const DrawRange& range, DisplayType t
     const float pixels = settings.thickness * 100.0f * static_cast<float>(c.figure.pixelScale);
 
     switch (type) {
-    case DisplayType::Points:
+    case DisplayType::Points: {
         glPointSize(pixels);
         glEnable(GL_POINT_SMOOTH);
+        // A multisampled picture would draw wide points as squares: points keep the round
+        // outline of an unsmoothed one.
+        const GLboolean multisample = glIsEnabled(GL_MULTISAMPLE);
+        glDisable(GL_MULTISAMPLE);
         glPushMatrix();
         applyViewTransform(settings, c.figure.fit);
         applyCentring(c.data);
@@ -194,7 +198,11 @@ void drawDisplayType(const DrawContext& c, const DrawRange& range, DisplayType t
             drawPointsFast(c, range);
         }
         glPopMatrix();
+        if (multisample) {
+            glEnable(GL_MULTISAMPLE);
+        }
         break;
+    }
     case DisplayType::Joined:
     case DisplayType::Needled:
         // Each tube adds the centring translation itself.
