@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -22,6 +23,7 @@
 #include "app/key_help.h"
 #include "app/navigation.h"
 #include "app/picture_saving.h"
+#include "app/rest_smoothing.h"
 #include "app/viewer_state.h"
 #include "core/view_presets.h"
 #include "io/view_file.h"
@@ -153,6 +155,22 @@ TEST_F(ViewsAndPictures, HelpComesAndGoesAndSavingIsAskedOf)
     }
     EXPECT_TRUE(contains(usage, "--color-by eye|height|group"));
     EXPECT_TRUE(contains(usage, "--view-file F"));
+}
+
+TEST_F(ViewsAndPictures, APictureAskedForIsSmoothedWhileSmoothEdgesIsOn)
+{
+    // Frames of a changing scene are drawn as they always were; a picture for w is smoothed.
+    if (!pictureSaveRequested()) {
+        EXPECT_EQ(smoothSamplesOfNextFrame(), 1);
+    }
+    requestPictureSave();
+    EXPECT_EQ(smoothSamplesOfNextFrame(), kRestSamples);
+    viewer.smoothEdges = 0;
+    EXPECT_EQ(smoothSamplesOfNextFrame(), 1) << "\"Smooth edges\" off";
+    // The help over the picture parts each line's keys from its action, for two columns.
+    for (const std::string& line : keyHelpColumns()) {
+        EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 1) << line;
+    }
 }
 
 TEST_F(ViewsAndPictures, PicturesTakeTheNextFreeNumberAndNeverOverwrite)

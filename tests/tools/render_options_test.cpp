@@ -242,3 +242,43 @@ TEST(RenderOptions, TheReaderIsDetectedUnlessNamedAndColumnsChooseTheTableReader
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RenderOptions, AntialiasAndFitAreReadAndChecked)
+{
+    RenderOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({"wave.dat"}, o, error)) << error;
+    EXPECT_EQ(o.antialias, 4) << "smoothed by default";
+    EXPECT_FALSE(o.fit);
+    ASSERT_TRUE(parse({"--antialias", "16", "--fit", "--text-size", "1.5", "wave.dat"}, o, error)) << error;
+    EXPECT_EQ(o.antialias, 16);
+    EXPECT_TRUE(o.fit);
+    EXPECT_FLOAT_EQ(o.settings.textSize, 1.5f);
+    for (const char* bad : {"0", "17", "four", "2.5"}) {
+        EXPECT_FALSE(parse({"--antialias", bad, "wave.dat"}, o, error)) << bad;
+        EXPECT_NE(error.find("--antialias"), std::string::npos) << error;
+    }
+    EXPECT_FALSE(parse({"--text-size", "0.1", "wave.dat"}, o, error));
+    // The viewer's own setting has no option here.
+    EXPECT_FALSE(parse({"--no-smooth-edges", "wave.dat"}, o, error));
+}
+
+TEST(RenderOptions, SmoothingMultisamplesAndDrawsLargerForTheRest)
+{
+    const auto plan = [](int antialias, int largest, bool keepRows = false, int side = 8192) {
+        const SmoothingPlan p = smoothingPlan(antialias, largest, keepRows, 800, 600, side);
+        return std::vector<int>{p.samples, p.scale};
+    };
+    EXPECT_EQ(plan(1, 4), (std::vector<int>{1, 1})) << "none asked for";
+    EXPECT_EQ(plan(4, 4), (std::vector<int>{4, 1})) << "the renderer's multisampling";
+    EXPECT_EQ(plan(16, 4), (std::vector<int>{4, 2})) << "four samples in each of 2 x 2 pixels";
+    EXPECT_EQ(plan(8, 4), (std::vector<int>{4, 2})) << "at least as many as asked for";
+    EXPECT_EQ(plan(4, 0), (std::vector<int>{1, 2})) << "without multisampling: drawn twice as large";
+    EXPECT_EQ(plan(16, 1), (std::vector<int>{1, 4}));
+    EXPECT_EQ(plan(16, 4, true), (std::vector<int>{4, 1})) << "rows kept as the picture's own";
+    EXPECT_EQ(plan(16, 0, false, 2000), (std::vector<int>{1, 2})) << "never past the largest side";
+}
+
+}  // namespace

@@ -193,6 +193,52 @@ TEST_F(Overlays, TheHelpTextComesAndGoes)
     EXPECT_LT(text.minX, 40) << "from the left";
     EXPECT_NE(with.rgb, without.rgb);
     EXPECT_EQ(frame().rgb, without.rgb) << "without lines the picture is as before";
+
+    // Keys of different widths: the second column starts at one place in both lines (over
+    // no data, so that only the help has colour).
+    dataSet = DataSet{};
+    ++dataSet.generation;
+    const Picture columns = frame({"h\tthis help", "Escape / q\tback"});
+    const auto inked = [&](int x, int y) { return columns.at(x, y)[0] > 150; };
+    // The rows of text: more ink inside the box than its sides' outline gives a row, less than
+    // its top and bottom outline have.
+    std::vector<std::pair<int, int>> lines;
+    for (int y = 0; y < kHeight / 2; ++y) {
+        int ink = 0;
+        for (int x = 12; x < kWidth / 2; ++x) {
+            ink += inked(x, y) ? 1 : 0;
+        }
+        const bool text = ink > 3 && ink < kWidth / 4;
+        // A row or two of little ink (the top of a capital) does not part a line.
+        if (text && (lines.empty() || lines.back().second < y - 3)) {
+            lines.push_back({y, y});
+        } else if (text) {
+            lines.back().second = y;
+        }
+    }
+    ASSERT_GE(lines.size(), 2u);
+    // Where a line's second column starts: the first ink after a gap wider than any between
+    // two words of the keys (from inside the box's outline).
+    const auto secondColumn = [&](const std::pair<int, int>& line) {
+        int blank = 0;
+        bool seen = false;
+        for (int x = 12; x < kWidth / 2; ++x) {
+            bool ink = false;
+            for (int y = line.first; y <= line.second; ++y) {
+                ink = ink || inked(x, y);
+            }
+            if (ink && seen && blank >= 8) {
+                return x;
+            }
+            seen = seen || ink;
+            blank = ink ? 0 : blank + 1;
+        }
+        return -1;
+    };
+    const int first = secondColumn(lines[0]), second = secondColumn(lines[1]);
+    EXPECT_GT(first, 0);
+    // Within a pixel: the glyphs' own side bearings differ ("t", "b").
+    EXPECT_NEAR(first, second, 1);
 }
 
 TEST_F(Overlays, TheBoxStyleDrawsTheDataBoxInsteadOfTheAxesFigure)

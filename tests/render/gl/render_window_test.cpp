@@ -124,6 +124,38 @@ TEST_F(WindowFrame, FileNameInHelveticaAtTheOverlayPlace)
     EXPECT_EQ(text.count + findRegion(captured, exactly(255, 255, 255)).count, kWidth * kHeight);
 }
 
+TEST_F(WindowFrame, ASmoothedFrameReachesTheWindowWithItsEdgesBlended)
+{
+    // A red plane seen at a slant on white: without smoothing its edges are red or white.
+    for (int i = 0; i < 2; ++i) {
+        for (int j = 0; j < 2; ++j) {
+            dataSet.coordArray.push_back({-4.0 + 8.0 * i, -3.0 + 6.0 * j + 1.3 * i, 0.0});
+        }
+    }
+    dataSet.fnTrf = FnTrf{2, 2};
+    ++dataSet.generation;
+    setSetting(viewer.displayType, DisplayType::Filled);
+    viewer.showFileName = 0;
+    // Pixels neither white nor the plane's one lit colour (at the middle of the picture).
+    const auto blended = [](const Picture& picture) {
+        const unsigned char* inside = picture.at(kWidth / 2, kHeight / 2);
+        const PixelTest plane = exactly(inside[0], inside[1], inside[2]), white = exactly(255, 255, 255);
+        return findRegion(picture, [&](const unsigned char* px) { return !plane(px) && !white(px); }).count;
+    };
+    FrameInputs in = displayFrameInputs();
+    displayFrame(in, displayState);
+    const Picture plain = captured;
+    in.smoothSamples = 4;
+    displayFrame(in, displayState);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    GLint drawn = -1;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawn);
+    EXPECT_EQ(drawn, 0) << "the window's own buffers are drawn into again";
+    EXPECT_LT(blended(plain), 10);
+    EXPECT_GT(blended(captured), 100) << "the slanting edges are blended";
+    EXPECT_GT(findRegion(captured, isReddish).count, findRegion(plain, isReddish).count / 2);
+}
+
 TEST_F(WindowFrame, ASlowFrameShowsItsProgressOverThePictureOnTheScreen)
 {
     // A picture in grey on the screen, kept as slow frames keep theirs.
