@@ -4,7 +4,7 @@
 # and the goals they are held against; at the size of the first figures (1x) and at ten times it (10x).
 #   bench/run.sh [FRAMES]        FRAMES timed frames per case (default 10)
 # Environment (bench/README.md has the details): BENCH_SIZES (1x, 10x or both, default both),
-# BENCH_CASES (points, filled, joined, first, lines, viewer, memory, stereo; default all), BENCH_VTK (0 leaves
+# BENCH_CASES (points, filled, joined, first, lines, viewer, memory, stereo, smooth; default all), BENCH_VTK (0 leaves
 # VTK out), BENCH_ROUNDS (rounds of the frame-time cases, the least median counts; default 5),
 # BENCH_ROUNDS_10X (the same for 10x, default BENCH_ROUNDS), BENCH_BUILD (build folder, default
 # build-bench), BENCH_TIMEOUT (seconds one command may take, default 150), BENCH_TIMEOUT_10X (the same
@@ -49,10 +49,10 @@ for s in ${BENCH_SIZES:-1x,10x}; do
     size_on[$s]=1
   done
 done
-for c in ${BENCH_CASES:-points,filled,joined,first,lines,viewer,memory,stereo}; do
+for c in ${BENCH_CASES:-points,filled,joined,first,lines,viewer,memory,stereo,smooth}; do
   for c in ${c//,/ }; do
-    [[ $c =~ ^(points|filled|joined|first|lines|viewer|memory|stereo)$ ]] ||
-      usage "BENCH_CASES takes points, filled, joined, first, lines, viewer, memory and stereo, not '$c'"
+    [[ $c =~ ^(points|filled|joined|first|lines|viewer|memory|stereo|smooth)$ ]] ||
+      usage "BENCH_CASES takes points, filled, joined, first, lines, viewer, memory, stereo and smooth, not '$c'"
     case_on[$c]=1
   done
 done
@@ -61,14 +61,14 @@ sizes=() scenes=() cases=()
 for s in 1x 10x; do
   [ -z "${size_on[$s]:-}" ] || sizes+=("$s")
 done
-for c in points filled joined first lines viewer memory stereo; do
+for c in points filled joined first lines viewer memory stereo smooth; do
   [ -z "${case_on[$c]:-}" ] || cases+=("$c")
 done
 for c in points filled joined; do
   [ -z "${case_on[$c]:-}" ] || scenes+=("$c")
 done
 [ ${#sizes[@]} -gt 0 ] && [ ${#cases[@]} -gt 0 ] || usage "BENCH_SIZES and BENCH_CASES name nothing"
-# Wants SIZE CASE: whether that case runs at that size (lines, memory and stereo are 1x only).
+# Wants SIZE CASE: whether that case runs at that size (lines, memory, stereo and smooth are 1x only).
 wants() {
   [ -n "${size_on[$1]:-}" ] && [ -n "${case_on[$2]:-}" ] && { [ "$1" = 1x ] || [[ $2 =~ ^(points|filled|joined|first|viewer)$ ]]; }
 }
@@ -83,6 +83,9 @@ fi
 cmake --build "$build" --target orvelle-render orvelle make-bench-data -j2 > "$build/bench-build.log" 2>&1 ||
   { tail -20 "$build/bench-build.log" >&2; echo "orvelle-render, orvelle and make-bench-data did not build" >&2; exit 1; }
 render=$build/orvelle-render
+# Every frame time but those of "smooth" is of pictures without smoothed edges, as VTK draws
+# them and as the figures before --antialias were.
+unsmoothed=(--antialias 1)
 make_data=$build/tools/make_bench_data/make-bench-data
 
 # The files, their names in the output and the shape, sets and points that make them. 10x keeps each
@@ -106,7 +109,7 @@ for s in "${sizes[@]}"; do
   for c in points filled joined; do
     # The points file also serves the first picture, the viewer, and at 1x the line sets and
     # memory; at 10x the viewer draws the surface too. The stereo modes take all three scenes.
-    if wants "$s" "$c" || wants "$s" stereo || { [ "$c" = points ] && { wants "$s" first || wants "$s" lines ||
+    if wants "$s" "$c" || wants "$s" stereo || wants "$s" smooth || { [ "$c" = points ] && { wants "$s" first || wants "$s" lines ||
          wants "$s" viewer || wants "$s" memory; }; } || { [ "$s-$c" = 10x-filled ] && wants "$s" viewer; }; then
       read -r shape sets points <<< "${case_data[$s-$c]}"
       ensure_data "$shape" "$sets" "$points" "$out/${case_file[$s-$c]}"
@@ -143,7 +146,7 @@ scene_case() {  # size, scene, rounds
   [ "$s" = 1x ] || picture=$out/orvelle-$s-$c
   for ((round = 0; round < n; round++)); do
     for view in mono anaglyph stereo; do
-      figure=$(frame_time "$render" --frames "$frames" --size "$size" --display "$c" --segments 8 \
+      figure=$(frame_time "$render" "${unsmoothed[@]}" --frames "$frames" --size "$size" --display "$c" --segments 8 \
         --view "$view" --angles "$angles" --no-file-name --output "$picture-$view.png" "$file")
       o_runs+=("$view $figure")
       [ "$view" != anaglyph ] || o_peaks+=("$(peak_memory "$figure")")
@@ -168,7 +171,7 @@ scene_case() {  # size, scene, rounds
       "$(rounds_of "$view" "${v_runs[@]}")"
   done
   if [ "$plain_frames" -gt 0 ]; then
-    plain[$s-$c]=$(frame_time "$render" --frames "$plain_frames" --drawing plain --size "$size" --display "$c" \
+    plain[$s-$c]=$(frame_time "$render" "${unsmoothed[@]}" --frames "$plain_frames" --drawing plain --size "$size" --display "$c" \
       --segments 8 --view mono --angles "$angles" --no-file-name --output "$picture-plain.png" "$file")
     printf '%-26s %-12s Orvelle %10s ms   (plain drawing, one round of %s frames)\n' "${case_name[$s-$c]}" mono \
       "${plain[$s-$c]}" "$plain_frames"
@@ -180,7 +183,7 @@ first_picture() {  # size
   local s=$1 tag="" file=$out/${case_file[$1-points]} first_o=() first_v=()
   [ "$s" = 1x ] || tag=-$s
   for _ in 1 2 3; do
-    first_o+=("$(process_time "$render" --size "$size" --display points --angles "$angles" --no-file-name \
+    first_o+=("$(process_time "$render" "${unsmoothed[@]}" --size "$size" --display points --angles "$angles" --no-file-name \
       --output "$out/first-orvelle$tag.png" "$file")")
     if [ "$with_vtk" = 1 ]; then
       first_v+=("$(process_time "$python" "$here/vtk_scene.py" --size "$size" --scene points --angles "$angles" \
@@ -205,7 +208,7 @@ stereo_case() {  # scene, rounds
     for view in "${stereo_views[@]}"; do
       squeeze=()
       [ "$view" != side-by-side ] || squeeze=(--squeeze)
-      figure=$(frame_time "$render" --frames "$frames" --size "$size" --display "$c" --segments 8 --view "$view" \
+      figure=$(frame_time "$render" "${unsmoothed[@]}" --frames "$frames" --size "$size" --display "$c" --segments 8 --view "$view" \
         "${squeeze[@]}" --angles "$angles" --no-file-name --output "$out/orvelle-$c-$view.png" "$file")
       o_runs+=("$view $figure")
       if [ "$with_vtk" = 1 ] && [ -n "${stereo_vtk[$view]:-}" ]; then
@@ -247,6 +250,35 @@ stereo_rows() {
   done
 }
 
+# Smoothed edges (the default of orvelle-render, four samples a pixel) against none, MonoView, the
+# two taking turns in the same rounds.
+declare -A smooth_o
+smooth_case() {  # scene, rounds
+  local c=$1 n=$2 round samples figure file=$out/${case_file[1x-$1]} runs=()
+  for ((round = 0; round < n; round++)); do
+    for samples in 1 4; do
+      figure=$(frame_time "$render" --antialias "$samples" --frames "$frames" --size "$size" --display "$c" \
+        --segments 8 --view mono --angles "$angles" --no-file-name --output "$out/orvelle-$c-antialias$samples.png" "$file")
+      runs+=("$samples $figure")
+    done
+  done
+  for samples in 1 4; do
+    smooth_o[$c-$samples]=$(printf '%s\n' "${runs[@]}" | sed -n "s/^$samples //p" | least)
+  done
+  printf '%-26s %-15s Orvelle %10s ms against %10s ms unsmoothed   (rounds: %s)\n' "${case_name[1x-$c]}" "antialias 4" \
+    "${smooth_o[$c-4]}" "${smooth_o[$c-1]}" "$(printf '%s\n' "${runs[@]}" | tr '\n' ' ' | sed 's/ $//')"
+}
+
+# The rows of smoothed edges: at most 2.5 times the unsmoothed frame.
+smooth_rows() {
+  local c cost
+  for c in points filled joined; do
+    cost=$(ratio "${smooth_o[$c-4]}" "${smooth_o[$c-1]}")
+    printf '%-36s %8s ms %11s %8s   %-34s %s\n' "${case_name[1x-$c]}, mono, antialias 4" "${smooth_o[$c-4]}" "-" "-" \
+      "antialias 4/1 $cost <= 2.5" "$(goal "$cost" '<=' 2.5)"
+  done
+}
+
 if [ "$with_vtk" = 1 ]; then
   against="Orvelle against VTK $("$python" -c 'from vtkmodules.vtkCommonCore import vtkVersion; print(vtkVersion.GetVTKVersion())')"
 else
@@ -263,7 +295,7 @@ if [ -n "${size_on[1x]:-}" ]; then
   wants 1x first && first_picture 1x
 
   if wants 1x lines; then
-    big_joined=$(frame_time "$render" --frames "$big_joined_frames" --size "$size" --display joined --segments 8 \
+    big_joined=$(frame_time "$render" "${unsmoothed[@]}" --frames "$big_joined_frames" --size "$size" --display joined --segments 8 \
       --view mono --angles "$angles" --no-file-name --output "$out/orvelle-joined-1e6.png" "$out/points.dat")
     # A timed-out run still bounds the rate: fewer than FRAMES frames in the time allowed.
     big_fps=$(awk -v ms="$big_joined" -v n="$big_joined_frames" -v l="$limit" 'BEGIN {
@@ -275,6 +307,11 @@ if [ -n "${size_on[1x]:-}" ]; then
   if wants 1x stereo; then
     for c in points filled joined; do
       stereo_case "$c" "$rounds"
+    done
+  fi
+  if wants 1x smooth; then
+    for c in points filled joined; do
+      smooth_case "$c" "$rounds"
     done
   fi
   if wants 1x viewer; then
@@ -292,7 +329,7 @@ if [ -n "${size_on[1x]:-}" ]; then
   if wants 1x memory; then
     for d in "${memory_types[@]}"; do
       status=0
-      output=$(timeout "$limit" "$render" --frames 1 --size "$size" --display "$d" --segments 8 --view anaglyph \
+      output=$(timeout "$limit" "$render" "${unsmoothed[@]}" --frames 1 --size "$size" --display "$d" --segments 8 --view anaglyph \
         --angles "$angles" --no-file-name --output "$out/memory-$d.png" "$out/points.dat" 2> "$out/last-error.log") ||
         status=$?
       if [ "$status" -eq 124 ]; then
@@ -383,6 +420,7 @@ if [ -n "${size_on[1x]:-}" ]; then
       "$viewer_fps frames/s >= 5" "$(goal "$viewer_fps" '>=' 5)"
   fi
   wants 1x stereo && stereo_rows
+  wants 1x smooth && smooth_rows
   if wants 1x memory; then
     for d in "${memory_types[@]}"; do
       printf '%-36s %8s MB %11s %8s   %-34s %s\n' "peak memory, 10^6 points, $d" "${memory[$d]}" "-" "-" \

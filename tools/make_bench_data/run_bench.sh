@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Median frame times of orvelle-render alone at 800x600 over sizes from 10^4 to 10^6 points, a
-# quicker look than bench/run.sh (no VTK, no X server).
+# quicker look than bench/run.sh (no VTK, no X server), with edges unsmoothed as there.
 # Usage: tools/make_bench_data/run_bench.sh BUILD_DIR [FRAMES]   (BUILD_DIR with orvelle-render and make-bench-data built)
 set -euo pipefail
 build=$1
@@ -18,7 +18,7 @@ run() {  # label, display, file, frames
   for view in mono anaglyph; do
     best=""
     for attempt in 1 2; do
-      ms=$("$build/orvelle-render" --display "$2" --view "$view" --frames "$4" --size 800x600 \
+      ms=$("$build/orvelle-render" --antialias 1 --display "$2" --view "$view" --frames "$4" --size 800x600 \
         --output "$work/out.png" "$3" | sed -n 's/^frames: .* median-ms: //p')
       best=$(awk -v a="$ms" -v b="$best" 'BEGIN { print (b == "" || a + 0 < b + 0) ? a : b }')
     done
