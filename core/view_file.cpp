@@ -155,7 +155,7 @@ const std::vector<std::string>& viewRowNames()
         "eyeSeparation", "swapEyes",     "squeezeEyes",  "anaglyphMethod", "desaturation", "scale",
         "thickness",   "segments",       "angles",       "objTrans",   "rotateMat",   "lightRotateMat",
         "bgColor",     "leftColor",      "rightColor",   "dataColors", "colorBy",     "colorMap",
-        "colorRange",  "showAxes",       "axesStyle",    "showFileName",
+        "colorRange",  "showAxes",       "axesStyle",    "showFileName", "textSize",
     };
     return names;
 }

@@ -9,12 +9,14 @@ samples=$root/samples
 out=$root/docs/pictures
 mkdir -p "$out"
 
-# picture NAME SAMPLE OPTIONS...: one picture (of $size, 320x240 unless set); a sample whose reader orvelle-render does not
-# know yet is left out with a line saying so.
+# picture NAME SAMPLE OPTIONS...: one picture (of $size, 320x240 unless set; with the file name
+# where $named is set); a sample whose reader orvelle-render does not know yet is left out with a
+# line saying so.
 picture() {
-    local name=$1 sample=$2
+    local name=$1 sample=$2 name_option=(--no-file-name)
     shift 2
-    if "$tool" --size "${size:-320x240}" --no-file-name "$@" --output "$out/$name.png" "$samples/$sample" > /dev/null 2> "$out/.error"; then
+    [ -z "${named:-}" ] || name_option=()
+    if "$tool" --size "${size:-320x240}" "${name_option[@]}" "$@" --output "$out/$name.png" "$samples/$sample" > /dev/null 2> "$out/.error"; then
         echo "docs/pictures/$name.png"
     else
         echo "left out $name: $(head -n 1 "$out/.error")"
@@ -35,8 +37,12 @@ picture saddle-filled saddle.mpl --format maple --display filled --color-by heig
 picture ripple-filled ripple.mpl --format maple --display filled --color-by height --angles -55,0,-30
 picture ripple-grid ripple.mpl --format maple --display grid --color-by height --colormap gray --angles -55,0,-30
 picture ripple-anaglyph ripple.mpl --format maple --display filled --view anaglyph --angles -55,0,-30
-# The figure of the README's section on figures: larger, with the box of ticks.
-size=480x360 picture ripple-figure ripple.mpl --format maple --display filled --color-by height --angles -65,0,-20 \
-    --scale 0.75 --axes --axes-style box
+# The figure of the README's section on figures: at print size, with the box of ticks and the
+# file name; and one view at a screen's size and at 4K, whose type and lines keep their
+# proportions (the README shows both at one width).
+figure=(ripple.mpl --format maple --display filled --color-by height --angles -65,0,-20 --axes --axes-style box)
+size=2400x1800 named=1 picture ripple-figure "${figure[@]}"
+size=800x600 named=1 picture figure-800x600 "${figure[@]}"
+size=3840x2160 named=1 picture figure-3840x2160 "${figure[@]}"
 picture stations-joined stations.csv --format columns --display joined --thickness 0.03 --angles 20,30,0
 picture heightmap-filled heightmap.txt --format matrix --display filled --color-by height --angles -55,0,-30

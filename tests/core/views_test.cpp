@@ -72,6 +72,7 @@ Settings unusualView()
     s.showAxes = 1;
     s.axesStyle = AxesStyle::Box;
     s.showFileName = 0;
+    s.textSize = 1.75f;
     return s;
 }
 
