@@ -17,13 +17,17 @@ PictureScale pictureScale(const FigureFrame& figure, int height)
     return PictureScale{static_cast<double>(height), figure.pixelScale};
 }
 
-// The file name's place, written from a tenth of the width and height.
-PixelRect fileNameArea(const std::string& name, int width, int height)
+// The file name's place, written from a tenth of the width and height: in the window's
+// bitmap font where the frame's output measures it, else in the pictures' type.
+PixelRect fileNameArea(const Settings& settings, const FigureFrame& figure, int width, int height)
 {
-    if (name.empty() || frameOutput.measureText == nullptr) {
+    const std::string& name = figure.shownFileName;
+    if (name.empty()) {
         return PixelRect{};
     }
-    const TextExtent extent = frameOutput.measureText(name.c_str());
+    const TextExtent extent = frameOutput.measureText != nullptr
+                                  ? frameOutput.measureText(name.c_str())
+                                  : measureTypeText(name, figureTextSize(settings, figure, height));
     const double x = width / 10.0, y = height / 10.0;
     return PixelRect{x, y - extent.descent, x + extent.width, y + extent.ascent};
 }
@@ -57,7 +61,7 @@ std::vector<PixelRect> reservedAreas(const Settings& settings, const DataSet& da
                                      int width, int height)
 {
     std::vector<PixelRect> areas;
-    const PixelRect name = fileNameArea(figure.shownFileName, width, height);
+    const PixelRect name = fileNameArea(settings, figure, width, height);
     if (!name.empty()) {
         areas.push_back(name);
     }

@@ -233,6 +233,8 @@ void displayFrame(const FrameInputs& live, FrameState& state)
     // A frame drawn in slices prints its diagnostics once, in its first slice.
     const bool diagnostics = settings.debugPrint != 0 && !resume;
     const bool plain = drawingPathInContext(state.drawing) == DrawingPath::Plain;
+    // The file name of a picture without a window is written in the type of the frame.
+    setFrameTypeSize(textPixels(PictureScale{static_cast<double>(in.viewportHeight), in.pixelScale}, settings.textSize));
     const FigureFrame figure = figureOf(in, p);
     const DrawContext context{settings,          in.data,  in.geometryVersion,      in.quadric,
                               diagnostics,       state.referenceDrawing, state.geometry, state.secondEye,
@@ -245,7 +247,6 @@ void displayFrame(const FrameInputs& live, FrameState& state)
     // leaves as they are for the next.
     const bool smooth = p.drawable && in.smoothSamples > 1 &&
                         beginSmoothing(in.smoothSamples, in.viewportWidth, in.viewportHeight);
-    setFrameTypeSize(figureTextSize(settings, figure, in.viewportHeight));
 
     // GL_BACK takes in both back buffers of a stereo window, so each eye starts from the
     // background; a frame in StereoView may have left the back-right buffer selected.

@@ -96,7 +96,8 @@ struct FrameOutput {
     // Shows on the screen how far a slow frame drawn in slices is (fraction 0 to 1) in a
     // viewport of width x height with the given background; null where nothing is shown.
     void (*showProgress)(double fraction, int width, int height, const float background[4]);
-    // How wide drawText writes a text, and how far it reaches above and below the baseline.
+    // How wide drawText writes a text in the window's bitmap font, and how far it reaches
+    // above and below the baseline; null where drawText writes in the pictures' type.
     TextExtent (*measureText)(const char* text);
 };
 extern FrameOutput frameOutput;

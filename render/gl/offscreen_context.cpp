@@ -205,7 +205,7 @@ bool openOffscreenContext(int width, int height, bool twoEyes, const Settings& s
     frameOutput.drawText = drawTypeAtRasterPosition;
     frameOutput.finishFrame = finishOffscreenFrame;
     frameOutput.showProgress = nullptr;  // no screen to show it on
-    frameOutput.measureText = measureTypeAtRasterSize;
+    frameOutput.measureText = nullptr;  // the file name is written in the pictures' type
 
     glViewport(0, 0, width, height);
     setUpDisplayState(settings);

@@ -347,11 +347,6 @@ void drawTypeAtRasterPosition(const char* text)
     drawTypeText(text, position[0] - viewport[0], position[1] - viewport[1], style);
 }
 
-TextExtent measureTypeAtRasterSize(const char* text)
-{
-    return measureTypeText(text != nullptr ? text : "", frameTypeSize);
-}
-
 void forgetTypeTextures(const void* context)
 {
     for (ContextTextures& c : contexts) {

@@ -33,8 +33,6 @@ void setFrameTypeSize(double size);
 // type size, as GLUT's bitmap characters are written in a window: the pictures drawn
 // without one use it for what the window writes in its bitmap font.
 void drawTypeAtRasterPosition(const char* text);
-// How wide drawTypeAtRasterPosition writes text, and how far it reaches up and down.
-TextExtent measureTypeAtRasterSize(const char* text);
 
 // Gives up the textures kept for a context that is going away (deleting them when it is the
 // current one).
