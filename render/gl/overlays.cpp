@@ -6,36 +6,10 @@
 #include <algorithm>
 
 #include "core/value_colors.h"
+#include "render/gl/pixel_state.h"
 #include "render/gl/type_text.h"
 
 namespace {
-
-// Window pixels from the lower left of the viewport, without lighting or depth test; the
-// caller's state is restored by restoreState.
-void pixelState(int width, int height)
-{
-    glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT | GL_CURRENT_BIT | GL_LINE_BIT | GL_TRANSFORM_BIT);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-}
-
-void restoreState()
-{
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-    glPopAttrib();
-}
 
 TextStyle inverseStyle(const float bgColor[4], double size)
 {
@@ -86,7 +60,7 @@ void drawColorBar(const Settings& settings, const DataSet& data, const FigureFra
     }
     const double line = figureLineWidthOf(figure, height);
     const double textSize = figureTextSize(settings, figure, height);
-    pixelState(width, height);
+    enterViewportPixels(false);
     glBegin(GL_QUADS);
     const double step = bar.height() / kPaletteSize;
     for (int k = 0; k < kPaletteSize; ++k) {
@@ -111,7 +85,7 @@ void drawColorBar(const Settings& settings, const DataSet& data, const FigureFra
         }
     }
     drawTypeText(layout.title, layout.titleX, layout.titleY, style);
-    restoreState();
+    leaveViewportPixels();
 }
 
 void drawHelpText(const std::vector<std::string>& lines, const float bgColor[4], double textSize, int width,
@@ -131,7 +105,7 @@ void drawHelpText(const std::vector<std::string>& lines, const float bgColor[4],
     const double x0 = pad, y1 = height - pad;
     const double x1 = std::min(width - pad, x0 + 2 * pad + keysWidth + second);
     const double y0 = std::max(pad, y1 - 2 * pad - lineHeight * static_cast<double>(lines.size()) + 0.5 * em);
-    pixelState(width, height);
+    enterViewportPixels(false);
     glColor3f(bgColor[0], bgColor[1], bgColor[2]);
     fillPixelRect(x0, y0, x1, y1);
     const TextStyle style = inverseStyle(bgColor, em);
@@ -147,5 +121,5 @@ void drawHelpText(const std::vector<std::string>& lines, const float bgColor[4],
         drawTypeText(columns.second, x0 + pad + keysWidth + columnGap, baseline, style);
         baseline -= lineHeight;
     }
-    restoreState();
+    leaveViewportPixels();
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "render/gl/gl_context_id.h"
+#include "render/gl/pixel_state.h"
 
 namespace {
 
@@ -195,42 +196,6 @@ GlyphTexture& textureFor(double size)
     return c.sizes.back();
 }
 
-// Window pixels of the viewport, nothing lit, depth-tested, culled or textured by what was
-// set before; the caller's state comes back with leavePixelState.
-void enterPixelState()
-{
-    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT | GL_POLYGON_BIT |
-                 GL_DEPTH_BUFFER_BIT | GL_TRANSFORM_BIT);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_ALPHA_TEST);
-    glDisable(GL_FOG);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, viewport[2], 0.0, viewport[3], -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-}
-
-void leavePixelState()
-{
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-    glPopClientAttrib();
-    glPopAttrib();
-}
-
 void drawGlyphs(const TypeFace& face, const std::vector<PlacedGlyph>& glyphs, double x, double baseline, double size)
 {
     if (!face.trueType()) {
@@ -317,10 +282,10 @@ void drawTypeText(const std::string& text, double x, double y, const TextStyle& 
         const double width = face.measure(text, size).width;
         x -= style.anchor == TextAnchor::Centre ? width / 2.0 : width;
     }
-    enterPixelState();
+    enterViewportPixels(true);
     glColor4f(style.colour[0], style.colour[1], style.colour[2], 1.0f);
     drawGlyphs(face, glyphs, x, y, size);
-    leavePixelState();
+    leaveViewportPixels();
 }
 
 void setFrameTypeSize(double size)

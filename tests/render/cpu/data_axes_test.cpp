@@ -9,26 +9,11 @@
 #include "core/data_set.h"
 #include "render/cpu/data_axes.h"
 
-namespace {
-
-DataSet loaded(const std::vector<Point3d>& points, AxisScaling scaling)
-{
-    DataSet data;
-    data.coordArray = points;
-    Bounds raw;
-    resetBounds(raw);
-    for (const Point3d& p : points) {
-        includeInBounds(raw, p);
-    }
-    normaliseDataSet(data, points.size(), raw, scaling);
-    return data;
-}
-
-}  // namespace
+#include "tests/support/loaded_points.h"
 
 TEST(DataAxes, TicksOfKnownBoundsAreRoundValuesAtTheirDrawnPlaces)
 {
-    const DataSet data = loaded({{0, -1, 100}, {10, 1, 200}, {4, 0.5, 130}}, AxisScaling::Individual);
+    const DataSet data = loadedPoints({{0, -1, 100}, {10, 1, 200}, {4, 0.5, 130}}, AxisScaling::Individual);
     const std::array<DataAxis, 3> axes = dataAxes(data);
     EXPECT_EQ(axes[0].ticks.values, (std::vector<double>{0, 2, 4, 6, 8, 10}));
     EXPECT_EQ(axes[0].ticks.labels, (std::vector<std::string>{"0", "2", "4", "6", "8", "10"}));
@@ -47,7 +32,7 @@ TEST(DataAxes, TicksOfKnownBoundsAreRoundValuesAtTheirDrawnPlaces)
 
 TEST(DataAxes, UniformScalingKeepsTheShorterAxesShort)
 {
-    const DataSet data = loaded({{0, 0, 0}, {10, 2, 5}}, AxisScaling::Uniform);
+    const DataSet data = loadedPoints({{0, 0, 0}, {10, 2, 5}}, AxisScaling::Uniform);
     const std::array<DataAxis, 3> axes = dataAxes(data);
     EXPECT_NEAR(axes[0].high - axes[0].low, 10.0, 1e-6);
     EXPECT_NEAR(axes[1].high - axes[1].low, 2.0, 1e-6);
@@ -58,7 +43,7 @@ TEST(DataAxes, UniformScalingKeepsTheShorterAxesShort)
 
 TEST(DataAxes, AFlatAxisHasOneTickAtItsValue)
 {
-    const DataSet data = loaded({{0, 3, 0}, {1, 3, 1}}, AxisScaling::Individual);
+    const DataSet data = loadedPoints({{0, 3, 0}, {1, 3, 1}}, AxisScaling::Individual);
     const std::array<DataAxis, 3> axes = dataAxes(data);
     ASSERT_EQ(axes[1].ticks.values.size(), 1u);
     EXPECT_EQ(axes[1].ticks.labels[0], "3");
@@ -68,7 +53,7 @@ TEST(DataAxes, AFlatAxisHasOneTickAtItsValue)
 
 TEST(DataAxes, TicksStandOnTheOutlineOfTheBoxAndPointAwayFromIt)
 {
-    const DataSet data = loaded({{0, 0, 0}, {1, 1, 1}}, AxisScaling::Individual);
+    const DataSet data = loadedPoints({{0, 0, 0}, {1, 1, 1}}, AxisScaling::Individual);
     const std::array<DataAxis, 3> axes = dataAxes(data);
     // Looking straight along -z without perspective: x's edges show at picture heights
     // -5 and 5, and the lower one carries the ticks, which point down.

@@ -19,20 +19,10 @@
 #include "render/cpu/stereo_projection.h"
 #include "render/cpu/type_face.h"
 
+#include "tests/support/loaded_points.h"
+
 namespace {
 
-DataSet loaded(const std::vector<Point3d>& points)
-{
-    DataSet data;
-    data.coordArray = points;
-    Bounds raw;
-    resetBounds(raw);
-    for (const Point3d& p : points) {
-        includeInBounds(raw, p);
-    }
-    normaliseDataSet(data, points.size(), raw, AxisScaling::Individual);
-    return data;
-}
 
 // The centre camera of a picture of width x height at the default focal length, turned.
 FigureCamera cameraOf(int width, int height, double ax, double ay, double az, const DataSet& data)
@@ -103,7 +93,7 @@ class FigureLayout : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        data = loaded({{0, -1, 100}, {10, 1, 200}, {4, 0.5, 130}});
+        data = loadedPoints({{0, -1, 100}, {10, 1, 200}, {4, 0.5, 130}});
         data.axisNames[2] = "height above ground";
         labels.axes = dataAxes(data);
         labels.titles = axisTitles(data);

@@ -79,6 +79,19 @@ protected:
         loadHill(40, flat);
     }
 
+    // The hill coloured by height in its box with ticks, with its file name, turned as the
+    // figures of the issue were.
+    void startHillFigure()
+    {
+        startHill();
+        viewer.colorBy = ColorBy::Height;
+        viewer.showAxes = 1;
+        viewer.axesStyle = AxesStyle::Box;
+        viewer.showFileName = 1;
+        viewer.filename = "hill.dat";
+        turnTo(-60.0f, 0.0f, 20.0f);
+    }
+
     Picture frame(int smoothSamples = 1, double pixelScale = 1.0)
     {
         FrameInputs in = displayFrameInputs();
@@ -226,24 +239,15 @@ TEST_F(FigurePixels, TheLightsChangeTheDataColoursBrightnessNotTheirHue)
 
 TEST_F(FigurePixels, SmoothedEdgesComeCloseToAPictureDrawnFourTimesAsLarge)
 {
-    const auto hill = [&]() {
-        startHill();
-        viewer.colorBy = ColorBy::Height;
-        viewer.showAxes = 1;
-        viewer.axesStyle = AxesStyle::Box;
-        viewer.showFileName = 1;
-        viewer.filename = "hill.dat";
-        turnTo(-60.0f, 0.0f, 20.0f);
-    };
     constexpr int kWidth = 800, kHeight = 600;
     open(kWidth * 4, kHeight * 4);
-    hill();
+    startHillFigure();
     const std::vector<unsigned char> reference = shrinkByBoxFilter(frame().rgb, kWidth * 4, kHeight * 4, 4);
     open(kWidth * 2, kHeight * 2);
-    hill();
+    startHillFigure();
     const std::vector<unsigned char> larger = shrinkByBoxFilter(frame(1, 2.0).rgb, kWidth * 2, kHeight * 2, 2);
     open(kWidth, kHeight);
-    hill();
+    startHillFigure();
     const double plain = meanError(frame(1).rgb, reference);
     const double smoothed = meanError(frame(4).rgb, reference);
     const double drawnLarger = meanError(larger, reference);
@@ -259,12 +263,7 @@ TEST_F(FigurePixels, AtAnyTurnTheBoxAndItsLabelsKeepOffThePicturesEdges)
 {
     constexpr int kWidth = 640, kHeight = 480;
     open(kWidth, kHeight);
-    startHill();
-    viewer.colorBy = ColorBy::Height;
-    viewer.showAxes = 1;
-    viewer.axesStyle = AxesStyle::Box;
-    viewer.showFileName = 1;
-    viewer.filename = "hill.dat";
+    startHillFigure();
     std::mt19937 random(2024);
     std::uniform_real_distribution<float> angle(-180.0f, 180.0f);
     const int bandX = static_cast<int>(std::ceil(0.015 * kWidth)), bandY = static_cast<int>(std::ceil(0.015 * kHeight));
