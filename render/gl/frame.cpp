@@ -180,7 +180,8 @@ FigureFrame figureOf(const FrameInputs& in, const FrameProjection& whole)
         const EyeView view = eyeView(arrangement, Eye::Left, width, height, s.squeezeEyes != 0, s.swapEyes != 0);
         width = view.viewport.width;
         height = view.viewport.height;
-        p = frameProjectionOfRatio(view.ratio, s.eyeSeparation, s.focalLength, kViewDirection, kViewUp);
+        p = frameProjectionOfRatio(view.ratio, s.eyeSeparation, s.focalLength, kViewDirection, kViewUp,
+                                   view.heightScale);
     }
     const FittedBox fitted = fitViewToPicture(s, in.data, figure, p, width, height);
     figure.fit = fitted.fit;
