@@ -2,7 +2,6 @@
 #include "app/load_service.h"
 
 #include <GL/freeglut.h>
-#include <GL/glu.h>
 
 #include <chrono>
 #include <string>
