@@ -10,10 +10,12 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <list>
 #include <vector>
 
 #include "core/anaglyph.h"
 #include "render/gl/gl_context_id.h"
+#include "render/gl/pixel_state.h"
 #include "render/gl/smooth_target.h"
 
 namespace {
@@ -55,7 +57,7 @@ struct ContextObjects {
     std::vector<std::uint8_t> keptPicture;
     int keptWidth = 0, keptHeight = 0;
 };
-std::vector<ContextObjects> contextObjects;
+std::list<ContextObjects> contextObjects;
 
 bool processorForced = false;
 AnaglyphMixPath lastPath = AnaglyphMixPath::None;
@@ -113,21 +115,6 @@ bool buildProgram(ContextObjects& objects)
     return true;
 }
 
-// The objects of the current context; the shader is built on first use.
-ContextObjects& objectsHere()
-{
-    const void* context = currentGlContext();
-    for (ContextObjects& o : contextObjects) {
-        if (o.context == context) {
-            return o;
-        }
-    }
-    contextObjects.push_back(ContextObjects{});
-    ContextObjects& objects = contextObjects.back();
-    objects.context = context;
-    return objects;
-}
-
 bool hasShader(ContextObjects& objects)
 {
     if (!objects.tried) {
@@ -177,18 +164,11 @@ void toColumns(const ColorMatrix& matrix, GLfloat out[9])
     }
 }
 
-// Everything the mixing passes change, given back afterwards.
+// Everything the mixing passes change, given back afterwards by popDrawingState.
 void saveState()
 {
-    glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_DEPTH_BUFFER_BIT | GL_COLOR_BUFFER_BIT | GL_TRANSFORM_BIT |
-                 GL_PIXEL_MODE_BIT | GL_CURRENT_BIT);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    pushDrawingState(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_DEPTH_BUFFER_BIT | GL_COLOR_BUFFER_BIT | GL_TRANSFORM_BIT |
+                     GL_PIXEL_MODE_BIT | GL_CURRENT_BIT);
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
@@ -196,16 +176,6 @@ void saveState()
     glDisable(GL_ALPHA_TEST);
     glDisable(GL_CULL_FACE);
     glDisable(GL_FOG);
-}
-
-void restoreState()
-{
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-    glPopClientAttrib();
-    glPopAttrib();
 }
 
 void mixByShader(ContextObjects& objects, const Viewport& area, AnaglyphMethod method, double desaturation)
@@ -234,7 +204,7 @@ void mixByShader(ContextObjects& objects, const Viewport& area, AnaglyphMethod m
     glVertex2f(-1.0f, 1.0f);
     glEnd();
     glUseProgram(0);
-    restoreState();
+    popDrawingState();
 }
 
 std::vector<std::uint8_t> readArea(const Viewport& area)
@@ -261,14 +231,14 @@ void mixByProcessor(const ContextObjects& objects, const Viewport& area, Anaglyp
     // Under identity matrices the corner of clip space is the corner of the viewport.
     glRasterPos2f(-1.0f, -1.0f);
     glDrawPixels(area.width, area.height, GL_RGBA, GL_UNSIGNED_BYTE, mixed.data());
-    restoreState();
+    popDrawingState();
 }
 
 }  // namespace
 
 void keepFirstEyePicture(const Viewport& area)
 {
-    ContextObjects& objects = objectsHere();
+    ContextObjects& objects = entryOfCurrentContext(contextObjects);
     objects.keptPath = AnaglyphMixPath::None;
     if (area.empty()) {
         return;
@@ -288,7 +258,7 @@ void keepFirstEyePicture(const Viewport& area)
 
 void mixWithFirstEyePicture(const Viewport& area, AnaglyphMethod method, double desaturation)
 {
-    ContextObjects& objects = objectsHere();
+    ContextObjects& objects = entryOfCurrentContext(contextObjects);
     if (area.empty()) {
         return;
     }
@@ -318,17 +288,10 @@ AnaglyphMixPath lastAnaglyphMixPath()
 
 void forgetAnaglyphMixObjects(const void* context)
 {
-    for (auto objects = contextObjects.begin(); objects != contextObjects.end(); ++objects) {
-        if (objects->context != context) {
-            continue;
+    forgetContextEntry(contextObjects, context, [](ContextObjects& objects) {
+        if (objects.program != 0) {
+            glDeleteProgram(objects.program);
+            glDeleteTextures(2, objects.textures);
         }
-        if (currentGlContext() == context) {
-            if (objects->program != 0) {
-                glDeleteProgram(objects->program);
-                glDeleteTextures(2, objects->textures);
-            }
-        }
-        contextObjects.erase(objects);
-        return;
-    }
+    });
 }

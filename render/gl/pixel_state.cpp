@@ -1,13 +1,34 @@
-// The state of drawing in the viewport's pixels, entered and left.
+// The state of drawing over the viewport's pixels, entered and left.
 #include "render/gl/pixel_state.h"
 
 #include <GL/gl.h>
 
+void pushDrawingState(unsigned int attributes)
+{
+    glPushAttrib(attributes);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+}
+
+void popDrawingState()
+{
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glPopClientAttrib();
+    glPopAttrib();
+}
+
 void enterViewportPixels(bool blend)
 {
-    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT | GL_POLYGON_BIT |
-                 GL_DEPTH_BUFFER_BIT | GL_TRANSFORM_BIT | GL_LINE_BIT);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    pushDrawingState(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT | GL_POLYGON_BIT |
+                     GL_DEPTH_BUFFER_BIT | GL_TRANSFORM_BIT | GL_LINE_BIT);
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     glDisable(GL_LIGHTING);
@@ -24,20 +45,11 @@ void enterViewportPixels(bool blend)
         glDisable(GL_BLEND);
     }
     glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
     glOrtho(0.0, viewport[2], 0.0, viewport[3], -1.0, 1.0);
     glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
 }
 
 void leaveViewportPixels()
 {
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-    glPopClientAttrib();
-    glPopAttrib();
+    popDrawingState();
 }

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <vector>
+#include <list>
 
 #include "render/gl/frame.h"
 #include "render/gl/gl_context_id.h"
@@ -26,7 +26,7 @@ struct SmoothTarget {
     int readableWidth = 0, readableHeight = 0;
 };
 
-std::vector<SmoothTarget> targets;
+std::list<SmoothTarget> targets;
 unsigned long versions = 0;
 
 // The frame being smoothed: its target, what it stands for and how buffers were selected.
@@ -121,19 +121,6 @@ bool makeBuffers(SmoothTarget& t, int samples, int width, int height, int eyes)
     return complete;
 }
 
-SmoothTarget& targetHere()
-{
-    const void* context = currentGlContext();
-    for (SmoothTarget& t : targets) {
-        if (t.context == context) {
-            return t;
-        }
-    }
-    targets.push_back(SmoothTarget{});
-    targets.back().context = context;
-    return targets.back();
-}
-
 void bindFramebuffers(GLint draw, GLint read)
 {
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(draw));
@@ -166,7 +153,7 @@ bool beginSmoothing(int samples, int width, int height)
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawn);
     glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
     const int eyes = eyesOfDrawnFramebuffer(drawn);
-    SmoothTarget& t = targetHere();
+    SmoothTarget& t = entryOfCurrentContext(targets);
     if (t.framebuffer == 0 || t.width != width || t.height != height || t.samples != samples || t.eyes != eyes) {
         if (!makeBuffers(t, samples, width, height, eyes)) {
             bindFramebuffers(drawn, read);
@@ -267,17 +254,8 @@ ResolvedReading::~ResolvedReading()
 
 void forgetSmoothTargets(const void* context)
 {
-    for (auto t = targets.begin(); t != targets.end(); ++t) {
-        if (t->context != context) {
-            continue;
-        }
-        if (context == currentGlContext()) {
-            deleteBuffers(*t);
-        }
-        if (active.target == &*t) {
-            active = Active{};
-        }
-        targets.erase(t);
-        return;
+    if (active.target != nullptr && active.target->context == context) {
+        active = Active{};
     }
+    forgetContextEntry(targets, context, deleteBuffers);
 }

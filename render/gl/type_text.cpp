@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <list>
 #include <map>
 #include <vector>
 
@@ -47,7 +48,7 @@ struct ContextTextures {
     std::vector<GlyphTexture> sizes;
 };
 
-std::vector<ContextTextures> contexts;
+std::list<ContextTextures> contexts;
 unsigned long uses = 0;
 double frameTypeSize = 13.0;
 bool warned = false;
@@ -63,13 +64,19 @@ const TypeFace& faceWarnedOnce()
     return face;
 }
 
-void upload(GlyphTexture& t)
+// Texel rows as the coverage arrays hold them: one byte each, packed.
+void unpackTightly()
 {
-    glBindTexture(GL_TEXTURE_2D, t.texture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+}
+
+void upload(GlyphTexture& t)
+{
+    glBindTexture(GL_TEXTURE_2D, t.texture);
+    unpackTightly();
     glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, t.width, t.height, 0, GL_ALPHA, GL_UNSIGNED_BYTE, t.texels.data());
 }
 
@@ -129,10 +136,7 @@ const GlyphSlot& glyphOf(GlyphTexture& t, const TypeFace& face, char32_t code, i
                         &t.texels[static_cast<std::size_t>(slot.y + row) * t.width + slot.x]);
         }
         glBindTexture(GL_TEXTURE_2D, t.texture);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-        glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-        glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+        unpackTightly();
         glTexSubImage2D(GL_TEXTURE_2D, 0, slot.x, slot.y, image.width, image.height, GL_ALPHA, GL_UNSIGNED_BYTE,
                         image.coverage.data());
     }
@@ -150,14 +154,7 @@ int powerOfTwoAtLeast(int n)
 
 GlyphTexture& textureFor(double size)
 {
-    const void* context = currentGlContext();
-    auto here = std::find_if(contexts.begin(), contexts.end(),
-                             [&](const ContextTextures& c) { return c.context == context; });
-    if (here == contexts.end()) {
-        contexts.push_back(ContextTextures{context, pictureFaceVersion(), {}});
-        here = contexts.end() - 1;
-    }
-    ContextTextures& c = *here;
+    ContextTextures& c = entryOfCurrentContext(contexts);
     if (c.faceVersion != pictureFaceVersion()) {
         for (GlyphTexture& t : c.sizes) {
             glDeleteTextures(1, &t.texture);
@@ -314,14 +311,9 @@ void drawTypeAtRasterPosition(const char* text)
 
 void forgetTypeTextures(const void* context)
 {
-    for (ContextTextures& c : contexts) {
-        if (c.context == context && context == currentGlContext()) {
-            for (GlyphTexture& t : c.sizes) {
-                glDeleteTextures(1, &t.texture);
-            }
+    forgetContextEntry(contexts, context, [](ContextTextures& c) {
+        for (GlyphTexture& t : c.sizes) {
+            glDeleteTextures(1, &t.texture);
         }
-    }
-    contexts.erase(std::remove_if(contexts.begin(), contexts.end(),
-                                  [&](const ContextTextures& c) { return c.context == context; }),
-                   contexts.end());
+    });
 }

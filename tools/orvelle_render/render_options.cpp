@@ -18,12 +18,27 @@ constexpr int kLargestSide = 8192;
 // A turntable of more pictures than this is a mistake rather than a video.
 constexpr int kMostTurntablePictures = 3600;
 
+// Frames timed in one run.
+constexpr int kMostFrames = 100000;
+
 // Samples per pixel of the smoothest picture.
 constexpr int kMostSamples = 16;
 
 std::string bad(const std::string& option, const std::string& value)
 {
     return "bad value for " + option + ": '" + value + "'";
+}
+
+// Reads a whole number from 1 to most into out, or says in error why it cannot.
+bool readCount(const std::string& option, const std::string& value, int most, int& out, std::string& error)
+{
+    int count = 0;
+    if (!parseWholeNumber(value, count) || count < 1 || count > most) {
+        error = bad(option, value) + " (1 to " + std::to_string(most) + ")";
+        return false;
+    }
+    out = count;
+    return true;
 }
 
 // The picture's own options, and the load's, reading into options.
@@ -60,25 +75,13 @@ std::vector<ProgramOption> renderOptions(RenderOptions& options, CommandLine& li
     own.push_back({"--turntable", "N",
                    "write N pictures turning once about the vertical\naxis, OUTPUT's name numbered: NAME-000.png ...",
                    [&options](const std::string& value, std::string& error) {
-                       int count = 0;
-                       if (!parseWholeNumber(value, count) || count < 1 || count > kMostTurntablePictures) {
-                           error = bad("--turntable", value) + " (1 to " + std::to_string(kMostTurntablePictures) + ")";
-                           return false;
-                       }
-                       options.turntable = count;
-                       return true;
+                       return readCount("--turntable", value, kMostTurntablePictures, options.turntable, error);
                    }});
     own.push_back({"--frames", "N",
                    "draw N frames and print their median time (after\none frame that builds the kept geometry, "
                    "whose\ntime is printed first), then the process's peak\nresident memory in MB (10^6 bytes)",
                    [&options](const std::string& value, std::string& error) {
-                       int frames = 0;
-                       if (!parseWholeNumber(value, frames) || frames < 1 || frames > 100000) {
-                           error = bad("--frames", value) + " (1 to 100000)";
-                           return false;
-                       }
-                       options.frames = frames;
-                       return true;
+                       return readCount("--frames", value, kMostFrames, options.frames, error);
                    }});
     own.push_back({"--reference", "",
                    "draw every primitive in immediate mode, keeping\nnothing between frames (the slow reference)",
@@ -100,13 +103,7 @@ std::vector<ProgramOption> renderOptions(RenderOptions& options, CommandLine& li
                    "samples per pixel that smooth the edges: 1 none,\nup to 16 (multisampled where the renderer "
                    "offers\nit, else drawn larger and filtered down;\ndefault 4)",
                    [&options](const std::string& value, std::string& error) {
-                       int samples = 0;
-                       if (!parseWholeNumber(value, samples) || samples < 1 || samples > kMostSamples) {
-                           error = bad("--antialias", value) + " (1 to " + std::to_string(kMostSamples) + ")";
-                           return false;
-                       }
-                       options.antialias = samples;
-                       return true;
+                       return readCount("--antialias", value, kMostSamples, options.antialias, error);
                    }});
     own.push_back({"--fit", "", "fit the data's box to the picture, as the box with\nticks always is",
                    [&options](const std::string&, std::string&) {
