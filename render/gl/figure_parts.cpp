@@ -8,6 +8,7 @@
 #include "core/value_colors.h"
 #include "render/cpu/box_labels.h"
 #include "render/gl/frame.h"
+#include "render/gl/group_legend.h"
 #include "render/gl/type_text.h"
 
 namespace {
@@ -68,7 +69,18 @@ std::vector<PixelRect> reservedAreas(const Settings& settings, const DataSet& da
     if (showsColorBar(settings)) {
         areas.push_back(colorBarLayout(settings, data, figure, width, height).area);
     }
+    if (showsGroupLegend(settings, data)) {
+        areas.push_back(groupLegendArea(settings, data, figure, width, height));
+    }
     return areas;
+}
+
+PixelRect groupLegendArea(const Settings& settings, const DataSet& data, const FigureFrame& figure, int width,
+                          int height)
+{
+    const GroupLegendLayout legend = groupLegendLayout(data, figureTextSize(settings, figure, height), width, height);
+    return PixelRect{static_cast<double>(legend.x0), static_cast<double>(legend.y0), static_cast<double>(legend.x1),
+                     static_cast<double>(legend.y1)};
 }
 
 bool fitsView(const Settings& settings, bool fitAskedFor)
@@ -120,6 +132,9 @@ FittedBox fitViewToPicture(const Settings& settings, const DataSet& data, const 
     if (showsColorBar(settings)) {
         target.x1 = std::min(target.x1, colorBarLayout(settings, data, figure, width, height).area.x0 -
                                             kFitMargin * width);
+    }
+    if (showsGroupLegend(settings, data)) {
+        target.x1 = std::min(target.x1, groupLegendArea(settings, data, figure, width, height).x0 - kFitMargin * width);
     }
     return fitBox(camera, labels, target);
 }

@@ -24,8 +24,12 @@ bool showsColorBar(const Settings& settings);
 ColorBarLayout colorBarLayout(const Settings& settings, const DataSet& data, const FigureFrame& figure, int width,
                               int height);
 
+// The box of the legend of text groups in a picture of width x height pixels.
+PixelRect groupLegendArea(const Settings& settings, const DataSet& data, const FigureFrame& figure, int width,
+                          int height);
+
 // The areas of a picture of width x height pixels that the box's labels keep clear of: the
-// file name and the colour bar, where they are shown.
+// file name, the colour bar and the legend, where they are shown.
 std::vector<PixelRect> reservedAreas(const Settings& settings, const DataSet& data, const FigureFrame& figure,
                                      int width, int height);
 
@@ -35,7 +39,7 @@ bool fitsView(const Settings& settings, bool fitAskedFor);
 
 // The fit of the view that brings the data's box (with its labels when the box is shown)
 // inside a picture of width x height pixels with the projection p (the centre of view), the
-// colour bar's column left free. The user's shift and zoom are not part of it: they apply
+// colour bar's and the legend's columns left free. The user's shift and zoom are not part of it: they apply
 // on top.
 FittedBox fitViewToPicture(const Settings& settings, const DataSet& data, const FigureFrame& figure,
                            const FrameProjection& p, int width, int height);

@@ -7,6 +7,7 @@
 
 #include "core/data_set.h"
 #include "core/settings.h"
+#include "render/gl/draw_context.h"
 
 // The most groups the legend lists; the rest are left out.
 constexpr int kLegendGroups = 50;
@@ -16,12 +17,13 @@ constexpr int kLegendGroups = 50;
 bool showsGroupLegend(const Settings& settings, const DataSet& data);
 
 // Where each group's swatch stands (its lower left corner, in window pixels from the lower
-// left) and its text starts, and the box around them all. Groups run down in columns; the
-// legend takes as many columns, from the right, as the window's height asks for.
+// left) and its text's baseline starts, and the box around them all, for type of textSize
+// pixels per em. Groups run down in columns; the legend takes as many columns, from the
+// right, as the picture's height asks for and its width holds.
 struct LegendEntry {
     int group;
     int x, y;
-    int textX;
+    int textX, textY;
     std::string text;
 };
 struct GroupLegendLayout {
@@ -29,8 +31,9 @@ struct GroupLegendLayout {
     int swatch = 0;
     int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
 };
-GroupLegendLayout groupLegendLayout(const DataSet& data, int width, int height);
+GroupLegendLayout groupLegendLayout(const DataSet& data, double textSize, int width, int height);
 
-// The legend on a box of the background colour, its texts in the background's inverse.
-void drawGroupLegend(const Settings& settings, const DataSet& data, int width, int height,
-                     void (*drawText)(const char* text));
+// The legend on a box of the background colour, its texts in the pictures' type at the
+// figure's size, in the background's inverse.
+void drawGroupLegend(const Settings& settings, const DataSet& data, const FigureFrame& figure, int width,
+                     int height);

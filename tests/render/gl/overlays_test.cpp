@@ -11,6 +11,7 @@
 #include "app/viewer_state.h"
 #include "core/value_colors.h"
 #include "core/view_maths.h"
+#include "render/cpu/figure_sizes.h"
 #include "render/gl/frame.h"
 #include "render/gl/group_legend.h"
 #include "render/gl/offscreen_context.h"
@@ -22,6 +23,8 @@ namespace {
 
 constexpr int kWidth = 320;
 constexpr int kHeight = 240;
+// The type's size in a frame of that height at "Text size" 1.
+const double kTextSize = textPixels(PictureScale{static_cast<double>(kHeight), 1.0}, 1.0);
 
 // A small wavy surface whose raw z runs from -2 to 6.
 void loadSurface()
@@ -132,7 +135,7 @@ TEST_F(Overlays, TextGroupsShowALegendWhileColouredByGroup)
     dataSet.groupArray.assign(dataSet.coordArray.size(), 1);
     dataSet.groupNames = {"alpha", "beta", "gamma"};
     ++dataSet.generation;
-    const GroupLegendLayout layout = groupLegendLayout(dataSet, kWidth, kHeight);
+    const GroupLegendLayout layout = groupLegendLayout(dataSet, kTextSize, kWidth, kHeight);
     ASSERT_EQ(layout.entries.size(), 3u);
     const auto swatchAt = [&](const Picture& p, const LegendEntry& e) {
         return p.at(e.x + layout.swatch / 2, row(e.y + layout.swatch / 2));
@@ -146,8 +149,9 @@ TEST_F(Overlays, TextGroupsShowALegendWhileColouredByGroup)
     for (int g = 0; g < 3; ++g) {
         EXPECT_TRUE(exactly(want[g][0], want[g][1], want[g][2])(swatchAt(byGroup, layout.entries[g]))) << g;
     }
-    const Region text = findRegion(byGroup, exactly(0, 0, 0), layout.entries[0].textX, row(layout.y1), kWidth,
-                                   row(layout.y0));
+    // The type is smoothed: its strokes are the pixels darker than the middle grey.
+    const auto dark = [](const unsigned char* px) { return px[0] + px[1] + px[2] < 3 * 128; };
+    const Region text = findRegion(byGroup, dark, layout.entries[0].textX, row(layout.y1), kWidth, row(layout.y0));
     EXPECT_GT(text.count, 30) << "the groups' texts";
     viewer.stereoMode = ViewMode::Anaglyph;
     EXPECT_TRUE(exactly(255, 255, 255)(swatchAt(frame(), layout.entries[1]))) << "nor in Anaglyph";
@@ -156,7 +160,7 @@ TEST_F(Overlays, TextGroupsShowALegendWhileColouredByGroup)
     // one shows the columns that fit, all inside it.
     dataSet.groupNames.resize(70, "g");
     for (const int height : {1200, 400, 120}) {
-        const GroupLegendLayout many = groupLegendLayout(dataSet, kWidth, height);
+        const GroupLegendLayout many = groupLegendLayout(dataSet, kTextSize, kWidth, height);
         EXPECT_EQ(many.entries.size() < static_cast<std::size_t>(kLegendGroups), height == 120) << height;
         for (std::size_t k = 0; k < many.entries.size(); ++k) {
             const LegendEntry& e = many.entries[k];
