@@ -59,12 +59,20 @@ void restoreWindowPlace()
     glutPositionWindow(viewer.windowX, viewer.windowY);
 }
 
-// Where leaving full screen brings no reshape (the size before it was the screen's), the
-// stored size and place still follow, a moment later.
+// A moment after leaving full screen the window has the stored size and place: where
+// leaving brought no reshape (the size before it was the stored one), and where a reshape
+// still on its way from full screen took the request and the toolkit's own restore of the
+// size before full screen came after it (under load).
 void restoreIfStillPending(int window)
 {
-    if (std::exchange(viewer.restoreWindowPlace, false) && window == viewer.mainWindow) {
-        glutSetWindow(window);
+    const bool pending = std::exchange(viewer.restoreWindowPlace, false);
+    if (window != viewer.mainWindow) {
+        return;
+    }
+    glutSetWindow(window);
+    const bool elsewhere = glutGet(GLUT_WINDOW_WIDTH) != viewer.windowWidth ||
+                           glutGet(GLUT_WINDOW_HEIGHT) != viewer.windowHeight;
+    if (!glutGet(GLUT_FULL_SCREEN) && (pending || elsewhere)) {
         restoreWindowPlace();
     }
 }
