@@ -20,7 +20,8 @@ void vertexAt(const std::array<DataAxis, 3>& axes, int x, int y, int z)
 
 }  // namespace
 
-void drawAxesBox(const DataSet& data, const Settings& settings, const FigureFrame& figure, const float colour[3])
+void drawAxesBox(const DataSet& data, const Settings& settings, const FigureFrame& figure, const float lineColour[3],
+                 const float labelColour[3])
 {
     BoxLabelInputs in;
     in.axes = dataAxes(data);
@@ -49,7 +50,7 @@ void drawAxesBox(const DataSet& data, const Settings& settings, const FigureFram
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LINE_BIT);
     glDisable(GL_LIGHTING);
     glLineWidth(static_cast<float>(figureLineWidthOf(figure, viewport[3])));
-    glColor3fv(colour);
+    glColor3fv(lineColour);
     glBegin(GL_LINES);
     for (int a = 0; a < 2; ++a) {
         for (int b = 0; b < 2; ++b) {
@@ -84,7 +85,7 @@ void drawAxesBox(const DataSet& data, const Settings& settings, const FigureFram
 
     TextStyle style;
     style.size = in.textSize;
-    std::copy_n(colour, 3, style.colour);
+    std::copy_n(labelColour, 3, style.colour);
     for (const BoxLabel& label : layout.labels) {
         drawTypeText(label.text, label.x, label.y, style);
     }

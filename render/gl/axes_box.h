@@ -6,8 +6,9 @@
 #include "core/settings.h"
 #include "render/gl/draw_context.h"
 
-// Draws the box in colour (red, green, blue) under the model transform of the points (the
+// Draws the box in lineColour (red, green, blue) under the model transform of the points (the
 // centring translation included), with lines and tick marks as wide as the figure's lines;
 // its labels and titles, laid out in the current viewport clear of the file name and the
-// colour bar, are written in the pictures' type in the same colour.
-void drawAxesBox(const DataSet& data, const Settings& settings, const FigureFrame& figure, const float colour[3]);
+// colour bar, are written in the pictures' type in labelColour.
+void drawAxesBox(const DataSet& data, const Settings& settings, const FigureFrame& figure, const float lineColour[3],
+                 const float labelColour[3]);

@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "core/colors.h"
+#include "core/value_colors.h"
 #include "render/cpu/draw_range.h"
 #include "render/cpu/stereo_projection.h"
 #include "render/gl/axes_box.h"
@@ -290,7 +291,7 @@ void lookFromEye(float focalLength, const Point3d& offset)
     gluLookAt(eye[0], eye[1], eye[2], centre[0], centre[1], centre[2], kViewUp[0], kViewUp[1], kViewUp[2]);
 }
 
-void drawData(const DrawContext& c, const Point3d& offset)
+void drawData(const DrawContext& c, const Point3d& offset, const float eyeColour[3])
 {
     beginFramePass();
     glLoadIdentity();
@@ -315,7 +316,8 @@ void drawData(const DrawContext& c, const Point3d& offset)
             applyCentring(c.data);
             const float* bg = c.settings.bgColor;
             const float inverse[3] = {1.0f - bg[0], 1.0f - bg[1], 1.0f - bg[2]};
-            drawAxesBox(c.data, c.settings, c.figure, inverse);
+            drawAxesBox(c.data, c.settings, c.figure, inverse,
+                        viewModeKeepsColors(c.settings.stereoMode) ? inverse : eyeColour);
         } else {
             drawAxes(2.0f);
         }

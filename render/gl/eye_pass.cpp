@@ -30,7 +30,7 @@ void drawEyePass(const DrawContext& c, const EyeCamera& camera, unsigned int dra
         frameOutput.selectDrawBuffer(drawBuffer);
     }
     setMaterial(colour[0], colour[1], colour[2], colour[3]);
-    drawData(c, camera.displacement);
+    drawData(c, camera.displacement, colour);
 }
 
 void announceSecondEye(SecondEye& secondEye, float focalLength, const EyeCamera& first, const EyeCamera& second,

@@ -1,9 +1,11 @@
 // Over the picture: the colour bar of colour by height (in both eyes of StereoView, never in
-// Anaglyph), the legend of text groups, the help text on and off, and the data's box with its ticks.
+// Anaglyph), the legend of text groups, the help text on and off, and the data's box with its
+// ticks, its labels in the eyes' colours in Anaglyph.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -71,6 +73,14 @@ protected:
         displayFrame(in, displayState);
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
         return Picture{kWidth, kHeight, readOffscreenPicture(eye)};
+    }
+
+    // A turn that shows the box's three labelled edges.
+    static void turnForTheBox()
+    {
+        viewer.angleX = 20.0f;
+        viewer.angleY = 30.0f;
+        buildRotation(viewer.angleX, viewer.angleY, viewer.angleZ, viewer.angleMat);
     }
 
     // The picture's row of a window row counted from the bottom.
@@ -248,9 +258,7 @@ TEST_F(Overlays, TheHelpTextComesAndGoes)
 TEST_F(Overlays, TheBoxStyleDrawsTheDataBoxInsteadOfTheAxesFigure)
 {
     open(false);
-    viewer.angleX = 20.0f;
-    viewer.angleY = 30.0f;
-    buildRotation(viewer.angleX, viewer.angleY, viewer.angleZ, viewer.angleMat);
+    turnForTheBox();
     viewer.showAxes = 1;
     const Picture figure = frame();
     EXPECT_GT(findRegion(figure, exactly(0, 255, 0)).count, 10) << "the figure's green y axis";
@@ -268,6 +276,27 @@ TEST_F(Overlays, TheBoxStyleDrawsTheDataBoxInsteadOfTheAxesFigure)
     EXPECT_LE(lines.minY, surface.minY);
     EXPECT_GE(lines.maxY, surface.maxY);
     EXPECT_GT(data.count, surface.count);
+}
+
+TEST_F(Overlays, InAnaglyphEachEyesLabelsTakeThatEyesColour)
+{
+    open(false);
+    turnForTheBox();
+    viewer.stereoMode = ViewMode::Anaglyph;
+    viewer.showAxes = 1;
+    viewer.axesStyle = AxesStyle::Box;
+    // The box alone: the data's sets are not drawn, their bounds still make the box.
+    dataSet.fnTrf.nx = 0;
+    ++dataSet.generation;
+    const Picture box = frame();
+    // Its lines in the inverse of the background, in both eyes, and its labels, each eye's in
+    // that eye's colour (smoothed type: its cores clearly coloured).
+    const auto red = [](const unsigned char* px) { return px[0] > 200 && px[1] < 120 && px[2] < 120; };
+    const auto blue = [](const unsigned char* px) { return px[2] > 200 && px[0] < 120 && px[1] < 120; };
+    EXPECT_GT(findRegion(box, red).count, 60) << "the left eye's labels";
+    EXPECT_GT(findRegion(box, blue).count, 60) << "the right eye's labels";
+    EXPECT_GT(findRegion(box, [](const unsigned char* px) { return px[0] + px[1] + px[2] < 150; }).count, 100)
+        << "the box's lines";
 }
 
 }  // namespace
