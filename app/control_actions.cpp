@@ -14,12 +14,15 @@
 #include "app/navigation.h"
 #include "app/picture_saving.h"
 #include "app/viewer_state.h"
+#include "core/colormap.h"
 #include "core/colors.h"
 #include "core/display_text.h"
 #include "core/modes.h"
+#include "core/user_message.h"
 #include "core/value_colors.h"
 #include "core/view_presets.h"
 #include "glui/glui.h"
+#include "io/report_text.h"
 
 namespace {
 
@@ -135,7 +138,8 @@ void turnToPreset(PresetView view)
 }
 
 // The "Color range:" text: LO,HI fixes the ends of the colour map, an empty text gives them
-// back to the data's z range; anything else is refused with its reason and changes nothing.
+// back to the data's z range; anything else is refused with its reason, and the box shows the
+// range in use again.
 void colorRangeTyped()
 {
     const std::string text = viewer.colorRangeText ? viewer.colorRangeText->get_text() : "";
@@ -147,8 +151,10 @@ void colorRangeTyped()
     const std::optional<ColorRange> range = parseColorRange(text, error);
     if (!range || !std::isfinite(static_cast<float>(range->lo)) || !std::isfinite(static_cast<float>(range->hi)) ||
         static_cast<float>(range->lo) == static_cast<float>(range->hi)) {
-        std::printf("Color range not changed: %s\n", range ? "the ends must be distinct single-precision numbers"
-                                                            : error.c_str());
+        tellUser(formatLine("Color range not changed: %s\n",
+                            range ? "the ends must be distinct single-precision numbers" : error.c_str()));
+        if (viewer.colorRangeText)
+            viewer.colorRangeText->set_text(colorRangeText(viewer.colorRange).c_str());
         return;
     }
     viewer.colorRange[0] = static_cast<float>(range->lo);

@@ -15,6 +15,7 @@
 #include "app/picture_saving.h"
 #include "app/rest_smoothing.h"
 #include "app/viewer_state.h"
+#include "core/user_message.h"
 #include "glui/glui.h"
 #include "panel/control_panel.h"
 #include "render/gl/chunked_drawing.h"
@@ -51,7 +52,7 @@ void createWindow()
     if (viewer.stereoMode.raw < static_cast<int>(ViewMode::Stereo)) {
         std::printf("Stereo buffer off -- set to double buffer\n");
     } else {
-        std::printf("No stereo -- set to double buffer\n");
+        tellUser("No stereo -- set to double buffer\n");
     }
     glutInitDisplayMode(kFallbackRequest);
     if (!glutGet(GLUT_DISPLAY_MODE_POSSIBLE)) {
@@ -155,7 +156,7 @@ int openDisplayWindow()
     // it stays, and every later choice of StereoView finds it again.
     if (!firstRun && viewer.possible == 0 && needsQuadBuffer(viewer.stereoMode) &&
         viewer.windowMode == WindowMode::DoubleBuffered) {
-        std::printf("No stereo -- set to double buffer\n");
+        tellUser("No stereo -- set to double buffer\n");
         glutInitDisplayMode(kFallbackRequest);
         return viewer.windowMode.raw;
     }

@@ -15,9 +15,11 @@
 #include "app/viewer_state.h"
 #include "core/display_text.h"
 #include "core/settings_table.h"
+#include "core/user_message.h"
 #include "glui/glui.h"
 #include "io/data_loader.h"
 #include "io/platform_dirs.h"
+#include "io/report_text.h"
 
 std::vector<std::string> fileNames;
 int fileCount = 0;
@@ -125,8 +127,8 @@ void finishFileLoad(const FileLoad& load, const std::string& shownName, unsigned
         }
         fileWatch.reloadDue(WatchClock::now());  // takes the events of the time of the read
         if (fileWatch.path() == load.path && fileWatch.settling().changes() != changesAtStart) {
-            std::printf("%s changed while it was read: it is read again once it stops changing\n",
-                        shownName.c_str());
+            tellUser(formatLine("%s changed while it was read: it is read again once it stops changing\n",
+                                shownName.c_str()));
             return;
         }
     } else {
@@ -218,7 +220,7 @@ int listFiles(const char* pattern)
     }
     lastListingWorked = error == 0;
     if (error != 0) {
-        std::printf("Invalid File Handle. Get Last Error reports %d\n", error);
+        tellUser(formatLine("Invalid File Handle. Get Last Error reports %d\n", error));
         return 0;
     }
     listedFolder = currentDirectory();
@@ -273,7 +275,7 @@ void loadListItem(int n)
 {
     // An item number can outlive its list (a new listing, then an axis-scaling reload).
     if (n < 1 || n > fileCount || static_cast<std::size_t>(n) > fileNames.size()) {
-        std::printf("list=%d is not in the file list of %d files: nothing is loaded\n", n, fileCount);
+        tellUser(formatLine("list=%d is not in the file list of %d files: nothing is loaded\n", n, fileCount));
         return;
     }
     std::printf("list=%d\n", n);
@@ -376,7 +378,7 @@ void updateFileWatch()
     }
     std::string error;
     if (!fileWatch.watch(shownPath, error)) {
-        std::printf("Cannot watch %s: %s\n", escapeControlCharacters(shownPath).c_str(), error.c_str());
+        tellUser(formatLine("Cannot watch %s: %s\n", escapeControlCharacters(shownPath).c_str(), error.c_str()));
     }
 }
 

@@ -9,6 +9,7 @@
 #include "app/background_load.h"
 #include "app/display_window.h"
 #include "app/file_list.h"
+#include "app/picture_message.h"
 #include "app/viewer_state.h"
 #include "render/cpu/figure_sizes.h"
 #include "render/gl/frame.h"
@@ -53,6 +54,7 @@ void serviceTick(int)
     serviceLoads();
     serviceFileWatch(std::chrono::steady_clock::now());
     serviceFolderChooser();
+    serviceMessages();
     // The progress line moves on even where nothing else asks for a new picture.
     if (loadBusy()) {
         requestRedisplay();

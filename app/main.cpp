@@ -9,6 +9,7 @@
 #include "app/command_line.h"
 #include "app/display_window.h"
 #include "app/load_service.h"
+#include "app/picture_message.h"
 
 int main(int argc, char** argv)
 {
@@ -17,6 +18,8 @@ int main(int argc, char** argv)
     // A picture beyond the file size limit is then a failed save with its reason, not the
     // end of the viewer.
     std::signal(SIGXFSZ, SIG_IGN);
+    // What the user is told on the console also shows over the picture for a while.
+    showUserMessagesOnPicture();
 
     ViewerCommandLine cmd;
     std::string error;

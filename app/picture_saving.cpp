@@ -3,10 +3,9 @@
 
 #include <GL/freeglut.h>
 
-#include <cstdio>
-
 #include "app/file_list.h"
 #include "app/viewer_state.h"
+#include "core/user_message.h"
 #include "io/picture_file.h"
 #include "io/platform_dirs.h"
 #include "io/view_file.h"
@@ -43,10 +42,10 @@ std::string savePictureInto(const std::string& folder, const std::string& dataFi
     const std::string path = savePicture(folder, dataFileName, picture.width, picture.height,
                                          picture.rgb.empty() ? nullptr : picture.rgb.data(), error);
     if (path.empty()) {
-        std::printf("Picture not saved: %s\n", error.c_str());
+        tellUser("Picture not saved: " + error + "\n");
         return "";
     }
-    std::printf("Picture saved: %s\n", path.c_str());
+    tellUser("Picture saved: " + path + "\n");
     return path;
 }
 
@@ -68,9 +67,9 @@ std::string saveViewBesideData(const std::string& dataPath)
     const std::string path = absolute(viewFileNameFor(dataPath));
     std::string error;
     if (!writeViewFile(path, viewer, error)) {
-        std::printf("View not saved: %s\n", error.c_str());
+        tellUser("View not saved: " + error + "\n");
         return "";
     }
-    std::printf("View saved: %s\n", path.c_str());
+    tellUser("View saved: " + path + "\n");
     return path;
 }

@@ -4,6 +4,8 @@
 #include <GL/freeglut.h>
 
 #include "app/key_help.h"
+#include "app/picture_message.h"
+#include "app/picture_saving.h"
 
 ViewerState viewer;
 DataSet dataSet;
@@ -32,6 +34,10 @@ FrameInputs displayFrameInputs()
     in.windowTop = viewer.windowTop;
     if (viewer.showHelp) {
         in.helpLines = keyHelpColumns();
+    }
+    // A picture saved is the scene, without the passing message.
+    if (!pictureSaveRequested()) {
+        in.message = messageOfNextFrame();
     }
     return in;
 }

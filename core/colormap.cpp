@@ -5,6 +5,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -426,4 +427,14 @@ std::optional<ColorRange> parseColorRange(std::string_view text, std::string& er
         return std::nullopt;
     }
     return range;
+}
+
+std::string colorRangeText(const float range[2])
+{
+    if (range[0] == range[1]) {
+        return "";
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "%g,%g", static_cast<double>(range[0]), static_cast<double>(range[1]));
+    return text;
 }

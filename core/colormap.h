@@ -49,3 +49,7 @@ ColorRange dataColorRange(double zmin, double zmax);
 // A user's fixed range "LO,HI" (spaces allowed around either number). LO above HI is taken
 // as a reversed bar. On failure returns nothing and says why in error.
 std::optional<ColorRange> parseColorRange(std::string_view text, std::string& error);
+
+// The text of a fixed range as the panel shows it, "LO,HI"; empty for equal ends (the data's
+// own range).
+std::string colorRangeText(const float range[2]);

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "core/user_message.h"
 #include "io/reader_common.h"
 #include "io/report_text.h"
 
@@ -33,11 +34,16 @@ void printLoadReport(const char* path, const LoadResult& result, const ReportedS
             std::printf("%s\n", oneLine(line).c_str());
         }
     }
+    // What the user is told: why a load failed, and what a load that went ahead met.
+    std::string told;
     if (!result.error.empty()) {
-        std::printf("%s\n", oneLine(result.error).c_str());
+        told += oneLine(result.error) + "\n";
     }
     for (const std::string& warning : result.warnings) {
-        std::printf("%s\n", oneLine(warning).c_str());
+        told += oneLine(warning) + "\n";
+    }
+    if (!told.empty()) {
+        tellUser(told);
     }
 }
 

@@ -16,6 +16,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include "core/user_message.h"
+#include "io/report_text.h"
 
 extern char** environ;
 
@@ -189,7 +191,7 @@ ChooserState chooserAnswer(int status, std::string& path)
     std::string answer = chooser.answer;
     if (code != 0) {
         if (code != 1) {
-            std::printf("The folder chooser %s failed (status %d)\n", chooser.name.c_str(), code);
+            tellUser(formatLine("The folder chooser %s failed (status %d)\n", chooser.name.c_str(), code));
         }
         return ChooserState::Cancelled;
     }
@@ -230,7 +232,7 @@ ChooserState startFolderChooser(const char* title, const std::string& startFolde
     } else {
         program = findProgram("kdialog");
         if (program.empty()) {
-            std::printf("No folder chooser is installed (zenity or kdialog): the folder is left as it is\n");
+            tellUser("No folder chooser is installed (zenity or kdialog): the folder is left as it is\n");
             return ChooserState::Cancelled;
         }
         args = {"kdialog", "--title", shownTitle, "--getexistingdirectory"};
@@ -239,7 +241,7 @@ ChooserState startFolderChooser(const char* title, const std::string& startFolde
         }
     }
     if (!spawnChooser(program, args)) {
-        std::printf("The folder chooser %s could not be started: %s\n", args[0].c_str(), std::strerror(errno));
+        tellUser(formatLine("The folder chooser %s could not be started: %s\n", args[0].c_str(), std::strerror(errno)));
         return ChooserState::Cancelled;
     }
     // A chooser still open when the viewer ends ("Quit") goes with it.

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/anaglyph.h"
+#include "core/colormap.h"
 #include "core/colors.h"
 #include "core/modes.h"
 #include "core/settings_table.h"
@@ -190,18 +191,6 @@ void buildDataFile(GLUI* window, Settings& s, PanelHandles& h, const PanelWiring
     window->add_checkbox_to_panel(rollout, "Watch file", &s.watchFile, toInt(ControlId::WatchFile), w.action);
 }
 
-// The text of a fixed colour range, "LO,HI"; empty for the data's own range.
-std::string colorRangeText(const Settings& s)
-{
-    if (s.colorRange[0] == s.colorRange[1]) {
-        return "";
-    }
-    char text[64];
-    std::snprintf(text, sizeof text, "%g,%g", static_cast<double>(s.colorRange[0]),
-                  static_cast<double>(s.colorRange[1]));
-    return text;
-}
-
 // Colour by value, the axes' style, the preset views and the saving of pictures and views:
 // a section of its own below the data file's.
 void buildViewsAndPictures(GLUI* window, Settings& s, PanelHandles& h, const PanelWiring& w)
@@ -215,7 +204,7 @@ void buildViewsAndPictures(GLUI* window, Settings& s, PanelHandles& h, const Pan
     addRadioGroup(window, colorMap, &s.colorMap.raw, ControlId::None, w, {"viridis", "gray", "coolwarm"});
     h.colorRangeText = window->add_edittext_to_panel(rollout, "Color range:", GLUI_EDITTEXT_TEXT, nullptr,
                                                      toInt(ControlId::ColorRange), w.action);
-    h.colorRangeText->set_text(colorRangeText(s).c_str());
+    h.colorRangeText->set_text(colorRangeText(s.colorRange).c_str());
 
     GLUI_Rollout* axes = window->add_rollout_to_panel(rollout, "Axes Style", false);
     addRadioGroup(window, axes, &s.axesStyle.raw, ControlId::None, w, {"axes figure", "box with ticks"});

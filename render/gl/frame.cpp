@@ -143,6 +143,7 @@ FrameInputs withSettings(const FrameInputs& in, const Settings& settings)
     out.window = in.window;
     out.windowTop = in.windowTop;
     out.helpLines = in.helpLines;
+    out.message = in.message;
     out.smoothSamples = in.smoothSamples;
     out.pixelScale = in.pixelScale;
     out.fitPicture = in.fitPicture;
@@ -362,6 +363,14 @@ void displayFrame(const FrameInputs& live, FrameState& state)
             }
             drawHelpText(in.helpLines, settings.bgColor, figureTextSize(settings, figure, height), width, height);
         });
+    }
+    // The message belongs to the window, not to an eye: one line over both eyes' pictures.
+    if (!in.message.empty()) {
+        frameOutput.selectDrawBuffer(GL_BACK);
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        drawMessage(in.message, settings.bgColor, figureTextSize(settings, figure, viewport[3]), viewport[2],
+                    viewport[3]);
     }
     if (smooth) {
         endSmoothing(true);

@@ -39,6 +39,9 @@ struct FrameInputs {
     // Lines written over the picture at its top left (the keys' help); none when empty. A tab
     // parts a line's two columns.
     std::vector<std::string> helpLines;
+    // A message written in one line at the top of the whole picture, once (not per eye); none
+    // when empty. Its lines are joined into the one.
+    std::string message;
     // Samples per pixel of a picture with smoothed edges, multisampled where the context
     // offers it; 1 draws it unsmoothed.
     int smoothSamples = 1;

@@ -1,4 +1,4 @@
-// The colour bar and the help text, drawn in window pixels over the finished picture.
+// The colour bar, the help text and the message line, drawn in window pixels over the finished picture.
 #include "render/gl/overlays.h"
 
 #include <GL/gl.h>
@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "core/value_colors.h"
+#include "render/cpu/message_line.h"
 #include "render/gl/pixel_state.h"
 #include "render/gl/type_text.h"
 
@@ -29,6 +30,16 @@ std::pair<std::string, std::string> columnsOf(const std::string& line)
         return {line, std::string()};
     }
     return {line.substr(0, tab), line.substr(tab + 1)};
+}
+
+// A box of the background colour, framed in its inverse, that text is written on; leaves the
+// inverse as the current colour. In window pixels (enterViewportPixels).
+void drawTextBox(const PixelRect& box, const float bgColor[4], const TextStyle& style)
+{
+    glColor3f(bgColor[0], bgColor[1], bgColor[2]);
+    fillPixelRect(box.x0, box.y0, box.x1, box.y1);
+    glColor3fv(style.colour);
+    outlinePixelRect(box.x0, box.y0, box.x1, box.y1, std::max(1.0, style.size / 13.0));
 }
 
 }  // namespace
@@ -106,11 +117,8 @@ void drawHelpText(const std::vector<std::string>& lines, const float bgColor[4],
     const double x1 = std::min(width - pad, x0 + 2 * pad + keysWidth + second);
     const double y0 = std::max(pad, y1 - 2 * pad - lineHeight * static_cast<double>(lines.size()) + 0.5 * em);
     enterViewportPixels(false);
-    glColor3f(bgColor[0], bgColor[1], bgColor[2]);
-    fillPixelRect(x0, y0, x1, y1);
     const TextStyle style = inverseStyle(bgColor, em);
-    glColor3fv(style.colour);
-    outlinePixelRect(x0, y0, x1, y1, std::max(1.0, em / 13.0));
+    drawTextBox(PixelRect{x0, y0, x1, y1}, bgColor, style);
     double baseline = y1 - pad - pictureFace().capHeight(em);
     for (const std::string& line : lines) {
         if (baseline < y0 + 0.2 * em) {
@@ -121,5 +129,18 @@ void drawHelpText(const std::vector<std::string>& lines, const float bgColor[4],
         drawTypeText(columns.second, x0 + pad + keysWidth + columnGap, baseline, style);
         baseline -= lineHeight;
     }
+    leaveViewportPixels();
+}
+
+void drawMessage(const std::string& message, const float bgColor[4], double textSize, int width, int height)
+{
+    const MessageLayout layout = messageLayout(message, textSize, width, height, measureTypeText);
+    if (layout.line.empty()) {
+        return;
+    }
+    enterViewportPixels(false);
+    const TextStyle style = inverseStyle(bgColor, textSize);
+    drawTextBox(layout.box, bgColor, style);
+    drawTypeText(layout.line, layout.x, layout.baseline, style);
     leaveViewportPixels();
 }

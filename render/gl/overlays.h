@@ -1,5 +1,6 @@
 // What is drawn over the finished picture besides the file name: the colour bar of colour by
-// height at the right, and the help text at the top left, in the pictures' type.
+// height at the right, the help text at the top left and the message line at the top, in the
+// pictures' type.
 #pragma once
 
 #include <string>
@@ -19,6 +20,9 @@ void drawColorBar(const Settings& settings, const DataSet& data, const FigureFra
 // every line starts at the same place.
 void drawHelpText(const std::vector<std::string>& lines, const float bgColor[4], double textSize, int width,
                   int height);
+
+// The message's line (messageLayout) at the top, centred, on a box like the help text's.
+void drawMessage(const std::string& message, const float bgColor[4], double textSize, int width, int height);
 
 // In window pixels of the viewport, in the current colour: the rectangle from (x0, y0) to
 // (x1, y1) filled, or a frame of lineWidth drawn around it, outside it.

@@ -1,5 +1,6 @@
 // The panel's "Views and Pictures" section driven as a user would: colour by greyed out in
-// Anaglyph, preset views, the colour range typed, and saving the view and the picture.
+// Anaglyph, preset views, the colour range typed (a refused one told and undone in its box), and
+// saving the view and the picture.
 #include <gtest/gtest.h>
 
 #include <GL/freeglut.h>
@@ -8,8 +9,10 @@
 #include <sstream>
 #include <string>
 
+#include "app/picture_message.h"
 #include "app/picture_saving.h"
 #include "app/viewer_state.h"
+#include "core/user_message.h"
 #include "core/view_presets.h"
 #include "glui/glui.h"
 #include "tests/panel/panel_window.h"
@@ -96,11 +99,19 @@ TEST_F(ViewsPanel, TheColourRangeIsTypedAsLoHi)
     viewer.colorRangeText->user_set_text("-1.5, 4");
     EXPECT_EQ(viewer.colorRange[0], -1.5f);
     EXPECT_EQ(viewer.colorRange[1], 4.0f);
+    // A refused range is told on the console and over the picture, and the box shows the
+    // range in use again.
+    showUserMessagesOnPicture();
     const std::string refused = printed([] { viewer.colorRangeText->user_set_text("2,2"); });
+    listenToUserMessages(nullptr);
     EXPECT_EQ(refused, "Color range not changed: the low and high values of a colour range must differ\n");
+    EXPECT_EQ(pictureMessage.textAt(messageClock()), refused);
     EXPECT_EQ(viewer.colorRange[1], 4.0f);
+    EXPECT_STREQ(viewer.colorRangeText->get_text(), "-1.5,4");
     viewer.colorRangeText->user_set_text("");
     EXPECT_EQ(viewer.colorRange[0], viewer.colorRange[1]) << "empty: the data's own range";
+    printed([] { viewer.colorRangeText->user_set_text("1,x"); });
+    EXPECT_STREQ(viewer.colorRangeText->get_text(), "") << "back to the data's own range";
 }
 
 TEST_F(ViewsPanel, SaveViewWritesBesideTheLoadedFileAndSavePictureWaitsForTheFrame)

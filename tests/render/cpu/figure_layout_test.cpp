@@ -1,6 +1,7 @@
 // The layout of a figure without a renderer: the type face and its fallback, the box's labels
 // over a sweep of turns (apart from each other, from the file name and the colour bar, and
-// outside the box), the fit of the view, the colour bar's ticks and the box filter.
+// outside the box), the fit of the view, the colour bar's ticks, the message line and the box
+// filter.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include "render/cpu/color_bar_layout.h"
 #include "render/cpu/figure_fit.h"
 #include "render/cpu/figure_sizes.h"
+#include "render/cpu/message_line.h"
 #include "render/cpu/picture_filter.h"
 #include "render/cpu/stereo_projection.h"
 #include "render/cpu/type_face.h"
@@ -360,3 +362,37 @@ TEST(PictureFilter, EachPixelIsTheMeanOfItsBlock)
 }
 
 }  // namespace
+
+TEST(MessageLine, LinesAreJoinedAndCutToThePicturesWidth)
+{
+    EXPECT_EQ(messageLine("\nf.mpl looks like a Maple file\n\n\tchoose Maple\r\n"),
+              "f.mpl looks like a Maple file; choose Maple");
+    EXPECT_EQ(messageLine("Picture saved: /tmp/a.png\n"), "Picture saved: /tmp/a.png");
+    EXPECT_EQ(messageLine("\n \n"), "");
+
+    // Ten pixels a byte: what fits is kept whole, the rest cut before the ellipsis, never
+    // inside a character of several bytes.
+    const auto tenPerByte = [](const std::string& text, double) {
+        return TextExtent{10.0 * static_cast<double>(text.size()), 8.0, 2.0};
+    };
+    EXPECT_EQ(cutToWidth("abcdef", 13.0, 60.0, tenPerByte), "abcdef");
+    EXPECT_EQ(cutToWidth("abcdefgh", 13.0, 60.0, tenPerByte), "abc...");
+    EXPECT_EQ(cutToWidth("a\xc3\xa9\xc3\xa9" "bcd", 13.0, 70.0, tenPerByte), "a\xc3\xa9...");
+    EXPECT_EQ(cutToWidth("abcdefgh", 13.0, 25.0, tenPerByte), "");
+
+    // In the picture's type: centred at the top, inside the picture at any width.
+    const auto face = [](const std::string& text, double size) { return pictureFace().measure(text, size); };
+    const std::string longer(400, 'x');
+    for (const int width : {120, 640, 1600}) {
+        const MessageLayout layout = messageLayout("View saved: " + longer, 13.0, width, 480, face);
+        ASSERT_FALSE(layout.line.empty()) << width;
+        EXPECT_EQ(layout.line.substr(layout.line.size() - 3), "...");
+        EXPECT_GE(layout.box.x0, 0.0);
+        EXPECT_LE(layout.box.x1, width);
+        EXPECT_NEAR(layout.box.x0 + layout.box.x1, width, 1e-9) << "centred";
+        EXPECT_LT(layout.box.y1, 480.0);
+        EXPECT_GT(layout.box.y0, 480.0 - 4.0 * 13.0) << "one line at the top";
+        EXPECT_LE(face(layout.line, 13.0).width, layout.box.width() - 2.0 * layout.pad + 1e-9);
+    }
+    EXPECT_TRUE(messageLayout("", 13.0, 640, 480, face).line.empty());
+}

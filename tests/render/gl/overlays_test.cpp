@@ -1,23 +1,28 @@
 // Over the picture: the colour bar of colour by height (in both eyes of StereoView, never in
-// Anaglyph), the legend of text groups, the help text on and off, and the data's box with its
-// ticks, its labels in the eyes' colours in Anaglyph.
+// Anaglyph), the legend of text groups, the help text on and off, the message line for its
+// time, and the data's box with its ticks, its labels in the eyes' colours in Anaglyph.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "app/picture_message.h"
 #include "app/viewer_state.h"
+#include "core/user_message.h"
 #include "core/value_colors.h"
 #include "core/view_maths.h"
 #include "render/cpu/figure_sizes.h"
+#include "render/cpu/message_line.h"
 #include "render/gl/frame.h"
 #include "render/gl/group_legend.h"
 #include "render/gl/offscreen_context.h"
 #include "render/gl/overlays.h"
+#include "render/gl/type_text.h"
 
 #include "tests/render/gl/picture_probe.h"
 
@@ -48,10 +53,20 @@ void loadSurface()
     ++dataSet.generation;
 }
 
+// The clock the message over the picture is shown and read by.
+PictureMessage::Clock::time_point testNow = PictureMessage::Clock::time_point{} + std::chrono::hours(1);
+PictureMessage::Clock::time_point testClock()
+{
+    return testNow;
+}
+
 class Overlays : public ::testing::Test {
 protected:
     void TearDown() override
     {
+        listenToUserMessages(nullptr);
+        pictureMessage.show("", testNow);
+        messageClock = PictureMessage::Clock::now;
         displayState.geometry = GeometryStore();
         closeOffscreenContext();
     }
@@ -276,6 +291,56 @@ TEST_F(Overlays, TheBoxStyleDrawsTheDataBoxInsteadOfTheAxesFigure)
     EXPECT_LE(lines.minY, surface.minY);
     EXPECT_GE(lines.maxY, surface.maxY);
     EXPECT_GT(data.count, surface.count);
+}
+
+TEST_F(Overlays, AMessageShowsOnceAtTheTopForItsTimeThenGoes)
+{
+    open(false);
+    messageClock = testClock;
+    showUserMessagesOnPicture();
+    const std::string told = "\nPicture saved: /tmp/hill.png\n";
+    const PixelRect box = messageLayout(told, kTextSize, kWidth, kHeight, measureTypeText).box;
+    // The pixels that the message changes: all on its box, the text's dark on white.
+    const auto expectMessage = [&](const Picture& with, const Picture& without, const std::string& what) {
+        Region changed;
+        int dark = 0, middle = 0;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                const unsigned char* px = with.at(x, y);
+                if (std::equal(px, px + 3, without.at(x, y))) {
+                    continue;
+                }
+                changed.minX = changed.count == 0 ? x : std::min(changed.minX, x);
+                changed.maxX = std::max(changed.maxX, x);
+                changed.minY = changed.count == 0 ? y : std::min(changed.minY, y);
+                changed.maxY = std::max(changed.maxY, y);
+                ++changed.count;
+                dark += px[0] + px[1] + px[2] < 300 ? 1 : 0;
+                middle += x == kWidth / 2 ? 1 : 0;
+            }
+        }
+        EXPECT_GT(dark, 60) << what << ": the text";
+        EXPECT_GT(middle, 0) << what << ": one box across the middle";
+        EXPECT_GE(changed.minX, box.x0 - 2) << what;
+        EXPECT_LE(changed.maxX, box.x1 + 2) << what;
+        EXPECT_GE(changed.minY, row(static_cast<int>(box.y1)) - 2) << what;
+        EXPECT_LE(changed.maxY, row(static_cast<int>(box.y0)) + 2) << what;
+    };
+
+    const Picture without = frame();
+    testing::internal::CaptureStdout();
+    tellUser(told);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), told) << "the console line as it was";
+    testNow += std::chrono::milliseconds(3900);
+    expectMessage(frame(), without, "MonoView");
+    testNow += std::chrono::milliseconds(100);
+    EXPECT_EQ(frame().rgb, without.rgb) << "gone after its time";
+
+    // The two eyes side by side share the window's one message.
+    viewer.stereoMode = ViewMode::SideBySide;
+    const Picture halves = frame();
+    tellUser(told);
+    expectMessage(frame(), halves, "side by side");
 }
 
 TEST_F(Overlays, InAnaglyphEachEyesLabelsTakeThatEyesColour)
