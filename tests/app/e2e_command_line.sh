@@ -3,7 +3,7 @@
 # in another folder chosen, detected, loaded and drawn with the options given; a FILE that
 # cannot be loaded; a large FILE whose load shows its progress while the viewer answers; a
 # folder of 100,000 names; "Watch file" with a file rewritten by a script, whole and half at a
-# time, keeping the view.
+# time, keeping the view; a failed load told over the picture, which stays as it was.
 source "$(dirname "$0")/e2e_lib.sh"
 for tool in import convert compare awk; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
@@ -22,6 +22,12 @@ shoot() {  # NAME [CROP]
 }
 differing() {
     compare -metric AE "$scratch/$1.png" "$scratch/$2.png" null: 2>&1 | cut -d' ' -f1
+}
+# The same in the part WxH+X+Y of both.
+differing_in() {  # CROP NAME NAME
+    convert "$scratch/$2.png" -crop "$1" +repage "$scratch/$2.part.png"
+    convert "$scratch/$3.png" -crop "$1" +repage "$scratch/$3.part.png"
+    differing "$2.part" "$3.part"
 }
 # The output printed so far holds TEXT COUNT times (or more).
 wait_for_count() {  # TEXT COUNT
@@ -211,8 +217,11 @@ click "$control" 100 $((390 + 26 + 17 * 4))
 wait_for_output $'list=4\n\nfilename = zz-folder\n'
 sleep 1.5
 shoot after-failure > /dev/null
-[ "$(differing before-failure after-failure)" -lt 50 ] ||
-    fail "a failed load changed the picture ($(differing before-failure after-failure) pixels)"
+# The reason is told over the top of the picture, which stays as it was below it.
+[ "$(differing_in 800x60+0+0 before-failure after-failure)" -gt 100 ] ||
+    fail "no message over the picture after a failed load"
+[ "$(differing_in 800x540+0+60 before-failure after-failure)" -lt 50 ] ||
+    fail "a failed load changed the picture ($(differing_in 800x540+0+60 before-failure after-failure) pixels)"
 stop_viewer
 
 grep -qE 'AddressSanitizer|runtime error' "$err" && fail "sanitizer report"
