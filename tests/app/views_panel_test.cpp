@@ -106,6 +106,7 @@ TEST_F(ViewsPanel, TheColourRangeIsTypedAsLoHi)
     listenToUserMessages(nullptr);
     EXPECT_EQ(refused, "Color range not changed: the low and high values of a colour range must differ\n");
     EXPECT_EQ(pictureMessage.textAt(messageClock()), refused);
+    pictureMessage.show("", messageClock());
     EXPECT_EQ(viewer.colorRange[1], 4.0f);
     EXPECT_STREQ(viewer.colorRangeText->get_text(), "-1.5,4");
     viewer.colorRangeText->user_set_text("");
