@@ -4,7 +4,7 @@
 # and the goals they are held against; at the size of the first figures (1x) and at ten times it (10x).
 #   bench/run.sh [FRAMES]        FRAMES timed frames per case (default 10)
 # Environment (bench/README.md has the details): BENCH_SIZES (1x, 10x or both, default both),
-# BENCH_CASES (points, filled, joined, first, lines, viewer, memory, stereo, smooth; default all), BENCH_VTK (0 leaves
+# BENCH_CASES (points, filled, joined, walks, first, lines, viewer, memory, stereo, smooth; default all), BENCH_VTK (0 leaves
 # VTK out), BENCH_ROUNDS (rounds of the frame-time cases, the least median counts; default 5),
 # BENCH_ROUNDS_10X (the same for 10x, default BENCH_ROUNDS), BENCH_BUILD (build folder, default
 # build-bench), BENCH_TIMEOUT (seconds one command may take, default 150), BENCH_TIMEOUT_10X (the same
@@ -49,10 +49,10 @@ for s in ${BENCH_SIZES:-1x,10x}; do
     size_on[$s]=1
   done
 done
-for c in ${BENCH_CASES:-points,filled,joined,first,lines,viewer,memory,stereo,smooth}; do
+for c in ${BENCH_CASES:-points,filled,joined,walks,first,lines,viewer,memory,stereo,smooth}; do
   for c in ${c//,/ }; do
-    [[ $c =~ ^(points|filled|joined|first|lines|viewer|memory|stereo|smooth)$ ]] ||
-      usage "BENCH_CASES takes points, filled, joined, first, lines, viewer, memory, stereo and smooth, not '$c'"
+    [[ $c =~ ^(points|filled|joined|walks|first|lines|viewer|memory|stereo|smooth)$ ]] ||
+      usage "BENCH_CASES takes points, filled, joined, walks, first, lines, viewer, memory, stereo and smooth, not '$c'"
     case_on[$c]=1
   done
 done
@@ -61,16 +61,16 @@ sizes=() scenes=() cases=()
 for s in 1x 10x; do
   [ -z "${size_on[$s]:-}" ] || sizes+=("$s")
 done
-for c in points filled joined first lines viewer memory stereo smooth; do
+for c in points filled joined walks first lines viewer memory stereo smooth; do
   [ -z "${case_on[$c]:-}" ] || cases+=("$c")
 done
-for c in points filled joined; do
+for c in points filled joined walks; do
   [ -z "${case_on[$c]:-}" ] || scenes+=("$c")
 done
 [ ${#sizes[@]} -gt 0 ] && [ ${#cases[@]} -gt 0 ] || usage "BENCH_SIZES and BENCH_CASES name nothing"
 # Wants SIZE CASE: whether that case runs at that size (lines, memory, stereo and smooth are 1x only).
 wants() {
-  [ -n "${size_on[$1]:-}" ] && [ -n "${case_on[$2]:-}" ] && { [ "$1" = 1x ] || [[ $2 =~ ^(points|filled|joined|first|viewer)$ ]]; }
+  [ -n "${size_on[$1]:-}" ] && [ -n "${case_on[$2]:-}" ] && { [ "$1" = 1x ] || [[ $2 =~ ^(points|filled|joined|walks|first|viewer)$ ]]; }
 }
 
 # --- what it needs -------------------------------------------------------------------------------
@@ -91,12 +91,17 @@ make_data=$build/tools/make_bench_data/make-bench-data
 # The files, their names in the output and the shape, sets and points that make them. 10x keeps each
 # 1x shape: the same curves and helices with ten times the points along them, the surface's grid
 # finer in both directions.
-declare -A case_file=([1x-points]=points.dat [1x-filled]=surface.dat [1x-joined]=segments.dat
-  [10x-points]=points-10x.dat [10x-filled]=surface-10x.dat [10x-joined]=segments-10x.dat)
+# The walks are tubes too, scattered through the cube where the helices' tubes hide each other.
+declare -A case_file=([1x-points]=points.dat [1x-filled]=surface.dat [1x-joined]=segments.dat [1x-walks]=walks.dat
+  [10x-points]=points-10x.dat [10x-filled]=surface-10x.dat [10x-joined]=segments-10x.dat [10x-walks]=walks-10x.dat)
 declare -A case_name=([1x-points]="10^6 points" [1x-filled]="1000x1000 filled surface" [1x-joined]="10^4 joined tubes"
-  [10x-points]="10^7 points" [10x-filled]="3162x3162 filled surface" [10x-joined]="10^5 joined tubes")
+  [1x-walks]="10^4 walk tubes" [10x-points]="10^7 points" [10x-filled]="3162x3162 filled surface"
+  [10x-joined]="10^5 joined tubes" [10x-walks]="10^5 walk tubes")
 declare -A case_data=([1x-points]="shell 1000 1000" [1x-filled]="surface 1000 1000" [1x-joined]="helices 10 1001"
-  [10x-points]="shell 1000 10000" [10x-filled]="surface 3162 3162" [10x-joined]="helices 10 10001")
+  [1x-walks]="walks 1000 11" [10x-points]="shell 1000 10000" [10x-filled]="surface 3162 3162"
+  [10x-joined]="helices 10 10001" [10x-walks]="walks 10000 11")
+# The display type of each scene (Orvelle's --display, the VTK script's --scene).
+declare -A scene_display=([points]=points [filled]=filled [joined]=joined [walks]=joined)
 
 # Writes one data file unless it is there already and newer than the generator.
 ensure_data() {  # shape, sets, points, file
@@ -106,10 +111,10 @@ ensure_data() {  # shape, sets, points, file
 }
 mkdir -p "$out"
 for s in "${sizes[@]}"; do
-  for c in points filled joined; do
+  for c in points filled joined walks; do
     # The points file also serves the first picture, the viewer, and at 1x the line sets and
     # memory; at 10x the viewer draws the surface too. The stereo modes take all three scenes.
-    if wants "$s" "$c" || wants "$s" stereo || wants "$s" smooth || { [ "$c" = points ] && { wants "$s" first || wants "$s" lines ||
+    if wants "$s" "$c" || { { wants "$s" stereo || wants "$s" smooth; } && [ "$c" != walks ]; } || { [ "$c" = points ] && { wants "$s" first || wants "$s" lines ||
          wants "$s" viewer || wants "$s" memory; }; } || { [ "$s-$c" = 10x-filled ] && wants "$s" viewer; }; then
       read -r shape sets points <<< "${case_data[$s-$c]}"
       ensure_data "$shape" "$sets" "$points" "$out/${case_file[$s-$c]}"
@@ -146,14 +151,14 @@ scene_case() {  # size, scene, rounds
   [ "$s" = 1x ] || picture=$out/orvelle-$s-$c
   for ((round = 0; round < n; round++)); do
     for view in mono anaglyph stereo; do
-      figure=$(frame_time "$render" "${unsmoothed[@]}" --frames "$frames" --size "$size" --display "$c" --segments 8 \
+      figure=$(frame_time "$render" "${unsmoothed[@]}" --frames "$frames" --size "$size" --display "${scene_display[$c]}" --segments 8 \
         --view "$view" --angles "$angles" --no-file-name --output "$picture-$view.png" "$file")
       o_runs+=("$view $figure")
       [ "$view" != anaglyph ] || o_peaks+=("$(peak_memory "$figure")")
       [ "$view" != stereo ] || continue  # VTK's StereoView needs a stereo window
       if [ "$with_vtk" = 1 ]; then
-        figure=$(frame_time "$python" "$here/vtk_scene.py" --frames "$frames" --size "$size" --scene "$c" \
-          --view "$view" --angles "$angles" "$file")
+        figure=$(frame_time "$python" "$here/vtk_scene.py" --frames "$frames" --size "$size" \
+          --scene "${scene_display[$c]}" --view "$view" --angles "$angles" "$file")
         [ "$view" = mono ] || v_peaks+=("$(peak_memory "$figure")")
       else
         figure=skipped
@@ -171,8 +176,8 @@ scene_case() {  # size, scene, rounds
       "$(rounds_of "$view" "${v_runs[@]}")"
   done
   if [ "$plain_frames" -gt 0 ]; then
-    plain[$s-$c]=$(frame_time "$render" "${unsmoothed[@]}" --frames "$plain_frames" --drawing plain --size "$size" --display "$c" \
-      --segments 8 --view mono --angles "$angles" --no-file-name --output "$picture-plain.png" "$file")
+    plain[$s-$c]=$(frame_time "$render" "${unsmoothed[@]}" --frames "$plain_frames" --drawing plain --size "$size" \
+      --display "${scene_display[$c]}" --segments 8 --view mono --angles "$angles" --no-file-name --output "$picture-plain.png" "$file")
     printf '%-26s %-12s Orvelle %10s ms   (plain drawing, one round of %s frames)\n' "${case_name[$s-$c]}" mono \
       "${plain[$s-$c]}" "$plain_frames"
   fi
@@ -382,6 +387,7 @@ scene_rows() {  # size, the goal for mono Orvelle/VTK, the goal for the tubes' m
   for c in "${scenes[@]}"; do
     local goal_here=$most
     [ "$c" != joined ] || goal_here=$3
+    [ "$c" != walks ] || goal_here=0.3  # the tubes that hide little, at either size
     mono_ratio=$(ratio "${orvelle[$s-$c-mono]}" "${vtk[$s-$c-mono]}")
     printf '%-36s %8s ms %8s ms %8s   %-34s %s\n' "${case_name[$s-$c]}, mono" "${orvelle[$s-$c-mono]}" \
       "${vtk[$s-$c-mono]}" "$mono_ratio" "O/VTK <= $goal_here" \
@@ -438,7 +444,7 @@ if [ -n "${size_on[10x]:-}" ]; then
     done
   fi
   declare -A memory_name=([points]="peak memory, 10^7 points" [filled]="peak memory, 3162x3162 surface"
-    [joined]="peak memory, 10^5 joined tubes")
+    [joined]="peak memory, 10^5 joined tubes" [walks]="peak memory, 10^5 walk tubes")
   for c in "${scenes[@]}"; do
     printf '%-36s %8s MB %8s MB %8s   %-34s %s\n' "${memory_name[$c]}" "${orvelle_peak[10x-$c]}" \
       "${vtk_peak[10x-$c]}" "$(ratio "${orvelle_peak[10x-$c]}" "${vtk_peak[10x-$c]}")" \

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -55,11 +56,56 @@ void helixPoint(long i, long j, long sets, long points, double& x, double& y, do
     z = 4.0 * std::sin(centre) + std::sin(a);
 }
 
+// A number from [0, 1) that depends only on the three whole numbers (splitmix64's mixing), so
+// that every walk is the same on every run and any of its steps can be found on its own.
+double unitHash(std::uint64_t a, std::uint64_t b, std::uint64_t c)
+{
+    std::uint64_t z = a * 0x9e3779b97f4a7c15u + b * 0xbf58476d1ce4e5b9u + c * 0x94d049bb133111ebu;
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9u;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebu;
+    z ^= z >> 31;
+    return static_cast<double>(z >> 11) * (1.0 / 9007199254740992.0);
+}
+
+// Random walks filling the unit cube: walk i starts anywhere in it and takes steps of a
+// hundredth of its edge in directions spread evenly over the sphere. Seen from anywhere,
+// the walks hide little of each other, unlike the shell's curves. The walk's last point is
+// kept, so that points asked for in order cost one step each.
+void walkPoint(long i, long j, long, long, double& x, double& y, double& z)
+{
+    constexpr double kStep = 0.01;
+    static long lastWalk = -1, lastPoint = -1;
+    static double at[3];
+    if (i != lastWalk || j != lastPoint + 1) {
+        lastWalk = i;
+        lastPoint = -1;
+    }
+    for (long k = lastPoint + 1; k <= j; ++k) {
+        if (k == 0) {
+            for (int axis = 0; axis < 3; ++axis) {
+                at[axis] = unitHash(static_cast<std::uint64_t>(i), 0, static_cast<std::uint64_t>(axis) + 1);
+            }
+            continue;
+        }
+        const double up = 2.0 * unitHash(static_cast<std::uint64_t>(i), static_cast<std::uint64_t>(k), 4) - 1.0;
+        const double round = 2.0 * kPi * unitHash(static_cast<std::uint64_t>(i), static_cast<std::uint64_t>(k), 5);
+        const double across = std::sqrt(1.0 - up * up);
+        at[0] += kStep * across * std::cos(round);
+        at[1] += kStep * up;
+        at[2] += kStep * across * std::sin(round);
+    }
+    lastPoint = j;
+    x = at[0];
+    y = at[1];
+    z = at[2];
+}
+
 PointFn shapeNamed(const std::string& name)
 {
     if (name == "shell") return shellPoint;
     if (name == "surface") return surfacePoint;
     if (name == "helices") return helixPoint;
+    if (name == "walks") return walkPoint;
     return nullptr;
 }
 
@@ -110,7 +156,7 @@ int main(int argc, char** argv)
     const long sets = argc == 5 ? countFrom(argv[2], kMaxPerAxis) : 0;
     const long points = argc == 5 ? countFrom(argv[3], kMaxPerAxis) : 0;
     if (point == nullptr || sets == 0 || points == 0 || sets > kMaxPoints / points) {
-        std::printf("usage: make-bench-data shell|surface|helices SETS POINTS FILE\n");
+        std::printf("usage: make-bench-data shell|surface|helices|walks SETS POINTS FILE\n");
         std::printf("  SETS and POINTS from 1 to %ld, at most %ld points in all\n", kMaxPerAxis, kMaxPoints);
         return 2;
     }
