@@ -10,6 +10,7 @@
 #include "render/cpu/figure_sizes.h"
 #include "render/cpu/geometry_cache.h"
 #include "render/cpu/second_eye.h"
+#include "render/cpu/tube_drawing_choice.h"
 
 struct GLUquadric;
 struct PlainBuffers;
@@ -46,6 +47,10 @@ struct DrawContext {
     // copied into these buffers.
     bool plain;
     PlainBuffers& buffers;
+    // How filled tubes are drawn on the assisted drawing this frame (tube_drawing_choice.h),
+    // and where the drawing says that it drew them so.
+    TubeDrawing tubeDrawing;
+    bool& tubeDrawingUsed;
     FigureFrame figure{};
 };
 

@@ -238,9 +238,20 @@ void displayFrame(const FrameInputs& live, FrameState& state)
     // The file name of a picture without a window is written in the type of the frame.
     setFrameTypeSize(textPixels(PictureScale{static_cast<double>(in.viewportHeight), in.pixelScale}, settings.textSize));
     const FigureFrame figure = figureOf(in, p);
-    const DrawContext context{settings,          in.data,  in.geometryVersion,      in.quadric,
-                              diagnostics,       state.referenceDrawing, state.geometry, state.secondEye,
-                              plain,             state.plainBuffers,     figure};
+    // The tubes' drawing for this frame, chosen afresh for other data, tubes, window size or
+    // view mode; the frame's time counts for it when the tubes were drawn so and no kept
+    // geometry was built meanwhile.
+    std::vector<unsigned char> tubeKey = settingsSnapshot(in.settings, kGeometry);
+    appendFrameBase(tubeKey, in, state);
+    appendBytes(tubeKey, settings.stereoMode.raw);
+    appendBytes(tubeKey, settings.displayType.raw);
+    const TubeDrawing tubeDrawing = state.tubeChoice.next(tubeKey);
+    bool tubeDrawingUsed = false;
+    const unsigned long buildsBefore = state.geometry.buildCount();
+    const auto frameStart = std::chrono::steady_clock::now();
+    const DrawContext context{settings,    in.data,     in.geometryVersion,     in.quadric,     diagnostics,
+                              state.referenceDrawing,   state.geometry,         state.secondEye, plain,
+                              state.plainBuffers,       tubeDrawing,            tubeDrawingUsed, figure};
     if (p.drawable && diagnostics) {
         std::printf("ratio = %lf radians = %lf wd2 = %lf ndfl = %lf\n", p.ratio, p.radians, p.wd2, p.ndfl);
     }
@@ -380,4 +391,7 @@ void displayFrame(const FrameInputs& live, FrameState& state)
         keepShownPicture(in.viewportWidth, in.viewportHeight);  // a slow frame: the next may show progress
     }
     frameOutput.finishFrame();
+    if (tubeDrawingUsed && firstSlice && state.geometry.buildCount() == buildsBefore) {
+        state.tubeChoice.record(tubeDrawing, secondsSince(frameStart));
+    }
 }

@@ -11,6 +11,7 @@
 #include "render/cpu/second_eye.h"
 #include "render/cpu/stereo_projection.h"
 #include "render/cpu/type_face.h"
+#include "render/cpu/tube_drawing_choice.h"
 #include "render/gl/drawing_policy.h"
 #include "render/gl/frame_progress.h"
 #include "render/gl/plain_drawing.h"
@@ -74,6 +75,9 @@ struct FrameState {
     std::vector<unsigned char> unfinishedBase;
     std::size_t chunksMet = 0;
     SliceHistory slices;
+    // How filled tubes are drawn (assisted drawing), chosen frame by frame from the frames'
+    // times.
+    TubeDrawingChoice tubeChoice;
 };
 
 // The display callback's work: one complete picture per call, in MonoView, Anaglyph,

@@ -15,6 +15,7 @@
 #include "render/gl/fast_drawing.h"
 #include "render/gl/pass_state.h"
 #include "render/gl/row_interleave.h"
+#include "render/gl/tube_pixels.h"
 
 namespace {
 
@@ -322,7 +323,12 @@ void drawTubeMeshes(const DrawContext& c, const GeometryCache& cache)
     glEnableClientState(GL_NORMAL_ARRAY);
     const FaceCulling culling = faceCulling();
     if (culling.on) {
-        drawVisibleTubes(c, cache, culling);
+        if (c.tubeDrawing == TubeDrawing::Pixels && drawTubePixels(c, cache, culling)) {
+            c.tubeDrawingUsed = true;
+        } else {
+            drawVisibleTubes(c, cache, culling);
+            c.tubeDrawingUsed = c.tubeDrawing == TubeDrawing::Triangles;
+        }
     } else if (const MeshArrays* mesh = c.geometry.keptTubeMesh()) {
         // The mesh's groups hold the tubes of the tube groups, in their order.
         for (const ColorGroup& g : cache.meshGroups) {

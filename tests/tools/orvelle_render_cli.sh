@@ -113,6 +113,15 @@ for display in points joined needled grid filled; do
 done
 "$tool" --drawing gpu curves.dat > /dev/null 2> err.txt
 [ $? -eq 2 ] && grep -q -- "--drawing" err.txt || fail "an unknown drawing is a usage error naming --drawing"
+# Filled tubes rasterised on the processor, or their visible triangles left to the renderer.
+for tubes in pixels triangles; do
+  "$tool" --tubes "$tubes" --display joined --thickness 0.08 --angles 30,20,0 --size 200x150 \
+    --output "tubes-$tubes.png" curves.dat > /dev/null || fail "joined tubes render as $tubes"
+  differing=$(compare -metric AE -fuzz 2% "tubes-$tubes.png" ref-joined.png null: 2>&1)
+  [ "${differing%%.*}" -le 60 ] 2>/dev/null || fail "tubes as $tubes: $differing pixels differ from the reference"
+done
+"$tool" --tubes quads curves.dat > /dev/null 2> err.txt
+[ $? -eq 2 ] && grep -q -- "--tubes" err.txt || fail "an unknown way of drawing tubes is a usage error naming --tubes"
 
 # A picture that cannot be written.
 "$tool" --output "$work/no/such/folder/x.png" curves.dat > /dev/null 2> err.txt

@@ -203,6 +203,9 @@ int main(int argc, char** argv)
     FrameState state;
     state.referenceDrawing = options.reference;
     state.drawing = options.drawing;
+    if (options.tubesFixed) {
+        state.tubeChoice.fix(options.tubes);
+    }
     FrameInputs in{settings, data};
     in.viewportWidth = options.width * plan.scale;
     in.viewportHeight = options.height * plan.scale;

@@ -110,6 +110,18 @@ std::vector<ProgramOption> renderOptions(RenderOptions& options, CommandLine& li
                        options.fit = true;
                        return true;
                    }});
+    own.push_back({"--tubes", "auto|pixels|triangles",
+                   "how the assisted drawing draws filled tubes:\nrasterised on the processor, or their visible\n"
+                   "triangles handed to the renderer; auto chooses\nframe by frame by the frames' times (default auto)",
+                   [&options](const std::string& value, std::string& error) {
+                       options.tubesFixed = value != "auto";
+                       options.tubes = value == "triangles" ? TubeDrawing::Triangles : TubeDrawing::Pixels;
+                       if (value != "auto" && value != "pixels" && value != "triangles") {
+                           error = bad("--tubes", value) + " (auto, pixels or triangles)";
+                           return false;
+                       }
+                       return true;
+                   }});
     own.push_back({"--help", "", "show this text", [&options](const std::string&, std::string&) {
                        options.help = true;
                        return true;

@@ -7,6 +7,7 @@
 
 #include "core/settings.h"
 #include "io/load_options.h"
+#include "render/cpu/tube_drawing_choice.h"
 #include "render/gl/drawing_policy.h"
 
 struct RenderOptions {
@@ -24,6 +25,10 @@ struct RenderOptions {
     int antialias = 4;
     // The view fitted to the picture, as it is whenever the box with ticks is shown.
     bool fit = false;
+    // How filled tubes are drawn on the assisted drawing: chosen frame by frame (auto), or
+    // always as pixels or as triangles (tube_drawing_choice.h); a tool option too.
+    bool tubesFixed = false;
+    TubeDrawing tubes = TubeDrawing::Pixels;
     bool help = false;
     bool version = false;
     // --format and --columns: the reader (auto by default) and the columns of a table.

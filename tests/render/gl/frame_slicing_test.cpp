@@ -110,7 +110,11 @@ protected:
         turn(30.0f, 25.0f);
         setFrameSliceBudget(0.0);
         displayState.geometry = GeometryStore();
+        // Whole and sliced frames draw the tubes the same way.
+        displayState.tubeChoice.fix(TubeDrawing::Pixels);
     }
+
+    void TearDown() override { displayState.tubeChoice.unfix(); }
 
     static void turn(float x, float y)
     {
@@ -180,6 +184,8 @@ TEST_F(FrameSlicing, SlicedFramesEqualWholeFrames)
     displayState.geometry = GeometryStore(1);
     setSetting(viewer.displayType, DisplayType::Needled);
     setSetting(viewer.thickness, 0.08f);
+    expectSlicedSame("generated tubes as pixels", 3);
+    displayState.tubeChoice.fix(TubeDrawing::Triangles);
     expectSlicedSame("generated tube meshes", 20);
 
     // The modes of both eyes in one window: halves with their own viewport and scissor,
