@@ -601,8 +601,86 @@ inline EdgeWalk edgeFrom(const Corner& from, const Corner& to, const CentreBox& 
     return EdgeWalk{dx * (cy - from.y) - dy * (cx - from.x) - bias, -dy * kSubpixel, dx * kSubpixel * rowStep, bias};
 }
 
-// Rasterises the triangle of corners i0, i1, i2 whose colours mixed by the centre's weights
-// colorOf gives; depth and colour are the corners' weighted by the centre's place in it.
+// A triangle set up for walking the pixel centres of a box: its corners counter-clockwise,
+// its edges (edge k from corner k to corner k + 1, whose value weighs the corner across from
+// it) at the box's first centre, and the corners' depths.
+struct TriangleWalk {
+    int q[3];
+    EdgeWalk e[3];
+    float inverseArea;
+    float z[3];
+    bool turned;  // its corners were given clockwise
+
+    // False when the triangle has no area.
+    bool setUp(const Corner* c, int i0, int i1, int i2, const CentreBox& box, int rowStep)
+    {
+        q[0] = i0;
+        q[1] = i1;
+        q[2] = i2;
+        std::int64_t area = static_cast<std::int64_t>(c[i1].x - c[i0].x) * (c[i2].y - c[i0].y) -
+                            static_cast<std::int64_t>(c[i2].x - c[i0].x) * (c[i1].y - c[i0].y);
+        if (area == 0) {
+            return false;
+        }
+        turned = area < 0;
+        if (turned) {
+            std::swap(q[1], q[2]);
+            area = -area;
+        }
+        for (int k = 0; k < 3; ++k) {
+            e[k] = edgeFrom(c[q[k]], c[q[k == 2 ? 0 : k + 1]], box, rowStep);
+            z[k] = c[q[k]].z;
+        }
+        inverseArea = 1.0f / static_cast<float>(area);
+        return true;
+    }
+};
+
+// Walks the centres of a box over count triangles (one, or the two of a quadrilateral): each
+// centre a triangle covers is offered its depth and colour there, the corners' mixed by the
+// centre's place in it (colorOf(corners, weights)). Triangles apart offer a centre once:
+// that the first covers it tells that the second does not.
+template <typename ColorOf>
+void walkTriangles(const View& v, const CentreBox& box, int rowStep, TriangleWalk* t, int count, bool apart,
+                   const ColorOf& colorOf)
+{
+    for (int py = box.y0; py <= box.y1; py += rowStep) {
+        std::int64_t e[2][3];
+        for (int k = 0; k < count; ++k) {
+            for (int edge = 0; edge < 3; ++edge) {
+                e[k][edge] = t[k].e[edge].at;
+            }
+        }
+        for (int px = box.x0; px <= box.x1; ++px) {
+            for (int k = 0; k < count; ++k) {
+                if ((e[k][0] | e[k][1] | e[k][2]) < 0) {
+                    continue;
+                }
+                const TriangleWalk& w = t[k];
+                const float weights[3] = {static_cast<float>(e[k][1] + w.e[1].bias) * w.inverseArea,
+                                          static_cast<float>(e[k][2] + w.e[2].bias) * w.inverseArea,
+                                          static_cast<float>(e[k][0] + w.e[0].bias) * w.inverseArea};
+                const float z = weights[0] * w.z[0] + weights[1] * w.z[1] + weights[2] * w.z[2];
+                offerFragment(v, px, py, z, [&] { return static_cast<std::uint64_t>(colorOf(w.q, weights)); });
+                if (apart) {
+                    break;
+                }
+            }
+            for (int k = 0; k < count; ++k) {
+                for (int edge = 0; edge < 3; ++edge) {
+                    e[k][edge] += t[k].e[edge].stepX;
+                }
+            }
+        }
+        for (int k = 0; k < count; ++k) {
+            for (int edge = 0; edge < 3; ++edge) {
+                t[k].e[edge].at += t[k].e[edge].stepY;
+            }
+        }
+    }
+}
+
+// Rasterises the triangle of corners i0, i1, i2.
 template <typename ColorOf>
 void rasteriseTriangle(TubeWork& w, int i0, int i1, int i2, const ColorOf& colorOf)
 {
@@ -613,41 +691,36 @@ void rasteriseTriangle(TubeWork& w, int i0, int i1, int i2, const ColorOf& color
                    std::min({c[i0].y, c[i1].y, c[i2].y}), std::max({c[i0].y, c[i1].y, c[i2].y}), box)) {
         return;
     }
-    int q[3] = {i0, i1, i2};
-    std::int64_t area = static_cast<std::int64_t>(c[i1].x - c[i0].x) * (c[i2].y - c[i0].y) -
-                        static_cast<std::int64_t>(c[i2].x - c[i0].x) * (c[i1].y - c[i0].y);
-    if (area == 0) {
+    const int rowStep = v.rowParity >= 0 ? 2 : 1;
+    TriangleWalk t;
+    if (t.setUp(c, i0, i1, i2, box, rowStep)) {
+        walkTriangles(v, box, rowStep, &t, 1, true, colorOf);
+    }
+}
+
+// Rasterises the quadrilateral of corners i0 to i3 as its two triangles (i0, i1, i2) and
+// (i0, i2, i3), in one walk of the box of its corners. Wound the same way they lie on either
+// side of their diagonal; a quadrilateral seen so nearly edge-on that rounding folds it
+// has them overlap.
+template <typename ColorOf>
+void rasteriseQuadrilateral(TubeWork& w, int i0, int i1, int i2, int i3, const ColorOf& colorOf)
+{
+    const View& v = *w.view;
+    const Corner* c = w.placed->corner;
+    CentreBox box;
+    if (!centresIn(v, std::min({c[i0].x, c[i1].x, c[i2].x, c[i3].x}), std::max({c[i0].x, c[i1].x, c[i2].x, c[i3].x}),
+                   std::min({c[i0].y, c[i1].y, c[i2].y, c[i3].y}), std::max({c[i0].y, c[i1].y, c[i2].y, c[i3].y}),
+                   box)) {
         return;
     }
-    if (area < 0) {
-        std::swap(q[1], q[2]);
-        area = -area;
-    }
     const int rowStep = v.rowParity >= 0 ? 2 : 1;
-    // Edge k runs from corner k to corner k + 1; its value weighs the corner across from it.
-    EdgeWalk e[3];
-    for (int k = 0; k < 3; ++k) {
-        e[k] = edgeFrom(c[q[k]], c[q[k == 2 ? 0 : k + 1]], box, rowStep);
-    }
-    const float inverseArea = 1.0f / static_cast<float>(area);
-    const float z0 = c[q[0]].z, z1 = c[q[1]].z, z2 = c[q[2]].z;
-    for (int py = box.y0; py <= box.y1; py += rowStep) {
-        std::int64_t e0 = e[0].at, e1 = e[1].at, e2 = e[2].at;
-        for (int px = box.x0; px <= box.x1; ++px) {
-            if ((e0 | e1 | e2) >= 0) {
-                const float weights[3] = {static_cast<float>(e1 + e[1].bias) * inverseArea,
-                                          static_cast<float>(e2 + e[2].bias) * inverseArea,
-                                          static_cast<float>(e0 + e[0].bias) * inverseArea};
-                const float z = weights[0] * z0 + weights[1] * z1 + weights[2] * z2;
-                offerFragment(v, px, py, z, [&] { return static_cast<std::uint64_t>(colorOf(q, weights)); });
-            }
-            e0 += e[0].stepX;
-            e1 += e[1].stepX;
-            e2 += e[2].stepX;
-        }
-        e[0].at += e[0].stepY;
-        e[1].at += e[1].stepY;
-        e[2].at += e[2].stepY;
+    TriangleWalk t[2];
+    const bool first = t[0].setUp(c, i0, i1, i2, box, rowStep);
+    const bool second = t[1].setUp(c, i0, i2, i3, box, rowStep);
+    if (first && second) {
+        walkTriangles(v, box, rowStep, t, 2, t[0].turned == t[1].turned, colorOf);
+    } else if (first || second) {
+        walkTriangles(v, box, rowStep, &t[first ? 0 : 1], 1, true, colorOf);
     }
 }
 
@@ -759,8 +832,7 @@ void rasteriseTube(TubeWork& w)
             }
             const int k1 = k + 1 == s ? 0 : k + 1;
             // The quadrilateral's two triangles as the mesh has them.
-            rasteriseTriangle(w, k, s + k, s + k1, colorOf);
-            rasteriseTriangle(w, k, s + k1, k1, colorOf);
+            rasteriseQuadrilateral(w, k, s + k, s + k1, k1, colorOf);
         }
     }
     for (int end = 0; end < 2; ++end) {
