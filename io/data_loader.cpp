@@ -15,6 +15,7 @@
 #include "io/ply_reader.h"
 #include "io/point_readers.h"
 #include "io/reader_common.h"
+#include "io/streamed_points.h"
 #include "io/report_text.h"
 #include "io/text_lines.h"
 
@@ -190,6 +191,11 @@ LoadResult readLoadBytes(const DataFile& file, const LoadSettings& settings, Dat
 
 LoadResult readForLoad(const DataFile& file, const LoadSettings& settings)
 {
+    // A large file of plain numbers is read a window at a time; any other as a whole.
+    LoadResult streamed;
+    if ((settings.detectFormat || settings.format == DataFormat::Plain) && readPointsStreamed(file, streamed)) {
+        return streamed;
+    }
     DataBytes bytes;
     std::string error;
     if (!readDataBytes(file, bytes, error)) {

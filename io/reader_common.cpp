@@ -90,7 +90,8 @@ HeaderNumber scanHeaderNumber(const char*& p, const char* end, long long& value,
 }  // namespace
 
 bool readDataHeader(const char* name, const DataText& text, std::size_t bytesPerPoint,
-                    std::size_t valuesPerPoint, FnTrf& dims, const char*& points, LoadResult& result)
+                    std::size_t valuesPerPoint, FnTrf& dims, const char*& points, LoadResult& result,
+                    std::size_t wholeBytes)
 {
     const char* p = text.begin;
     long long counts[2] = {0, 0};
@@ -130,8 +131,11 @@ bool readDataHeader(const char* name, const DataText& text, std::size_t bytesPer
     points = lineEnd ? lineEnd + 1 : text.end;
     result.headerRead = true;
     result.header = dims;
-    return dimensionsLoadable(name, headerLine, dims.nx, dims.pointsPerSet, bytesPerPoint, valuesPerPoint,
-                              static_cast<std::size_t>(text.end - points), result.error);
+    const std::size_t headerBytes = static_cast<std::size_t>(points - text.begin);
+    const std::size_t after = wholeBytes > headerBytes ? wholeBytes - headerBytes
+                                                       : static_cast<std::size_t>(text.end - points);
+    return dimensionsLoadable(name, headerLine, dims.nx, dims.pointsPerSet, bytesPerPoint, valuesPerPoint, after,
+                              result.error);
 }
 
 std::string dimensionsLine(const FnTrf& dims)

@@ -48,8 +48,11 @@ long long lineNumberAt(const char* begin, const char* at);
 // its line is ignored. Records the dimensions in the result and checks, against the text that
 // follows, that the data set can be built; points is set to the line after the header. Returns
 // false, with the result's error naming the file, the line and the reason, when the load stops.
+// wholeBytes, when not 0: the text is the start of a file of that many bytes, which the check
+// holds the dimensions against.
 bool readDataHeader(const char* name, const DataText& text, std::size_t bytesPerPoint,
-                    std::size_t valuesPerPoint, FnTrf& dims, const char*& points, LoadResult& result);
+                    std::size_t valuesPerPoint, FnTrf& dims, const char*& points, LoadResult& result,
+                    std::size_t wholeBytes = 0);
 
 // "fnTrf.nx = N points per set = M": a data set's dimensions in the words of the report line
 // of a "Data" header.
