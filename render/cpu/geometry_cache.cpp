@@ -97,13 +97,24 @@ void buildPointsWithFileColors(GeometryCache& cache, const DrawRange& range)
     cache.lastColorIndex = -1;
 }
 
+// The points' positions as floats, grouped by colour. Points of one colour are left in the
+// data set until an array of them is asked for (keptPoints): drawn as the pixels they cover
+// they are read from there, and 10^8 of them would take 1.2 GB more.
 void buildPoints(GeometryCache& cache, const DrawRange& range)
 {
+    const std::size_t count = static_cast<std::size_t>(range.lastSet + 1) * static_cast<std::size_t>(range.ny);
     if (fileColors(range)) {
         buildPointsWithFileColors(cache, range);
         return;
     }
+    if (!ownColors(range)) {
+        cache.groups = {ColorGroup{-1, 0, count}};
+        cache.pointsInData = true;
+        cache.lastColorIndex = -1;
+        return;
+    }
     ColorSort colors;
+    colors.keys.reserve(count);
     for (int i = 0; i <= range.lastSet; ++i) {
         for (int j = 0; j < range.ny; ++j) {
             colors.add(colorOf(range, i, j));
@@ -524,6 +535,22 @@ const GeometryCache& GeometryStore::geometryFor(const DrawRange& range, DisplayT
     case DisplayType::Filled:
         buildSurface(cache_, range, displayType);
         break;
+    }
+    return cache_;
+}
+
+const GeometryCache& GeometryStore::keptPoints()
+{
+    if (cache_.pointsInData && cache_.points.empty() && !cache_.groups.empty()) {
+        const std::size_t count = cache_.groups.front().count;
+        cache_.points.resize(count * 3);
+        const Point3d* p = cache_.range.data->coordArray.data();
+        for (std::size_t k = 0; k < count; ++k) {
+            cache_.points[3 * k] = static_cast<float>(p[k].x);
+            cache_.points[3 * k + 1] = static_cast<float>(p[k].y);
+            cache_.points[3 * k + 2] = static_cast<float>(p[k].z);
+        }
+        ++arraysVersion_;
     }
     return cache_;
 }

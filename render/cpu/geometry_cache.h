@@ -50,9 +50,11 @@ struct GeometryCache {
     DrawRange range{nullptr, -1, 0, false};
 
     // Points: positions grouped by colour (groups count points); in the file's colours, in
-    // the data's order with the colour of each (pointColors, four bytes a point).
+    // the data's order with the colour of each (pointColors, four bytes a point). Points of
+    // one colour stay in the data set (pointsInData) until keptPoints makes the array.
     std::vector<float> points;
     std::vector<std::uint8_t> pointColors;
+    bool pointsInData = false;
 
     // Surfaces. Plain and Maple data share the grid's vertices (surfaceVertices, one per
     // point) and draw surfaceQuads quadrilaterals (gridQuad) as GL_QUADS; coloured by
@@ -128,6 +130,9 @@ public:
     // its generation, the display type or the settings version differ from what the kept
     // arrays were built from.
     const GeometryCache& geometryFor(const DrawRange& range, DisplayType displayType, const GeometryInputs& inputs);
+
+    // The kept points with their positions' array made.
+    const GeometryCache& keptPoints();
 
     // The kept line sets with their thin lines built (and any kept tube mesh given back).
     const GeometryCache& keptThinLines();

@@ -67,14 +67,25 @@ inline bool wellInside(float wx, float wy, float z, float r, int width, int heig
            z >= -1.0f && z <= 1.0f;
 }
 
-void splatRange(const float* p, std::size_t count, const SplatView& v, EyePart* eye)
+// Splats the points first to first + count - 1 of the source.
+void splatRange(const SplatSource& source, std::size_t first, std::size_t count, const SplatView& v, EyePart* eye)
 {
     const float* m = v.first;
     const float* n = v.second;
     const float r = v.reach, r2 = r * r;
     const float halfWidth = 0.5f * static_cast<float>(v.width);
     const float halfHeight = 0.5f * static_cast<float>(v.height);
-    for (std::size_t k = 0; k < count; ++k, p += 3) {
+    for (std::size_t k = first; k < first + count; ++k) {
+        float p[3];
+        if (source.floats != nullptr) {
+            p[0] = source.floats[3 * k];
+            p[1] = source.floats[3 * k + 1];
+            p[2] = source.floats[3 * k + 2];
+        } else {
+            p[0] = static_cast<float>(source.doubles[k].x);
+            p[1] = static_cast<float>(source.doubles[k].y);
+            p[2] = static_cast<float>(source.doubles[k].z);
+        }
         const float cw = m[3] * p[0] + m[7] * p[1] + m[11] * p[2] + m[15];
         const float cy = m[1] * p[0] + m[5] * p[1] + m[9] * p[2] + m[13];
         const float cz = m[2] * p[0] + m[6] * p[1] + m[10] * p[2] + m[14];
@@ -124,52 +135,98 @@ void collect(EyePart& a, EyePart& b, int width, int rowParity, SplatResult& out)
     }
 }
 
-// Splats for the first eye into first and, when the view has a second, for it into second.
-void splat(const std::vector<float>& points, const SplatView& v, SplatResult& first, SplatResult* second)
+// Whether the threads' depths hold an unfinished splatting's work (a frame left unfinished
+// and begun anew): then they are cleared before the next.
+bool depthsInUse = false;
+
+}  // namespace
+
+void SplatSteps::begin(const SplatSource& points, const float firstClipFromModel[16],
+                       const float* secondClipFromModel, int width, int height, float reach, const int rowParities[2],
+                       std::size_t stepPoints)
 {
-    const int eyes = v.second != nullptr ? 2 : 1;
-    const std::size_t pixels = static_cast<std::size_t>(v.width) * v.height;
+    stepPoints_ = std::max<std::size_t>(stepPoints, 1);
+    points_ = points;
+    std::copy(firstClipFromModel, firstClipFromModel + 16, first_);
+    two_ = secondClipFromModel != nullptr;
+    if (two_) {
+        std::copy(secondClipFromModel, secondClipFromModel + 16, second_);
+    }
+    // Eyes whose clip coordinates differ only in x share each point's y, depth and w; others
+    // are splatted one after the other, each into its own depths.
+    together_ = two_ && clipDiffersOnlyInX(first_, second_);
+    width_ = std::max(width, 0);
+    height_ = std::max(height, 0);
+    reach_ = reach;
+    rows_[0] = rowParities != nullptr ? rowParities[0] : -1;
+    rows_[1] = rowParities != nullptr ? rowParities[1] : -1;
+    const std::size_t pixels = static_cast<std::size_t>(width_) * height_;
     for (auto& thread : parts) {
-        for (int e = 0; e < eyes; ++e) {
-            if (thread[e].depth.size() != pixels) {
+        for (int e = 0; e < (two_ ? 2 : 1); ++e) {
+            if (thread[e].depth.size() != pixels || depthsInUse) {
                 thread[e].depth.assign(pixels, kFar);
             }
             thread[e].passed.clear();
         }
     }
-    const std::size_t count = points.size() / 3;
-    const std::size_t blocks = (count + kSplatBlock - 1) / kSplatBlock;
-    runBlocks(blocks, count >= kSplatThreadsFrom, [&](std::size_t block, int thread) {
-        const std::size_t first = block * kSplatBlock;
-        splatRange(points.data() + first * 3, std::min(kSplatBlock, count - first), v, parts[thread]);
-    });
-    collect(parts[0][0], parts[1][0], v.width, v.rowParity[0], first);
-    if (eyes == 2) {
-        collect(parts[0][1], parts[1][1], v.width, v.rowParity[1], *second);
-    }
+    depthsInUse = true;
+    perEye_ = (points.count + stepPoints_ - 1) / stepPoints_;
+    steps_ = two_ && !together_ ? 2 * perEye_ : perEye_;
 }
 
-}  // namespace
+void SplatSteps::step(std::size_t k)
+{
+    // The second of two eyes splatted apart writes into the second depths of each thread.
+    const bool secondApart = two_ && !together_ && k >= perEye_;
+    const std::size_t s = secondApart ? k - perEye_ : k;
+    const SplatView v{secondApart ? second_ : first_,
+                      together_ ? second_ : nullptr,
+                      width_,
+                      height_,
+                      reach_,
+                      {secondApart ? rows_[1] : rows_[0], rows_[1]}};
+    const std::size_t first = s * stepPoints_;
+    const std::size_t count = std::min(stepPoints_, points_.count - first);
+    const std::size_t blocks = (count + kSplatBlock - 1) / kSplatBlock;
+    runBlocks(blocks, points_.count >= kSplatThreadsFrom, [&](std::size_t block, int thread) {
+        const std::size_t at = first + block * kSplatBlock;
+        splatRange(points_, at, std::min(kSplatBlock, first + count - at), v,
+                   secondApart ? &parts[thread][1] : parts[thread]);
+    });
+}
+
+void SplatSteps::finish(SplatResult& first, SplatResult* second)
+{
+    collect(parts[0][0], parts[1][0], width_, rows_[0], first);
+    if (two_ && second != nullptr) {
+        collect(parts[0][1], parts[1][1], width_, rows_[1], *second);
+    }
+    depthsInUse = false;
+}
 
 void splatPoints(const std::vector<float>& points, const float clipFromModel[16], int width, int height,
                  float reach, SplatResult& out, int rowParity)
 {
-    const SplatView v{clipFromModel, nullptr, std::max(width, 0), std::max(height, 0), reach, {rowParity, -1}};
-    splat(points, v, out, nullptr);
+    SplatSteps splat;
+    const int rows[2] = {rowParity, -1};
+    splat.begin(SplatSource{points.data(), nullptr, points.size() / 3}, clipFromModel, nullptr, width, height, reach,
+                rows);
+    for (std::size_t k = 0; k < splat.steps(); ++k) {
+        splat.step(k);
+    }
+    splat.finish(out, nullptr);
 }
 
 void splatPointsForTwo(const std::vector<float>& points, const float firstClipFromModel[16],
                        const float secondClipFromModel[16], int width, int height, float reach, SplatResult& first,
                        SplatResult& second, const int rowParities[2])
 {
-    const int firstRows = rowParities != nullptr ? rowParities[0] : -1;
-    const int secondRows = rowParities != nullptr ? rowParities[1] : -1;
-    if (!clipDiffersOnlyInX(firstClipFromModel, secondClipFromModel)) {
-        splatPoints(points, firstClipFromModel, width, height, reach, first, firstRows);
-        splatPoints(points, secondClipFromModel, width, height, reach, second, secondRows);
-        return;
+    SplatSteps splat;
+    const int none[2] = {-1, -1};
+    splat.begin(SplatSource{points.data(), nullptr, points.size() / 3}, firstClipFromModel, secondClipFromModel, width,
+                height, reach, rowParities != nullptr ? rowParities : none);
+    for (std::size_t k = 0; k < splat.steps(); ++k) {
+        splat.step(k);
     }
-    const SplatView v{firstClipFromModel, secondClipFromModel, std::max(width, 0), std::max(height, 0), reach,
-                      {firstRows, secondRows}};
-    splat(points, v, first, &second);
+    splat.finish(first, &second);
 }

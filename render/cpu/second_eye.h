@@ -21,10 +21,11 @@ struct PassTransform {
     int viewport[4];
 };
 
-// What a pass draws from kept arrays: the arrays, their extent, and a point's reach.
+// What a pass draws from kept arrays (or the data set): the arrays, their extent, and a
+// point's reach.
 struct DrawnArrays {
-    const float* data = nullptr;
-    const float* extra = nullptr;
+    const void* data = nullptr;
+    const void* extra = nullptr;
     std::size_t count = 0;
     std::size_t columns = 0;
     float reach = 0.0f;

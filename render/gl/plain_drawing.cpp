@@ -261,7 +261,8 @@ void drawSurfaceRows(const DrawContext& c, const Sources& s, const GeometryCache
 
 void drawPointsPlain(const DrawContext& c, const DrawRange& range)
 {
-    const GeometryCache& cache = c.geometry.geometryFor(range, DisplayType::Points, geometryInputs(c));
+    c.geometry.geometryFor(range, DisplayType::Points, geometryInputs(c));
+    const GeometryCache& cache = c.geometry.keptPoints();
     const Sources s = keep(c, kPoints, cache.points, kNoFloats, kNoIndices, cache.pointColors);
     glEnableClientState(GL_VERTEX_ARRAY);
     pointArrays(c.buffers, s, 0, false, !cache.pointColors.empty());

@@ -19,12 +19,6 @@ namespace {
 constexpr std::size_t kSplatFrom = 1u << 15;
 constexpr double kSplatReach = 4.0;
 
-// What the splatting found for each pass of the frame, kept so that frames do not allocate
-// and a frame drawn in slices splats once.
-constexpr int kKeptPasses = 4;
-SplatResult splats[kKeptPasses + 1];
-SliceWork splatWork[kKeptPasses];
-
 // The pixels that a smooth point covers: those whose centres lie nearer than this to the
 // point's position in the window (the renderer's rule, found by probing it), at least a
 // pixel's width for the smallest points.
@@ -33,29 +27,70 @@ double smoothPointReach(float size)
     return std::max(0.5 * size, 1.0);
 }
 
-// Finds the pixels that points cover in this pass into out. With a second eye announced,
-// they are found for both eyes at once and the second eye's pass takes its own over.
-void splatThisPass(SecondEye& secondEye, const std::vector<float>& points, const PassTransform& t, float reach,
-                   SplatResult& out)
+// Finds the pixels that points cover in this pass, in steps, each a chunk of the frame, so
+// that a frame of many points drawn in slices spreads the work over its slices; kept for
+// the slices that follow. With a second eye announced, its pixels are found at once and the
+// second eye's pass takes them over. Null while the finding is unfinished (the slice has
+// stopped in it, and draws nothing more).
+const SplatResult* splatThisPass(SecondEye& secondEye, const SplatSource& points, const PassTransform& t, float reach)
 {
+    constexpr int kKeptPasses = 4;
+    static SplatResult found[kKeptPasses + 1];
+    static SliceWork foundWork[kKeptPasses];
+    static std::size_t foundSteps[kKeptPasses];
+    static SplatSteps splat;
+    static SliceWork splatBegun;
+    static bool splatHasSecond = false;
+    const int pass = slicedFramePass() >= 0 && slicedFramePass() < kKeptPasses ? slicedFramePass() : kKeptPasses;
+    SplatResult& out = found[pass];
+    if (pass < kKeptPasses && foundWork[pass].reusable()) {
+        for (std::size_t k = 0; k < foundSteps[pass]; ++k) {
+            chunkSkipped();
+        }
+        return &out;
+    }
+    const auto keep = [&](std::size_t steps) {
+        if (pass < kKeptPasses) {
+            foundWork[pass].done();
+            foundSteps[pass] = steps;
+        }
+        return &out;
+    };
     float clipFromModel[16];
     multiplyMatrices(t.projection, t.modelview, clipFromModel);
-    const int width = t.viewport[2], height = t.viewport[3];
-    const DrawnArrays drawn{points.data(), nullptr, points.size(), 0, reach};
+    const DrawnArrays drawn{points.floats != nullptr ? static_cast<const void*>(points.floats) : points.doubles, nullptr,
+                            points.count * 3, 0, reach};
     // A pass of a row-interleaved frame finds the pixels of its own rows only.
     const int passRows = keptRowParity();
     if (secondEye.splat.takeFor(secondEye, drawn, t, clipFromModel, passRows)) {
         out.passed.swap(secondEye.splatFound.passed);
         out.covered.swap(secondEye.splatFound.covered);
         ++secondEye.sharedPasses;
-    } else if (secondEye.splat.startFor(secondEye, drawn, t)) {
+        return keep(0);
+    }
+    if (frameSliceStopped()) {
+        return nullptr;
+    }
+    if (!splatBegun.reusable()) {
+        splatHasSecond = secondEye.splat.startFor(secondEye, drawn, t);
         const int rows[2] = {viewportRowParity(passRows, t.viewport[1]),
                              viewportRowParity(secondEye.splat.rowParity, t.viewport[1])};
-        splatPointsForTwo(points, clipFromModel, secondEye.splat.clipFromModel, width, height, reach, out,
-                          secondEye.splatFound, rows);
-    } else {
-        splatPoints(points, clipFromModel, width, height, reach, out, viewportRowParity(passRows, t.viewport[1]));
+        splat.begin(points, clipFromModel, splatHasSecond ? secondEye.splat.clipFromModel : nullptr, t.viewport[2],
+                    t.viewport[3], reach, rows);
+        splatBegun.done();
     }
+    for (std::size_t k = 0; k < splat.steps(); ++k) {
+        if (chunkSkipped()) {
+            continue;
+        }
+        splat.step(k);
+        chunkDrawn();
+    }
+    if (frameSliceStopped()) {
+        return nullptr;
+    }
+    splat.finish(out, splatHasSecond ? &secondEye.splatFound : nullptr);
+    return keep(splat.steps());
 }
 
 }  // namespace
@@ -66,31 +101,30 @@ void drawPointsFast(const DrawContext& c, const DrawRange& range)
         return;  // the slice draws nothing more, and what is found here is kept for the next
     }
     const GeometryCache& cache = c.geometry.geometryFor(range, DisplayType::Points, geometryInputs(c));
-    glEnableClientState(GL_VERTEX_ARRAY);
     GLfloat size = 1.0f;
     glGetFloatv(GL_POINT_SIZE, &size);
     const bool smooth = glIsEnabled(GL_POINT_SMOOTH) == GL_TRUE;
     const double reach = smoothPointReach(size);
     const PassTransform t = currentTransform();
     double inverse[16];
-    if (cache.points.size() / 3 >= kSplatFrom && cache.groups.size() == 1 && cache.pointColors.empty() && smooth &&
-        reach <= kSplatReach && affineInverse(t.modelview, inverse)) {
-        const int pass = slicedFramePass() >= 0 && slicedFramePass() < kKeptPasses ? slicedFramePass() : kKeptPasses;
-        SplatResult& splat = splats[pass];
-        if (pass == kKeptPasses || !splatWork[pass].reusable()) {
-            splatThisPass(c.secondEye, cache.points, t, static_cast<float>(reach), splat);
-            if (pass < kKeptPasses) {
-                splatWork[pass].done();
-            }
+    const std::size_t count = cache.groups.size() == 1 ? cache.groups.front().count : 0;
+    glEnableClientState(GL_VERTEX_ARRAY);
+    if (count >= kSplatFrom && cache.pointColors.empty() && smooth && reach <= kSplatReach &&
+        affineInverse(t.modelview, inverse)) {
+        const SplatSource source = cache.points.empty() ? SplatSource{nullptr, range.data->coordArray.data(), count}
+                                                        : SplatSource{cache.points.data(), nullptr, count};
+        const SplatResult* splat = splatThisPass(c.secondEye, source, t, static_cast<float>(reach));
+        if (splat != nullptr) {
+            useGroupMaterial(c.settings, cache.groups.front().colorIndex);
+            glVertexPointer(3, GL_FLOAT, 0, splat->passed.data());
+            drawArraysChunked(GL_POINTS, 0, splat->passed.size() / 3, 1);
+            drawSplattedPixels(t, splat->covered);
         }
-        useGroupMaterial(c.settings, cache.groups.front().colorIndex);
-        glVertexPointer(3, GL_FLOAT, 0, splat.passed.data());
-        drawArraysChunked(GL_POINTS, 0, splat.passed.size() / 3, 1);
-        drawSplattedPixels(t, splat.covered);
     } else {
-        glVertexPointer(3, GL_FLOAT, 0, cache.points.data());
-        vertexColorArray(cache.pointColors);
-        for (const ColorGroup& g : cache.groups) {
+        const GeometryCache& kept = c.geometry.keptPoints();
+        glVertexPointer(3, GL_FLOAT, 0, kept.points.data());
+        vertexColorArray(kept.pointColors);
+        for (const ColorGroup& g : kept.groups) {
             useGroupMaterial(c.settings, g.colorIndex);
             drawArraysChunked(GL_POINTS, g.first, g.count, 1);
         }
@@ -99,4 +133,3 @@ void drawPointsFast(const DrawContext& c, const DrawRange& range)
     glDisableClientState(GL_VERTEX_ARRAY);
     leaveStateAsDrawn(c.settings, cache);
 }
-

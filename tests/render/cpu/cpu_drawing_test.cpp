@@ -160,6 +160,48 @@ TEST(PointSplat, TwoEyesAtOnceFindWhatEachFindsAlone)
     }
 }
 
+TEST(PointSplat, InStepsAndFromTheDataSetsDoublesAsAtOnce)
+{
+    // Steps of a few thousand points (a frame of 10^8 points drawn in slices takes steps of
+    // millions), for one eye, two eyes together and two eyes apart, the points as floats
+    // or as the data set's doubles.
+    float leftClip[16], rightClip[16], raised[16];
+    offAxisPair(leftClip, rightClip);
+    std::copy(rightClip, rightClip + 16, raised);
+    raised[13] += 0.3f;
+    const std::vector<float> points = spiralCloud(200000);
+    std::vector<Point3d> doubles;
+    for (std::size_t k = 0; k < points.size(); k += 3) {
+        doubles.push_back(Point3d{points[k], points[k + 1], points[k + 2]});
+    }
+    const float* const seconds[] = {nullptr, rightClip, raised};
+    for (const float* second : seconds) {
+        SplatResult wholeA, wholeB;
+        splatPoints(points, leftClip, kWidth, kHeight, 1.2f, wholeA);
+        if (second != nullptr) {
+            splatPoints(points, second, kWidth, kHeight, 1.2f, wholeB);
+        }
+        for (const SplatSource& source : {SplatSource{points.data(), nullptr, doubles.size()},
+                                          SplatSource{nullptr, doubles.data(), doubles.size()}}) {
+            SplatSteps steps;
+            const int rows[2] = {-1, -1};
+            steps.begin(source, leftClip, second, kWidth, kHeight, 1.2f, rows, 7000);
+            ASSERT_GE(steps.steps(), 29u);
+            for (std::size_t k = 0; k < steps.steps(); ++k) {
+                steps.step(k);
+            }
+            SplatResult a, b;
+            steps.finish(a, &b);
+            EXPECT_EQ(a.covered, wholeA.covered);
+            EXPECT_EQ(sortedPoints(a.passed), sortedPoints(wholeA.passed));
+            if (second != nullptr) {
+                EXPECT_EQ(b.covered, wholeB.covered);
+                EXPECT_EQ(sortedPoints(b.passed), sortedPoints(wholeB.passed));
+            }
+        }
+    }
+}
+
 // The covered pixels on rows of one parity only, as a pass of row interleaving keeps them.
 std::vector<float> onRows(const std::vector<float>& covered, int parity)
 {

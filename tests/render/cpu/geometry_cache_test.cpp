@@ -88,6 +88,23 @@ TEST_F(GeometryCacheTest, ColouredPointsAreGroupedStablyAndLeaveTheLastColour)
     EXPECT_EQ(c.lastColorIndex, dataColorIndex(dataSet.groupArray.back()));
 }
 
+TEST_F(GeometryCacheTest, PointsOfOneColourStayInTheDataSetUntilTheirArrayIsAskedFor)
+{
+    fillData(4, 60, 0);
+    const GeometryCache& c = cachedGeometry(rangeFor(0), 0);
+    ASSERT_EQ(c.groups.size(), 1u);
+    EXPECT_EQ(c.groups.front().count, 4u * 60u);
+    EXPECT_TRUE(c.pointsInData);
+    EXPECT_TRUE(c.points.empty()) << "no copy of the data set's points is kept for the pixels they cover";
+    const unsigned long version = displayState.geometry.arraysVersion();
+    const GeometryCache& kept = displayState.geometry.keptPoints();
+    ASSERT_EQ(kept.points.size(), 3u * 4u * 60u);
+    EXPECT_NE(displayState.geometry.arraysVersion(), version) << "copies in buffers are out of date";
+    for (std::size_t k = 0; k < dataSet.coordArray.size(); ++k) {
+        EXPECT_EQ(kept.points[3 * k + 1], static_cast<float>(dataSet.coordArray[k].y)) << k;
+    }
+}
+
 TEST_F(GeometryCacheTest, SurfacesShareTheGridAndCarryEachNormalOnTheClosingVertex)
 {
     fillData(3, 4, 0);
