@@ -14,6 +14,7 @@
 #include "app/navigation.h"
 #include "app/picture_saving.h"
 #include "app/rest_smoothing.h"
+#include "app/view_motion.h"
 #include "app/viewer_state.h"
 #include "core/user_message.h"
 #include "glui/glui.h"
@@ -74,6 +75,7 @@ void displayInSlices()
     in.smoothSamples = smoothSamplesOfNextFrame();
     displayFrame(in, displayState);
     frameDrawn(in.smoothSamples, !displayState.unfinished);
+    noteFrameDrawn(!in.lighter.full());
 }
 
 // Acts on the current window, which is the display window right after its creation.
@@ -98,6 +100,7 @@ void liveVariableChanged(void* field)
     if (field == &viewer.axesStyle.raw && viewer.axesStyle == AxesStyle::Box) {
         viewer.showAxes = 1;
     }
+    noteViewChange();
     if (viewer.mainWindow != 0) {
         glutPostWindowRedisplay(viewer.mainWindow);
         wakeIdlePass();

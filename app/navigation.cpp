@@ -13,6 +13,7 @@
 #include "app/file_list.h"
 #include "app/idle_pass.h"
 #include "app/picture_saving.h"
+#include "app/view_motion.h"
 #include "app/viewer_state.h"
 #include "core/settings_table.h"
 #include "core/view_presets.h"
@@ -262,12 +263,14 @@ void onKeyboard(unsigned char key, int, int)
     case ScreenRequest::None:
         break;
     }
+    noteViewChange();
     requestRedisplay();
 }
 
 void onSpecialKey(int key, int, int)
 {
     applyArrow(key);
+    noteViewChange();
     requestRedisplay();
 }
 
@@ -280,6 +283,7 @@ void onMouse(int button, int state, int x, int y)
 void onMotion(int x, int y)
 {
     applyDrag(x, y, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+    noteViewChange();
     requestRedisplay();
 }
 

@@ -6,6 +6,7 @@
 #include "app/key_help.h"
 #include "app/picture_message.h"
 #include "app/picture_saving.h"
+#include "app/view_motion.h"
 
 ViewerState viewer;
 DataSet dataSet;
@@ -39,10 +40,17 @@ FrameInputs displayFrameInputs()
     if (!pictureSaveRequested()) {
         in.message = messageOfNextFrame();
     }
+    // While the view moves, the lighter picture; at rest, and for a picture to be saved, the
+    // full one.
+    if (viewMoving() && !pictureSaveRequested()) {
+        in.lighter.share = displayState.detail.next();
+    }
     return in;
 }
 
 void displayViewerFrame()
 {
-    displayFrame(displayFrameInputs(), displayState);
+    const FrameInputs in = displayFrameInputs();
+    displayFrame(in, displayState);
+    noteFrameDrawn(!in.lighter.full());
 }

@@ -111,6 +111,11 @@ struct Settings {
     float textSize = 1.0f;
     // The viewer shows the picture at rest with smoothed edges (multisampled).
     int smoothEdges = 1;
+    // ---- While the view moves ----
+    // A lighter picture while the view changes continuously, each frame within frameBudget
+    // milliseconds; the full picture once the view rests.
+    int lighterWhileMoving = 1;
+    float frameBudget = 40.0f;
 
     // ---- Derived: kept in step with the angles by every writer of them, not a setting ----
     float angleMat[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};

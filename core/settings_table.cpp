@@ -201,6 +201,13 @@ std::vector<SettingRow> buildRows()
                  "size of the texts over the picture, a factor of 2.2% of its height (at least 11 pixels)"),
         viewerOnly(flagRow("smoothEdges", FIELD(smoothEdges), shown, "--no-smooth-edges", 0,
                            "show the picture at rest without smoothing its edges (\"Smooth edges\")")),
+        // ---- While the view moves ----
+        viewerOnly(flagRow("lighterWhileMoving", FIELD(lighterWhileMoving), 0, "--full-while-moving", 0,
+                           "draw the full picture also while the view moves (\"Lighter picture while moving\" "
+                           "off)")),
+        viewerOnly(floatRow("frameBudget", FIELD(frameBudget), 0, 10.0f, 1000.0f, 5.0f, "--frame-budget",
+                            "milliseconds a frame of the lighter picture may take while the view moves "
+                            "(\"Frame budget while moving\")")),
     };
     return rows;
 }

@@ -220,6 +220,13 @@ void buildViewsAndPictures(GLUI* window, Settings& s, PanelHandles& h, const Pan
 
     window->add_button_to_panel(rollout, "Save picture", toInt(ControlId::SavePicture), w.action);
     window->add_button_to_panel(rollout, "Save view", toInt(ControlId::SaveView), w.action);
+
+    // While the view moves: a lighter picture, each frame within the budget.
+    window->add_checkbox_to_panel(rollout, "Lighter picture while moving", &s.lighterWhileMoving,
+                                  toInt(ControlId::None));
+    addSettingSpinner(window, rollout, "Frame budget while moving:", s, settingRow(&Settings::frameBudget),
+                      ControlId::None, w)
+        ->set_alignment(GLUI_ALIGN_RIGHT);
 }
 
 void buildWindowButtons(GLUI* window, const PanelWiring& w)

@@ -463,6 +463,31 @@ void buildThinLines(GeometryCache& cache)
 
 }  // namespace
 
+SpreadOrder::SpreadOrder(int points) : ny(std::max(points, 1)), stride(1)
+{
+    const auto gcd = [](long long a, long long b) {
+        while (b != 0) {
+            const long long t = a % b;
+            a = b;
+            b = t;
+        }
+        return a;
+    };
+    stride = std::max(1LL, std::llround(0.6180339887498949 * ny));
+    while (gcd(stride, ny) != 1) {
+        ++stride;
+    }
+}
+
+int SpreadOrder::pointAt(int i, int r) const
+{
+    // A start of the set's own, from a hash of its number.
+    std::uint64_t h = static_cast<std::uint64_t>(i) * 0x9e3779b97f4a7c15u;
+    h = (h ^ (h >> 29)) * 0xbf58476d1ce4e5b9u;
+    const long long start = static_cast<long long>((h ^ (h >> 32)) % static_cast<std::uint64_t>(ny));
+    return static_cast<int>((start + stride * static_cast<long long>(r)) % ny);
+}
+
 void tubeSegmentPoints(const DataSet& data, const TubeSegment& segment, std::size_t& ka, std::size_t& kb)
 {
     const std::size_t k = segment.point;
@@ -552,6 +577,44 @@ const GeometryCache& GeometryStore::keptPoints()
         }
         ++arraysVersion_;
     }
+    return cache_;
+}
+
+const GeometryCache& GeometryStore::keptPointSample()
+{
+    if (!cache_.sample.empty() || cache_.groups.empty() || cache_.displayType != DisplayType::Points) {
+        return cache_;
+    }
+    const DrawRange& range = cache_.range;
+    const std::size_t sets = static_cast<std::size_t>(range.lastSet + 1);
+    const std::size_t count = sets * static_cast<std::size_t>(range.ny);
+    const std::size_t sampled = std::min(count, kMostSampledPoints);
+    // The sample's order takes one point of every set in turn, so that every start of it
+    // holds about as many of each set's.
+    const SpreadOrder order(range.ny);
+    const auto place = [&](std::size_t s, int& i, int& j) {
+        i = static_cast<int>(s % sets);
+        j = order.pointAt(i, static_cast<int>(s / sets));
+    };
+    ColorSort colors;
+    colors.keys.reserve(sampled);
+    for (std::size_t s = 0; s < sampled; ++s) {
+        int i, j;
+        place(s, i, j);
+        colors.add(ownColors(range) ? colorOf(range, i, j) : -1);
+    }
+    cache_.sampleGroups = colors.groups();
+    cache_.sample.resize(sampled * 3);
+    for (std::size_t s = 0; s < sampled; ++s) {
+        int i, j;
+        place(s, i, j);
+        const Point3d& p = pointAt(range, i, j);
+        float* out = &cache_.sample[colors.place(s) * 3];
+        out[0] = static_cast<float>(p.x);
+        out[1] = static_cast<float>(p.y);
+        out[2] = static_cast<float>(p.z);
+    }
+    ++arraysVersion_;
     return cache_;
 }
 

@@ -55,6 +55,11 @@ struct GeometryCache {
     std::vector<float> points;
     std::vector<std::uint8_t> pointColors;
     bool pointsInData = false;
+    // An evenly spread sample of the points for the lighter picture (keptPointSample): up to
+    // kMostSampledPoints of them, grouped by colour as the points are, each group in an order
+    // of which every start is spread over every set and over each set's length.
+    std::vector<float> sample;
+    std::vector<ColorGroup> sampleGroups;
 
     // Surfaces. Plain and Maple data share the grid's vertices (surfaceVertices, one per
     // point) and draw surfaceQuads quadrilaterals (gridQuad) as GL_QUADS; coloured by
@@ -108,6 +113,24 @@ inline void gridQuad(int pointsPerSet, std::size_t k, std::uint32_t out[4])
     out[3] = out[0] + 1;
 }
 
+// The most points the lighter picture's sample holds: more than a frame of the lighter
+// picture draws on this machine.
+constexpr std::size_t kMostSampledPoints = std::size_t{1} << 22;
+
+// The order in which the sample takes the points of each set of ny points: places 0, 1, ...
+// of set i run through it by a stride near the golden section of its length from a start of
+// the set's own, so that the first few lie far apart along the set and together fill it
+// evenly; the stride has no factor in common with ny, so that places 0 to ny - 1 take every
+// point once.
+struct SpreadOrder {
+    explicit SpreadOrder(int ny);
+    // The point at place r of set i.
+    int pointAt(int i, int r) const;
+
+    int ny;
+    long long stride;
+};
+
 // The largest memory the tube mesh may keep; more tubes are generated per frame in chunks.
 constexpr std::size_t kKeptMeshBytes = 48u << 20;
 
@@ -133,6 +156,8 @@ public:
 
     // The kept points with their positions' array made.
     const GeometryCache& keptPoints();
+    // The kept points with their sample made.
+    const GeometryCache& keptPointSample();
 
     // The kept line sets with their thin lines built (and any kept tube mesh given back).
     const GeometryCache& keptThinLines();

@@ -1,37 +1,53 @@
 // The choice of the tubes' drawing from the frames' own times.
 #include "render/cpu/tube_drawing_choice.h"
 
-TubeDrawing TubeDrawingChoice::next(const std::vector<unsigned char>& key)
+#include <algorithm>
+
+TubeDrawing TubeDrawingChoice::next(const std::vector<unsigned char>& key, TubeDrawing firstTry, bool mayTry)
 {
     if (fixed_) {
         return fixedDrawing_;
     }
-    if (key != key_) {
-        key_ = key;
-        seconds_[0] = seconds_[1] = -1.0;
-        framesSince_[0] = framesSince_[1] = 0;
+    if (!mayTry) {
+        return firstTry;
     }
-    // Each is tried once, the pixels first: they pay on most data.
-    if (seconds_[0] < 0.0) {
-        return TubeDrawing::Pixels;
+    // The scene becomes the newest, made afresh when it is not kept.
+    auto found = std::find_if(scenes_.begin(), scenes_.end(), [&](const Scene& s) { return s.key == key; });
+    Scene scene = found != scenes_.end() ? *found : Scene{key};
+    if (found != scenes_.end()) {
+        scenes_.erase(found);
+    } else if (scenes_.size() == kKeptScenes) {
+        scenes_.erase(scenes_.begin());
     }
-    if (seconds_[1] < 0.0) {
-        return TubeDrawing::Triangles;
+    scenes_.push_back(scene);
+    const double* seconds = scenes_.back().seconds;
+    const int* framesSince = scenes_.back().framesSince;
+    // Each is tried once, the one asked for first.
+    const int first = index(firstTry);
+    if (seconds[first] < 0.0) {
+        return firstTry;
     }
-    const int best = seconds_[0] <= seconds_[1] ? 0 : 1, other = 1 - best;
-    const int wait = seconds_[other] > kFarSlower * seconds_[best] ? kProbeEvery * kFarProbeFactor : kProbeEvery;
-    const int chosen = framesSince_[other] >= wait ? other : best;
+    if (seconds[1 - first] < 0.0) {
+        return first == 0 ? TubeDrawing::Triangles : TubeDrawing::Pixels;
+    }
+    const int best = seconds[0] <= seconds[1] ? 0 : 1, other = 1 - best;
+    const int wait = seconds[other] > kFarSlower * seconds[best] ? kProbeEvery * kFarProbeFactor : kProbeEvery;
+    const int chosen = framesSince[other] >= wait ? other : best;
     return chosen == 0 ? TubeDrawing::Pixels : TubeDrawing::Triangles;
 }
 
 void TubeDrawingChoice::record(TubeDrawing drawing, double seconds)
 {
+    if (scenes_.empty()) {
+        return;
+    }
+    Scene& scene = scenes_.back();
     const int d = index(drawing);
     // Half the weight on the newest frame: one frame slowed down by other work does not
     // turn the choice, and a view that changed for good does within a few frames.
-    seconds_[d] = seconds_[d] < 0.0 ? seconds : 0.5 * (seconds_[d] + seconds);
-    framesSince_[d] = 0;
-    ++framesSince_[1 - d];
+    scene.seconds[d] = scene.seconds[d] < 0.0 ? seconds : 0.5 * (scene.seconds[d] + seconds);
+    scene.framesSince[d] = 0;
+    ++scene.framesSince[1 - d];
 }
 
 void TubeDrawingChoice::fix(TubeDrawing drawing)

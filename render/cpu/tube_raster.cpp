@@ -11,6 +11,7 @@
 #include "render/cpu/tube_raster.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -28,11 +29,15 @@ namespace {
 constexpr int kMostSegments = 60;
 constexpr int kMostCorners = 4 * kMostSegments + 2;
 
-// From this many tubes on two threads rasterise, this many tubes at a time; a step of a
-// frame drawn in slices takes this many tubes.
+// From this many tubes on two threads rasterise, this many tubes at a time.
 constexpr std::size_t kThreadsFrom = 1024;
 constexpr std::size_t kBlock = 256;
-constexpr std::size_t kStepTubes = 32768;
+// A step of a frame drawn in slices takes about this long: as many tubes as the last steps'
+// time per tube gives (tubes long on screen take thousands of times longer than short ones),
+// between these many.
+constexpr double kStepSeconds = 0.015;
+constexpr std::size_t kFewestStepTubes = 2 * kBlock, kMostStepTubes = 32768;
+double secondsPerTube = 1.0e-6;
 
 // Corners are placed to 1/256 of a pixel, as the renderer places them; the centre of pixel
 // px lies at px * 256 + 128.
@@ -868,7 +873,11 @@ void TubeRaster::begin(const TubeSet& set, const FaceCulling& culling, const Tub
     for (std::size_t b = 0; b < blocks; ++b) {
         wholeOfBlock[b].clear();
     }
-    steps_ = set.count == 0 ? 0 : (set.count + kStepTubes - 1) / kStepTubes;
+    const double fit = kStepSeconds / secondsPerTube;
+    stepTubes_ = fit >= static_cast<double>(kMostStepTubes)
+                     ? kMostStepTubes
+                     : std::max(kFewestStepTubes, static_cast<std::size_t>(fit) / kBlock * kBlock);
+    steps_ = set.count == 0 ? 0 : (set.count + stepTubes_ - 1) / stepTubes_;
     groupTerms.clear();
     for (const Material& m : shading.materials) {
         groupTerms.push_back(materialTerms(shading.lighting, m, nullptr));
@@ -884,7 +893,8 @@ void TubeRaster::step(std::size_t k)
     const RingTables ring = ringTables(segments, set_.radius);
     const View view{&set_, &culling_, shading_, &ring, static_cast<int>(culling_.width),
                     static_cast<int>(culling_.height), culling_.rowParity};
-    const std::size_t perStep = kStepTubes / kBlock;
+    const auto stepStart = std::chrono::steady_clock::now();
+    const std::size_t perStep = stepTubes_ / kBlock;
     const std::size_t blocks = (set_.count + kBlock - 1) / kBlock;
     const std::size_t firstBlock = k * perStep, lastBlock = std::min(blocks, firstBlock + perStep);
     const std::size_t tubes = std::min(set_.count, lastBlock * kBlock) - firstBlock * kBlock;
@@ -925,6 +935,11 @@ void TubeRaster::step(std::size_t k)
             rasteriseTube(*work);
         }
     });
+    // The time a tube takes, for the size of the next steps: the newest step weighs half.
+    if (tubes > 0) {
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - stepStart).count();
+        secondsPerTube = 0.5 * secondsPerTube + 0.5 * std::max(seconds, 1.0e-9) / static_cast<double>(tubes);
+    }
 }
 
 void TubeRaster::finish(TubePixels& out)

@@ -44,7 +44,8 @@ struct TubePixels {
 };
 
 // The rasterising of one pass in steps, for a frame drawn in slices: begin, every step in
-// order (each a share of the tubes), then finish. Two threads share many tubes. One at a time.
+// order (each a share of the tubes, as many as take about 15 ms by the steps before), then
+// finish. Two threads share many tubes. One at a time.
 class TubeRaster {
 public:
     void begin(const TubeSet& set, const FaceCulling& culling, const TubeShading& shading);
@@ -57,6 +58,7 @@ private:
     FaceCulling culling_;
     const TubeShading* shading_ = nullptr;
     std::size_t steps_ = 0;
+    std::size_t stepTubes_ = 0;
 };
 
 // All steps at once.

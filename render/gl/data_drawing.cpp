@@ -174,6 +174,55 @@ void emitSurface(const DrawContext& c, const DrawRange& range, bool flatNormals)
     glEnd();
 }
 
+// The context of a lighter picture: other settings (fewer slices of tubes), or a grid of
+// fewer rows and columns with its own kept geometry, which is then drawn in full.
+DrawContext lighterContext(const DrawContext& c, const Settings& settings, const DataSet& data, GeometryStore& geometry)
+{
+    static const LighterPicture full;
+    return DrawContext{settings,    data,       c.geometryVersion, c.quadric,   c.diagnostics,
+                       c.reference, geometry,   c.secondEye,       c.plain,     c.buffers,
+                       c.tubeFrame, full,         c.coarseGrid,      c.figure};
+}
+
+void drawDisplayType(const DrawContext& c, const DrawRange& range, DisplayType type);
+
+// A lighter picture of the assisted drawing (lighter_picture.h): tubes of fewer slices or
+// as lines, grids and surfaces of every k-th row and column. False when the full picture is
+// to be drawn.
+bool drawLighter(const DrawContext& c, const DrawRange& range, DisplayType type)
+{
+    if (c.lighter.full() || c.reference || c.plain) {
+        return false;
+    }
+    if (type == DisplayType::Joined || type == DisplayType::Needled) {
+        Settings fewer = c.settings;
+        fewer.segments = c.lighter.tubeSegments(c.settings.segments);
+        const DrawContext lc = lighterContext(c, fewer, c.data, c.geometry);
+        glPushMatrix();
+        applyViewTransform(c.settings, c.figure.fit);
+        const bool drawn = drawTubesFast(lc, range, type, c.lighter.tubesAsLines(c.settings.segments));
+        glPopMatrix();
+        return drawn;
+    }
+    if (type == DisplayType::Grid || type == DisplayType::Filled) {
+        const int step = c.lighter.gridStep();
+        if (step <= 1) {
+            return false;
+        }
+        const DataSet& coarse = c.coarseGrid.of(c.data, step);
+        DrawRange coarseRange;
+        if (!drawRangeOf(coarse, type, coarseRange)) {
+            return true;
+        }
+        // The colours of the full data's heights.
+        coarseRange.coloring = range.coloring;
+        const DrawContext lc = lighterContext(c, c.settings, coarse, c.coarseGrid.geometry());
+        drawDisplayType(lc, coarseRange, type);
+        return true;
+    }
+    return false;
+}
+
 void drawDisplayType(const DrawContext& c, const DrawRange& range, DisplayType type)
 {
     const Settings& settings = c.settings;
@@ -206,6 +255,9 @@ void drawDisplayType(const DrawContext& c, const DrawRange& range, DisplayType t
     }
     case DisplayType::Joined:
     case DisplayType::Needled:
+        if (drawLighter(c, range, type)) {
+            break;
+        }
         // Each tube adds the centring translation itself.
         glPushMatrix();
         applyViewTransform(settings, c.figure.fit);
@@ -222,6 +274,9 @@ void drawDisplayType(const DrawContext& c, const DrawRange& range, DisplayType t
         break;
     case DisplayType::Grid:
     case DisplayType::Filled:
+        if (drawLighter(c, range, type)) {
+            break;
+        }
         glLineWidth(pixels);
         glPushMatrix();
         applyViewTransform(settings, c.figure.fit);

@@ -9,6 +9,7 @@
 #include "render/cpu/figure_fit.h"
 #include "render/cpu/figure_sizes.h"
 #include "render/cpu/geometry_cache.h"
+#include "render/cpu/lighter_picture.h"
 #include "render/cpu/second_eye.h"
 #include "render/cpu/tube_drawing_choice.h"
 
@@ -47,10 +48,12 @@ struct DrawContext {
     // copied into these buffers.
     bool plain;
     PlainBuffers& buffers;
-    // How filled tubes are drawn on the assisted drawing this frame (tube_drawing_choice.h),
-    // and where the drawing says that it drew them so.
-    TubeDrawing tubeDrawing;
-    bool& tubeDrawingUsed;
+    // How filled tubes are drawn on the assisted drawing this frame (tube_drawing_choice.h).
+    TubeFrame& tubeFrame;
+    // What of the full picture this frame draws (lighter_picture.h), and the lighter
+    // picture's rows and columns of a grid.
+    const LighterPicture& lighter;
+    CoarseGrid& coarseGrid;
     FigureFrame figure{};
 };
 

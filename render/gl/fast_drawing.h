@@ -11,6 +11,7 @@
 // Points, with the centring translation in force. Many smooth points of one colour are
 // drawn as the pixels they cover, each once at the depth that the nearest of them leaves:
 // they all have the same lit colour, so the picture and the depths are those of all points.
+// A lighter picture (c.lighter) draws an evenly spread share of every colour's points.
 void drawPointsFast(const DrawContext& c, const DrawRange& range);
 
 // Joined or needled line sets, with the view transform but not the centring in force.
@@ -18,7 +19,8 @@ void drawPointsFast(const DrawContext& c, const DrawRange& range);
 // others are drawn as meshes of one stack and one loop, filled ones with only the faces
 // turned towards the eye (the others are hidden behind them). Returns false, drawing nothing,
 // for thick tubes in the wire-outline state, whose outlines show every stack and loop.
-bool drawTubesFast(const DrawContext& c, const DrawRange& range, DisplayType displayType);
+// asLines: every tube a lit line of its width (the lighter picture).
+bool drawTubesFast(const DrawContext& c, const DrawRange& range, DisplayType displayType, bool asLines = false);
 
 // Surface grid or filled surface, with the centring translation and polygon mode in force.
 void drawSurfaceFast(const DrawContext& c, const DrawRange& range, DisplayType displayType);

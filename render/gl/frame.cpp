@@ -113,6 +113,7 @@ std::vector<unsigned char>& appendFrameBase(std::vector<unsigned char>& key, con
 std::vector<unsigned char> frameKey(const FrameInputs& in, const FrameState& state)
 {
     std::vector<unsigned char> key = settingsSnapshot(in.settings, kShown);
+    appendBytes(key, in.lighter.share);
     return appendFrameBase(key, in, state);
 }
 
@@ -128,6 +129,7 @@ std::vector<unsigned char> frameBase(const FrameInputs& in, const FrameState& st
     unturned.angleX = unturned.angleY = unturned.angleZ = 0.0f;
     unturned.scale = defaults.scale;
     std::vector<unsigned char> key = settingsSnapshot(unturned, kShown);
+    appendBytes(key, in.lighter.share);
     return appendFrameBase(key, in, state);
 }
 
@@ -147,6 +149,7 @@ FrameInputs withSettings(const FrameInputs& in, const Settings& settings)
     out.smoothSamples = in.smoothSamples;
     out.pixelScale = in.pixelScale;
     out.fitPicture = in.fitPicture;
+    out.lighter = in.lighter;
     return out;
 }
 
@@ -238,20 +241,31 @@ void displayFrame(const FrameInputs& live, FrameState& state)
     // The file name of a picture without a window is written in the type of the frame.
     setFrameTypeSize(textPixels(PictureScale{static_cast<double>(in.viewportHeight), in.pixelScale}, settings.textSize));
     const FigureFrame figure = figureOf(in, p);
-    // The tubes' drawing for this frame, chosen afresh for other data, tubes, window size or
-    // view mode; the frame's time counts for it when the tubes were drawn so and no kept
-    // geometry was built meanwhile.
-    std::vector<unsigned char> tubeKey = settingsSnapshot(in.settings, kGeometry);
-    appendFrameBase(tubeKey, in, state);
-    appendBytes(tubeKey, settings.stereoMode.raw);
-    appendBytes(tubeKey, settings.displayType.raw);
-    const TubeDrawing tubeDrawing = state.tubeChoice.next(tubeKey);
-    bool tubeDrawingUsed = false;
+    // The scene as the frames' times see it: other data, tubes, window size, view mode or a
+    // lighter picture of other tubes make other times. The tubes' drawing for this frame is
+    // chosen afresh for another scene; the frame's time counts for it when the tubes were
+    // drawn so and no kept geometry was built meanwhile.
+    std::vector<unsigned char> sceneKey = settingsSnapshot(in.settings, kGeometry);
+    appendFrameBase(sceneKey, in, state);
+    appendBytes(sceneKey, settings.stereoMode.raw);
+    appendBytes(sceneKey, settings.displayType.raw);
+    if (sceneKey != state.detailScene) {
+        state.detail.forget();
+        state.detailScene = sceneKey;
+    }
+    state.detail.setBudget(settings.frameBudget / 1000.0);
+    appendBytes(sceneKey, in.lighter.full());
+    appendBytes(sceneKey, in.lighter.tubeSegments(settings.segments));
+    appendBytes(sceneKey, in.lighter.tubesAsLines(settings.segments));
+    TubeFrame tubeFrame;
+    tubeFrame.choice = &state.tubeChoice;
+    tubeFrame.key = std::move(sceneKey);
+    tubeFrame.mayTry = state.tubeTrials || !in.lighter.full();
     const unsigned long buildsBefore = state.geometry.buildCount();
     const auto frameStart = std::chrono::steady_clock::now();
     const DrawContext context{settings,    in.data,     in.geometryVersion,     in.quadric,     diagnostics,
                               state.referenceDrawing,   state.geometry,         state.secondEye, plain,
-                              state.plainBuffers,       tubeDrawing,            tubeDrawingUsed, figure};
+                              state.plainBuffers,       tubeFrame,              in.lighter,     state.coarseGrid, figure};
     if (p.drawable && diagnostics) {
         std::printf("ratio = %lf radians = %lf wd2 = %lf ndfl = %lf\n", p.ratio, p.radians, p.wd2, p.ndfl);
     }
@@ -347,6 +361,10 @@ void displayFrame(const FrameInputs& live, FrameState& state)
     }
     if (frameSliceBudget() > 0.0) {
         state.slices.lastFrameSeconds = secondsSince(state.slices.begun);
+        if (!firstSlice) {
+            // A frame drawn in slices: its time is that of all its slices.
+            state.detail.record(in.lighter.share, state.slices.lastFrameSeconds);
+        }
         state.slices.restarted = false;
         if (state.slices.changedMeanwhile) {
             // The frame was finished with the view it began with: the changed one comes next.
@@ -391,7 +409,11 @@ void displayFrame(const FrameInputs& live, FrameState& state)
         keepShownPicture(in.viewportWidth, in.viewportHeight);  // a slow frame: the next may show progress
     }
     frameOutput.finishFrame();
-    if (tubeDrawingUsed && firstSlice && state.geometry.buildCount() == buildsBefore) {
-        state.tubeChoice.record(tubeDrawing, secondsSince(frameStart));
+    if (firstSlice && state.geometry.buildCount() == buildsBefore) {
+        const double seconds = secondsSince(frameStart);
+        if (tubeFrame.used) {
+            state.tubeChoice.record(tubeFrame.drawing, seconds);
+        }
+        state.detail.record(in.lighter.share, seconds);
     }
 }

@@ -8,6 +8,7 @@
 #include "core/data_set.h"
 #include "core/settings.h"
 #include "render/cpu/geometry_cache.h"
+#include "render/cpu/lighter_picture.h"
 #include "render/cpu/second_eye.h"
 #include "render/cpu/stereo_projection.h"
 #include "render/cpu/type_face.h"
@@ -51,6 +52,9 @@ struct FrameInputs {
     double pixelScale = 1.0;
     // The view is fitted to the picture even without the box (orvelle-render --fit).
     bool fitPicture = false;
+    // What of the full picture is drawn: a lighter picture while the view moves, the full
+    // one (the default) at rest. The full picture is the one to smooth, save or print.
+    LighterPicture lighter;
 };
 
 // What a display (a window, or a picture without one) keeps from frame to frame.
@@ -76,8 +80,15 @@ struct FrameState {
     std::size_t chunksMet = 0;
     SliceHistory slices;
     // How filled tubes are drawn (assisted drawing), chosen frame by frame from the frames'
-    // times.
+    // times while the view moves, by the tubes' size on screen at rest; tubeTrials: every
+    // frame is one of a run that follows the times (frames timed in a run).
     TubeDrawingChoice tubeChoice;
+    bool tubeTrials = false;
+    // The share of the next lighter picture, from the frames' times against the budget
+    // while moving; the lighter picture's grid.
+    DetailBudget detail;
+    std::vector<unsigned char> detailScene;  // what the detail's times are of
+    CoarseGrid coarseGrid;
 };
 
 // The display callback's work: one complete picture per call, in MonoView, Anaglyph,

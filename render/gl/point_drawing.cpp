@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cmath>
+#include <vector>
 
 #include "core/matrix_math.h"
 #include "render/cpu/point_splat.h"
@@ -107,12 +109,31 @@ void drawPointsFast(const DrawContext& c, const DrawRange& range)
     const double reach = smoothPointReach(size);
     const PassTransform t = currentTransform();
     double inverse[16];
-    const std::size_t count = cache.groups.size() == 1 ? cache.groups.front().count : 0;
+    std::size_t all = 0;
+    for (const ColorGroup& g : cache.groups) {
+        all += g.count;
+    }
+    // The lighter picture: the same share of each colour's points, from the start of its
+    // evenly spread sample.
+    // Points in the file's colours are drawn whole.
+    const double drawn = cache.pointColors.empty() ? c.lighter.pointShare() * static_cast<double>(all)
+                                                   : static_cast<double>(all);
+    const GeometryCache& sampled = drawn < static_cast<double>(all) ? c.geometry.keptPointSample() : cache;
+    const bool lighter = !sampled.sample.empty() && drawn < static_cast<double>(sampled.sample.size() / 3);
+    std::vector<ColorGroup> groups = lighter ? sampled.sampleGroups : cache.groups;
+    if (lighter) {
+        const double share = drawn / static_cast<double>(sampled.sample.size() / 3);
+        for (ColorGroup& g : groups) {
+            g.count = std::min(g.count, static_cast<std::size_t>(std::ceil(share * static_cast<double>(g.count))));
+        }
+    }
+    const std::size_t count = groups.size() == 1 ? groups.front().count : 0;
     glEnableClientState(GL_VERTEX_ARRAY);
     if (count >= kSplatFrom && cache.pointColors.empty() && smooth && reach <= kSplatReach &&
         affineInverse(t.modelview, inverse)) {
-        const SplatSource source = cache.points.empty() ? SplatSource{nullptr, range.data->coordArray.data(), count}
-                                                        : SplatSource{cache.points.data(), nullptr, count};
+        const SplatSource source = lighter ? SplatSource{sampled.sample.data(), nullptr, count}
+                                   : cache.points.empty() ? SplatSource{nullptr, range.data->coordArray.data(), count}
+                                                          : SplatSource{cache.points.data(), nullptr, count};
         const SplatResult* splat = splatThisPass(c.secondEye, source, t, static_cast<float>(reach));
         if (splat != nullptr) {
             useGroupMaterial(c.settings, cache.groups.front().colorIndex);
@@ -121,10 +142,10 @@ void drawPointsFast(const DrawContext& c, const DrawRange& range)
             drawSplattedPixels(t, splat->covered);
         }
     } else {
-        const GeometryCache& kept = c.geometry.keptPoints();
-        glVertexPointer(3, GL_FLOAT, 0, kept.points.data());
+        const GeometryCache& kept = lighter ? sampled : c.geometry.keptPoints();
+        glVertexPointer(3, GL_FLOAT, 0, lighter ? kept.sample.data() : kept.points.data());
         vertexColorArray(kept.pointColors);
-        for (const ColorGroup& g : kept.groups) {
+        for (const ColorGroup& g : groups) {
             useGroupMaterial(c.settings, g.colorIndex);
             drawArraysChunked(GL_POINTS, g.first, g.count, 1);
         }

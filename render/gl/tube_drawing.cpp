@@ -37,10 +37,10 @@ Point3d eyeInModel(const float m[16])
     return Point3d{inverse[12], inverse[13], inverse[14]};
 }
 
-// The on-screen width of the tubes when all of them are thin enough to be lines, else 0.
-// Expects the view transform without the centring in force, so that the data's centre
-// is the model origin.
-float thinTubeWidth(const GeometryCache& cache, float thickness)
+// The on-screen width of the tubes when all of them are thin enough to be lines (or asLines:
+// whatever their width, for the lighter picture), else 0. Expects the view transform without
+// the centring in force, so that the data's centre is the model origin.
+float thinTubeWidth(const GeometryCache& cache, float thickness, bool asLines)
 {
     const PassTransform t = currentTransform();
     const float* m = t.modelview;
@@ -52,6 +52,9 @@ float thinTubeWidth(const GeometryCache& cache, float thickness)
     }
     const double pixelsPerUnit = 0.5 * t.viewport[3] * t.projection[5];
     const double diameter = 2.0 * static_cast<double>(thickness) * scale * pixelsPerUnit;
+    if (asLines) {
+        return static_cast<float>(std::max(1.0, diameter / centreDepth));
+    }
     if (diameter / nearest > kThinTubePixels) {
         return 0.0f;
     }
@@ -317,17 +320,55 @@ void drawVisibleTubes(const DrawContext& c, const GeometryCache& cache, const Fa
     }
 }
 
+// Whether the tubes are large on screen, as a sample of them shows: then their triangles,
+// which the renderer fills faster than the processor's rasterising does, are tried first.
+bool largeOnScreen(const DrawContext& c, const GeometryCache& cache, const FaceCulling& culling)
+{
+    // Pixels a tube covers, on average, from which the triangles pay (measured: tubes a few
+    // pixels long and across rasterise faster on the processor).
+    constexpr double kLargeTubePixels = 200.0;
+    constexpr std::size_t kSampled = 256;
+    const float* m = culling.clipFromModel;
+    const auto window = [&](const Point3d& p, double& x, double& y, double& w) {
+        const double px = p.x, py = p.y, pz = p.z;
+        w = m[3] * px + m[7] * py + m[11] * pz + m[15];
+        x = (m[0] * px + m[4] * py + m[8] * pz + m[12]) / w * 0.5 * culling.width;
+        y = (m[1] * px + m[5] * py + m[9] * pz + m[13]) / w * 0.5 * culling.height;
+    };
+    // A unit across at depth w spans height / 2 times the y row's length (the projection's
+    // scale of y times the model-view's scale) over w pixels.
+    const double unitPixels = 0.5 * culling.height * std::sqrt(double(m[1]) * m[1] + double(m[5]) * m[5] + double(m[9]) * m[9]);
+    double area = 0.0;
+    std::size_t looked = 0;
+    const std::size_t step = std::max<std::size_t>(1, cache.tubes.size() / kSampled);
+    for (std::size_t t = 0; t < cache.tubes.size(); t += step, ++looked) {
+        Point3d a, b;
+        tubeSegmentEnds(c.data, cache.tubes[t], a, b);
+        double ax, ay, aw, bx, by, bw;
+        window(a, ax, ay, aw);
+        window(b, bx, by, bw);
+        if (!(aw > 0.0 && bw > 0.0)) {
+            return true;  // reaching behind the eye: large
+        }
+        const double across = 2.0 * c.settings.thickness * unitPixels * 2.0 / (aw + bw);
+        area += (std::hypot(bx - ax, by - ay) + across) * across;
+    }
+    return looked > 0 && area / static_cast<double>(looked) > kLargeTubePixels;
+}
+
 void drawTubeMeshes(const DrawContext& c, const GeometryCache& cache)
 {
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
     const FaceCulling culling = faceCulling();
     if (culling.on) {
-        if (c.tubeDrawing == TubeDrawing::Pixels && drawTubePixels(c, cache, culling)) {
-            c.tubeDrawingUsed = true;
+        const TubeDrawing drawing = c.tubeFrame.decide(largeOnScreen(c, cache, culling) ? TubeDrawing::Triangles
+                                                                                        : TubeDrawing::Pixels);
+        if (drawing == TubeDrawing::Pixels && drawTubePixels(c, cache, culling)) {
+            c.tubeFrame.used = true;
         } else {
             drawVisibleTubes(c, cache, culling);
-            c.tubeDrawingUsed = c.tubeDrawing == TubeDrawing::Triangles;
+            c.tubeFrame.used = drawing == TubeDrawing::Triangles;
         }
     } else if (const MeshArrays* mesh = c.geometry.keptTubeMesh()) {
         // The mesh's groups hold the tubes of the tube groups, in their order.
@@ -374,13 +415,13 @@ void drawTubeMeshes(const DrawContext& c, const GeometryCache& cache)
 
 }  // namespace
 
-bool drawTubesFast(const DrawContext& c, const DrawRange& range, DisplayType displayType)
+bool drawTubesFast(const DrawContext& c, const DrawRange& range, DisplayType displayType, bool asLines)
 {
     const GeometryCache& cache = c.geometry.geometryFor(range, displayType, geometryInputs(c));
     if (cache.tubes.empty()) {
         return true;
     }
-    const float width = thinTubeWidth(cache, c.settings.thickness);
+    const float width = thinTubeWidth(cache, c.settings.thickness, asLines);
     GLint polygonMode[2] = {GL_FILL, GL_FILL};
     glGetIntegerv(GL_POLYGON_MODE, polygonMode);
     if (width <= 0.0f && polygonMode[0] != GL_FILL) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <chrono>
 #include <cmath>
 #include <vector>
 
@@ -27,17 +28,40 @@ constexpr double kMostRestingShare = 0.02;
 int framesShown = 0;
 int displayCalls = 0;
 void (*windowFinish)() = nullptr;
+// The share of the full picture that each frame shown drew (1: the full picture), and when.
+std::vector<double> shownShares;
+std::vector<std::chrono::steady_clock::time_point> shownTimes;
+double callShare = 1.0;
 
 void countShownFrame()
 {
     ++framesShown;
+    shownShares.push_back(callShare);
     windowFinish();
+    shownTimes.push_back(std::chrono::steady_clock::now());
 }
 
 void countDisplayCall()
 {
     ++displayCalls;
+    callShare = displayFrameInputs().lighter.share;
     displayViewerFrame();
+}
+
+// A drag as a hand makes it: a press, a motion every 15 ms for 0.4 s, the release.
+int dragSteps = 0;
+std::chrono::steady_clock::time_point released;
+
+void dragStep(int)
+{
+    glutSetWindow(viewer.mainWindow);
+    if (++dragSteps < 27) {
+        onMotion(30 + dragSteps, 20);
+        glutTimerFunc(15, dragStep, 0);
+        return;
+    }
+    onMouse(GLUT_LEFT_BUTTON, GLUT_UP, 30 + dragSteps, 20);
+    released = std::chrono::steady_clock::now();
 }
 
 double processorSeconds()
@@ -210,6 +234,31 @@ TEST(Rest, TheLoopDrawsOnlyAfterChangesAndSleepsInBetween)
              EXPECT_FALSE(viewer.rotateControl->spinning());
          }},
         {"after the spin", 0.5, nullptr, expectRest},
+        // A budget no frame can keep: the lighter picture while the drag lasts, the full one
+        // once it has rested, and nothing after that.
+        {"a long drag", 1.2,
+         [] {
+             viewer.frameBudget = 1.0e-3f;
+             shownShares.clear();
+             shownTimes.clear();
+             dragSteps = 0;
+             onMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 30, 20);
+             glutTimerFunc(15, dragStep, 0);
+         },
+         [](const LoopRun& run) {
+             viewer.frameBudget = 40.0f;
+             ASSERT_GE(run.frames, 3);
+             int lighter = 0;
+             for (double share : shownShares) {
+                 lighter += share < 1.0 ? 1 : 0;
+             }
+             EXPECT_GE(lighter, 2) << "frames while the view moves draw the lighter picture";
+             EXPECT_EQ(shownShares.back(), 1.0) << "the last picture is the full one";
+             const double after = std::chrono::duration<double>(shownTimes.back() - released).count();
+             EXPECT_GT(after, 0.0) << "the full picture follows the release";
+             EXPECT_LT(after, 0.1 + 0.3) << "within the settle time and a frame";
+         }},
+        {"after the long drag", 1.0, nullptr, expectRest},
         // Every slice stops after one chunk: the frame takes several callbacks, asked for by
         // the frame itself, and ends in one picture.
         {"a frame drawn in slices", 2.0,

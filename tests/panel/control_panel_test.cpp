@@ -235,6 +235,8 @@ std::vector<Row> controlDisplayRows()
         bound(K::Button, 2, "Fit to window", nullptr, 910),
         bound(K::Button, 1, "Save picture", nullptr, 901),
         bound(K::Button, 1, "Save view", nullptr, 902),
+        bound(K::Checkbox, 1, "Lighter picture while moving", &v.lighterWhileMoving, -1),
+        spinner(1, "Frame budget while moving:", &v.frameBudget, -1, F, 10.0f, 1000.0f, 5.0f, true),
         plain(K::StaticText, 0, ""),
         bound(K::Button, 0, "Reset View", nullptr, 301),
         bound(K::Button, 0, "Quit", nullptr, 0),

@@ -206,6 +206,9 @@ int main(int argc, char** argv)
     if (options.tubesFixed) {
         state.tubeChoice.fix(options.tubes);
     }
+    // Frames timed in a run each may try the slower of the tubes' drawings now and then, as
+    // the viewer's frames do while the view moves.
+    state.tubeTrials = options.frames > 0;
     FrameInputs in{settings, data};
     in.viewportWidth = options.width * plan.scale;
     in.viewportHeight = options.height * plan.scale;

@@ -62,8 +62,19 @@ TEST(TubeDrawingChoice, FollowsAViewThatTurnsTheBalanceAndStartsOverForOtherScen
         run(choice, 3 * TubeDrawingChoice::kProbeEvery, [](TubeDrawing d) { return d == TubeDrawing::Pixels ? 0.05 : 0.02; });
     EXPECT_EQ(chosen.back(), TubeDrawing::Triangles);
     EXPECT_GT(count(chosen, TubeDrawing::Triangles), 2 * TubeDrawingChoice::kProbeEvery);
-    // Another scene is tried afresh.
+    // Another scene is tried afresh; the first is kept beside it, until more scenes than
+    // are kept come between.
     EXPECT_EQ(choice.next({4}), TubeDrawing::Pixels);
+    EXPECT_EQ(choice.next(kScene), TubeDrawing::Triangles);
+    for (unsigned char other = 10; other < 10 + TubeDrawingChoice::kKeptScenes; ++other) {
+        choice.next({other});
+    }
+    EXPECT_EQ(choice.next(kScene), TubeDrawing::Pixels);
+    // A picture at rest takes the drawing its tubes' size suggests, whatever the times.
+    EXPECT_EQ(choice.next(kScene, TubeDrawing::Triangles, false), TubeDrawing::Triangles);
+    EXPECT_EQ(choice.next(kScene, TubeDrawing::Pixels, false), TubeDrawing::Pixels);
+    // A scene not timed yet tries the suggested drawing first.
+    EXPECT_EQ(choice.next({99}, TubeDrawing::Triangles), TubeDrawing::Triangles);
     // A fixed drawing holds whatever the times.
     choice.fix(TubeDrawing::Triangles);
     EXPECT_EQ(count(run(choice, 5, [](TubeDrawing) { return 1.0; }), TubeDrawing::Triangles), 5);

@@ -471,6 +471,80 @@ TEST_F(FastPath, TubesThinnerThanAPixelBecomeLinesOfTheSameCoverage)
     expectSame(compare(), "tubes a few pixels across");
 }
 
+// The box of the pixels not of the background, and their mean colour.
+struct Drawn {
+    int x0 = kWidth, x1 = -1, y0 = kHeight, y1 = -1;
+    int count = 0;
+    double mean[3] = {0.0, 0.0, 0.0};
+};
+
+Drawn drawnPixels(const std::vector<unsigned char>& picture)
+{
+    Drawn d;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const unsigned char* px = &picture[(static_cast<std::size_t>(y) * kWidth + x) * 3];
+            if (px[0] == 255 && px[1] == 255 && px[2] == 255) {
+                continue;
+            }
+            d.x0 = std::min(d.x0, x);
+            d.x1 = std::max(d.x1, x);
+            d.y0 = std::min(d.y0, y);
+            d.y1 = std::max(d.y1, y);
+            ++d.count;
+            for (int c = 0; c < 3; ++c) {
+                d.mean[c] += px[c];
+            }
+        }
+    }
+    for (double& m : d.mean) {
+        m /= std::max(d.count, 1);
+    }
+    return d;
+}
+
+TEST_F(FastPath, TheLighterPictureKeepsTheViewTheColoursAndTheExtent)
+{
+    // Every display type at a twentieth of the full picture's work, in MonoView and with both
+    // eyes in one window: a sample of the points, a coarser grid, tubes of fewer slices or
+    // lines. The drawn pixels' box stays within 2% of the picture's size of the full one's,
+    // their colour about the full picture's.
+    const auto framed = [](double share) {
+        FrameInputs in = displayFrameInputs();
+        in.lighter.share = share;
+        startState(GL_FILL);
+        displayFrame(in, displayState);
+        return readOffscreenPicture(0);
+    };
+    for (const ViewMode mode : {ViewMode::Mono, ViewMode::SideBySide}) {
+        viewer.stereoMode = mode;
+        for (int type = 0; type < 5; ++type) {
+            // Points: enough to be drawn as the pixels they cover; grids: fine; tubes: many
+            // and about four pixels across.
+            loadGrid(type == 0 ? 300 : type >= 3 ? 120 : 30, type == 0 ? 300 : type >= 3 ? 120 : 30, 0);
+            setSetting(viewer.displayType, static_cast<DisplayType>(type));
+            setSetting(viewer.thickness, type == 0 ? 0.02f : 0.08f);
+            for (double share : {0.05, 0.3}) {
+                const std::string what = "view mode " + std::to_string(static_cast<int>(mode)) + ", type " +
+                                         std::to_string(type) + ", share " + std::to_string(share);
+                const Drawn full = drawnPixels(framed(1.0));
+                const Drawn lighter = drawnPixels(framed(share));
+                ASSERT_GT(full.count, 500) << what;
+                ASSERT_GT(lighter.count, 100) << what;
+                EXPECT_LE(lighter.count, full.count * (type == 0 ? 1.0 : 1.1)) << what << ": lighter";
+                EXPECT_LE(std::abs(lighter.x0 - full.x0), 0.02 * kWidth) << what;
+                EXPECT_LE(std::abs(lighter.x1 - full.x1), 0.02 * kWidth) << what;
+                EXPECT_LE(std::abs(lighter.y0 - full.y0), 0.02 * kHeight) << what;
+                EXPECT_LE(std::abs(lighter.y1 - full.y1), 0.02 * kHeight) << what;
+                for (int c = 0; c < 3; ++c) {
+                    EXPECT_NEAR(lighter.mean[c], full.mean[c], 25.0) << what << ", channel " << c;
+                }
+            }
+        }
+    }
+    viewer.stereoMode = ViewMode::Mono;
+}
+
 TEST_F(FastPath, KeptGeometryFollowsEveryChange)
 {
     loadGrid(6, 8, 2);
