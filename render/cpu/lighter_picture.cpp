@@ -29,15 +29,23 @@ bool LighterPicture::tubesAsLines(int segments) const
     return !full() && segments * share < 2.0;
 }
 
+double LighterPicture::lineShare(int segments) const
+{
+    // Lines of every tube cost about what the share at which they take over allows.
+    const double atLines = 2.0 / segments;
+    return tubesAsLines(segments) ? std::max(share / atLines, 1.0 / 64.0) : 1.0;
+}
+
 void DetailBudget::record(double share, double seconds)
 {
     if (!(seconds > 0.0)) {
         return;
     }
-    // Aim a little under the budget: frames vary, and one over it shows as a jolt. After a
-    // full frame the share is what its time allows; after a lighter one it moves at most by a
-    // factor of eight, so that one frame slowed by other work does not empty the next.
-    const double scale = 0.85 * budget_ / seconds;
+    // Aim at three quarters of the budget: frames vary, one over it shows as a jolt, and the
+    // event loop's own work between frames (the input, the panels) takes its share too.
+    // After a full frame the share is what its time allows; after a lighter one it moves at
+    // most by a factor of eight, so that one frame slowed by other work does not empty the next.
+    const double scale = 0.75 * budget_ / seconds;
     share_ = std::clamp(share >= 1.0 ? scale : share * std::clamp(scale, 1.0 / 8.0, 8.0), kLeastShare, 1.0);
 }
 

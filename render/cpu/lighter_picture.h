@@ -19,6 +19,8 @@ struct LighterPicture {
     // Tubes: fewer slices round each tube (never fewer than 4), then lines of the tubes' width.
     int tubeSegments(int segments) const;
     bool tubesAsLines(int segments) const;
+    // Of the lines, the share drawn (every k-th line), when even all lines are too many.
+    double lineShare(int segments) const;
 };
 
 // Chooses the share of the lighter frames from the frames' own times: each lighter frame's

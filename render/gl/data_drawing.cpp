@@ -200,7 +200,8 @@ bool drawLighter(const DrawContext& c, const DrawRange& range, DisplayType type)
         const DrawContext lc = lighterContext(c, fewer, c.data, c.geometry);
         glPushMatrix();
         applyViewTransform(c.settings, c.figure.fit);
-        const bool drawn = drawTubesFast(lc, range, type, c.lighter.tubesAsLines(c.settings.segments));
+        const bool drawn = drawTubesFast(lc, range, type, c.lighter.tubesAsLines(c.settings.segments),
+                                         c.lighter.lineShare(c.settings.segments));
         glPopMatrix();
         return drawn;
     }

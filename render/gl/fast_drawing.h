@@ -19,8 +19,10 @@ void drawPointsFast(const DrawContext& c, const DrawRange& range);
 // others are drawn as meshes of one stack and one loop, filled ones with only the faces
 // turned towards the eye (the others are hidden behind them). Returns false, drawing nothing,
 // for thick tubes in the wire-outline state, whose outlines show every stack and loop.
-// asLines: every tube a lit line of its width (the lighter picture).
-bool drawTubesFast(const DrawContext& c, const DrawRange& range, DisplayType displayType, bool asLines = false);
+// asLines: every tube a lit line of its width (the lighter picture), and of those lines only
+// the share lineShare, evenly spread.
+bool drawTubesFast(const DrawContext& c, const DrawRange& range, DisplayType displayType, bool asLines = false,
+                   double lineShare = 1.0);
 
 // Surface grid or filled surface, with the centring translation and polygon mode in force.
 void drawSurfaceFast(const DrawContext& c, const DrawRange& range, DisplayType displayType);

@@ -61,35 +61,72 @@ float thinTubeWidth(const GeometryCache& cache, float thickness, bool asLines)
     return static_cast<float>(diameter / centreDepth);
 }
 
-// The normal of each thin line's vertex from first to end: the tube's surface normal that
-// faces the eye, the one that the middle of the tube's picture shows.
-void lineNormals(const GeometryCache& cache, const Point3d& eye, std::size_t first, std::size_t end)
+// The normal of a thin line's vertex k: the tube's surface normal that faces the eye at
+// (ex, ey, ez), the one that the middle of the tube's picture shows.
+inline void lineNormal(const GeometryCache& cache, float ex, float ey, float ez, std::size_t k, float* n)
 {
-    scratchNormals.resize((end - first) * 3);
-    const float* p = &cache.lineVertices[first * 3];
-    const std::int16_t* t = &cache.lineTangents[first * 3];
+    const float* p = &cache.lineVertices[k * 3];
+    const std::int16_t* t = &cache.lineTangents[k * 3];
     constexpr float unit = static_cast<float>(1.0 / kTangentUnit);
-    float* n = scratchNormals.data();
-    const float ex = static_cast<float>(eye.x), ey = static_cast<float>(eye.y), ez = static_cast<float>(eye.z);
-    for (std::size_t k = first; k < end; ++k, p += 3, t += 3, n += 3) {
-        const float d[3] = {t[0] * unit, t[1] * unit, t[2] * unit};
-        const float wx = ex - p[0], wy = ey - p[1], wz = ez - p[2];
-        const float along = wx * d[0] + wy * d[1] + wz * d[2];
-        n[0] = wx - along * d[0];
-        n[1] = wy - along * d[1];
-        n[2] = wz - along * d[2];
-        if (n[0] * n[0] + n[1] * n[1] + n[2] * n[2] <= 1.0e-12f * (wx * wx + wy * wy + wz * wz)) {
-            // Seen end-on: the cap faces the eye.
-            n[0] = wx;
-            n[1] = wy;
-            n[2] = wz;
-        }
+    const float d[3] = {t[0] * unit, t[1] * unit, t[2] * unit};
+    const float wx = ex - p[0], wy = ey - p[1], wz = ez - p[2];
+    const float along = wx * d[0] + wy * d[1] + wz * d[2];
+    n[0] = wx - along * d[0];
+    n[1] = wy - along * d[1];
+    n[2] = wz - along * d[2];
+    if (n[0] * n[0] + n[1] * n[1] + n[2] * n[2] <= 1.0e-12f * (wx * wx + wy * wy + wz * wz)) {
+        // Seen end-on: the cap faces the eye.
+        n[0] = wx;
+        n[1] = wy;
+        n[2] = wz;
     }
 }
 
+// The normals of the thin lines' vertices from first to end.
+void lineNormals(const GeometryCache& cache, const Point3d& eye, std::size_t first, std::size_t end)
+{
+    scratchNormals.resize((end - first) * 3);
+    float* n = scratchNormals.data();
+    const float ex = static_cast<float>(eye.x), ey = static_cast<float>(eye.y), ez = static_cast<float>(eye.z);
+    for (std::size_t k = first; k < end; ++k, n += 3) {
+        lineNormal(cache, ex, ey, ez, k, n);
+    }
+}
+
+// Every stride-th line of the indices given, its vertices' positions, normals and colours
+// gathered, so that the renderer is handed only the vertices they use.
+std::vector<float> gatheredPositions;
+std::vector<std::uint8_t> gatheredColors;
+
+void drawEveryStrideLine(const GeometryCache& cache, const Point3d& eye, const std::uint32_t* indices,
+                         std::size_t count, std::size_t stride)
+{
+    gatheredPositions.clear();
+    scratchNormals.clear();
+    gatheredColors.clear();
+    const float ex = static_cast<float>(eye.x), ey = static_cast<float>(eye.y), ez = static_cast<float>(eye.z);
+    for (std::size_t k = 0; k + 1 < count; k += 2 * stride) {
+        for (std::size_t end = 0; end < 2; ++end) {
+            const std::size_t v = indices[k + end];
+            gatheredPositions.insert(gatheredPositions.end(), &cache.lineVertices[v * 3], &cache.lineVertices[v * 3] + 3);
+            float n[3];
+            lineNormal(cache, ex, ey, ez, v, n);
+            scratchNormals.insert(scratchNormals.end(), n, n + 3);
+            if (!cache.lineColors.empty()) {
+                gatheredColors.insert(gatheredColors.end(), &cache.lineColors[v * 4], &cache.lineColors[v * 4] + 4);
+            }
+        }
+    }
+    glVertexPointer(3, GL_FLOAT, 0, gatheredPositions.data());
+    glNormalPointer(GL_FLOAT, 0, scratchNormals.data());
+    vertexColorArray(gatheredColors);
+    glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(gatheredPositions.size() / 3));
+}
+
 // Lit lines in place of thin tubes. The normals depend on the eye, so they are worked out
-// per frame, a chunk at a time over the vertices that the chunk's lines use.
-void drawThinTubes(const DrawContext& c, float width)
+// per frame, a chunk at a time over the vertices that the chunk's lines use. stride: every
+// stride-th line only (the lighter picture), spread along every set.
+void drawThinTubes(const DrawContext& c, float width, std::size_t stride = 1)
 {
     const GeometryCache& cache = c.geometry.keptThinLines();
     float m[16];
@@ -111,6 +148,12 @@ void drawThinTubes(const DrawContext& c, float width)
             }
             const std::uint32_t* indices = &cache.lineIndices[g.first + done];
             const std::size_t n = std::min(kChunk, g.count - done);
+            if (stride > 1) {
+                drawEveryStrideLine(cache, eye, indices, n, stride);
+                handOver();
+                chunkDrawn();
+                continue;
+            }
             const auto bounds = std::minmax_element(indices, indices + n);
             const std::uint32_t low = *bounds.first;
             lineNormals(cache, eye, low, static_cast<std::size_t>(*bounds.second) + 1);
@@ -415,7 +458,8 @@ void drawTubeMeshes(const DrawContext& c, const GeometryCache& cache)
 
 }  // namespace
 
-bool drawTubesFast(const DrawContext& c, const DrawRange& range, DisplayType displayType, bool asLines)
+bool drawTubesFast(const DrawContext& c, const DrawRange& range, DisplayType displayType, bool asLines,
+                   double lineShare)
 {
     const GeometryCache& cache = c.geometry.geometryFor(range, displayType, geometryInputs(c));
     if (cache.tubes.empty()) {
@@ -430,7 +474,7 @@ bool drawTubesFast(const DrawContext& c, const DrawRange& range, DisplayType dis
     glPushMatrix();
     glTranslated(c.data.tx, c.data.ty, c.data.tz);
     if (width > 0.0f) {
-        drawThinTubes(c, width);
+        drawThinTubes(c, width, lineShare < 1.0 ? static_cast<std::size_t>(std::lround(1.0 / lineShare)) : 1);
     } else {
         drawTubeMeshes(c, cache);
     }
