@@ -4,7 +4,7 @@
 # and the goals they are held against; at the size of the first figures (1x) and at ten times it (10x).
 #   bench/run.sh [FRAMES]        FRAMES timed frames per case (default 10)
 # Environment (bench/README.md has the details): BENCH_SIZES (1x, 10x or both, default both),
-# BENCH_CASES (points, filled, joined, walks, first, lines, viewer, memory, stereo, smooth; default all), BENCH_VTK (0 leaves
+# BENCH_CASES (points, filled, joined, walks, first, lines, viewer, motion, memory, stereo, smooth; default all), BENCH_VTK (0 leaves
 # VTK out), BENCH_ROUNDS (rounds of the frame-time cases, the least median counts; default 5),
 # BENCH_ROUNDS_10X (the same for 10x, default BENCH_ROUNDS), BENCH_BUILD (build folder, default
 # build-bench), BENCH_TIMEOUT (seconds one command may take, default 150), BENCH_TIMEOUT_10X (the same
@@ -49,10 +49,10 @@ for s in ${BENCH_SIZES:-1x,10x}; do
     size_on[$s]=1
   done
 done
-for c in ${BENCH_CASES:-points,filled,joined,walks,first,lines,viewer,memory,stereo,smooth}; do
+for c in ${BENCH_CASES:-points,filled,joined,walks,first,lines,viewer,motion,memory,stereo,smooth}; do
   for c in ${c//,/ }; do
-    [[ $c =~ ^(points|filled|joined|walks|first|lines|viewer|memory|stereo|smooth)$ ]] ||
-      usage "BENCH_CASES takes points, filled, joined, walks, first, lines, viewer, memory, stereo and smooth, not '$c'"
+    [[ $c =~ ^(points|filled|joined|walks|first|lines|viewer|motion|memory|stereo|smooth)$ ]] ||
+      usage "BENCH_CASES takes points, filled, joined, walks, first, lines, viewer, motion, memory, stereo and smooth, not '$c'"
     case_on[$c]=1
   done
 done
@@ -61,7 +61,7 @@ sizes=() scenes=() cases=()
 for s in 1x 10x; do
   [ -z "${size_on[$s]:-}" ] || sizes+=("$s")
 done
-for c in points filled joined walks first lines viewer memory stereo smooth; do
+for c in points filled joined walks first lines viewer motion memory stereo smooth; do
   [ -z "${case_on[$c]:-}" ] || cases+=("$c")
 done
 for c in points filled joined walks; do
@@ -70,7 +70,7 @@ done
 [ ${#sizes[@]} -gt 0 ] && [ ${#cases[@]} -gt 0 ] || usage "BENCH_SIZES and BENCH_CASES name nothing"
 # Wants SIZE CASE: whether that case runs at that size (lines, memory, stereo and smooth are 1x only).
 wants() {
-  [ -n "${size_on[$1]:-}" ] && [ -n "${case_on[$2]:-}" ] && { [ "$1" = 1x ] || [[ $2 =~ ^(points|filled|joined|walks|first|viewer)$ ]]; }
+  [ -n "${size_on[$1]:-}" ] && [ -n "${case_on[$2]:-}" ] && { [ "$1" = 1x ] || [[ $2 =~ ^(points|filled|joined|walks|first|viewer|motion)$ ]]; }
 }
 
 # --- what it needs -------------------------------------------------------------------------------
@@ -114,7 +114,7 @@ for s in "${sizes[@]}"; do
   for c in points filled joined walks; do
     # The points file also serves the first picture, the viewer, and at 1x the line sets and
     # memory; at 10x the viewer draws the surface too. The stereo modes take all three scenes.
-    if wants "$s" "$c" || { { wants "$s" stereo || wants "$s" smooth; } && [ "$c" != walks ]; } || { [ "$c" = points ] && { wants "$s" first || wants "$s" lines ||
+    if wants "$s" "$c" || wants "$s" motion || { { wants "$s" stereo || wants "$s" smooth; } && [ "$c" != walks ]; } || { [ "$c" = points ] && { wants "$s" first || wants "$s" lines ||
          wants "$s" viewer || wants "$s" memory; }; } || { [ "$s-$c" = 10x-filled ] && wants "$s" viewer; }; then
       read -r shape sets points <<< "${case_data[$s-$c]}"
       ensure_data "$shape" "$sets" "$points" "$out/${case_file[$s-$c]}"
@@ -123,7 +123,12 @@ for s in "${sizes[@]}"; do
 done
 
 # VTK and the viewer draw into windows of a private X server; orvelle-render needs no display.
-if [ "$with_vtk" = 1 ] || wants 1x viewer || wants 10x viewer; then
+# The viewer while the view moves reads 10^8 points besides.
+if wants 10x motion; then
+  ensure_data shell 1000 100000 "$out/points-100x.dat"
+fi
+
+if [ "$with_vtk" = 1 ] || wants 1x viewer || wants 10x viewer || wants 10x motion; then
   read -r display xvfb_pid < <("$root/scripts/start_xvfb.sh")
   trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
   export DISPLAY=$display
@@ -371,6 +376,29 @@ if [ -n "${size_on[10x]:-}" ]; then
       viewer_10x[$c]=$(sed -n 's/^frames-per-second: //p' <<< "${viewer_10x[$c]}" | grep . || echo failed)
     done
   fi
+  # The viewer while held keys turn the view (the lighter picture) and once they stop (the
+  # full picture): 10^7 and 10^8 points, the surface and both kinds of 10^5 tubes, in MonoView
+  # and the colour anaglyph.
+  motion_cases=(points points100 filled joined walks)
+  declare -A motion_file=([points]=points-10x.dat [points100]=points-100x.dat [filled]=surface-10x.dat
+    [joined]=segments-10x.dat [walks]=walks-10x.dat)
+  declare -A motion_display=([points]=points [points100]=points [filled]=filled [joined]=joined [walks]=joined)
+  declare -A motion_name=([points]="10^7 points" [points100]="10^8 points" [filled]="3162x3162 surface"
+    [joined]="10^5 joined tubes" [walks]="10^5 walk tubes")
+  declare -A motion_fps motion_full motion_after motion_peak
+  if wants 10x motion; then
+    for c in "${motion_cases[@]}"; do
+      for view in mono color-anaglyph; do
+        figures=$("$here/viewer_motion.sh" "$build/orvelle" "$out/${motion_file[$c]}" 10 "${motion_display[$c]}" "$view") ||
+          true
+        echo "${motion_name[$c]} in the viewer, $view, turned by held keys: $(tr '\n' ' ' <<< "$figures")"
+        motion_fps[$c-$view]=$(sed -n 's/^frames-per-second: //p' <<< "$figures" | grep . || echo failed)
+        motion_full[$c-$view]=$(sed -n 's/^full-frame-s: //p' <<< "$figures" | grep . || echo failed)
+        motion_after[$c-$view]=$(sed -n 's/^full-picture-after-release-s: //p' <<< "$figures" | grep . || echo failed)
+        motion_peak[$c-$view]=$(sed -n 's/^peak-memory-mb: //p' <<< "$figures" | grep . || echo failed)
+      done
+    done
+  fi
   for c in "${scenes[@]}"; do
     file=$out/${case_file[10x-$c]}
     read -r sets points < "$file"
@@ -442,6 +470,24 @@ if [ -n "${size_on[10x]:-}" ]; then
       printf '%-36s %8s /s %11s %8s   %-34s %s\n' "${case_name[10x-points]} in the viewer as $c" "${viewer_10x[$c]}" \
         "-" "-" "${viewer_10x[$c]} frames/s >= 5" "$(goal "${viewer_10x[$c]}" '>=' 5)"
     done
+  fi
+  if wants 10x motion; then
+    # At least 25 frames a second in MonoView, 20 with two eyes and for 10^8 points; the full
+    # picture after the keys stop within its own frame's time and 0.1 s.
+    for c in "${motion_cases[@]}"; do
+      for view in mono color-anaglyph; do
+        least=25
+        [ "$view" = mono ] && [ "$c" != points100 ] || least=20
+        printf '%-36s %8s /s %11s %8s   %-34s %s\n' "${motion_name[$c]}, moving, $view" "${motion_fps[$c-$view]}" \
+          "-" "-" "frames/s >= $least" "$(goal "${motion_fps[$c-$view]}" '>=' "$least")"
+        most=$(awk -v f="${motion_full[$c-$view]}" 'BEGIN { if (f ~ /^[0-9.]+$/) printf "%.2f", f + 0.1; else print "-" }')
+        printf '%-36s %9s s %11s %8s   %-34s %s\n' "  full picture after release" "${motion_after[$c-$view]}" "-" "-" \
+          "<= frame ${motion_full[$c-$view]} s + 0.1" "$(goal "${motion_after[$c-$view]}" '<=' "$most")"
+      done
+    done
+    peak100=$(printf '%s\n' "${motion_peak[points100-mono]}" "${motion_peak[points100-color-anaglyph]}" | largest)
+    printf '%-36s %8s MB %11s %8s   %-34s %s\n' "peak memory, 10^8 points, viewer" "$peak100" "-" "-" \
+      "<= 3700 MB (100 + 36 a point)" "$(goal "$peak100" '<=' 3700)"
   fi
   declare -A memory_name=([points]="peak memory, 10^7 points" [filled]="peak memory, 3162x3162 surface"
     [joined]="peak memory, 10^5 joined tubes" [walks]="peak memory, 10^5 walk tubes")

@@ -7,7 +7,8 @@
 # swap of the process is recorded with a probe on glXSwapBuffers, on the same clock as the
 # keys' times.
 #   bench/viewer_motion.sh ORVELLE FILE SECONDS DISPLAY_TYPE VIEW_MODE
-# Prints "frames-per-second: F" (swaps while the keys come, after the first second),
+# Prints "full-frame-s: S" (from the one key to the last swap it brought), "frames-per-second:
+# F" (swaps while the keys come, after the first second),
 # "full-picture-after-release-s: T" (from the last key to the last swap; 0 when the last
 # frame of the keys was the full picture already, as it is when that fits the budget) and
 # "peak-memory-mb: P" (the process's resident high-water mark, 10^6 bytes), or one line
@@ -64,7 +65,7 @@ wait_until_resting() {
 "$viewer" --display "$display_type" --view "$view" "$file" > "$work/out.txt" 2> "$work/err.txt" &
 pid=$!
 deadline=$((SECONDS + patience))
-until grep -q "^fnTrf.nx = " "$work/out.txt"; do
+until grep -qs "^fnTrf.nx = " "$work/out.txt"; do
   kill -0 "$pid" 2> /dev/null || { echo "no viewer figure: orvelle ended: $(head -3 "$work/err.txt" | tr "\n" " ")"; exit 1; }
   [ $SECONDS -lt $deadline ] || { echo "no viewer figure: the file was not loaded within $patience s"; exit 1; }
   sleep 0.2
@@ -76,6 +77,9 @@ display=$(xdotool search --name '^Orvelle<no stereo>$' | head -1)
 perf record -q -e "$event" -k mono -p "$pid" -o "$work/swaps.data" > /dev/null 2>&1 &
 recorder=$!
 sleep 1
+single=$(now)
+xdotool key --window "$display" y 2> /dev/null
+wait_until_resting
 start=$(now)
 xdotool key --window "$display" --delay 2 --repeat $((seconds * 500)) y 2> /dev/null
 keys_end=$(now)
@@ -86,11 +90,12 @@ wait "$recorder" 2> /dev/null
 recorder=""
 perf script -i "$work/swaps.data" -F time 2> /dev/null | tr -d ' :' > "$work/times.txt"
 peak=$(awk '/^VmHWM:/ { printf "%.1f", $2 * 1024 / 1e6 }' "/proc/$pid/status")
-awk -v s="$start" -v e="$keys_end" -v peak="$peak" '
-  { t = $1 + 0; if (t >= s + 1 && t <= e) n++; if (t > last) last = t }
+awk -v one="$single" -v s="$start" -v e="$keys_end" -v peak="$peak" '
+  { t = $1 + 0; if (t >= s + 1 && t <= e) n++; if (t > last) last = t; if (t > one && t < s && t > full) full = t }
   END {
-    if (n == 0 || last == 0) { print "no viewer figure: no frames recorded"; exit 1 }
+    if (n == 0 || last == 0 || full == 0) { print "no viewer figure: no frames recorded"; exit 1 }
+    printf "full-frame-s: %.2f\n", full - one
     printf "frames-per-second: %.2f\n", n / (e - s - 1)
-    printf "full-picture-after-release-s: %.2f\n", last > e ? last - e : 0
+    printf "full-picture-after-release-s: %.2f\n", (last > e ? last - e : 0)
     printf "peak-memory-mb: %s\n", peak
   }' "$work/times.txt"
