@@ -11,7 +11,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 Clock::time_point lastChange;
-Clock::time_point changeBefore;
 bool settleTimerSet = false;
 bool lastFrameLighter = false;
 
@@ -38,19 +37,12 @@ void onSettleTimer(int)
 
 }  // namespace
 
-bool movingAt(Clock::time_point before, Clock::time_point last, Clock::time_point now)
-{
-    return secondsBetween(before, last) < kSettleSeconds && secondsBetween(last, now) < kSettleSeconds;
-}
-
 void noteViewChange()
 {
-    changeBefore = lastChange;
     lastChange = Clock::now();
-    // The frame drawn for a change while moving is the lighter picture: the full one follows
-    // when the changes stop (the toolkit's timers run only while its loop does). A change
-    // alone is drawn in full at once.
-    if (!settleTimerSet && viewMoving() && glutGet(GLUT_INIT_STATE) && glutGetWindow() != 0) {
+    // The frame drawn for a change is the lighter picture: the full one follows when the
+    // changes stop (the toolkit's timers run only while its loop does).
+    if (!settleTimerSet && viewer.lighterWhileMoving != 0 && glutGet(GLUT_INIT_STATE) && glutGetWindow() != 0) {
         settleTimerSet = true;
         glutTimerFunc(static_cast<unsigned>(kSettleSeconds * 1000.0) + 1, onSettleTimer, 0);
     }
@@ -63,5 +55,5 @@ void noteFrameDrawn(bool lighter)
 
 bool viewMoving()
 {
-    return viewer.lighterWhileMoving != 0 && movingAt(changeBefore, lastChange, Clock::now());
+    return viewer.lighterWhileMoving != 0 && secondsBetween(lastChange, Clock::now()) < kSettleSeconds;
 }

@@ -36,28 +36,14 @@ double smoothPointReach(float size)
 // stopped in it, and draws nothing more).
 const SplatResult* splatThisPass(SecondEye& secondEye, const SplatSource& points, const PassTransform& t, float reach)
 {
-    constexpr int kKeptPasses = 4;
-    static SplatResult found[kKeptPasses + 1];
-    static SliceWork foundWork[kKeptPasses];
-    static std::size_t foundSteps[kKeptPasses];
+    static KeptPassWork<SplatResult> kept;
     static SplatSteps splat;
     static SliceWork splatBegun;
     static bool splatHasSecond = false;
-    const int pass = slicedFramePass() >= 0 && slicedFramePass() < kKeptPasses ? slicedFramePass() : kKeptPasses;
-    SplatResult& out = found[pass];
-    if (pass < kKeptPasses && foundWork[pass].reusable()) {
-        for (std::size_t k = 0; k < foundSteps[pass]; ++k) {
-            chunkSkipped();
-        }
+    SplatResult& out = kept.result();
+    if (kept.foundBefore()) {
         return &out;
     }
-    const auto keep = [&](std::size_t steps) {
-        if (pass < kKeptPasses) {
-            foundWork[pass].done();
-            foundSteps[pass] = steps;
-        }
-        return &out;
-    };
     float clipFromModel[16];
     multiplyMatrices(t.projection, t.modelview, clipFromModel);
     const DrawnArrays drawn{points.floats != nullptr ? static_cast<const void*>(points.floats) : points.doubles, nullptr,
@@ -68,7 +54,8 @@ const SplatResult* splatThisPass(SecondEye& secondEye, const SplatSource& points
         out.passed.swap(secondEye.splatFound.passed);
         out.covered.swap(secondEye.splatFound.covered);
         ++secondEye.sharedPasses;
-        return keep(0);
+        kept.found(0);
+        return &out;
     }
     if (frameSliceStopped()) {
         return nullptr;
@@ -81,18 +68,12 @@ const SplatResult* splatThisPass(SecondEye& secondEye, const SplatSource& points
                     t.viewport[3], reach, rows);
         splatBegun.done();
     }
-    for (std::size_t k = 0; k < splat.steps(); ++k) {
-        if (chunkSkipped()) {
-            continue;
-        }
-        splat.step(k);
-        chunkDrawn();
-    }
-    if (frameSliceStopped()) {
+    if (!runChunkedSteps(splat.steps(), [&](std::size_t k) { splat.step(k); })) {
         return nullptr;
     }
     splat.finish(out, splatHasSecond ? &secondEye.splatFound : nullptr);
-    return keep(splat.steps());
+    kept.found(splat.steps());
+    return &out;
 }
 
 }  // namespace
@@ -129,7 +110,10 @@ void drawPointsFast(const DrawContext& c, const DrawRange& range)
     }
     const std::size_t count = groups.size() == 1 ? groups.front().count : 0;
     glEnableClientState(GL_VERTEX_ARRAY);
-    if (count >= kSplatFrom && cache.pointColors.empty() && smooth && reach <= kSplatReach &&
+    // The lighter picture's points are splatted however few: the renderer's smooth points cost
+    // tens of milliseconds for some ten thousand, and the share would fall further and further.
+    if ((count >= kSplatFrom || (lighter && count > 0)) && cache.pointColors.empty() && smooth &&
+        reach <= kSplatReach &&
         affineInverse(t.modelview, inverse)) {
         const SplatSource source = lighter ? SplatSource{sampled.sample.data(), nullptr, count}
                                    : cache.points.empty() ? SplatSource{nullptr, range.data->coordArray.data(), count}
