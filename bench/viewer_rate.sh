@@ -23,8 +23,6 @@ case $display_type in
   points) type_row=0 ;; joined) type_row=1 ;; needled) type_row=2 ;; grid) type_row=3 ;; filled) type_row=4 ;;
   *) echo "no viewer rate: unknown display type $display_type"; exit 1 ;;
 esac
-library=/usr/lib/x86_64-linux-gnu/libGLX.so.0
-event=probe_libGLX:glXSwapBuffers
 
 for tool in perf xdotool; do
   command -v "$tool" > /dev/null || { echo "no viewer rate: $tool is not installed"; exit 1; }
@@ -37,14 +35,12 @@ keys=""
 cleanup() {
   [ -n "$keys" ] && kill "$keys" 2> /dev/null
   [ -n "$pid" ] && kill "$pid" 2> /dev/null
-  perf probe -q -d "$event" 2> /dev/null
+  drop_swap_probe
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-perf probe -q -d "$event" 2> /dev/null
-perf probe -q -x "$library" glXSwapBuffers 2> "$work/probe.log" ||
-  { echo "no viewer rate: the swap probe could not be set ($(head -1 "$work/probe.log"))"; exit 1; }
+source "$here/swap_probe.sh"
+set_swap_probe "no viewer rate"
 
 mkdir "$work/data"
 ln -s "$(realpath "$file")" "$work/data/$(basename "$file")"
@@ -91,6 +87,6 @@ sleep 5  # the kept geometry is built in the first frames
 xdotool key --window "$display" --delay 2 --repeat $((seconds * 600)) y 2> /dev/null &
 keys=$!
 sleep 1
-count=$(perf stat -x, -e "$event" -p "$pid" sleep "$seconds" 2>&1 | awk -F, -v e="$event" '$3 == e { print $1 }')
+count=$(perf stat -x, -e "$swap_event" -p "$pid" sleep "$seconds" 2>&1 | awk -F, -v e="$swap_event" '$3 == e { print $1 }')
 [[ $count =~ ^[0-9]+$ ]] || { echo "no viewer rate: perf counted nothing ($count)"; exit 1; }
 awk -v n="$count" -v s="$seconds" 'BEGIN { printf "frames-per-second: %.2f\n", n / s }'

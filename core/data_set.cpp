@@ -214,3 +214,24 @@ void drawnBox(const DataSet& data, double low[3], double high[3])
         high[a] = rawToCube(data.rawMax[a], mapping) + centring[a];
     }
 }
+
+void copyPlacement(const DataSet& from, DataSet& to)
+{
+    to.loadedFormat = from.loadedFormat;
+    to.scaleFactor = from.scaleFactor;
+    to.sx = from.sx;
+    to.sy = from.sy;
+    to.sz = from.sz;
+    to.tx = from.tx;
+    to.ty = from.ty;
+    to.tz = from.tz;
+    to.xmin = from.xmin;
+    to.ymin = from.ymin;
+    to.zmin = from.zmin;
+    for (int a = 0; a < 3; ++a) {
+        to.rawMin[a] = from.rawMin[a];
+        to.rawMax[a] = from.rawMax[a];
+        to.rawScale[a] = from.rawScale[a];
+        to.axisNames[a] = from.axisNames[a];
+    }
+}

@@ -58,6 +58,10 @@ AxisMapping rawAxis(const DataSet& data, int axis);
 // centring translation, so that its centre is the origin of the view before any shift.
 void drawnBox(const DataSet& data, double low[3], double high[3]);
 
+// Gives to the format and what the normalisation found of from (its scales, centring
+// translation, minima, raw axes and the axes' names), not the points or the dimensions.
+void copyPlacement(const DataSet& from, DataSet& to);
+
 // Per-axis bounds of raw or normalised data, x, y, z.
 struct Bounds {
     double min[3];

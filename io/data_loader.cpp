@@ -124,23 +124,7 @@ NormaliseReport installLoad(LoadResult& result, DataSet& shown, AxisScaling scal
     }
     shown.pointColors.swap(read.pointColors);
     shown.fnTrf = read.fnTrf;
-    shown.loadedFormat = read.loadedFormat;
-    shown.scaleFactor = read.scaleFactor;
-    shown.sx = read.sx;
-    shown.sy = read.sy;
-    shown.sz = read.sz;
-    shown.tx = read.tx;
-    shown.ty = read.ty;
-    shown.tz = read.tz;
-    shown.xmin = read.xmin;
-    shown.ymin = read.ymin;
-    shown.zmin = read.zmin;
-    for (int a = 0; a < 3; ++a) {
-        shown.rawMin[a] = read.rawMin[a];
-        shown.rawMax[a] = read.rawMax[a];
-        shown.rawScale[a] = read.rawScale[a];
-        shown.axisNames[a] = read.axisNames[a];
-    }
+    copyPlacement(read, shown);
     ++shown.generation;
     read = DataSet{};
     return report;

@@ -79,22 +79,7 @@ const DataSet& CoarseGrid::of(const DataSet& data, int step)
     const unsigned long generation = coarse_.generation;
     coarse_ = DataSet{};
     // The same normalisation, format and place on screen.
-    coarse_.loadedFormat = data.loadedFormat;
-    coarse_.scaleFactor = data.scaleFactor;
-    coarse_.sx = data.sx;
-    coarse_.sy = data.sy;
-    coarse_.sz = data.sz;
-    coarse_.tx = data.tx;
-    coarse_.ty = data.ty;
-    coarse_.tz = data.tz;
-    coarse_.xmin = data.xmin;
-    coarse_.ymin = data.ymin;
-    coarse_.zmin = data.zmin;
-    for (int a = 0; a < 3; ++a) {
-        coarse_.rawMin[a] = data.rawMin[a];
-        coarse_.rawMax[a] = data.rawMax[a];
-        coarse_.rawScale[a] = data.rawScale[a];
-    }
+    copyPlacement(data, coarse_);
     const int ny = data.fnTrf.pointsPerSet;
     const std::size_t held = data.coordArray.size() / static_cast<std::size_t>(std::max(ny, 1));
     const std::vector<int> sets = everyStep(std::min(data.fnTrf.nx, static_cast<int>(held)), step);

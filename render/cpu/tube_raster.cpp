@@ -22,6 +22,7 @@
 
 #include "core/value_colors.h"
 #include "render/cpu/block_runner.h"
+#include "render/cpu/depth_order.h"
 #include "render/cpu/tube_mesh.h"
 
 namespace {
@@ -78,22 +79,6 @@ inline int lastCentreTo(std::int32_t high)
 // that the nearest fragment is the least word. Two threads lower the words at once.
 
 constexpr std::uint64_t kEmpty = ~std::uint64_t{0};
-
-inline std::uint32_t orderedBits(float z)
-{
-    std::uint32_t bits;
-    const float positiveZero = z + 0.0f;
-    std::memcpy(&bits, &positiveZero, sizeof bits);
-    return (bits & 0x80000000u) != 0 ? ~bits : bits | 0x80000000u;
-}
-
-inline float depthOfBits(std::uint32_t bits)
-{
-    bits = (bits & 0x80000000u) != 0 ? bits & 0x7fffffffu : ~bits;
-    float z;
-    std::memcpy(&z, &bits, sizeof z);
-    return z;
-}
 
 struct Cells {
     std::unique_ptr<std::uint64_t[]> words;

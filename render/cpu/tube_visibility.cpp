@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "render/cpu/block_runner.h"
+#include "render/cpu/depth_order.h"
 
 namespace {
 
@@ -68,27 +69,8 @@ inline int nextRound(int k, int s)
     return k + 1 == s ? 0 : k + 1;
 }
 
-// A pixel's nearest sure depth as bits that sort as the depths do (see surface_pixels.cpp).
+// A pixel's nearest sure depth as bits that sort as the depths do (depth_order.h); none yet.
 constexpr std::uint32_t kNothing = ~std::uint32_t{0};
-
-inline std::uint32_t orderedBits(float z)
-{
-    std::uint32_t bits;
-    const float positiveZero = z + 0.0f;
-    std::memcpy(&bits, &positiveZero, sizeof bits);
-    return (bits & 0x80000000u) != 0 ? ~bits : bits | 0x80000000u;
-}
-
-inline float depthOfBits(std::uint32_t bits)
-{
-    if (bits == kNothing) {
-        return INFINITY;
-    }
-    bits = (bits & 0x80000000u) != 0 ? bits & 0x7fffffffu : ~bits;
-    float z;
-    std::memcpy(&z, &bits, sizeof z);
-    return z;
-}
 
 // One picture's nearest sure depths, lowered by both threads at once. The cells are plain
 // words read and written atomically, so that the reset before each search fills them as one
@@ -115,7 +97,11 @@ struct NearestDepths {
         }
     }
 
-    float nearest(std::size_t pixel) const { return depthOfBits(__atomic_load_n(&bits[pixel], __ATOMIC_RELAXED)); }
+    float nearest(std::size_t pixel) const
+    {
+        const std::uint32_t found = __atomic_load_n(&bits[pixel], __ATOMIC_RELAXED);
+        return found == kNothing ? INFINITY : depthOfBits(found);
+    }
 };
 
 NearestDepths depths[2];

@@ -69,3 +69,72 @@ struct SliceWork {
         pass = slicedFramePass();
     }
 };
+
+// What the processor's work for each pass of the frame being drawn found (a search, a
+// splatting), kept for the slices that resume the frame; passes beyond the kept ones find
+// theirs anew in each slice.
+template <typename Result>
+class KeptPassWork {
+public:
+    static constexpr int kKeptPasses = 4;
+
+    // This pass's result, to be found or found before.
+    Result& result() { return found_[pass()]; }
+    // Whether an earlier slice of this frame found this pass's result; its steps then count
+    // again as the chunks they were, so that every slice counts the frame's chunks alike.
+    bool foundBefore()
+    {
+        const int p = pass();
+        if (p >= kKeptPasses || !work_[p].reusable()) {
+            return false;
+        }
+        for (std::size_t k = 0; k < steps_[p]; ++k) {
+            chunkSkipped();
+        }
+        return true;
+    }
+    // Gives back what earlier frames found (this frame's passes keep theirs for its slices).
+    void forgetEarlierFrames()
+    {
+        found_[kKeptPasses] = Result{};
+        for (int p = 0; p < kKeptPasses; ++p) {
+            if (work_[p].frame != slicedFrameNumber()) {
+                found_[p] = Result{};
+            }
+        }
+    }
+    // The result is found, in steps chunks.
+    void found(std::size_t steps)
+    {
+        const int p = pass();
+        if (p < kKeptPasses) {
+            work_[p].done();
+            steps_[p] = steps;
+        }
+    }
+
+private:
+    static int pass()
+    {
+        return slicedFramePass() >= 0 && slicedFramePass() < kKeptPasses ? slicedFramePass() : kKeptPasses;
+    }
+
+    Result found_[kKeptPasses + 1];
+    SliceWork work_[kKeptPasses];
+    std::size_t steps_[kKeptPasses] = {};
+};
+
+// Runs steps 0 to count - 1 of some work, each a chunk of the frame: those that earlier
+// slices ran are skipped, and none runs after the slice has stopped. Whether all are done.
+template <typename Step>
+bool runChunkedSteps(std::size_t count, const Step& step)
+{
+    for (std::size_t k = 0; k < count; ++k) {
+        if (chunkSkipped()) {
+            continue;
+        }
+        step(k);
+        chunkDrawn();
+    }
+    return !frameSliceStopped();
+}

@@ -222,27 +222,16 @@ FaceCulling secondEyeCulling(const SecondEye& secondEye)
 // stopped in it, and draws nothing more).
 const VisibleTubes* visibleFacesThisPass(const DrawContext& context, const GeometryCache& cache, const FaceCulling& c)
 {
-    constexpr int kKeptPasses = 4;
-    static VisibleTubes found[kKeptPasses + 1];
-    static SliceWork foundWork[kKeptPasses];
-    static std::size_t foundSteps[kKeptPasses];  // the chunks its search took
+    static KeptPassWork<VisibleTubes> found;
     static TubeSearch search;
     static SliceWork searchBegun;
     static bool searchHasSecond = false;
-    const int pass = slicedFramePass() >= 0 && slicedFramePass() < kKeptPasses ? slicedFramePass() : kKeptPasses;
-    VisibleTubes& out = found[pass];
-    if (pass < kKeptPasses && foundWork[pass].reusable()) {
-        // The search's chunks still count, so that every slice counts the frame's chunks alike.
-        for (std::size_t k = 0; k < foundSteps[pass]; ++k) {
-            chunkSkipped();
-        }
+    VisibleTubes& out = found.result();
+    if (found.foundBefore()) {
         return &out;
     }
     const auto keep = [&](std::size_t steps) {
-        if (pass < kKeptPasses) {
-            foundWork[pass].done();
-            foundSteps[pass] = steps;
-        }
+        found.found(steps);
         return &out;
     };
     SecondEye& eye = context.secondEye;
@@ -268,24 +257,13 @@ const VisibleTubes* visibleFacesThisPass(const DrawContext& context, const Geome
             // passes of this frame are kept for its later slices.
             out = VisibleTubes{};
             kept.faces = VisibleTubes{};
-            for (int p = 0; p < kKeptPasses; ++p) {
-                if (foundWork[p].frame != slicedFrameNumber()) {
-                    found[p] = VisibleTubes{};
-                }
-            }
+            found.forgetEarlierFrames();
         }
         searchHasSecond = second.on;
         search.begin(set, c, second.on ? &second : nullptr, eye.sharesDepth());
         searchBegun.done();
     }
-    for (std::size_t k = 0; k < search.steps(); ++k) {
-        if (chunkSkipped()) {
-            continue;
-        }
-        search.step(k);
-        chunkDrawn();
-    }
-    if (frameSliceStopped()) {
+    if (!runChunkedSteps(search.steps(), [&](std::size_t k) { search.step(k); })) {
         return nullptr;
     }
     search.finish(out, searchHasSecond ? &kept.faces : nullptr);

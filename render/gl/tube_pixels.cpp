@@ -76,19 +76,11 @@ bool readShading(const DrawContext& c, const GeometryCache& cache, TubeShading& 
 // (the slice has stopped in it, and draws nothing more).
 const TubePixels* pixelsThisPass(const TubeSet& set, const FaceCulling& culling, const TubeShading& shading)
 {
-    constexpr int kKeptPasses = 4;
-    static TubePixels found[kKeptPasses + 1];
-    static SliceWork foundWork[kKeptPasses];
-    static std::size_t foundSteps[kKeptPasses];
+    static KeptPassWork<TubePixels> kept;
     static TubeRaster raster;
     static SliceWork rasterBegun;
-    const int pass = slicedFramePass() >= 0 && slicedFramePass() < kKeptPasses ? slicedFramePass() : kKeptPasses;
-    TubePixels& out = found[pass];
-    if (pass < kKeptPasses && foundWork[pass].reusable()) {
-        // Its steps still count, so that every slice counts the frame's chunks alike.
-        for (std::size_t k = 0; k < foundSteps[pass]; ++k) {
-            chunkSkipped();
-        }
+    TubePixels& out = kept.result();
+    if (kept.foundBefore()) {
         return &out;
     }
     if (frameSliceStopped()) {
@@ -98,21 +90,11 @@ const TubePixels* pixelsThisPass(const TubeSet& set, const FaceCulling& culling,
         raster.begin(set, culling, shading);
         rasterBegun.done();
     }
-    for (std::size_t k = 0; k < raster.steps(); ++k) {
-        if (chunkSkipped()) {
-            continue;
-        }
-        raster.step(k);
-        chunkDrawn();
-    }
-    if (frameSliceStopped()) {
+    if (!runChunkedSteps(raster.steps(), [&](std::size_t k) { raster.step(k); })) {
         return nullptr;
     }
     raster.finish(out);
-    if (pass < kKeptPasses) {
-        foundWork[pass].done();
-        foundSteps[pass] = raster.steps();
-    }
+    kept.found(raster.steps());
     return &out;
 }
 

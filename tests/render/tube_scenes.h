@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "render/cpu/geometry_cache.h"
+#include "render/cpu/tube_faces.h"
 #include "render/cpu/tube_mesh.h"
 #include "render/cpu/tube_visibility.h"
+#include "tests/render/stereo_pair.h"
 
 // A helix of many short joined tubes, as a data set of one set of points: seen from the
 // side, neighbouring tubes overlap many times over on screen.
@@ -121,3 +123,25 @@ inline Winners depthTestWinners(const TubeSet& set, const float clip[16], const 
     return best;
 }
 
+
+// Two joined tubes seen from the model's origin: the first runs through the eye's place
+// (from z 5 to z -5), the second lies wholly in front of it.
+struct ThroughTheNearPlane {
+    ThroughTheNearPlane(const ThroughTheNearPlane&) = delete;  // its set points into it
+    ThroughTheNearPlane(int width, int height, float radius)
+    {
+        float projection[16], modelview[16];
+        frustum(-0.5f, 0.5f, -0.375f, 0.375f, projection);
+        movedAway(modelview);
+        modelview[14] = 0.0f;  // the eye at the model's origin
+        culling = cullingFor(projection, modelview, width, height);
+        data.coordArray = {{0.0, 0.0, 5.0}, {0.0, 0.0, -5.0}, {0.3, 0.2, -9.0}};
+        data.fnTrf = FnTrf{1, 3};
+        tubes = {TubeSegment{0, TubeSegment::Joined}, TubeSegment{1, TubeSegment::Joined}};
+        set = TubeSet{&data, tubes.data(), tubes.size(), radius, 8};
+    }
+    FaceCulling culling;
+    DataSet data;
+    std::vector<TubeSegment> tubes;
+    TubeSet set;
+};

@@ -139,18 +139,10 @@ TEST(TubeRaster, APassOfRowInterleavingDrawsItsOwnRowsAsTheWholePictureHasThem)
 
 TEST(TubeRaster, TubesThroughTheNearPlaneAreLeftToTheRenderer)
 {
-    float projection[16], modelview[16];
-    frustum(-0.5f, 0.5f, -0.375f, 0.375f, projection);
-    movedAway(modelview);
-    modelview[14] = 0.0f;  // the eye at the model's origin
-    const FaceCulling c = cullingFor(projection, modelview, kWidth, kHeight);
-    DataSet data;
-    data.coordArray = {{0.0, 0.0, 5.0}, {0.0, 0.0, -5.0}, {0.3, 0.2, -9.0}};
-    data.fnTrf = FnTrf{1, 3};
-    const std::vector<TubeSegment> tubes = {TubeSegment{0, TubeSegment::Joined}, TubeSegment{1, TubeSegment::Joined}};
-    const Lit lit(tubes.size());
+    const ThroughTheNearPlane scene(kWidth, kHeight, 0.5f);
+    const Lit lit(scene.tubes.size());
     TubePixels out;
-    rasteriseTubes(TubeSet{&data, tubes.data(), tubes.size(), 0.5f, 8}, c, lit.shading, out);
+    rasteriseTubes(scene.set, scene.culling, lit.shading, out);
     EXPECT_EQ(out.wholeTubes, std::vector<std::uint32_t>{0u}) << "the first reaches behind the eye";
     EXPECT_GT(out.size(), 0u) << "the second lies wholly in front";
 }

@@ -232,17 +232,9 @@ TEST(TubeVisibility, ASearchThatSettlesEarlyKeepsAllThatTheWholeSearchKeeps)
 
 TEST(TubeVisibility, TubesThroughTheNearPlaneAreKeptWhole)
 {
-    float projection[16], modelview[16];
-    frustum(-0.5f, 0.5f, -0.375f, 0.375f, projection);
-    movedAway(modelview);
-    modelview[14] = 0.0f;  // the eye at the model's origin
-    const FaceCulling c = cullingFor(projection, modelview, kWidth, kHeight);
-    DataSet data;
-    data.coordArray = {{0.0, 0.0, 5.0}, {0.0, 0.0, -5.0}, {0.3, 0.2, -9.0}};
-    data.fnTrf = FnTrf{1, 3};
-    const std::vector<TubeSegment> tubes = {TubeSegment{0, TubeSegment::Joined}, TubeSegment{1, TubeSegment::Joined}};
+    const ThroughTheNearPlane scene(kWidth, kHeight, 0.5f);
     VisibleTubes visible;
-    findVisibleTubeFaces(TubeSet{&data, tubes.data(), tubes.size(), 0.5f, 8}, c, visible);
+    findVisibleTubeFaces(scene.set, scene.culling, visible);
     ASSERT_GT(visible.size(), 0u);
     EXPECT_EQ(visible.tubes[0], 0u);
     int first = 0;
