@@ -85,6 +85,7 @@ const DataSet& CoarseGrid::of(const DataSet& data, int step)
     const std::vector<int> sets = everyStep(std::min(data.fnTrf.nx, static_cast<int>(held)), step);
     const std::vector<int> points = everyStep(ny, step);
     const bool groups = data.groupArray.size() == data.coordArray.size();
+    const bool colors = data.pointColors.size() == 4 * data.coordArray.size();
     for (int i : sets) {
         for (int j : points) {
             const std::size_t k = static_cast<std::size_t>(i) * static_cast<std::size_t>(ny) + static_cast<std::size_t>(j);
@@ -92,8 +93,12 @@ const DataSet& CoarseGrid::of(const DataSet& data, int step)
             if (groups) {
                 coarse_.groupArray.push_back(data.groupArray[k]);
             }
+            if (colors) {
+                coarse_.pointColors.insert(coarse_.pointColors.end(), &data.pointColors[4 * k], &data.pointColors[4 * k] + 4);
+            }
         }
     }
+    coarse_.groupNames = data.groupNames;
     coarse_.fnTrf = FnTrf{static_cast<int>(sets.size()), static_cast<int>(points.size())};
     coarse_.generation = generation + 1;
     from_ = &data;

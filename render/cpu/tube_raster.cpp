@@ -168,6 +168,7 @@ struct Corner {
 struct PlacedTube {
     int s = 0;
     bool side = false;
+    std::size_t tube = 0;  // its number in the set
     Point3d a, b;
     TubeAxes axes;
     std::uint64_t facing = 0;  // side quadrilateral k: bit k; start cap: bit s; end cap: bit s + 1
@@ -330,6 +331,7 @@ enum class TubeFate { Rasterise, Renderer, Nothing };
 TubeFate placeTube(const View& v, std::size_t t, PlacedTube& p)
 {
     tubeSegmentEnds(*v.set->data, v.set->tubes[t], p.a, p.b);
+    p.tube = t;
     p.axes = tubeAxes(p.a, p.b);
     const TubeAxes& axes = p.axes;
     const RingTables& ring = *v.ring;
@@ -473,11 +475,13 @@ struct TubeWork {
         c.xy = x[0] * y[0] + x[1] * y[1] + x[2] * y[2];
         c.yy = y[0] * y[0] + y[1] * y[1] + y[2] * y[2];
         c.ends[0] = c.ends[1] = *group;
-        if (sh.heights != nullptr) {
+        if (sh.vertexColors != nullptr) {
             const Material material = sh.materials.empty() ? Material{} : sh.materials.front();
+            std::size_t ends[2];
+            tubeSegmentPoints(*view->set->data, view->set->tubes[placed->tube], ends[0], ends[1]);
             for (int e = 0; e < 2; ++e) {
                 const std::array<unsigned char, 4> b =
-                    heightVertexColor(sh.heights->coloring, e == 0 ? placed->a.z : placed->b.z);
+                    vertexColorAt(*sh.vertexColors, ends[e], e == 0 ? placed->a.z : placed->b.z);
                 const float color[4] = {b[0] / 255.0f, b[1] / 255.0f, b[2] / 255.0f, b[3] / 255.0f};
                 c.ends[e] = materialTerms(lighting, material, color);
             }

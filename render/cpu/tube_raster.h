@@ -23,14 +23,15 @@
 
 // How the tubes are lit: the pass's lighting, the normals' way into eye coordinates, and a
 // material per colour group of the tubes (groups: runs of tube numbers in order, as the
-// kept geometry has them); coloured by height, the colour of each end's height stands for
-// the ambient and diffuse material (heights: the range whose colouring gives them).
+// kept geometry has them); coloured per vertex (by height, or in the file's colours), each
+// end's colour stands for the ambient and diffuse material (vertexColors: the range whose
+// colouring gives them).
 struct TubeShading {
     FixedLighting lighting;
     float normalToEye[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};  // column order, the model-view's inverse transposed
     const std::vector<ColorGroup>* groups = nullptr;
     std::vector<Material> materials;  // one per group
-    const DrawRange* heights = nullptr;
+    const DrawRange* vertexColors = nullptr;
 };
 
 // What the rasterising leaves for one pass: the covered pixels as window x, y (the pixel

@@ -67,7 +67,7 @@ bool readShading(const DrawContext& c, const GeometryCache& cache, TubeShading& 
         useGroupMaterial(c.settings, cache.groups[g].colorIndex);
         readMaterial(shading.materials[g]);
     }
-    shading.heights = vertexColors(cache.range) ? &cache.range : nullptr;
+    shading.vertexColors = vertexColors(cache.range) ? &cache.range : nullptr;
     return true;
 }
 
@@ -160,7 +160,7 @@ void drawWholeTubes(const DrawContext& c, const GeometryCache& cache, const std:
             const std::size_t firstVertex = mesh.vertexCount();
             appendTube(ring, a, b, c.settings.thickness, mesh);
             if (colored) {
-                colorTubeEnds(cache.range, a, b, firstVertex, mesh);
+                colorTubeEnds(cache.range, cache.tubes[tubes[k]], a, b, firstVertex, mesh);
             }
         }
         useGroupMaterial(c.settings, cache.groups[g].colorIndex);

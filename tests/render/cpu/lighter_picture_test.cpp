@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <set>
 #include <vector>
 
@@ -137,6 +138,12 @@ TEST(LighterPicture, TheCoarseGridKeepsEveryStepthRowAndColumnAndTheLast)
     DataSet data = linesOfPoints(10, 11);
     data.groupArray.assign(data.coordArray.size(), 3);
     data.groupArray.back() = 7;
+    data.groupNames = {"a", "b", "c", "d", "e", "f", "g", "h"};
+    // The file's colour of each point: its number's low byte in red.
+    for (std::size_t k = 0; k < data.coordArray.size(); ++k) {
+        const std::uint8_t c[4] = {static_cast<std::uint8_t>(k), 0, 0, 255};
+        data.pointColors.insert(data.pointColors.end(), c, c + 4);
+    }
     data.ty = 0.5f;
     CoarseGrid grid;
     const DataSet& coarse = grid.of(data, 3);
@@ -148,6 +155,10 @@ TEST(LighterPicture, TheCoarseGridKeepsEveryStepthRowAndColumnAndTheLast)
     EXPECT_TRUE(same(coarse.coordArray[6], data.coordArray[3 * 11 + 3]));
     EXPECT_TRUE(same(coarse.coordArray.back(), data.coordArray.back()));
     EXPECT_EQ(coarse.groupArray.back(), 7);
+    EXPECT_EQ(coarse.groupNames, data.groupNames);
+    ASSERT_EQ(coarse.pointColors.size(), 4 * coarse.coordArray.size()) << "the file's colours go with their points";
+    EXPECT_EQ(coarse.pointColors[4 * 6], 3 * 11 + 3);
+    EXPECT_EQ(coarse.pointColors[4 * 19], 10 * 11 - 1);
     EXPECT_EQ(coarse.ty, 0.5f) << "placed as the full data";
     const unsigned long generation = coarse.generation;
     EXPECT_EQ(&grid.of(data, 3), &coarse);

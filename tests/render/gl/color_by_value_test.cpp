@@ -196,10 +196,21 @@ TEST_F(ColorByValue, TheFilesOwnColoursShowByGroupAndByFileInEveryDrawing)
         viewer.colorBy = by;
         for (int type = 0; type < 5; ++type) {
             setSetting(viewer.displayType, static_cast<DisplayType>(type));
-            const std::string what = "by " + std::to_string(static_cast<int>(by)) + " type " + std::to_string(type);
-            const Picture p = expectSameAsReference(what);
-            EXPECT_GT(findRegion(p, isGreenish).count, 20) << what;
-            EXPECT_GT(findRegion(p, isReddish).count, 20) << what;
+            // Tubes both ways: as pixels found on the processor and as triangles.
+            const DisplayType shown = static_cast<DisplayType>(type);
+            const bool tubed = shown == DisplayType::Joined || shown == DisplayType::Needled;
+            for (const TubeDrawing tubes : {TubeDrawing::Pixels, TubeDrawing::Triangles}) {
+                if (!tubed && tubes == TubeDrawing::Triangles) {
+                    continue;  // nothing of it is tubes
+                }
+                displayState.tubeChoice.fix(tubes);
+                const std::string what = "by " + std::to_string(static_cast<int>(by)) + " type " +
+                                         std::to_string(type) + " tubes " + std::to_string(static_cast<int>(tubes));
+                const Picture p = expectSameAsReference(what);
+                EXPECT_GT(findRegion(p, isGreenish).count, 20) << what;
+                EXPECT_GT(findRegion(p, isReddish).count, 20) << what;
+            }
+            displayState.tubeChoice.unfix();
         }
     }
     // Enough points for the assisted drawing to merge points of one colour: these keep theirs.
