@@ -13,7 +13,6 @@
 #include "app/idle_pass.h"
 #include "app/navigation.h"
 #include "app/picture_saving.h"
-#include "app/rest_smoothing.h"
 #include "app/view_motion.h"
 #include "app/viewer_state.h"
 #include "core/user_message.h"
@@ -71,11 +70,7 @@ void onWindowMoved(int, int)
 void displayInSlices()
 {
     setFrameSliceBudget(GLUI_Master.answering_input() ? kAnsweringSliceSeconds : kFrameSliceSeconds);
-    FrameInputs in = displayFrameInputs();
-    in.smoothSamples = smoothSamplesOfNextFrame();
-    displayFrame(in, displayState);
-    frameDrawn(in.smoothSamples, !displayState.unfinished);
-    noteFrameDrawn(!in.lighter.full());
+    displayViewerFrame(smoothSamplesOfNextFrame());
 }
 
 // Acts on the current window, which is the display window right after its creation.

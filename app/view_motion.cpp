@@ -1,9 +1,12 @@
-// The view's motion from the times of its changes, and the one redisplay that draws the full
-// picture once it rests.
+// The view's motion from the times of its changes, and the one redisplay that draws the
+// picture at rest.
 #include "app/view_motion.h"
 
 #include <GL/freeglut.h>
 
+#include <chrono>
+
+#include "app/picture_saving.h"
 #include "app/viewer_state.h"
 
 namespace {
@@ -12,21 +15,26 @@ using Clock = std::chrono::steady_clock;
 
 Clock::time_point lastChange;
 bool settleTimerSet = false;
-bool lastFrameLighter = false;
+bool lastFrameAtRest = true;
 
-double secondsBetween(Clock::time_point from, Clock::time_point to)
+double secondsSinceLastChange()
 {
-    return std::chrono::duration<double>(to - from).count();
+    return std::chrono::duration<double>(Clock::now() - lastChange).count();
 }
 
-// Runs when the view may have come to rest: then the full picture is drawn; a change since
-// moved the rest on, and the timer waits for that.
+bool viewResting()
+{
+    return secondsSinceLastChange() >= kSettleSeconds;
+}
+
+// Runs when the view may have come to rest: then the picture at rest is drawn; a change
+// since moved the rest on, and the timer waits for that.
 void onSettleTimer(int)
 {
     settleTimerSet = false;
-    const double resting = secondsBetween(lastChange, Clock::now());
+    const double resting = secondsSinceLastChange();
     if (resting >= kSettleSeconds) {
-        if (viewer.mainWindow != 0 && lastFrameLighter) {
+        if (viewer.mainWindow != 0 && !lastFrameAtRest) {
             glutPostWindowRedisplay(viewer.mainWindow);
         }
         return;
@@ -40,20 +48,29 @@ void onSettleTimer(int)
 void noteViewChange()
 {
     lastChange = Clock::now();
-    // The frame drawn for a change is the lighter picture: the full one follows when the
-    // changes stop (the toolkit's timers run only while its loop does).
-    if (!settleTimerSet && viewer.lighterWhileMoving != 0 && glutGet(GLUT_INIT_STATE) && glutGetWindow() != 0) {
+    // The frame drawn for a change is lighter or unsmoothed: the picture at rest follows when
+    // the changes stop (the toolkit's timers run only while its loop does).
+    const bool restDiffers = viewer.lighterWhileMoving != 0 || viewer.smoothEdges != 0;
+    if (!settleTimerSet && restDiffers && glutGet(GLUT_INIT_STATE) && glutGetWindow() != 0) {
         settleTimerSet = true;
         glutTimerFunc(static_cast<unsigned>(kSettleSeconds * 1000.0) + 1, onSettleTimer, 0);
     }
 }
 
-void noteFrameDrawn(bool lighter)
-{
-    lastFrameLighter = lighter;
-}
-
 bool viewMoving()
 {
-    return viewer.lighterWhileMoving != 0 && secondsBetween(lastChange, Clock::now()) < kSettleSeconds;
+    return viewer.lighterWhileMoving != 0 && !viewResting();
+}
+
+int smoothSamplesOfNextFrame()
+{
+    if (viewer.smoothEdges == 0) {
+        return 1;
+    }
+    return viewResting() || pictureSaveRequested() ? kRestSamples : 1;
+}
+
+void noteFrameDrawn(bool lighter, int smoothSamples)
+{
+    lastFrameAtRest = !lighter && (smoothSamples > 1 || viewer.smoothEdges == 0);
 }

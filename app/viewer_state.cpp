@@ -48,9 +48,10 @@ FrameInputs displayFrameInputs()
     return in;
 }
 
-void displayViewerFrame()
+void displayViewerFrame(int smoothSamples)
 {
-    const FrameInputs in = displayFrameInputs();
+    FrameInputs in = displayFrameInputs();
+    in.smoothSamples = smoothSamples;
     displayFrame(in, displayState);
-    noteFrameDrawn(!in.lighter.full());
+    noteFrameDrawn(!in.lighter.full(), in.smoothSamples);
 }

@@ -76,5 +76,7 @@ void setSetting(T& field, const Value& value)
 
 // The frame of the display window from the viewer's record.
 FrameInputs displayFrameInputs();
-// The display callback: displayFrame with the viewer's record.
-void displayViewerFrame();
+// The frame of the viewer's record: displayFrame with displayFrameInputs and smoothSamples
+// samples per pixel (1, unsmoothed, as pictures are compared; the display window gives
+// smoothSamplesOfNextFrame), told to the view's motion (view_motion.h).
+void displayViewerFrame(int smoothSamples = 1);

@@ -15,6 +15,7 @@
 #include "render/gl/fast_drawing.h"
 #include "render/gl/pass_state.h"
 #include "render/gl/row_interleave.h"
+#include "render/gl/smooth_target.h"
 #include "render/gl/tube_pixels.h"
 
 namespace {
@@ -382,7 +383,11 @@ void drawTubeMeshes(const DrawContext& c, const GeometryCache& cache)
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
     const FaceCulling culling = faceCulling();
-    if (culling.on) {
+    if (culling.on && smoothing()) {
+        // Pixels found on the processor have one sample each: a smoothed (multisampled)
+        // picture takes the triangles, whose edges it smooths. Its time counts for neither.
+        drawVisibleTubes(c, cache, culling);
+    } else if (culling.on) {
         const TubeDrawing drawing = c.tubeFrame.decide(largeOnScreen(c, cache, culling) ? TubeDrawing::Triangles
                                                                                         : TubeDrawing::Pixels);
         if (drawing == TubeDrawing::Pixels && drawTubePixels(c, cache, culling)) {

@@ -11,6 +11,7 @@
 #include "app/display_window.h"
 #include "app/idle_pass.h"
 #include "app/navigation.h"
+#include "app/view_motion.h"
 #include "app/viewer_state.h"
 #include "core/colors.h"
 #include "glui/glui.h"
@@ -28,15 +29,19 @@ constexpr double kMostRestingShare = 0.02;
 int framesShown = 0;
 int displayCalls = 0;
 void (*windowFinish)() = nullptr;
-// The share of the full picture that each frame shown drew (1: the full picture), and when.
+// The share of the full picture that each frame shown drew (1: the full picture), its
+// samples per pixel, and when.
 std::vector<double> shownShares;
+std::vector<int> shownSamples;
 std::vector<std::chrono::steady_clock::time_point> shownTimes;
 double callShare = 1.0;
+int callSamples = 1;
 
 void countShownFrame()
 {
     ++framesShown;
     shownShares.push_back(callShare);
+    shownSamples.push_back(callSamples);
     windowFinish();
     shownTimes.push_back(std::chrono::steady_clock::now());
 }
@@ -45,7 +50,9 @@ void countDisplayCall()
 {
     ++displayCalls;
     callShare = displayFrameInputs().lighter.share;
-    displayViewerFrame();
+    // As the display window draws: the picture at rest smoothed ("Smooth edges" is on).
+    callSamples = smoothSamplesOfNextFrame();
+    displayViewerFrame(callSamples);
 }
 
 // A drag as a hand makes it: a press, a motion every 15 ms for 0.4 s, the release.
@@ -157,6 +164,14 @@ void expectOneFrame(const LoopRun& run)
     EXPECT_EQ(run.frames, 1);
 }
 
+// A change is drawn at once, unsmoothed; the picture at rest, smoothed, follows once.
+void expectChangeThenRest(const LoopRun& run)
+{
+    ASSERT_EQ(run.frames, 2);
+    EXPECT_EQ(shownSamples[shownSamples.size() - 2], 1) << "the change's own frame";
+    EXPECT_EQ(shownSamples.back(), kRestSamples) << "the picture at rest";
+}
+
 // GLUT's main loop runs once per process (leaving it ends GLUT), so one test runs the whole
 // story in it, phase by phase.
 TEST(Rest, TheLoopDrawsOnlyAfterChangesAndSleepsInBetween)
@@ -195,7 +210,7 @@ TEST(Rest, TheLoopDrawsOnlyAfterChangesAndSleepsInBetween)
          }},
         {"a key", 0.6, [] { onKeyboard('S', 0, 0); },
          [](const LoopRun& run) {
-             expectOneFrame(run);
+             expectChangeThenRest(run);
              EXPECT_FLOAT_EQ(viewer.scale, 1.1f);
              EXPECT_FLOAT_EQ(viewer.scaleSpinner->get_float_val(), 1.1f) << "the idle pass shows the key's value";
          }},
@@ -206,15 +221,21 @@ TEST(Rest, TheLoopDrawsOnlyAfterChangesAndSleepsInBetween)
              onMotion(30, 20);
          },
          [](const LoopRun& run) {
-             EXPECT_GE(run.frames, 1);
-             EXPECT_LE(run.frames, 2);
+             EXPECT_GE(run.frames, 2);
+             EXPECT_LE(run.frames, 3);
+             EXPECT_EQ(shownSamples.back(), kRestSamples) << "the picture at rest";
              EXPECT_NE(viewer.angleY, 0.0f);
          }},
-        {"a reshape", 0.5, [] { onReshape(0, 0); }, expectOneFrame},
+        // Not a change of the view: the picture at rest at once.
+        {"a reshape", 0.5, [] { onReshape(0, 0); },
+         [](const LoopRun& run) {
+             expectOneFrame(run);
+             EXPECT_EQ(shownSamples.back(), kRestSamples);
+         }},
         // A control without an action of its own: the change of its live variable asks for the frame.
         {"a panel change", 0.5, [] { viewer.thicknessSpinner->user_set_float(0.05f); },
          [](const LoopRun& run) {
-             expectOneFrame(run);
+             expectChangeThenRest(run);
              EXPECT_FLOAT_EQ(viewer.thickness, 0.05f);
          }},
         {"after the changes", 0.5, nullptr, expectRest},
@@ -254,6 +275,7 @@ TEST(Rest, TheLoopDrawsOnlyAfterChangesAndSleepsInBetween)
              }
              EXPECT_GE(lighter, 2) << "frames while the view moves draw the lighter picture";
              EXPECT_EQ(shownShares.back(), 1.0) << "the last picture is the full one";
+             EXPECT_EQ(shownSamples.back(), kRestSamples) << "and smoothed";
              const double after = std::chrono::duration<double>(shownTimes.back() - released).count();
              EXPECT_GT(after, 0.0) << "the full picture follows the release";
              EXPECT_LT(after, 0.1 + 0.3) << "within the settle time and a frame";

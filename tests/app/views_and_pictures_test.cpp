@@ -23,7 +23,7 @@
 #include "app/key_help.h"
 #include "app/navigation.h"
 #include "app/picture_saving.h"
-#include "app/rest_smoothing.h"
+#include "app/view_motion.h"
 #include "app/viewer_state.h"
 #include "core/view_presets.h"
 #include "io/view_file.h"
@@ -159,7 +159,8 @@ TEST_F(ViewsAndPictures, HelpComesAndGoesAndSavingIsAskedOf)
 
 TEST_F(ViewsAndPictures, APictureAskedForIsSmoothedWhileSmoothEdgesIsOn)
 {
-    // Frames of a changing scene are drawn as they always were; a picture for w is smoothed.
+    // The frame of a change is drawn unsmoothed; a picture for w is smoothed at once.
+    noteViewChange();
     if (!pictureSaveRequested()) {
         EXPECT_EQ(smoothSamplesOfNextFrame(), 1);
     }

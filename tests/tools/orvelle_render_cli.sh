@@ -113,7 +113,8 @@ for display in points joined needled grid filled; do
 done
 "$tool" --drawing gpu curves.dat > /dev/null 2> err.txt
 [ $? -eq 2 ] && grep -q -- "--drawing" err.txt || fail "an unknown drawing is a usage error naming --drawing"
-# Filled tubes rasterised on the processor, or their visible triangles left to the renderer.
+# Filled tubes rasterised on the processor, or their visible triangles left to the renderer;
+# the smoothed picture (the default) keeps the triangles' smoothed edges either way.
 for tubes in pixels triangles; do
   "$tool" --tubes "$tubes" --display joined --thickness 0.08 --angles 30,20,0 --size 200x150 \
     --output "tubes-$tubes.png" curves.dat > /dev/null || fail "joined tubes render as $tubes"

@@ -112,7 +112,8 @@ std::vector<ProgramOption> renderOptions(RenderOptions& options, CommandLine& li
                    }});
     own.push_back({"--tubes", "auto|pixels|triangles",
                    "how the assisted drawing draws filled tubes:\nrasterised on the processor, or their visible\n"
-                   "triangles handed to the renderer; auto chooses\nframe by frame by the frames' times (default auto)",
+                   "triangles handed to the renderer; auto chooses\nframe by frame by the frames' times (default auto);\n"
+                   "a smoothed picture (--antialias over 1, where\nmultisampled) takes the triangles",
                    [&options](const std::string& value, std::string& error) {
                        options.tubesFixed = value != "auto";
                        options.tubes = value == "triangles" ? TubeDrawing::Triangles : TubeDrawing::Pixels;

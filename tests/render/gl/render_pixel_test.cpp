@@ -392,7 +392,7 @@ TEST_F(SingleBufferPicture, StereoViewWithoutStereoBuffersDrawsBothEyesInOne)
 // Runs one frame and returns what it printed on standard output.
 std::string printedByFrame()
 {
-    return captureStdout(displayViewerFrame);
+    return captureStdout([] { displayViewerFrame(); });
 }
 
 std::vector<std::string> linePrefixes(const std::string& text)
