@@ -36,7 +36,7 @@ TEST(FormatDetect, EveryBundledSample)
                    {"shells.cdat", DataFormat::Colored},  {"ripple.mpl", DataFormat::Maple},
                    {"saddle.mpl", DataFormat::Maple},     {"stations.csv", DataFormat::Columns},
                    {"heightmap.txt", DataFormat::Matrix}, {"crater.npy", DataFormat::Npy},
-                   {"torus.ply", DataFormat::Ply},        {"species.csv.gz", DataFormat::Columns}};
+                   {"torus.ply", DataFormat::Ply},        {"flowers.csv.gz", DataFormat::Columns}};
     for (const auto& s : samples) {
         const std::string path = std::string(ORVELLE_SOURCE_DIR) + "/samples/" + s.name;
         const std::optional<DataFormat> found = detectFileFormat(path.c_str());

@@ -85,7 +85,7 @@ TEST_F(WrongFormat, DetectedLoadsReadEverySample)
 {
     for (const char* name : {"curves.dat", "helices.dat", "surface.dat", "clusters.cdat", "shells.cdat", "ripple.mpl",
                              "saddle.mpl", "stations.csv", "heightmap.txt", "crater.npy", "torus.ply",
-                             "species.csv.gz"}) {
+                             "flowers.csv.gz"}) {
         SCOPED_TRACE(name);
         const std::string path = kSamples + name;
         LoadSettings settings;

@@ -233,7 +233,7 @@ Sample torus()
 
 // Three species of 60 flowers each, measured thrice, as a table compressed with gzip whose
 // fourth column names the species.
-Sample species()
+Sample flowers()
 {
     std::mt19937 rng(77);
     const struct {
@@ -248,7 +248,7 @@ Sample species()
                       kind.width + 0.15 * gaussian(rng), kind.sepal + 0.35 * gaussian(rng), kind.name);
         text += row;
     }
-    return {"species.csv.gz", gzipCompressed(text, 9)};
+    return {"flowers.csv.gz", gzipCompressed(text, 9)};
 }
 
 }  // namespace
@@ -260,7 +260,7 @@ int main(int argc, char** argv)
         return 2;
     }
     for (const Sample& sample :
-         {curves(), helices(), surface(), clusters(), shells(), saddle(), ripple(), crater(), torus(), species()}) {
+         {curves(), helices(), surface(), clusters(), shells(), saddle(), ripple(), crater(), torus(), flowers()}) {
         const std::string path = std::string(argv[1]) + "/" + sample.name;
         FILE* f = std::fopen(path.c_str(), "wb");
         if (f == nullptr || std::fwrite(sample.text.data(), 1, sample.text.size(), f) != sample.text.size()) {
