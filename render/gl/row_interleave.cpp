@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "render/gl/gl_context_id.h"
+#include "render/gl/pixel_state.h"
 #include "render/gl/smooth_target.h"
 
 namespace {
@@ -47,8 +48,9 @@ void setRowStipple(int parity)
     glPolygonStipple(pattern);
 }
 
-// A quad over the viewport at the near plane, every lit pixel of rows of parity, with no
-// colour written; the caller sets what it writes to stencil or depth.
+// A quad over the viewport at the near plane (under the identity matrices of
+// pushDrawingState), every lit pixel of rows of parity, with no colour written; the caller
+// sets what it writes to stencil or depth.
 void drawRowQuad(int parity)
 {
     glDisable(GL_LIGHTING);
@@ -59,22 +61,12 @@ void drawRowQuad(int parity)
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
     setRowStipple(parity);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
     glBegin(GL_QUADS);
     glVertex3f(-1.0f, -1.0f, -1.0f);
     glVertex3f(1.0f, -1.0f, -1.0f);
     glVertex3f(1.0f, 1.0f, -1.0f);
     glVertex3f(-1.0f, 1.0f, -1.0f);
     glEnd();
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
 }
 
 constexpr GLbitfield kQuadState = GL_ENABLE_BIT | GL_POLYGON_BIT | GL_POLYGON_STIPPLE_BIT | GL_COLOR_BUFFER_BIT |
@@ -104,7 +96,7 @@ bool markInterleavedRows(const Viewport& area, int firstPlaceParity)
         marks->parity == firstPlaceParity) {
         return true;
     }
-    glPushAttrib(kQuadState);
+    pushDrawingState(kQuadState);
     useArea(area);
     glStencilMask(0xff);
     glClearStencil(0);
@@ -115,7 +107,7 @@ bool markInterleavedRows(const Viewport& area, int firstPlaceParity)
     glStencilFunc(GL_ALWAYS, 1, 0xff);
     glStencilOp(GL_REPLACE, GL_REPLACE, GL_REPLACE);
     drawRowQuad(firstPlaceParity);
-    glPopAttrib();
+    popDrawingState();
     if (marks == nullptr) {
         marked.push_back(RowMarks{});
         marks = &marked.back();
@@ -138,13 +130,13 @@ void keepToRows(const Viewport& area, int firstPlaceParity, int parity, bool ste
     if (!depthWrites) {
         return;
     }
-    glPushAttrib(kQuadState);
+    pushDrawingState(kQuadState);
     useArea(area);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_ALWAYS);
     glDisable(GL_STENCIL_TEST);
     drawRowQuad(1 - parity);
-    glPopAttrib();
+    popDrawingState();
 }
 
 void stopKeepingToRows()
