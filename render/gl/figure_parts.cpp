@@ -58,29 +58,48 @@ ColorBarLayout colorBarLayout(const Settings& settings, const DataSet& data, con
                           figureTextSize(settings, figure, height), measureTypeText);
 }
 
-std::vector<PixelRect> reservedAreas(const Settings& settings, const DataSet& data, const FigureFrame& figure,
-                                     int width, int height)
-{
-    std::vector<PixelRect> areas;
-    const PixelRect name = fileNameArea(settings, figure, width, height);
-    if (!name.empty()) {
-        areas.push_back(name);
+namespace {
+
+// The parts written over the picture that the box's labels keep clear of, each laid out once;
+// an empty rectangle for a part not shown.
+struct OverlayAreas {
+    PixelRect fileName, colorBar, legend;
+
+    std::vector<PixelRect> shown() const
+    {
+        std::vector<PixelRect> areas;
+        for (const PixelRect& r : {fileName, colorBar, legend}) {
+            if (!r.empty()) {
+                areas.push_back(r);
+            }
+        }
+        return areas;
     }
+};
+
+OverlayAreas overlayAreas(const Settings& settings, const DataSet& data, const FigureFrame& figure, int width,
+                          int height)
+{
+    OverlayAreas areas;
+    areas.fileName = fileNameArea(settings, figure, width, height);
     if (showsColorBar(settings)) {
-        areas.push_back(colorBarLayout(settings, data, figure, width, height).area);
+        areas.colorBar = colorBarLayout(settings, data, figure, width, height).area;
     }
     if (showsGroupLegend(settings, data)) {
-        areas.push_back(groupLegendArea(settings, data, figure, width, height));
+        const GroupLegendLayout legend =
+            groupLegendLayout(data, figureTextSize(settings, figure, height), width, height);
+        areas.legend = PixelRect{static_cast<double>(legend.x0), static_cast<double>(legend.y0),
+                                 static_cast<double>(legend.x1), static_cast<double>(legend.y1)};
     }
     return areas;
 }
 
-PixelRect groupLegendArea(const Settings& settings, const DataSet& data, const FigureFrame& figure, int width,
-                          int height)
+}  // namespace
+
+std::vector<PixelRect> reservedAreas(const Settings& settings, const DataSet& data, const FigureFrame& figure,
+                                     int width, int height)
 {
-    const GroupLegendLayout legend = groupLegendLayout(data, figureTextSize(settings, figure, height), width, height);
-    return PixelRect{static_cast<double>(legend.x0), static_cast<double>(legend.y0), static_cast<double>(legend.x1),
-                     static_cast<double>(legend.y1)};
+    return overlayAreas(settings, data, figure, width, height).shown();
 }
 
 bool fitsView(const Settings& settings, bool fitAskedFor)
@@ -126,15 +145,15 @@ FittedBox fitViewToPicture(const Settings& settings, const DataSet& data, const 
     labels.width = width;
     labels.height = height;
     labels.textSize = figureTextSize(settings, figure, height);
-    labels.reserved = reservedAreas(settings, data, figure, width, height);
+    const OverlayAreas areas = overlayAreas(settings, data, figure, width, height);
+    labels.reserved = areas.shown();
     labels.measure = measureTypeText;
+    // The colour bar and the legend stand in columns at the right edge: the box keeps left of them.
     PixelRect target = fitTarget(width, height);
-    if (showsColorBar(settings)) {
-        target.x1 = std::min(target.x1, colorBarLayout(settings, data, figure, width, height).area.x0 -
-                                            kFitMargin * width);
-    }
-    if (showsGroupLegend(settings, data)) {
-        target.x1 = std::min(target.x1, groupLegendArea(settings, data, figure, width, height).x0 - kFitMargin * width);
+    for (const PixelRect& column : {areas.colorBar, areas.legend}) {
+        if (!column.empty()) {
+            target.x1 = std::min(target.x1, column.x0 - kFitMargin * width);
+        }
     }
     return fitBox(camera, labels, target);
 }

@@ -24,10 +24,6 @@ bool showsColorBar(const Settings& settings);
 ColorBarLayout colorBarLayout(const Settings& settings, const DataSet& data, const FigureFrame& figure, int width,
                               int height);
 
-// The box of the legend of text groups in a picture of width x height pixels.
-PixelRect groupLegendArea(const Settings& settings, const DataSet& data, const FigureFrame& figure, int width,
-                          int height);
-
 // The areas of a picture of width x height pixels that the box's labels keep clear of: the
 // file name, the colour bar and the legend, where they are shown.
 std::vector<PixelRect> reservedAreas(const Settings& settings, const DataSet& data, const FigureFrame& figure,
